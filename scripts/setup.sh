@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Prepares this machine for building and running the plug-in: Debian packages,
+# the Wine headers widl needs, and a project-local Wine prefix.
+# Idempotent: when everything is in place it finishes in a few seconds.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$ROOT/scripts/env.sh"
+
+PACKAGES=(
+    cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
+    g++-mingw-w64-i686 mingw-w64-tools
+    wine wine32:i386
+    xvfb xauth imagemagick
+    fonts-liberation fonts-dejavu-core
+    locales
+)
+
+missing_packages() {
+    local p
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+    done
+}
+
+install_packages() {
+    local missing
+    missing="$(missing_packages)"
+    [ -z "$missing" ] && return 0
+    echo "setup: installing packages: $(echo $missing | tr '\n' ' ')"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing \
+        wine32:i386 >/dev/null
+}
+
+# widl needs the standard OLE IDL files; Debian ships them only in libwine-dev,
+# whose full install drags in ~85 packages. Its files alone are enough.
+extract_wine_idl() {
+    [ -f "$KX_DEPS/wine-include/oaidl.idl" ] && return 0
+    echo "setup: extracting the Wine IDL files"
+    local tmp
+    tmp="$(mktemp -d)"
+    (cd "$tmp" && apt-get download -qq libwine-dev >/dev/null 2>&1 || {
+        apt-get update -qq && apt-get download -qq libwine-dev >/dev/null; })
+    dpkg-deb -x "$tmp"/libwine-dev_*.deb "$tmp/x"
+    mkdir -p "$KX_DEPS/wine-include"
+    cp -r "$tmp"/x/usr/include/wine/wine/windows/. "$KX_DEPS/wine-include/"
+    rm -rf "$tmp"
+}
+
+# A Russian locale for the locale tests; the system ships only C and C.utf8.
+build_russian_locale() {
+    [ -d "$KX_DEPS/locale/ru_RU.UTF-8" ] && return 0
+    echo "setup: compiling the ru_RU.UTF-8 locale"
+    mkdir -p "$KX_DEPS/locale"
+    localedef -i ru_RU -f UTF-8 "$KX_DEPS/locale/ru_RU.UTF-8" >/dev/null 2>&1 || true
+    localedef -i en_US -f UTF-8 "$KX_DEPS/locale/en_US.UTF-8" >/dev/null 2>&1 || true
+}
+
+prepare_wine_prefix() {
+    if [ -f "$WINEPREFIX/.kx-ready" ]; then return 0; fi
+    echo "setup: creating the Wine prefix in $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    # The null graphics driver must be set before the prefix's wineserver starts,
+    # so the registry is seeded first and wineboot picks it up.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Arial" /d "Liberation Sans" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" /d "Liberation Serif" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" /d "Liberation Mono" /f >/dev/null 2>&1
+    wineserver -w
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    touch "$WINEPREFIX/.kx-ready"
+}
+
+install_packages
+extract_wine_idl
+build_russian_locale
+prepare_wine_prefix
