@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "kx/error.h"
+#include "kx/infopoints.h"
+#include "kx/settings.h"
+
+using namespace kx;
+
+TEST(InfoPoints, DefaultTableAndQueries) {
+    const auto rows = DefaultInfoPointCategories();
+    ASSERT_EQ(rows.size(), 13u);
+    EXPECT_EQ(rows[1].query, "parks");  // stops for skipping come from row 2
+    EXPECT_EQ(rows[5].Icon, "IcZ");
+    EXPECT_EQ(rows[12].name, "Включения датчика №6");
+    for (const auto& r : rows) EXPECT_TRUE(r.VisibleList && r.VisibleIcon);
+
+    const EntriesQuery tank = SplitQuery("tank-num1");
+    EXPECT_EQ(tank.type, "tank");
+    EXPECT_EQ(tank.kind, "num1");
+    EXPECT_TRUE(tank.hasKind);
+    EXPECT_FALSE(SplitQuery("power_off").hasKind);
+    EXPECT_EQ(SplitQuery("a-b-c").kind, "b-c");
+
+    EXPECT_EQ(FourthColumnCaption("over_speed"), "Скорость");
+    EXPECT_EQ(FourthColumnCaption("tank-num2"), "Объем, л");
+    EXPECT_EQ(FourthColumnCaption("Over_Speed"), "Прод-ть");  // exact comparison
+}
+
+TEST(InfoPoints, ValueTexts) {
+    EntryValues v;
+    v.duration = "00:05:00";
+    v.speed = 87.125;
+    v.tank1Begin = 50;
+    v.tank1End = 37.75;  // -12.25: halves go to even
+    EXPECT_EQ(EntryMapText(EntryValue::Speed, v), "87.12 км/ч");
+    EXPECT_EQ(EntryMapText(EntryValue::Tank1, v), "-12.2 л");
+    EXPECT_EQ(EntryMapText(EntryValue::Duration, v), "00:05:00");
+    EXPECT_EQ(EntryListValue(EntryValue::Speed, v, ','), "87,125");
+    EXPECT_EQ(EntryListValue(EntryValue::Tank2, v), "0");
+    // A drain of a tank row shows the drain icon.
+    EXPECT_EQ(IconKeyFor("IcZ", EntryMapText(EntryValue::Tank1, v)), "IcX");
+    EXPECT_EQ(IconKeyFor("IcZ", "12.4 л"), "IcZ");
+    EXPECT_EQ(IconKeyFor("IcP", "-"), "IcP");
+}
+
+TEST(InfoPoints, DurationFilter) {
+    EXPECT_TRUE(PassesDurationFilter("00:00:00", 0));
+    EXPECT_TRUE(PassesDurationFilter("02:46:39", 9999));
+    EXPECT_FALSE(PassesDurationFilter("02:46:38", 9999));
+    EXPECT_TRUE(PassesDurationFilter("1 00:00:05", 86405));
+    EXPECT_EQ(FilteredEntryNumbers({"00:00:10", "00:01:00", "00:00:59", "00:02:00"}, 60),
+              (std::vector<int>{2, 4}));
+    EXPECT_THROW(PassesDurationFilter("soon", 0), Error);
+    EXPECT_EQ(ParseThresholdText(""), 0);
+    EXPECT_EQ(ParseThresholdText("60"), 60);
+    EXPECT_THROW(ParseThresholdText("6a"), Error);
+    EXPECT_EQ(NormaliseThresholdText(""), "0");
+    EXPECT_TRUE(ThresholdKeyAllowed(u'0'));
+    EXPECT_FALSE(ThresholdKeyAllowed(u'x'));
+}
+
+TEST(InfoPoints, MenuAndPositions) {
+    EXPECT_EQ(MenuItemRow("mnu5"), 5);
+    EXPECT_EQ(MenuItemRow("mnu13"), 13);
+    EXPECT_THROW(MenuItemRow("mnu"), Error);
+    EXPECT_THROW(MenuItemRow("mnu-1"), Error);
+    EXPECT_THROW(MenuItemRow("btn5"), Error);
+    EXPECT_EQ(MenuImageIndex(5, true), 3);
+    EXPECT_EQ(MenuImageIndex(5, false), 15);
+
+    EXPECT_EQ(EntryGeoPosition(-777, 55), (TMapPoint{0, 0}));
+    EXPECT_EQ(EntryGeoPosition(37, 55), (TMapPoint{37, 55}));
+    EXPECT_TRUE(HasKnownPosition(37.6, 55.7));
+    EXPECT_TRUE(HasKnownPosition(-74.0, -33.0));  // western and southern hemispheres
+    EXPECT_FALSE(HasKnownPosition(0, 0));
+    EXPECT_FALSE(HasKnownPosition(-777, -777));
+    EXPECT_FALSE(HasKnownPosition(NAN, 1));
+    EXPECT_FALSE(HasKnownPosition(200, 1));
+}
+
+TEST(InfoPoints, CheckpointCircle) {
+    const double r = 20015159.0526516052887 / 180.0;  // one degree of latitude
+    const TMapPointArray ring = CheckpointCircleGeo(37.0, 60.0, r);
+    ASSERT_EQ(ring.size(), 30u);
+    EXPECT_NEAR(ring[0].X, 39.0, 1e-9);   // longitude stretched by 1 / cos 60 degrees
+    EXPECT_NEAR(ring[0].Y, 60.0, 1e-9);
+    EXPECT_NEAR(ring[15].X, 35.0, 1e-9);  // 180 degrees round
+    EXPECT_NEAR(ring[7].Y - 60.0, std::sin(84 * M_PI / 180), 1e-9);
+    for (const TMapPoint& p : CheckpointCircleGeo(0, 90, 100)) EXPECT_TRUE(std::isfinite(p.X));
+    EXPECT_EQ(CheckpointCircleGeo(1, 2, -5)[3], (TMapPoint{1, 2}));
+    EXPECT_THROW(CheckpointCircleGeo(NAN, 2, 5), Error);
+}
+
+TEST(InfoPoints, BalloonTextsEscapeServerData) {
+    EXPECT_EQ(CheckpointBalloonText("Склад <1>", "A & B"),
+              "<b><u>Контрольная точка</u></b><br />Название: Склад &lt;1&gt;<br />Адрес: A &amp; B");
+    const std::string last = LastPointBalloonText("ГАЗ", "<script>", 7, "06.02.2009 10:00:00");
+    EXPECT_EQ(last, "ГАЗ &lt;script&gt;<br />(№ КХ: 7,<br />Последняя точка: 06.02.2009 10:00:00)");
+    EXPECT_EQ(StripLineBreaks(last), "ГАЗ &lt;script&gt;(№ КХ: 7,Последняя точка: 06.02.2009 10:00:00)");
+}
+
+TEST(Settings, ValueConversions) {
+    EXPECT_TRUE(ParseSettingsBool("TRUE", "LoadKT"));
+    EXPECT_FALSE(ParseSettingsBool("False", "LoadKT"));
+    EXPECT_TRUE(ParseSettingsBool("-1", "LoadKT"));
+    EXPECT_FALSE(ParseSettingsBool("0", "LoadKT"));
+    EXPECT_THROW(ParseSettingsBool("", "LoadKT"), Error);
+    try {
+        ParseSettingsBool("yes", "Stops");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("Stops"), std::string::npos);
+    }
+    EXPECT_EQ(FormatSettingsBool(true), "true");
+    EXPECT_EQ(ParseSettingsInt("-1", "GroupID"), -1);
+    EXPECT_THROW(ParseSettingsInt("7a", "GroupID"), Error);
+    EXPECT_EQ(ParseSettingsSpeed("25X"), 25);
+    EXPECT_EQ(ParseSettingsSpeed("0x"), 0);
+    EXPECT_THROW(ParseSettingsSpeed("x"), Error);
+    EXPECT_EQ(ValidateSettingsCont("60"), "60");
+    EXPECT_THROW(ValidateSettingsCont(""), Error);
+    EXPECT_THROW(ValidateSettingsCont("-5"), Error);
+    EXPECT_EQ(FormatSettingsDateTime(ParseSettingsDateTime("06.06.2009 00:00:00", "DateTimeEnd")),
+              "06.06.2009 00:00:00");
+    EXPECT_THROW(ParseSettingsDateTime("2009-06-06", "DateTimeEnd"), Error);
+    EXPECT_EQ(SettingsFilePath("C:\\Shell\\"), "C:\\Shell\\Plugins\\KXSettings.xml");
+    EXPECT_EQ(CategoryElementName(13), "InfoPoints13");
+}
+
+TEST(Settings, DefaultDocuments) {
+    const std::string doc = DefaultSettingsDocument();
+    ASSERT_EQ(doc.substr(0, 3), "\xEF\xBB\xBF");
+    std::vector<std::string> lines;
+    std::size_t pos = 3;
+    for (std::size_t e; (e = doc.find("\r\n", pos)) != std::string::npos; pos = e + 2)
+        lines.push_back(doc.substr(pos, e - pos));
+    EXPECT_EQ(pos, doc.size());  // every line ends with CR LF
+    ASSERT_EQ(lines.size(), 31u);
+    EXPECT_EQ(lines[0], "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");
+    EXPECT_EQ(lines[3], "<LoadKT>false</LoadKT>");
+    EXPECT_EQ(lines[6], "<GroupID>7</GroupID>");
+    EXPECT_EQ(lines[8], "<DateTimeBegin>06.02.2007 00:00:00</DateTimeBegin>");
+    EXPECT_EQ(lines[11], "<Stops>true</Stops>");
+    EXPECT_EQ(lines[13], "<InfoPointsCount>13</InfoPointsCount>");
+    EXPECT_EQ(lines[20], "<InfoPoints6 name=\"Заправки и сливы бака №1\" VisibleList=\"true\" "
+                         "VisibleIcon=\"true\" query=\"tank-num1\" Icon=\"IcZ\"/>");
+    EXPECT_EQ(lines[30], "</AppSettings>");
+    const std::string minimal = MinimalSettingsDocument();
+    EXPECT_EQ(minimal.find("\r\n"), minimal.size() - 2);
+    EXPECT_NE(minimal.find(kSettingsNamespace), std::string::npos);
+    EXPECT_NE(minimal.find("<Settings/>"), std::string::npos);
+}
