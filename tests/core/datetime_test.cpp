@@ -5,6 +5,7 @@
 
 #include "kx/datetime.h"
 #include "kx/error.h"
+#include "kx/selection.h"
 
 using namespace kx;
 
@@ -104,4 +105,14 @@ TEST(DateTime, CombinesPickerDateAndTime) {
     const TDateTime date = EncodeDate(2009, 2, 6) + EncodeTime(11, 0, 0);
     const TDateTime time = EncodeDate(1999, 1, 1) + EncodeTime(8, 30, 0);
     EXPECT_EQ(FormatFixedDateTime(CombineDateTime(date, time)), "06.02.2009 08:30:00");
+}
+
+TEST(Selection, DeviceNumbersAndPeriodTexts) {
+    EXPECT_EQ(DeviceFromComboText(""), 0);
+    EXPECT_EQ(DeviceFromComboText("1234"), 1234);
+    EXPECT_THROW(DeviceFromComboText("12ab"), Error);
+    EXPECT_TRUE(SameDevice("7", "007"));
+    EXPECT_FALSE(SameDevice("70", "007"));
+    EXPECT_THROW(SameDevice("7", "seven"), Error);
+    EXPECT_EQ(PeriodText(EncodeDate(2009, 2, 6) + 0.9, EncodeTime(0, 5, 0)), "06.02.2009 00:05:00");
 }
