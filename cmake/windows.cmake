@@ -53,3 +53,7 @@ function(kx_wine_test name)
     target_link_libraries(${name} PRIVATE gtest_main ole32 oleaut32 uuid)
     add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${CMAKE_BINARY_DIR}/test-results/${name}.xml)
 endfunction()
+
+# Programs, the plug-in and the tests land side by side, so that tests and
+# the stand-in shell find the plug-in the way a user's installation does.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

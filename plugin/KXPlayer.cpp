@@ -1,0 +1,264 @@
+#include "KXPlayer.h"
+
+#include "BaseViewWrap.h"
+#include "Layer.h"
+#include "Module.h"
+#include "PanelApi.h"
+
+#include <new>
+#include <olectl.h>
+
+const wchar_t kPluginXmlInfo[] =
+    L"<grym_plugin_info><requirements><requirement_api>API-1.1</requirement_api>"
+    L"</requirements></grym_plugin_info>";
+
+namespace {
+
+TKXActiveXForm *g_currentPanel = nullptr;
+
+HRESULT CopyString(const wchar_t *text, BSTR *out)
+{
+    if (!out) return E_POINTER;
+    *out = SysAllocString(text);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+} // namespace
+
+TKXActiveXForm *TKXPlayer::CurrentPanel() { return g_currentPanel; }
+
+HRESULT TKXPlayer::Create(REFIID iid, void **out, bool counted)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    auto *player = new (std::nothrow) TKXPlayer(counted);
+    if (!player) return E_OUTOFMEMORY;
+    player->AddRef();
+    HRESULT hr = player->QueryInterface(iid, out);
+    player->Release();
+    return hr;
+}
+
+TKXPlayer::TKXPlayer(bool counted) : counted_(counted)
+{
+    if (counted_) ModuleLock();
+}
+
+TKXPlayer::~TKXPlayer()
+{
+    customPages_.Reset();
+    map_.Reset();
+    factory_.Reset();
+    frame_.Reset();
+    view_.Reset();
+    baseView_.reset();
+    eventSink_.Reset();
+    connectionPoints_.reset();
+    if (counted_) ModuleUnlock();
+}
+
+STDMETHODIMP TKXPlayer::QueryInterface(REFIID iid, void **out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IPanelPage)
+        *out = static_cast<IPanelPage *>(this);
+    else if (iid == IID_IDispatch || iid == IID_IKXPlayer)
+        *out = static_cast<IKXPlayer *>(this);
+    else if (iid == IID_IDisplayInfo)
+        *out = static_cast<IDisplayInfo *>(this);
+    else if (iid == IID_IPositionCode)
+        *out = static_cast<IPositionCode *>(this);
+    else if (iid == IID_IPluginDescription)
+        *out = static_cast<IPluginDescription *>(this);
+    else if (iid == IID_IHostedPlugin)
+        *out = static_cast<IHostedPlugin *>(this);
+    else if (iid == IID_IConnectionPointContainer)
+        *out = static_cast<IConnectionPointContainer *>(this);
+    else if (iid == IID_IProvideClassInfo)
+        *out = static_cast<IProvideClassInfo *>(this);
+    else if (iid == IID_ISupportErrorInfo)
+        *out = static_cast<ISupportErrorInfo *>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TKXPlayer::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) TKXPlayer::Release()
+{
+    ULONG n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return n;
+}
+
+// ------------------------------------------------------------ IDispatch
+
+STDMETHODIMP TKXPlayer::GetTypeInfoCount(UINT *count)
+{
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP TKXPlayer::GetTypeInfo(UINT index, LCID, ITypeInfo **info)
+{
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return ModuleTypeInfo(IID_IKXPlayer, info);
+}
+
+STDMETHODIMP TKXPlayer::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids)
+{
+    ComPtr<ITypeInfo> info;
+    HRESULT hr = ModuleTypeInfo(IID_IKXPlayer, info.Put());
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(info.Get(), names, count, ids);
+}
+
+STDMETHODIMP TKXPlayer::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS *params,
+                               VARIANT *result, EXCEPINFO *excep, UINT *argErr)
+{
+    ComPtr<ITypeInfo> info;
+    HRESULT hr = ModuleTypeInfo(IID_IKXPlayer, info.Put());
+    if (FAILED(hr)) return hr;
+    return DispInvoke(static_cast<IKXPlayer *>(this), info.Get(), id, flags, params, result,
+                      excep, argErr);
+}
+
+STDMETHODIMP TKXPlayer::Method1() { return S_OK; }
+STDMETHODIMP TKXPlayer::put_PThread(IUnknown *) { return S_OK; }
+STDMETHODIMP TKXPlayer::Method2() { return S_OK; }
+
+// ------------------------------------------------------------ description
+
+STDMETHODIMP TKXPlayer::PageOption(VARIANT_BOOL *option)
+{
+    if (!option) return E_POINTER;
+    *option = VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP TKXPlayer::Tag(BSTR *tag) { return CopyString(L"KXPlayer", tag); }
+STDMETHODIMP TKXPlayer::Caption(BSTR *caption) { return CopyString(L"Карвекс", caption); }
+STDMETHODIMP TKXPlayer::Description(BSTR *description) { return CopyString(L"", description); }
+
+STDMETHODIMP TKXPlayer::Icon(IRaster **icon)
+{
+    if (!icon) return E_POINTER;
+    *icon = nullptr;
+    return S_OK;
+}
+
+STDMETHODIMP TKXPlayer::PositionCode(BSTR *code) { return CopyString(L"1:1", code); }
+STDMETHODIMP TKXPlayer::XmlInfo(BSTR *xml) { return CopyString(kPluginXmlInfo, xml); }
+
+// ------------------------------------------------------------ life
+
+STDMETHODIMP TKXPlayer::Initialize(ULONG_PTR, IBaseViewThread *view)
+{
+    if (!connectionPoints_) {
+        connectionPoints_.reset(new (std::nothrow) TConnectionPointContainer(
+            static_cast<IPanelPage *>(this)));
+        if (!connectionPoints_) return E_OUTOFMEMORY;
+        eventPoint_ = connectionPoints_->Add(DIID_IKXPlayerEvents, /*single=*/true,
+                                             [this](IUnknown *sink) { eventSink_ = sink; });
+    }
+    if (!view) return E_INVALIDARG;
+
+    try {
+        // A second Initialize replaces what the first one set up.
+        if (layer_) {
+            layer_->Detach();
+            layer_->Release();
+            layer_ = nullptr;
+        }
+        baseView_.reset(new TBaseView(view));
+        view_ = baseView_->View();
+        factory_ = baseView_->Factory();
+        frame_ = baseView_->Frame();
+        map_ = baseView_->Map();
+
+        // The plug-in keeps one reference of its own to the layer, so the
+        // layer lives until Terminate even if the shell refused to take it.
+        layer_ = new TLayer(baseView_.get());
+        layer_->AddRef();
+
+        customPages_.Reset();
+        if (frame_) frame_->CustomPages(customPages_.Put());
+        if (customPages_) {
+            ComPtr<IPanelPage> page(static_cast<IPanelPage *>(this));
+            customPages_->AddPage(page.Get());
+        }
+    } catch (const std::bad_alloc &) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP TKXPlayer::CreateControl(IUnknown **control)
+{
+    if (!control) return E_POINTER;
+    *control = nullptr;
+    TKXActiveXForm *form = nullptr;
+    ComPtr<IUnknown> created;
+    HRESULT hr = CreatePanelControl(IID_IUnknown, reinterpret_cast<void **>(created.Put()), &form,
+                                    /*counted=*/false);
+    if (FAILED(hr)) return hr;
+    g_currentPanel = form;
+    AttachPanel(form, map_.Get(), factory_.Get(), layer_);
+    *control = created.Detach();
+    return S_OK;
+}
+
+STDMETHODIMP TKXPlayer::Terminate()
+{
+    if (g_currentPanel) ShutDownPanel(g_currentPanel);
+    if (layer_) layer_->Detach();
+    baseView_.reset();
+    factory_.Reset();
+    map_.Reset();
+    if (layer_) {
+        layer_->Release();
+        layer_ = nullptr;
+    }
+    customPages_.Reset();
+    return S_OK;
+}
+
+// ------------------------------------------------------------ events and class info
+
+STDMETHODIMP TKXPlayer::EnumConnectionPoints(IEnumConnectionPoints **out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!connectionPoints_) {
+        // Before Initialize there is no point to enumerate.
+        TConnectionPointContainer empty(static_cast<IPanelPage *>(this));
+        return empty.EnumConnectionPoints(out);
+    }
+    return connectionPoints_->EnumConnectionPoints(out);
+}
+
+STDMETHODIMP TKXPlayer::FindConnectionPoint(REFIID iid, IConnectionPoint **out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!connectionPoints_) return CONNECT_E_NOCONNECTION;
+    return connectionPoints_->FindConnectionPoint(iid, out);
+}
+
+STDMETHODIMP TKXPlayer::GetClassInfo(ITypeInfo **info)
+{
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    return ModuleTypeInfo(CLSID_KXPlayer, info);
+}
+
+STDMETHODIMP TKXPlayer::InterfaceSupportsErrorInfo(REFIID iid)
+{
+    return iid == IID_IKXPlayer ? S_OK : S_FALSE;
+}

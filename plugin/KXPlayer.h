@@ -1,0 +1,100 @@
+// TKXPlayer: the plug-in object, the one object the shell talks to.
+#pragma once
+
+#include "ComPtr.h"
+#include "ConnectionPoints.h"
+
+#include <GrymCore.h>
+#include <KXProject.h>
+
+#include <memory>
+
+class TBaseView;
+class TLayer;
+class TKXActiveXForm;
+
+class TKXPlayer final : public IKXPlayer,
+                  public IPanelPage,
+                  public IDisplayInfo,
+                  public IPositionCode,
+                  public IPluginDescription,
+                  public IHostedPlugin,
+                  public IConnectionPointContainer,
+                  public IProvideClassInfo,
+                  public ISupportErrorInfo {
+public:
+    // counted: whether the object holds the module (objects made through
+    // DllGetClassObject do; the one CreateGrymPlugin makes does not).
+    static HRESULT Create(REFIID iid, void **out, bool counted);
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IDispatch, answered from the type library
+    STDMETHODIMP GetTypeInfoCount(UINT *count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo **info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR *names, UINT count, LCID lcid,
+                               DISPID *ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS *params,
+                        VARIANT *result, EXCEPINFO *excep, UINT *argErr) override;
+    // IKXPlayer: members without behaviour
+    STDMETHODIMP Method1() override;
+    STDMETHODIMP put_PThread(IUnknown *value) override;
+    STDMETHODIMP Method2() override;
+
+    // IPanelPage
+    STDMETHODIMP PageOption(VARIANT_BOOL *option) override;
+    STDMETHODIMP CreateControl(IUnknown **control) override;
+
+    // IDisplayInfo
+    STDMETHODIMP Tag(BSTR *tag) override;
+    STDMETHODIMP Caption(BSTR *caption) override;
+    STDMETHODIMP Description(BSTR *description) override;
+    STDMETHODIMP Icon(IRaster **icon) override;
+
+    // IPositionCode
+    STDMETHODIMP PositionCode(BSTR *code) override;
+
+    // IPluginDescription
+    STDMETHODIMP XmlInfo(BSTR *xml) override;
+
+    // IHostedPlugin
+    STDMETHODIMP Initialize(ULONG_PTR application, IBaseViewThread *view) override;
+    STDMETHODIMP Terminate() override;
+
+    // IConnectionPointContainer
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **out) override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint **out) override;
+
+    // IProvideClassInfo
+    STDMETHODIMP GetClassInfo(ITypeInfo **info) override;
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
+
+    // The panel the shell last asked for (module-wide: the layer and the
+    // settings dialog reach the panel through it).
+    static TKXActiveXForm *CurrentPanel();
+
+private:
+    explicit TKXPlayer(bool counted);
+    ~TKXPlayer();
+
+    LONG refs_ = 0;
+    bool counted_;
+    std::unique_ptr<TConnectionPointContainer> connectionPoints_;
+    TConnectionPoint *eventPoint_ = nullptr;
+    ComPtr<IUnknown> eventSink_;
+    std::unique_ptr<TBaseView> baseView_;
+    TLayer *layer_ = nullptr;
+    ComPtr<IBaseViewThread> view_;
+    ComPtr<IBaseViewFrame> frame_;
+    ComPtr<IGrymObjectFactory> factory_;
+    ComPtr<IMap> map_;
+    ComPtr<ICustomPageCollection> customPages_;
+};
+
+// The requirement string the shell reads through XmlInfo.
+extern const wchar_t kPluginXmlInfo[];

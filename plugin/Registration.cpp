@@ -1,0 +1,119 @@
+#include "Registration.h"
+
+#include "Module.h"
+
+#include <KXProject.h>
+#include <oleauto.h>
+#include <olectl.h>
+
+#include <string>
+
+namespace {
+
+std::wstring GuidText(REFGUID guid)
+{
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+// Writes HKCR\<key> [value name] = data.
+LONG SetKey(const std::wstring &key, const wchar_t *name, const std::wstring &data)
+{
+    HKEY handle = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &handle, nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
+                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+    return rc;
+}
+
+struct ClassEntry {
+    const CLSID *clsid;
+    const wchar_t *name;
+    const wchar_t *progId;
+    bool control;
+};
+
+const ClassEntry kClasses[] = {
+    {&CLSID_KXActiveXForm, L"KXActiveXForm Control", L"KXProject.KXActiveXForm", true},
+    {&CLSID_KXPlayer, L"KXPlayer Object", L"KXProject.KXPlayer", false},
+};
+
+// OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL
+const wchar_t kControlMiscStatus[] = L"73728";
+
+LONG RegisterClassEntry(const ClassEntry &entry, const std::wstring &path)
+{
+    const std::wstring clsid = GuidText(*entry.clsid);
+    const std::wstring key = L"CLSID\\" + clsid;
+    const std::wstring libid = GuidText(LIBID_KXProject);
+    LONG rc = ERROR_SUCCESS;
+    auto set = [&rc](const std::wstring &k, const wchar_t *n, const std::wstring &d) {
+        if (rc == ERROR_SUCCESS) rc = SetKey(k, n, d);
+    };
+    set(key, nullptr, entry.name);
+    set(key + L"\\InprocServer32", nullptr, path);
+    set(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+    set(key + L"\\ProgID", nullptr, entry.progId);
+    set(key + L"\\TypeLib", nullptr, libid);
+    set(key + L"\\Version", nullptr, L"1.0");
+    set(entry.progId, nullptr, entry.name);
+    set(std::wstring(entry.progId) + L"\\CLSID", nullptr, clsid);
+    if (entry.control) {
+        set(key + L"\\Control", nullptr, L"");
+        set(key + L"\\MiscStatus", nullptr, L"0");
+        set(key + L"\\MiscStatus\\1", nullptr, kControlMiscStatus);
+        set(key + L"\\ToolboxBitmap32", nullptr, path + L",1");
+    }
+    return rc;
+}
+
+} // namespace
+
+HRESULT RegisterModule()
+{
+    const std::wstring path = ModulePath();
+    ITypeLib *typeLib = nullptr;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &typeLib);
+    if (FAILED(hr)) return hr;
+    typeLib->Release();
+
+    // The type-library marshaler of some COM runtimes looks only under
+    // LCID 0; the library itself is registered under 0x409.
+    const std::wstring libKey = L"TypeLib\\" + GuidText(LIBID_KXProject) + L"\\1.0";
+    LONG rc = SetKey(libKey + L"\\0\\win32", nullptr, path);
+
+    for (const ClassEntry &entry : kClasses)
+        if (rc == ERROR_SUCCESS) rc = RegisterClassEntry(entry, path);
+    return rc == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
+}
+
+HRESULT UnregisterModule()
+{
+    bool failed = false;
+    for (const ClassEntry &entry : kClasses) {
+        const std::wstring key = L"CLSID\\" + GuidText(*entry.clsid);
+        LONG rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+        failed |= rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND;
+        rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, entry.progId);
+        failed |= rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND;
+    }
+    HRESULT hr = UnRegisterTypeLib(LIBID_KXProject, 1, 0, 0x409, SYS_WIN32);
+    // Also the LCID 0 key written beside it, and the library's key if now empty.
+    const std::wstring libKey = L"TypeLib\\" + GuidText(LIBID_KXProject);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (libKey + L"\\1.0\\0").c_str());
+    HKEY probe = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (libKey + L"\\1.0").c_str(), 0, KEY_READ, &probe) ==
+        ERROR_SUCCESS) {
+        DWORD subkeys = 0;
+        RegQueryInfoKeyW(probe, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr);
+        RegCloseKey(probe);
+        if (subkeys == 0) RegDeleteTreeW(HKEY_CLASSES_ROOT, libKey.c_str());
+    }
+    if (failed) return SELFREG_E_CLASS;
+    return hr == TYPE_E_REGISTRYACCESS ? SELFREG_E_TYPELIB : S_OK;
+}

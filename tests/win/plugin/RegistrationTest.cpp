@@ -1,0 +1,87 @@
+// Self-registration, checked the way a user installs the plug-in: regsvr32.
+#include "PluginModule.h"
+
+#include "ComPtr.h"
+
+namespace {
+
+std::wstring GuidText(REFGUID guid)
+{
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+// The default or named value of HKCR\key, or nothing when it is absent.
+bool ReadValue(const std::wstring &key, const wchar_t *name, std::wstring *value)
+{
+    wchar_t data[MAX_PATH * 2] = {};
+    DWORD size = sizeof(data);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return false;
+    *value = data;
+    return true;
+}
+
+DWORD RunRegsvr32(const std::wstring &arguments)
+{
+    std::wstring command = L"regsvr32.exe /s " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return GetLastError();
+    WaitForSingleObject(process.hProcess, 30000);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+TEST(Registration, Regsvr32RoundTripWritesAndRemovesEveryKey)
+{
+    ComApartment com;
+    std::wstring path;
+    {
+        PluginModule plugin;
+        path = plugin.Path();
+    }
+    const std::wstring control = L"CLSID\\" + GuidText(CLSID_KXActiveXForm);
+    const std::wstring player = L"CLSID\\" + GuidText(CLSID_KXPlayer);
+    const std::wstring library = L"TypeLib\\" + GuidText(LIBID_KXProject) + L"\\1.0";
+
+    ASSERT_EQ(0u, RunRegsvr32(L"\"" + path + L"\""));
+    std::wstring value;
+    for (const std::wstring &key : {control, player}) {
+        ASSERT_TRUE(ReadValue(key + L"\\InprocServer32", nullptr, &value)) << key.c_str();
+        EXPECT_EQ(0, _wcsicmp(path.c_str(), value.c_str()));
+        ASSERT_TRUE(ReadValue(key + L"\\InprocServer32", L"ThreadingModel", &value));
+        EXPECT_EQ(L"Apartment", value);
+    }
+    ASSERT_TRUE(ReadValue(control + L"\\MiscStatus\\1", nullptr, &value));
+    EXPECT_EQ(L"73728", value) << "OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL";
+    ASSERT_TRUE(ReadValue(control + L"\\ToolboxBitmap32", nullptr, &value));
+    EXPECT_EQ(path + L",1", value);
+    EXPECT_TRUE(ReadValue(control + L"\\Control", nullptr, &value));
+    EXPECT_TRUE(ReadValue(library + L"\\0\\win32", nullptr, &value)) << "the LCID 0 key";
+    EXPECT_TRUE(ReadValue(library + L"\\409\\win32", nullptr, &value));
+
+    // Registered: COM itself can now make the plug-in object.
+    ComPtr<IKXPlayer> created;
+    EXPECT_EQ(S_OK, CoCreateInstance(CLSID_KXPlayer, nullptr, CLSCTX_INPROC_SERVER, IID_IKXPlayer,
+                                     reinterpret_cast<void **>(created.Put())));
+    created.Reset();
+    CoFreeUnusedLibraries();
+
+    ASSERT_EQ(0u, RunRegsvr32(L"/u \"" + path + L"\""));
+    EXPECT_FALSE(ReadValue(control + L"\\InprocServer32", nullptr, &value));
+    EXPECT_FALSE(ReadValue(player + L"\\InprocServer32", nullptr, &value));
+    EXPECT_FALSE(ReadValue(library + L"\\0\\win32", nullptr, &value));
+    EXPECT_FALSE(ReadValue(library + L"\\409\\win32", nullptr, &value));
+
+    // Leave the prefix registered for the other tests and the demo.
+    ASSERT_EQ(0u, RunRegsvr32(L"\"" + path + L"\""));
+}
+
+} // namespace
