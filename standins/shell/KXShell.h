@@ -1,0 +1,23 @@
+// Everything of the stand-in shell's object library in one include.
+#pragma once
+
+#include "Balloon.h"
+#include "BaseView.h"
+#include "ComPtr.h"
+#include "CoordinateSystem.h"
+#include "CustomPageCollection.h"
+#include "DeviceValues.h"
+#include "Frame.h"
+#include "ImageDecoder.h"
+#include "LayerCollection.h"
+#include "Map.h"
+#include "MapPoint.h"
+#include "MapRect.h"
+#include "ObjectFactory.h"
+#include "Raster.h"
+#include "ShapeSink.h"
+#include "ShapeWalker.h"
+#include "ShellObject.h"
+#include "ShellRegistry.h"
+#include "StandInShell.h"
+#include "Symbols.h"
