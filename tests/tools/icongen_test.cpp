@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "font.h"
 #include "formats.h"
 #include "raster.h"
 
@@ -112,6 +113,47 @@ TEST(Rasteriser, CompositingIsSourceOverWithPartialCoverage) {
     EXPECT_NEAR(img.straight(1, 0).r, 0.5f, 1e-5);
     EXPECT_NEAR(img.straight(1, 0).b, 0.5f, 1e-5);
     EXPECT_FLOAT_EQ(img.at(1, 0).a, 1.0f);
+}
+
+TEST(StrokeFont, CoversEveryCharacterTheArtworkWritesAndScales) {
+    for (char ch : std::string("0123456789KXPlayeri?+- ")) EXPECT_TRUE(hasGlyph(ch)) << ch;
+    EXPECT_FALSE(hasGlyph('Q'));  // unknown letters are reported, not drawn as garbage
+    TextStyle small, big;
+    big.height = 2 * small.height;
+    EXPECT_NEAR(textWidth("KX", big), 2 * textWidth("KX", small), 1e-4);
+    EXPECT_GT(textWidth("KXPlayer", small), textWidth("KX", small));
+    // The text lands where it is asked: ink inside the measured box, none outside.
+    TextStyle st;
+    st.height = 20;
+    Path p;
+    addText(p, "18", 5, 5, st);
+    const auto cov = coverage(p, 60, 40);
+    const float right = 5 + textWidth("18", st);
+    float inside = 0, outside = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const bool in = x >= 4 && x <= right + 1 && y >= 3 && y <= 27;
+            (in ? inside : outside) += covAt(cov, 60, x, y);
+        }
+    EXPECT_GT(inside, 60.0f);
+    EXPECT_EQ(outside, 0.0f);
+}
+
+TEST(Encoders, FlattenSplitsAtTheOpacityThresholdAndBlendsOverTheMatte) {
+    Image img(3, 1);
+    img.at(0, 0) = {0, 0, 0, 0.49f};  // premultiplied black, just under the threshold
+    img.at(1, 0) = {0, 0, 0, 0.5f};
+    img.at(2, 0) = {1, 0, 0, 1};
+    std::vector<bool> opaque;
+    const auto px = flatten(img, {200, 200, 200}, kMaskColour, &opaque);
+    EXPECT_EQ(opaque, (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(px[0], kMaskColour);
+    EXPECT_EQ(px[1], (Rgb8{100, 100, 100}));  // half black over the matte
+    EXPECT_EQ(px[2], (Rgb8{255, 0, 0}));
+    const Bytes bmp = encodeStrip({img, img}, {200, 200, 200});
+    EXPECT_EQ(le32(bmp, 18), 6u);
+    EXPECT_EQ(le32(bmp, 22), 1u);
+    EXPECT_EQ(bmp.size(), 54u + 20u);  // 18 bytes of pixels padded to 20
 }
 
 // ---- encoders -------------------------------------------------------------------
