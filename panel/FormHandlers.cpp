@@ -1,0 +1,44 @@
+// Handlers whose work belongs to the selection, trips, player, info point and
+// settings code. They are bound to their controls now and empty until that
+// code fills them in.
+#include "KXActiveXForm.h"
+
+// Start-up steps.
+void TKXActiveXForm::FillTrips() {}
+void TKXActiveXForm::FillGroups() {}
+void TKXActiveXForm::ProcessSettings(int /*mode*/) {}
+
+// Events of the dispatcher client.
+void TKXActiveXForm::OnEndComputing() {}
+void TKXActiveXForm::OnCloseKarvex() {}
+void TKXActiveXForm::OnReceiveOnlineData() {}
+
+// Vehicle and period selection.
+void TKXActiveXForm::cmbGroupNameChange() {}
+void TKXActiveXForm::cmbChange(HWND /*sender*/) {}
+void TKXActiveXForm::DateTimeChange(HWND /*sender*/) {}
+
+// Trips and info point lists.
+void TKXActiveXForm::cmbInfoPointsChange() {}
+void TKXActiveXForm::TripsListBoxClick() {}
+void TKXActiveXForm::txtContChange() {}
+void TKXActiveXForm::txtContKeyPress(wchar_t & /*key*/) {}
+
+// The player.
+void TKXActiveXForm::SpeedTrackBarChange() {}
+void TKXActiveXForm::cmbSpeedKeyPress(wchar_t & /*key*/) {}
+void TKXActiveXForm::UpDown1ChangingEx(bool & /*allowChange*/, int /*newValue*/, TUpDownDirection /*direction*/) {}
+void TKXActiveXForm::btnPlayClick() {}
+void TKXActiveXForm::btnStopClick() {}
+void TKXActiveXForm::TrackBarChange() {}
+void TKXActiveXForm::Timer1Timer() {}
+void TKXActiveXForm::ToolButton4Click() {}
+
+// Checkpoints and info points on the map.
+void TKXActiveXForm::ToolButton1Click() {}
+void TKXActiveXForm::ToolButton2Click() {}
+void TKXActiveXForm::SpeedButton1Click() {}
+void TKXActiveXForm::mnuClick(TMenuItem & /*item*/) {}
+
+// Settings dialog.
+void TKXActiveXForm::btnSettingsClick() {}

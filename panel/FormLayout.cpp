@@ -1,0 +1,636 @@
+// The form's components: creation top to bottom, their notifications, their
+// drawing, and rendering the whole form into a device context.
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+#include "KXActiveXForm.h"
+#include "ModuleServices.h"
+
+namespace {
+
+constexpr COLORREF kBannerColor = RGB(223, 237, 229);  // 15068639
+constexpr COLORREF kImageMask = RGB(255, 0, 255);     // transparent pixels of the image strips
+constexpr UINT kFirstMenuCommand = 1400;                // + the item's number (2 to 13)
+
+struct TToolHint {
+    UINT button;
+    const wchar_t *hint;
+};
+const TToolHint kToolHints[] = {
+    {TKXActiveXForm::ToolButton4, L"Трэк"},
+    {TKXActiveXForm::ToolButton1, L"Контрольные точки"},
+    {TKXActiveXForm::ToolButton2, L"Информационные точки"},
+    {TKXActiveXForm::ToolButton3, L"Пропуск остановок"},
+    {TKXActiveXForm::btnSettings, L"Настройки"},
+};
+
+HFONT MakeFont(const wchar_t *face, int points, int weight, BYTE charset = DEFAULT_CHARSET)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(points, 96, 72);
+    lf.lfWeight = weight;
+    lf.lfCharSet = charset;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectW(&lf);
+}
+
+// Image strips are generated at build time: a row of square images, magenta
+// where transparent. A missing strip leaves its list empty.
+HIMAGELIST LoadStrip(const wchar_t *name)
+{
+    auto bmp = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bmp)
+        return nullptr;
+    BITMAP bm{};
+    GetObjectW(bmp, sizeof(bm), &bm);
+    HIMAGELIST list = nullptr;
+    if (bm.bmHeight > 0 && bm.bmWidth >= bm.bmHeight) {
+        list = ImageList_Create(bm.bmHeight, bm.bmHeight, ILC_COLOR24 | ILC_MASK, bm.bmWidth / bm.bmHeight, 4);
+        if (list)
+            ImageList_AddMasked(list, bmp, kImageMask);
+    }
+    DeleteObject(bmp);
+    return list;
+}
+
+SYSTEMTIME DesignDate()
+{
+    SYSTEMTIME st{};
+    st.wYear = 2009;
+    st.wMonth = 2;
+    st.wDayOfWeek = 5;
+    st.wDay = 6;
+    return st;
+}
+
+// Does the font selected into `dc` draw `ch` itself? A stand-in font (or the
+// stub Webdings some systems carry) lacks the symbol and draws a box.
+bool SymbolFontHasGlyph(HDC dc, wchar_t ch)
+{
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    if (_wcsicmp(face, L"Webdings") != 0)
+        return false;
+    WORD index = 0xFFFF;
+    if (GetGlyphIndicesW(dc, &ch, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+        return false;
+    return index != 0xFFFF;
+}
+
+// Draws the symbol that the symbol font shows for `ch`, centred in `rc`.
+void DrawSymbol(HDC dc, const RECT &rc, wchar_t ch, COLORREF color)
+{
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    int s = std::max(4, std::min(w, h) / 2);
+    int cx = rc.left + w / 2, cy = rc.top + h / 2;
+    HBRUSH brush = CreateSolidBrush(color);
+    HPEN pen = CreatePen(PS_SOLID, 1, color);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    switch (ch) {
+    case L'4': {  // play: a triangle pointing right
+        POINT pts[] = {{cx - s / 2, cy - s / 2}, {cx - s / 2, cy + s / 2}, {cx + s / 2, cy}};
+        Polygon(dc, pts, 3);
+        break;
+    }
+    case L'6': {  // drop-down: a triangle pointing down
+        POINT pts[] = {{cx - s / 2, cy - s / 4}, {cx + s / 2, cy - s / 4}, {cx, cy + s / 4}};
+        Polygon(dc, pts, 3);
+        break;
+    }
+    case L'<': {  // stop: a square
+        RECT sq{cx - s / 2, cy - s / 2, cx + s / 2, cy + s / 2};
+        FillRect(dc, &sq, brush);
+        break;
+    }
+    case L';': {  // pause: two bars
+        int bar = std::max(2, s / 3);
+        RECT left{cx - s / 2, cy - s / 2, cx - s / 2 + bar, cy + s / 2};
+        RECT right{cx + s / 2 - bar, cy - s / 2, cx + s / 2, cy + s / 2};
+        FillRect(dc, &left, brush);
+        FillRect(dc, &right, brush);
+        break;
+    }
+    default: {
+        RECT r = rc;
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, color);
+        DrawTextW(dc, &ch, 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        break;
+    }
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+}
+
+}  // namespace
+
+void TKXActiveXForm::CreateComponents()
+{
+    boldTahoma9_ = MakeFont(L"Tahoma", 9, FW_BOLD);
+    tahoma8_ = MakeFont(L"Tahoma", 8, FW_NORMAL);
+    webdings15_ = MakeFont(L"Webdings", 15, FW_NORMAL, SYMBOL_CHARSET);
+    webdings14_ = MakeFont(L"Webdings", 14, FW_NORMAL, SYMBOL_CHARSET);
+    webdings9_ = MakeFont(L"Webdings", 9, FW_NORMAL, SYMBOL_CHARSET);
+    LoadImageLists();
+
+    int nextId = 1000;
+    auto make = [&](const wchar_t *cls, const wchar_t *text, DWORD style, int x, int y, int w, int h,
+                    HFONT font = nullptr, DWORD exStyle = 0) {
+        HWND child = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)), ModuleInstance(),
+                                     nullptr);
+        if (!child)
+            throw EPanelError(std::wstring(L"Не удалось создать элемент панели ") + cls,
+                              HRESULT_FROM_WIN32(GetLastError()));
+        if (!font) {
+            font = formFont_;
+            formFontControls_.push_back(child);
+        }
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return child;
+    };
+    auto label = [&](const wchar_t *text, int x, int y, int w, HFONT font = nullptr) {
+        return make(WC_STATICW, text, SS_LEFT | SS_NOPREFIX, x, y, w, 16, font);
+    };
+    auto dropList = [&](int x, int y, int w, int rows, HFONT font) {
+        HWND combo = make(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, x, y, w, 24 + rows * 16, font);
+        Subclass(combo);
+        return combo;
+    };
+    auto picker = [&](int x, int y, int w, bool time) {
+        HWND p = make(DATETIMEPICK_CLASSW, L"", WS_TABSTOP | (time ? DTS_TIMEFORMAT | DTS_UPDOWN : DTS_SHORTDATEFORMAT),
+                      x, y, w, 21);
+        if (time)
+            SendMessageW(p, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"H:mm"));
+        SYSTEMTIME st = DesignDate();
+        SendMessageW(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+        Subclass(p);
+        return p;
+    };
+    auto group = [&](const wchar_t *caption, int y, int h) {
+        return make(WC_BUTTONW, caption, BS_GROUPBOX, 3, y, DesignWidth - 6, h);
+    };
+
+    // 1. The banner.
+    Label1 = make(WC_STATICW, L"", SS_OWNERDRAW, 0, 0, DesignWidth, 56);
+    Image1 = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), L"Logo", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+
+    // 2. Vehicle and period.
+    GroupBox3 = group(L"Выбор периода и ТС", 58, 192);
+    Label2 = label(L"Группа:", 10, 79, 84, boldTahoma9_);
+    cmbGroupName = dropList(96, 76, 124, 5, tahoma8_);
+    Label4 = label(L"Название:", 10, 103, 84, boldTahoma9_);
+    cmbCarName = dropList(96, 100, 124, 8, tahoma8_);
+    Label5 = label(L"Номер ТС:", 10, 127, 84, boldTahoma9_);
+    cmbCarNum = dropList(96, 124, 124, 8, tahoma8_);
+    Label6 = label(L"№ прибора:", 10, 151, 84, boldTahoma9_);
+    cmbCarDevice = dropList(96, 148, 124, 8, tahoma8_);
+    Label13 = label(L"№ рейса:", 10, 175, 84, boldTahoma9_);
+    lblTripNum = label(L"N/A", 96, 175, 124, boldTahoma9_);
+    Label12 = label(L"с", 10, 199, 16);
+    DateBegin = picker(28, 196, 108, false);
+    TimeBegin = picker(140, 196, 80, true);
+    Label14 = label(L"по", 10, 223, 16);
+    DateEnd = picker(28, 220, 108, false);
+    TimeEnd = picker(140, 220, 80, true);
+
+    // 3. Info points and trips.
+    GroupBox2 = group(L"Информационные точки", 252, 226);
+    cmbInfoPoints = dropList(10, 270, 210, 10, nullptr);
+    ListView1 = make(WC_LISTVIEWW, L"",
+                     LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, 10, 296, 210,
+                     148, nullptr, WS_EX_CLIENTEDGE);
+    ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT);
+    const struct {
+        const wchar_t *caption;
+        int width;
+    } columns[] = {{L"ID", 25}, {L"Начало", 80}, {L"Конец", 80}, {L"Прод-ть", 75}};
+    for (int i = 0; i < 4; ++i) {
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        col.pszText = const_cast<LPWSTR>(columns[i].caption);
+        col.cx = columns[i].width;
+        col.iSubItem = i;
+        SendMessageW(ListView1, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+    }
+    Subclass(ListView1);
+    Label15 = label(L"Продолжительность от, с:", 10, 453, 140);
+    txtCont = make(WC_EDITW, L"6", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, 150, 450, 52, 21, nullptr,
+                   WS_EX_CLIENTEDGE);
+    SendMessageW(txtCont, EM_LIMITTEXT, 4, 0);
+    Subclass(txtCont);
+    UpDown2 = make(UPDOWN_CLASSW, L"",
+                   UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0);
+    SendMessageW(UpDown2, UDM_SETBUDDY, reinterpret_cast<WPARAM>(txtCont), 0);
+    SendMessageW(UpDown2, UDM_SETRANGE32, 0, 9999);
+    SendMessageW(UpDown2, UDM_SETPOS32, 0, 6);
+
+    // 4. The player.
+    GroupBox4 = group(L"Управление плеером треков", 480, 122);
+    Label8 = label(L"Скорость воспроизведения:", 10, 500, 140);
+    // A simple combo as tall as its edit: the list stays hidden and the
+    // arrows of UpDown1 step through it.
+    cmbSpeed = make(WC_COMBOBOXW, L"", CBS_SIMPLE | CBS_AUTOHSCROLL | WS_TABSTOP, 150, 497, 50, 21);
+    SendMessageW(cmbSpeed, CB_LIMITTEXT, 4, 0);
+    for (const wchar_t *speed : {L"600x", L"300x", L"100x", L"60x", L"30x", L"10x", L"6x", L"3x", L"1x"})
+        SendMessageW(cmbSpeed, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(speed));
+    SendMessageW(cmbSpeed, CB_SETCURSEL, 0, 0);
+    COMBOBOXINFO cbi{sizeof(cbi)};
+    if (GetComboBoxInfo(cmbSpeed, &cbi))
+        cmbSpeedEdit_ = cbi.hwndItem;
+    Subclass(cmbSpeed);
+    Subclass(cmbSpeedEdit_);
+    UpDown1 = make(UPDOWN_CLASSW, L"", 0, 201, 497, 17, 21);
+    SendMessageW(UpDown1, UDM_SETRANGE32, 0, 100);
+    SendMessageW(UpDown1, UDM_SETPOS32, 0, 50);
+    btnPlay = make(WC_BUTTONW, L"4", BS_OWNERDRAW | WS_TABSTOP, 10, 524, 38, 30, webdings15_);
+    btnStop = make(WC_BUTTONW, L"<", BS_OWNERDRAW | WS_TABSTOP, 52, 524, 38, 30, webdings14_);
+    Subclass(btnPlay);
+    Subclass(btnStop);
+    Label9 = label(L"Полоса прокрутки трека", 96, 522, 124);
+    TrackBar = make(TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, 94, 538, 128, 22);
+    SendMessageW(TrackBar, TBM_SETRANGEMIN, FALSE, 0);
+    SendMessageW(TrackBar, TBM_SETRANGEMAX, TRUE, 10);
+    trackBarPosition_ = 0;
+    Subclass(TrackBar);
+
+    ToolBar1 = make(TOOLBARCLASSNAMEW, L"",
+                    TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER |
+                        WS_CLIPSIBLINGS,
+                    10, 566, 210, 30);
+    SendMessageW(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    int imageSize = 16, imageHeight = 16;
+    if (ImageList1) {
+        ImageList_GetIconSize(ImageList1, &imageSize, &imageHeight);
+        SendMessageW(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
+    }
+    SendMessageW(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize, imageHeight));
+    const BYTE check = BTNS_CHECK, down = TBSTATE_ENABLED | TBSTATE_CHECKED;
+    TBBUTTON buttons[] = {
+        {28, ToolButton4, down, check, {}, 0, -1},
+        {9, ToolButton1, down, check, {}, 0, -1},
+        {10, ToolButton2, down, check, {}, 0, -1},
+        {14, 0, 0, BTNS_SEP, {}, 0, -1},  // room for SpeedButton1
+        {29, ToolButton3, down, check, {}, 0, -1},
+        {30, btnSettings, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
+    };
+    SendMessageW(ToolBar1, TB_ADDBUTTONSW, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons));
+    RECT gap{};
+    SendMessageW(ToolBar1, TB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&gap));
+    MapWindowPoints(ToolBar1, hwnd_, reinterpret_cast<POINT *>(&gap), 2);
+    SpeedButton1 = make(WC_BUTTONW, L"6", BS_OWNERDRAW | WS_CLIPSIBLINGS, gap.left, gap.top + 2, 14,
+                        std::max(16L, gap.bottom - gap.top - 4), webdings9_);
+    SetWindowPos(SpeedButton1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    // 5. The info pane.
+    GroupBox5 = group(L"Информационная панель", 604, 84);
+    Label10 = label(L"Дата:", 10, 622, 66);
+    lblDate = label(L"0", 80, 622, 140);
+    Label11 = label(L"Скорость:", 10, 642, 66);
+    lblSpeed = label(L"0 км/ч", 80, 642, 140);
+    Label7 = label(L"Пробег:", 10, 662, 66);
+    lblDistance = label(L"0 м", 80, 662, 140);
+
+    CreateMenu();
+}
+
+void TKXActiveXForm::LoadImageLists()
+{
+    ImageList1 = LoadStrip(L"ImageList1");
+    ImageList2 = LoadStrip(L"ImageList2");
+    IconsList = LoadStrip(L"IconsList");
+}
+
+void TKXActiveXForm::CreateMenu()
+{
+    PopupMenu1 = CreatePopupMenu();
+    const wchar_t *captions[] = {L"Остановки", L"Сигнал",   L"Питание",  L"Скорость", L"Бак 1",    L"Бак 2",
+                                 L"Датчик 1",  L"Датчик 2", L"Датчик 3", L"Датчик 4", L"Датчик 5", L"Датчик 6"};
+    UINT position = 0;
+    for (int k = 2; k <= 13; ++k) {
+        TMenuItem item;
+        item.Name = L"mnu" + std::to_wstring(k);
+        item.Caption = captions[k - 2];
+        item.Command = kFirstMenuCommand + k;
+        item.Checked = true;
+        item.ImageIndex = k - 2;
+        menuItems_.push_back(item);
+
+        MENUITEMINFOW mii{sizeof(mii)};
+        mii.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | MIIM_BITMAP;
+        mii.wID = item.Command;
+        mii.fState = MFS_CHECKED;
+        mii.dwTypeData = const_cast<LPWSTR>(captions[k - 2]);
+        mii.hbmpItem = HBMMENU_CALLBACK;  // the image is drawn from ImageList2
+        InsertMenuItemW(PopupMenu1, position++, TRUE, &mii);
+        if (k == 5 || k == 7) {
+            MENUITEMINFOW sep{sizeof(sep)};
+            sep.fMask = MIIM_FTYPE;
+            sep.fType = MFT_SEPARATOR;
+            InsertMenuItemW(PopupMenu1, position++, TRUE, &sep);
+        }
+    }
+}
+
+TMenuItem *TKXActiveXForm::FindMenuItem(const std::wstring &name)
+{
+    for (TMenuItem &item : menuItems_)
+        if (item.Name == name)
+            return &item;
+    return nullptr;
+}
+
+void TKXActiveXForm::SetMenuItemChecked(TMenuItem &item, bool checked)
+{
+    item.Checked = checked;
+    CheckMenuItem(PopupMenu1, item.Command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void TKXActiveXForm::SetMenuItemImage(TMenuItem &item, int imageIndex)
+{
+    item.ImageIndex = imageIndex;  // drawn from the list at the next popup
+}
+
+void TKXActiveXForm::PopupMenu1Popup(POINT screen)
+{
+    auto command = static_cast<UINT>(RunModal(L"PopupMenu1", [&]() -> INT_PTR {
+        return TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, screen.x,
+                              screen.y, 0, hwnd_, nullptr);
+    }));
+    for (TMenuItem &item : menuItems_)
+        if (item.Command == command) {
+            mnuClick(item);
+            break;
+        }
+}
+
+bool TKXActiveXForm::ToolButtonDown(UINT button) const
+{
+    return SendMessageW(ToolBar1, TB_ISBUTTONCHECKED, button, 0) != 0;
+}
+
+void TKXActiveXForm::SetToolButtonDown(UINT button, bool down)
+{
+    SendMessageW(ToolBar1, TB_CHECKBUTTON, button, MAKELPARAM(down ? TRUE : FALSE, 0));
+}
+
+std::wstring TKXActiveXForm::ToolButtonHint(UINT button) const
+{
+    for (const TToolHint &h : kToolHints)
+        if (h.button == button)
+            return h.hint;
+    return L"";
+}
+
+int TKXActiveXForm::ToolButtonImage(UINT button) const
+{
+    TBBUTTONINFOW info{sizeof(info)};
+    info.dwMask = TBIF_IMAGE;
+    if (SendMessageW(ToolBar1, TB_GETBUTTONINFOW, button, reinterpret_cast<LPARAM>(&info)) < 0)
+        return -1;
+    return info.iImage;
+}
+
+void TKXActiveXForm::SetTrackBarPosition(int position)
+{
+    int lo = static_cast<int>(SendMessageW(TrackBar, TBM_GETRANGEMIN, 0, 0));
+    int hi = static_cast<int>(SendMessageW(TrackBar, TBM_GETRANGEMAX, 0, 0));
+    position = std::max(lo, std::min(position, hi));
+    SendMessageW(TrackBar, TBM_SETPOS, TRUE, position);
+    if (position != trackBarPosition_) {
+        trackBarPosition_ = position;
+        TrackBarChange();
+    }
+}
+
+// ---- notifications ----------------------------------------------------------
+
+LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
+{
+    if (sender == ToolBar1) {
+        switch (id) {
+        case ToolButton4: Handle([&] { ToolButton4Click(); }); break;
+        case ToolButton1: Handle([&] { ToolButton1Click(); }); break;
+        case ToolButton2: Handle([&] { ToolButton2Click(); }); break;
+        case btnSettings: Handle([&] { btnSettingsClick(); }); break;
+        default: break;  // ToolButton3 has no handler: its state is read
+        }
+        return 0;
+    }
+    if (!sender) {  // a menu command that was not returned to PopupMenu1Popup
+        for (TMenuItem &item : menuItems_)
+            if (item.Command == id)
+                Handle([&] { mnuClick(item); });
+        return 0;
+    }
+    switch (code) {
+    case CBN_SELCHANGE:
+        if (sender == cmbGroupName)
+            Handle([&] { cmbGroupNameChange(); });
+        else if (sender == cmbCarName || sender == cmbCarNum || sender == cmbCarDevice)
+            Handle([&] { cmbChange(sender); });
+        else if (sender == cmbInfoPoints)
+            Handle([&] { cmbInfoPointsChange(); });
+        else if (sender == cmbSpeed) {
+            // The edit still shows the old text while the list notifies.
+            LRESULT index = SendMessageW(cmbSpeed, CB_GETCURSEL, 0, 0);
+            LRESULT length = index >= 0 ? SendMessageW(cmbSpeed, CB_GETLBTEXTLEN, index, 0) : CB_ERR;
+            if (length != CB_ERR) {
+                std::wstring text(length + 1, L'\0');
+                SendMessageW(cmbSpeed, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+                SetWindowTextW(cmbSpeed, text.c_str());
+            }
+            Handle([&] { SpeedTrackBarChange(); });
+        }
+        break;
+    case CBN_EDITCHANGE:
+        if (sender == cmbSpeed)
+            Handle([&] { SpeedTrackBarChange(); });
+        break;
+    case EN_CHANGE:
+        if (sender == txtCont)
+            Handle([&] { txtContChange(); });
+        break;
+    case BN_CLICKED:
+        if (sender == btnPlay)
+            Handle([&] { btnPlayClick(); });
+        else if (sender == btnStop)
+            Handle([&] { btnStopClick(); });
+        else if (sender == SpeedButton1)
+            Handle([&] { SpeedButton1Click(); });
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT TKXActiveXForm::HandleNotify(NMHDR *hdr)
+{
+    if (!hdr)
+        return 0;
+    switch (hdr->code) {
+    case DTN_DATETIMECHANGE:
+        if (hdr->hwndFrom == DateBegin || hdr->hwndFrom == TimeBegin || hdr->hwndFrom == DateEnd ||
+            hdr->hwndFrom == TimeEnd)
+            Handle([&] { DateTimeChange(hdr->hwndFrom); });
+        return 0;
+    case NM_CLICK:
+        if (hdr->hwndFrom == ListView1)
+            Handle([&] { TripsListBoxClick(); });
+        return 0;
+    case UDN_DELTAPOS:
+        if (hdr->hwndFrom == UpDown1) {
+            auto ud = reinterpret_cast<NMUPDOWN *>(hdr);
+            bool allow = true;
+            TUpDownDirection direction = ud->iDelta > 0   ? TUpDownDirection::Up
+                                         : ud->iDelta < 0 ? TUpDownDirection::Down
+                                                          : TUpDownDirection::None;
+            Handle([&] { UpDown1ChangingEx(allow, ud->iPos + ud->iDelta, direction); });
+            return allow ? 0 : 1;
+        }
+        return 0;
+    case TTN_GETDISPINFOW: {
+        auto info = reinterpret_cast<NMTTDISPINFOW *>(hdr);
+        for (const TToolHint &h : kToolHints)
+            if (h.button == hdr->idFrom) {
+                info->lpszText = const_cast<LPWSTR>(h.hint);
+                info->hinst = nullptr;
+            }
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+// ---- drawing ----------------------------------------------------------------
+
+void TKXActiveXForm::HandleDrawItem(DRAWITEMSTRUCT *di)
+{
+    if (di->CtlType == ODT_MENU) {
+        for (const TMenuItem &item : menuItems_)
+            if (item.Command == di->itemID && ImageList2 && item.ImageIndex >= 0) {
+                int cx = 16, cy = 16;
+                ImageList_GetIconSize(ImageList2, &cx, &cy);
+                int y = di->rcItem.top + (di->rcItem.bottom - di->rcItem.top - cy) / 2;
+                ImageList_Draw(ImageList2, item.ImageIndex, di->hDC, di->rcItem.left, y, ILD_TRANSPARENT);
+            }
+        return;
+    }
+    if (di->hwndItem == Label1)
+        DrawBanner(di->hDC, di->rcItem);
+    else if (di->CtlType == ODT_BUTTON)
+        DrawSymbolButton(di->hwndItem, di->hDC, di->rcItem, di->itemState);
+}
+
+void TKXActiveXForm::DrawBanner(HDC dc, const RECT &rc)
+{
+    HBRUSH brush = CreateSolidBrush(kBannerColor);
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
+    if (!Image1)
+        return;
+    BITMAP bm{};
+    GetObjectW(Image1, sizeof(bm), &bm);
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, Image1);
+    int x = rc.left + (rc.right - rc.left - bm.bmWidth) / 2;
+    int y = rc.top + (rc.bottom - rc.top - bm.bmHeight) / 2;
+    BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+void TKXActiveXForm::DrawSymbolButton(HWND button, HDC dc, RECT rc, UINT state)
+{
+    bool pushed = (state & ODS_SELECTED) != 0;
+    bool flat = button == SpeedButton1;
+    if (flat) {
+        FillRect(dc, &rc, brush_);
+        if (pushed)
+            DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+    } else {
+        DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+    }
+    std::wstring caption = Text(button);
+    if (!caption.empty()) {
+        RECT face = rc;
+        if (pushed)
+            OffsetRect(&face, 1, 1);
+        auto font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
+        HGDIOBJ old = SelectObject(dc, font);
+        COLORREF color = GetSysColor((state & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
+        if (SymbolFontHasGlyph(dc, caption[0])) {
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, color);
+            DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &face,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        } else {
+            DrawSymbol(dc, face, caption[0], color);
+        }
+        SelectObject(dc, old);
+    }
+    if ((state & ODS_FOCUS) && !flat) {
+        RECT focus = rc;
+        InflateRect(&focus, -4, -4);
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+void TKXActiveXForm::PaintTo(HDC dc, const RECT &bounds)
+{
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    int w = std::max(1L, client.right), h = std::max(1L, client.bottom);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    FillRect(mem, &client, brush_);
+
+    // Group boxes first (they surround other controls), then the rest bottom to top.
+    std::vector<HWND> order;
+    for (HWND child = GetWindow(hwnd_, GW_CHILD) ? GetWindow(GetWindow(hwnd_, GW_CHILD), GW_HWNDLAST) : nullptr;
+         child; child = GetWindow(child, GW_HWNDPREV))
+        if (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)
+            order.push_back(child);
+    std::stable_partition(order.begin(), order.end(), [&](HWND child) {
+        return child == GroupBox2 || child == GroupBox3 || child == GroupBox4 || child == GroupBox5;
+    });
+    for (HWND child : order) {
+        RECT rc;
+        GetWindowRect(child, &rc);
+        MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT *>(&rc), 2);
+        int saved = SaveDC(mem);
+        SetViewportOrgEx(mem, rc.left, rc.top, nullptr);
+        IntersectClipRect(mem, 0, 0, rc.right - rc.left, rc.bottom - rc.top);
+        RECT local{0, 0, rc.right - rc.left, rc.bottom - rc.top};
+        if (child == Label1) {
+            DrawBanner(mem, local);
+        } else if (child == btnPlay || child == btnStop || child == SpeedButton1) {
+            HGDIOBJ old = SelectObject(mem, GetStockObject(DEFAULT_GUI_FONT));
+            DrawSymbolButton(child, mem, local, 0);
+            SelectObject(mem, old);
+        } else {
+            SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(mem),
+                         PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+        }
+        RestoreDC(mem, saved);
+    }
+
+    int oldMode = SetStretchBltMode(dc, HALFTONE);
+    StretchBlt(dc, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, mem, 0, 0, w, h,
+               SRCCOPY);
+    SetStretchBltMode(dc, oldMode);
+    SelectObject(mem, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+}

@@ -1,0 +1,280 @@
+// The docked panel form: its window, its child controls, the start-up and
+// shut-down sequences and the event handlers of its controls. The control
+// object (ActiveFormControl.h) owns one form and exposes it to containers.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "ComPtr.h"
+#include "GrymCore.h"
+#include "KXProject.h"
+#include "Seams.h"
+
+class TLayer;
+class TActiveFormControl;
+
+enum class TUpDownDirection { None, Up, Down };
+
+// One item of PopupMenu1.
+struct TMenuItem {
+    std::wstring Name;  // component name: "mnu2" to "mnu13"
+    std::wstring Caption;
+    UINT Command = 0;
+    bool Checked = true;
+    int ImageIndex = -1;  // into ImageList2
+};
+
+// A timer of the form, ticking through the form window's WM_TIMER.
+class TFormTimer {
+public:
+    void Init(HWND window, UINT_PTR id, UINT interval, bool enabled);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    UINT Interval() const { return interval_; }
+    void SetInterval(UINT interval);  // 0 stops the ticks (the timer stays enabled)
+    UINT_PTR Id() const { return id_; }
+    bool Ticking() const { return enabled_ && interval_ > 0; }
+
+private:
+    void Apply();
+    HWND window_ = nullptr;
+    UINT_PTR id_ = 0;
+    UINT interval_ = 0;
+    bool enabled_ = false;
+};
+
+// The form's own events; the control object binds them to its event sink.
+struct TFormEvents {
+    std::function<void()> OnActivate, OnClick, OnCreate, OnDblClick, OnDestroy, OnDeactivate,
+        OnMouseEnter, OnMouseLeave, OnPaint;
+    std::function<void(wchar_t &key)> OnKeyPress;
+};
+
+// A persisted property value: Boolean, integer or text.
+using TPropertyValue = std::variant<bool, long, std::wstring>;
+using TPropertyList = std::vector<std::pair<std::wstring, TPropertyValue>>;
+
+// Form properties of IKXActiveXForm that no window attribute holds.
+struct TFormProperties {
+    bool AutoScroll = false;
+    bool AutoSize = false;
+    long AxBorderStyle = afbNone;
+    bool KeyPreview = false;
+    long PixelsPerInch = 96;
+    long PrintScale = poProportional;
+    bool Scaled = true;
+    bool DropTarget = false;
+    std::wstring HelpFile;
+    long PopupMode = pmNone;
+    bool ScreenSnap = false;
+    long SnapBuffer = 10;
+    bool DockSite = false;
+    bool DoubleBuffered = false;
+    bool ParentDoubleBuffered = false;
+    bool UseDockManager = false;
+    bool AlignWithMargins = false;
+    bool ParentCustomHint = true;
+    OLE_COLOR Color = 0x8000000F;  // the button face
+};
+
+// Names and kinds (0 Boolean, 1 integer, 2 text) of the persisted properties.
+std::vector<std::wstring> PersistedPropertyNames();
+bool PersistedPropertyKind(const std::wstring &name, int &kind);
+
+class TKXActiveXForm {
+public:
+    static constexpr int DesignWidth = 230;
+    static constexpr int DesignHeight = 690;
+
+    // Tool bar buttons of ToolBar1 (command ids).
+    static constexpr UINT ToolButton4 = 1301;  // track
+    static constexpr UINT ToolButton1 = 1302;  // checkpoints
+    static constexpr UINT ToolButton2 = 1303;  // info points
+    static constexpr UINT ToolButton3 = 1304;  // skip stops
+    static constexpr UINT btnSettings = 1305;
+
+    explicit TKXActiveXForm(TActiveFormControl &control);
+    ~TKXActiveXForm();
+    TKXActiveXForm(const TKXActiveXForm &) = delete;
+    TKXActiveXForm &operator=(const TKXActiveXForm &) = delete;
+
+    // The plug-in's hand-over: counted copies of the map and the factory.
+    void Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer);
+    // Shut-down, run by the plug-in's Terminate. Never throws.
+    void ActiveFormDestroy();
+    // A query that reaches the form is answered by its control object.
+    HRESULT QueryInterface(REFIID iid, void **out);
+    TActiveFormControl &Control() { return control_; }
+
+    HWND Handle() const { return hwnd_; }
+    TFormEvents Events;
+
+    // Fields of the panel.
+    ComPtr<IMap> Map;
+    ComPtr<IGrymObjectFactory> Factory;
+    TLayer *Layer = nullptr;
+    int IconNum = 0;
+
+    // Start-up (Timer2) and its steps.
+    void Timer2Timer();
+    void ActiveFormCreateOnTimer();
+    void FillTrips();
+    void FillGroups();
+    void ProcessSettings(int mode);
+    void FillInfoPointCategories();
+
+    // Events of the dispatcher client.
+    void OnEndComputing();
+    void OnCloseKarvex();
+    void OnReceiveOnlineData();
+
+    // Handlers of the controls.
+    void cmbGroupNameChange();
+    void cmbChange(HWND sender);
+    void DateTimeChange(HWND sender);
+    void cmbInfoPointsChange();
+    void TripsListBoxClick();
+    void txtContChange();
+    void txtContKeyPress(wchar_t &key);
+    void SpeedTrackBarChange();
+    void cmbSpeedKeyPress(wchar_t &key);
+    void UpDown1ChangingEx(bool &allowChange, int newValue, TUpDownDirection direction);
+    void btnPlayClick();
+    void btnStopClick();
+    void TrackBarChange();
+    void ToolButton4Click();
+    void ToolButton1Click();
+    void ToolButton2Click();
+    void SpeedButton1Click();
+    void btnSettingsClick();
+    void mnuClick(TMenuItem &item);
+    void Timer1Timer();
+
+    // Helpers over the components.
+    bool ToolButtonDown(UINT button) const;
+    void SetToolButtonDown(UINT button, bool down);
+    std::wstring ToolButtonHint(UINT button) const;
+    int ToolButtonImage(UINT button) const;
+    // Programmatic slider moves: clamped into the range; TrackBarChange runs
+    // only when the position actually changes, as for a user's move.
+    void SetTrackBarPosition(int position);
+    // Shows PopupMenu1 at a screen point (through the modal seam) and runs
+    // mnuClick for the chosen item.
+    void PopupMenu1Popup(POINT screen);
+    TMenuItem *FindMenuItem(const std::wstring &name);
+    std::vector<TMenuItem> &MenuItems() { return menuItems_; }
+    void SetMenuItemChecked(TMenuItem &item, bool checked);
+    void SetMenuItemImage(TMenuItem &item, int imageIndex);
+    static std::wstring Text(HWND control);
+    // Dispatches a key typed into `target` (or the form) through KeyPreview,
+    // OnKeyPress and the control's key filter; false when the key is eaten.
+    bool FilterKey(HWND target, wchar_t &key);
+
+    // Components, top to bottom.
+    HWND Label1 = nullptr;  // the banner
+    HBITMAP Image1 = nullptr;  // its logo, drawn centred; null when the resource is absent
+    HWND GroupBox3 = nullptr, Label2 = nullptr, cmbGroupName = nullptr, Label4 = nullptr,
+         cmbCarName = nullptr, Label5 = nullptr, cmbCarNum = nullptr, Label6 = nullptr,
+         cmbCarDevice = nullptr, Label13 = nullptr, lblTripNum = nullptr, Label12 = nullptr,
+         DateBegin = nullptr, TimeBegin = nullptr, Label14 = nullptr, DateEnd = nullptr,
+         TimeEnd = nullptr;
+    HWND GroupBox2 = nullptr, cmbInfoPoints = nullptr, ListView1 = nullptr, Label15 = nullptr,
+         txtCont = nullptr, UpDown2 = nullptr;
+    HWND GroupBox4 = nullptr, Label8 = nullptr, cmbSpeed = nullptr, UpDown1 = nullptr,
+         btnPlay = nullptr, btnStop = nullptr, Label9 = nullptr, TrackBar = nullptr,
+         ToolBar1 = nullptr, SpeedButton1 = nullptr;
+    HWND GroupBox5 = nullptr, Label10 = nullptr, lblDate = nullptr, Label11 = nullptr,
+         lblSpeed = nullptr, Label7 = nullptr, lblDistance = nullptr;
+    HIMAGELIST ImageList1 = nullptr, ImageList2 = nullptr, IconsList = nullptr;
+    HMENU PopupMenu1 = nullptr;
+    TFormTimer Timer1, Timer2;
+
+    // Properties of IKXActiveXForm.
+    TFormProperties Props;
+    bool Visible() const;
+    void SetVisible(bool visible);
+    void SetAutoScroll(bool on);
+    void SetAutoSize(bool on);
+    void SetAxBorderStyle(long style);
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring &caption);
+    void SetColor(OLE_COLOR color);
+    IFont *Font() const { return font_.Get(); }
+    void SetFont(IFont *font);  // copies the font's attributes
+    void SetPixelsPerInch(long ppi);
+    void SetPrintScale(long scale);
+    void SetPopupMode(long mode);
+    void SetSnapBuffer(long pixels);
+    void SetDropTarget(bool on);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    bool MouseInClient() const { return mouseInClient_; }
+    RECT ExplicitBounds() const;  // in the parent's coordinates
+
+    TPropertyList SaveProperties() const;
+    void LoadProperty(const std::wstring &name, const TPropertyValue &value);
+    void ResetProperties();
+
+    // Renders the form with its controls into `dc`, scaled to `bounds`.
+    void PaintTo(HDC dc, const RECT &bounds);
+    void SetBounds(const RECT &bounds);
+    // Moves the keyboard focus to the next (or previous) tab stop; returns
+    // false when it would wrap around past the last (or first) one.
+    bool TabToNext(bool backwards);
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    friend LRESULT CALLBACK ChildSubclassProc(HWND, UINT, WPARAM, LPARAM);
+
+    void CreateComponents();
+    void CreateMenu();
+    void LoadImageLists();
+    void ApplyFont();
+    void UpdateBrush();
+    void UpdateScrollBars();
+    void Scroll(int bar, int code);
+    void Subclass(HWND child);
+    void ChildFocusChanged(bool gained, HWND other);
+    LRESULT HandleCommand(WORD id, WORD code, HWND sender);
+    LRESULT HandleNotify(NMHDR *hdr);
+    void HandleDrawItem(DRAWITEMSTRUCT *di);
+    void DrawBanner(HDC dc, const RECT &rc);
+    void DrawSymbolButton(HWND button, HDC dc, RECT rc, UINT state);
+    void KeyPress(wchar_t &key);
+    void HandleTimer(UINT_PTR id);
+    void UnbindClientEvents();
+    // The event-handler boundary; handlers run only once the layout is complete.
+    template <class F>
+    void Handle(F &&body)
+    {
+        if (loaded_)
+            RunHandler(hwnd_, std::forward<F>(body));
+    }
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+
+    TActiveFormControl &control_;
+    HWND hwnd_ = nullptr;
+    bool loaded_ = false;  // handlers run only once the layout is complete
+    HWND cmbSpeedEdit_ = nullptr;
+    ComPtr<IFont> font_;
+    HFONT formFont_ = nullptr;
+    HFONT boldTahoma9_ = nullptr, tahoma8_ = nullptr, webdings15_ = nullptr, webdings14_ = nullptr,
+          webdings9_ = nullptr;
+    std::vector<HWND> formFontControls_;  // the children that take the form's font
+    HBRUSH brush_ = nullptr;
+    std::vector<TMenuItem> menuItems_;
+    int trackBarPosition_ = 0;
+    bool mouseInClient_ = false;
+    bool leftButtonDown_ = false;
+    POINT scroll_{0, 0};
+};

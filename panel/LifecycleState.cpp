@@ -1,0 +1,7 @@
+#include "LifecycleState.h"
+
+TPanelLifecycleData &PanelData()
+{
+    static TPanelLifecycleData data;
+    return data;
+}

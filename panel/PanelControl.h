@@ -1,0 +1,15 @@
+// What the plug-in uses to make the panel control.
+#pragma once
+
+#include <windows.h>
+
+class TKXActiveXForm;
+
+// Misc status the control class is registered with: simple frame, acts like a label.
+constexpr DWORD kPanelRegisteredMiscStatus = 0x12000;
+
+// Creates the control object with its form and returns the interface `iid`
+// of the control (its IUnknown is what a container holds) and, if asked, the
+// form, which lives as long as the control. A control made with `counted`
+// keeps the module loaded (DllCanUnloadNow) while it lives.
+HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool counted = true);

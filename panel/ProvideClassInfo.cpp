@@ -1,0 +1,14 @@
+// IProvideClassInfo: the KXActiveXForm coclass from the type library.
+#include "ActiveFormControl.h"
+#include "ComSupport.h"
+#include "ModuleServices.h"
+
+KX_PART_IUNKNOWN(TProvideClassInfoPart)
+
+STDMETHODIMP TProvideClassInfoPart::GetClassInfo(ITypeInfo **info)
+{
+    if (!info)
+        return E_POINTER;
+    *info = nullptr;
+    return ModuleTypeInfo(__uuidof(KXActiveXForm), info);
+}
