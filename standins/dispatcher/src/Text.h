@@ -1,0 +1,20 @@
+// Texts of the stand-in dispatcher: UTF-8/UTF-16 and the date forms it
+// serves and accepts. Every date text the dispatcher gives is made here.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kxd {
+
+std::wstring Wide(const std::string &utf8);
+std::string Utf8(const std::wstring &wide);
+
+// The machine's short date form, a blank and "hh:mm:ss".
+std::wstring FormatDateTimeText(double oleDate);
+// "dd.mm.yyyy hh:mm:ss" first, then the machine's own form; false when
+// neither reads.
+bool ParseDateTimeText(const std::wstring &text, double &out);
+
+}  // namespace kxd
