@@ -240,8 +240,8 @@ void TKXActiveXForm::ActiveFormDestroy()
         data.CheckpointCircles.clear();
         data.InfoPointPositions.clear();
         data.MarkerPolygons.clear();
-        PanelStep(L"btnStopClick");
         try {
+            PanelStep(L"btnStopClick");
             btnStopClick();
         } catch (...) {
             // Stopping swallows its errors.
@@ -619,8 +619,7 @@ void TKXActiveXForm::UpdateScrollBars()
     GetClientRect(hwnd_, &rc);
     if (!Props.AutoScroll) {
         if (scroll_.x || scroll_.y)
-            ScrollWindowEx(hwnd_, scroll_.x, scroll_.y, nullptr, nullptr, nullptr, nullptr,
-                           SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+            MoveChildren(scroll_.x, scroll_.y);
         scroll_ = {0, 0};
         ShowScrollBar(hwnd_, SB_BOTH, FALSE);
         return;
@@ -637,6 +636,19 @@ void TKXActiveXForm::UpdateScrollBars()
     si.nPos = scroll_.y;
     ShowScrollBar(hwnd_, SB_VERT, rc.bottom < DesignHeight);
     SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+}
+
+// Scrolling moves the controls themselves: ScrollWindowEx leaves the
+// children of a window that is not shown where they were.
+void TKXActiveXForm::MoveChildren(int dx, int dy)
+{
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rc;
+        GetWindowRect(child, &rc);
+        MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT *>(&rc), 2);
+        SetWindowPos(child, nullptr, rc.left + dx, rc.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TKXActiveXForm::Scroll(int bar, int code)
@@ -662,8 +674,7 @@ void TKXActiveXForm::Scroll(int bar, int code)
     if (!delta)
         return;
     current = pos;
-    ScrollWindowEx(hwnd_, bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr,
-                   nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    MoveChildren(bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0);
     si.fMask = SIF_POS;
     si.nPos = pos;
     SetScrollInfo(hwnd_, bar, &si, TRUE);
@@ -886,9 +897,14 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
     case WM_MOUSEACTIVATE:
         control_.FocusEntered();
         return MA_ACTIVATE;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
         control_.FocusEntered();
+        // The form itself takes no keys of its own: pass the focus to its first control.
+        HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+        if (first && first != hwnd_)
+            SetFocus(first);
         return 0;
+    }
     case WM_KILLFOCUS:
         ChildFocusChanged(false, reinterpret_cast<HWND>(wp));
         return 0;

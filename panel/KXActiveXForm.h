@@ -243,6 +243,7 @@ private:
     void UpdateBrush();
     void UpdateScrollBars();
     void Scroll(int bar, int code);
+    void MoveChildren(int dx, int dy);
     void Subclass(HWND child);
     void ChildFocusChanged(bool gained, HWND other);
     LRESULT HandleCommand(WORD id, WORD code, HWND sender);

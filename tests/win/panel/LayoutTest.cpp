@@ -1,0 +1,243 @@
+// The form's layout: controls, captions, fonts, defaults, tool bar, menu.
+#include "TestSupport.h"
+
+#include <commctrl.h>
+
+namespace {
+
+class LayoutTest : public PanelTest {
+protected:
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        control = MakeControl(&form);
+    }
+    static LOGFONTW FontOf(HWND w)
+    {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+        return lf;
+    }
+    TKXActiveXForm *form = nullptr;
+    ComPtr<IUnknown> control;
+};
+
+TEST_F(LayoutTest, FormSizeGroupsAndLabels)
+{
+    RECT rc;
+    GetWindowRect(form->Handle(), &rc);
+    EXPECT_EQ(230, rc.right - rc.left);
+    EXPECT_EQ(690, rc.bottom - rc.top);
+
+    const std::pair<HWND, const wchar_t *> captions[] = {
+        {form->GroupBox3, L"Выбор периода и ТС"}, {form->GroupBox2, L"Информационные точки"},
+        {form->GroupBox4, L"Управление плеером треков"}, {form->GroupBox5, L"Информационная панель"},
+        {form->Label2, L"Группа:"}, {form->Label4, L"Название:"}, {form->Label5, L"Номер ТС:"},
+        {form->Label6, L"№ прибора:"}, {form->Label13, L"№ рейса:"}, {form->lblTripNum, L"N/A"},
+        {form->Label12, L"с"}, {form->Label14, L"по"}, {form->Label15, L"Продолжительность от, с:"},
+        {form->txtCont, L"6"}, {form->Label8, L"Скорость воспроизведения:"}, {form->cmbSpeed, L"600x"},
+        {form->btnPlay, L"4"}, {form->btnStop, L"<"}, {form->SpeedButton1, L"6"},
+        {form->Label9, L"Полоса прокрутки трека"}, {form->Label10, L"Дата:"}, {form->lblDate, L"0"},
+        {form->Label11, L"Скорость:"}, {form->lblSpeed, L"0 км/ч"}, {form->Label7, L"Пробег:"},
+        {form->lblDistance, L"0 м"}};
+    for (const auto &[w, text] : captions) {
+        ASSERT_NE(nullptr, w) << text;
+        EXPECT_EQ(std::wstring(text), TKXActiveXForm::Text(w));
+    }
+    // Top to bottom: banner, then the four groups in order.
+    RECT a, b;
+    HWND order[] = {form->Label1, form->GroupBox3, form->GroupBox2, form->GroupBox4, form->GroupBox5};
+    for (int i = 0; i + 1 < 5; ++i) {
+        GetWindowRect(order[i], &a);
+        GetWindowRect(order[i + 1], &b);
+        EXPECT_LE(a.bottom, b.top) << i;
+    }
+    GetWindowRect(form->GroupBox5, &b);
+    EXPECT_LE(b.bottom, rc.bottom);
+}
+
+TEST_F(LayoutTest, Fonts)
+{
+    LOGFONTW lf = FontOf(form->Label15);
+    EXPECT_STREQ(L"Arial", lf.lfFaceName);
+    EXPECT_EQ(-11, lf.lfHeight);
+    for (HWND bold : {form->Label2, form->Label4, form->Label5, form->Label6, form->Label13, form->lblTripNum}) {
+        lf = FontOf(bold);
+        EXPECT_STREQ(L"Tahoma", lf.lfFaceName);
+        EXPECT_EQ(-12, lf.lfHeight);
+        EXPECT_EQ(FW_BOLD, lf.lfWeight);
+    }
+    for (HWND list : {form->cmbGroupName, form->cmbCarName, form->cmbCarNum, form->cmbCarDevice}) {
+        lf = FontOf(list);
+        EXPECT_STREQ(L"Tahoma", lf.lfFaceName);
+        EXPECT_EQ(-11, lf.lfHeight);
+    }
+    const std::pair<HWND, int> symbols[] = {{form->btnPlay, 15}, {form->btnStop, 14}, {form->SpeedButton1, 9}};
+    for (const auto &[w, points] : symbols) {
+        lf = FontOf(w);
+        EXPECT_STREQ(L"Webdings", lf.lfFaceName);
+        EXPECT_EQ(-MulDiv(points, 96, 72), lf.lfHeight);
+        EXPECT_TRUE(GetWindowLongW(w, GWL_STYLE) & BS_OWNERDRAW);
+    }
+}
+
+TEST_F(LayoutTest, SelectionAndListControls)
+{
+    for (HWND combo : {form->cmbGroupName, form->cmbCarName, form->cmbCarNum, form->cmbCarDevice, form->cmbInfoPoints})
+        EXPECT_EQ(CBS_DROPDOWNLIST, GetWindowLongW(combo, GWL_STYLE) & 3);
+    for (HWND picker : {form->DateBegin, form->TimeBegin, form->DateEnd, form->TimeEnd}) {
+        SYSTEMTIME st{};
+        ASSERT_EQ(GDT_VALID, SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)));
+        EXPECT_EQ(2009, st.wYear);
+        EXPECT_EQ(2, st.wMonth);
+        EXPECT_EQ(6, st.wDay);
+        EXPECT_EQ(0, st.wHour);
+        EXPECT_EQ(0, st.wMinute);
+    }
+    EXPECT_TRUE(GetWindowLongW(form->TimeBegin, GWL_STYLE) & DTS_TIMEFORMAT);
+    EXPECT_TRUE(GetWindowLongW(form->TimeEnd, GWL_STYLE) & DTS_TIMEFORMAT);
+
+    DWORD style = GetWindowLongW(form->ListView1, GWL_STYLE);
+    EXPECT_EQ(DWORD(LVS_REPORT), style & LVS_TYPEMASK);
+    EXPECT_TRUE(style & LVS_SINGLESEL);
+    EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
+    EXPECT_TRUE(style & LVS_NOSORTHEADER);
+    EXPECT_FALSE(style & LVS_EDITLABELS);
+    EXPECT_TRUE(ListView_GetExtendedListViewStyle(form->ListView1) & LVS_EX_FULLROWSELECT);
+    const std::pair<const wchar_t *, int> columns[] = {{L"ID", 25}, {L"Начало", 80}, {L"Конец", 80}, {L"Прод-ть", 75}};
+    for (int i = 0; i < 4; ++i) {
+        wchar_t text[32] = {};
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH;
+        col.pszText = text;
+        col.cchTextMax = 32;
+        ASSERT_TRUE(SendMessageW(form->ListView1, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)));
+        EXPECT_STREQ(columns[i].first, text);
+        EXPECT_EQ(columns[i].second, col.cx);
+    }
+
+    EXPECT_EQ(4u, SendMessageW(form->txtCont, EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(form->txtCont), SendMessageW(form->UpDown2, UDM_GETBUDDY, 0, 0));
+    int lo = -1, hi = -1;
+    SendMessageW(form->UpDown2, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
+    EXPECT_EQ(0, lo);
+    EXPECT_EQ(9999, hi);
+    EXPECT_EQ(6, SendMessageW(form->UpDown2, UDM_GETPOS32, 0, 0));
+    // Stepping the up-down writes the buddy's text without thousands separators.
+    SendMessageW(form->UpDown2, UDM_SETPOS32, 0, 1234);
+    EXPECT_EQ(L"1234", TKXActiveXForm::Text(form->txtCont));
+}
+
+TEST_F(LayoutTest, PlayerControls)
+{
+    EXPECT_EQ(CBS_SIMPLE, GetWindowLongW(form->cmbSpeed, GWL_STYLE) & 3);
+    const wchar_t *speeds[] = {L"600x", L"300x", L"100x", L"60x", L"30x", L"10x", L"6x", L"3x", L"1x"};
+    ASSERT_EQ(9, SendMessageW(form->cmbSpeed, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < 9; ++i) {
+        wchar_t text[16] = {};
+        SendMessageW(form->cmbSpeed, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(speeds[i], text);
+    }
+    EXPECT_EQ(0, SendMessageW(form->cmbSpeed, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(50, SendMessageW(form->UpDown1, UDM_GETPOS32, 0, 0));
+    int lo = -1, hi = -1;
+    SendMessageW(form->UpDown1, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
+    EXPECT_EQ(0, lo);
+    EXPECT_EQ(100, hi);
+
+    // Programmatic slider moves clamp into the range.
+    SendMessageW(form->TrackBar, TBM_SETRANGEMAX, TRUE, 5400);
+    form->SetTrackBarPosition(9000);
+    EXPECT_EQ(5400, SendMessageW(form->TrackBar, TBM_GETPOS, 0, 0));
+    form->SetTrackBarPosition(-3);
+    EXPECT_EQ(0, SendMessageW(form->TrackBar, TBM_GETPOS, 0, 0));
+
+    const struct {
+        UINT button;
+        int image;
+        bool down;
+        const wchar_t *hint;
+    } buttons[] = {{TKXActiveXForm::ToolButton4, 28, true, L"Трэк"},
+                   {TKXActiveXForm::ToolButton1, 9, true, L"Контрольные точки"},
+                   {TKXActiveXForm::ToolButton2, 10, true, L"Информационные точки"},
+                   {TKXActiveXForm::ToolButton3, 29, true, L"Пропуск остановок"},
+                   {TKXActiveXForm::btnSettings, 30, false, L"Настройки"}};
+    for (const auto &b : buttons) {
+        EXPECT_EQ(b.image, form->ToolButtonImage(b.button));
+        EXPECT_EQ(b.down, form->ToolButtonDown(b.button));
+        EXPECT_EQ(std::wstring(b.hint), form->ToolButtonHint(b.button));
+        // The tool tip asks the form for the same text.
+        NMTTDISPINFOW info{};
+        info.hdr.hwndFrom = nullptr;
+        info.hdr.idFrom = b.button;
+        info.hdr.code = TTN_GETDISPINFOW;
+        SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        ASSERT_NE(nullptr, info.lpszText);
+        EXPECT_STREQ(b.hint, info.lpszText);
+    }
+    form->SetToolButtonDown(TKXActiveXForm::ToolButton3, false);
+    EXPECT_FALSE(form->ToolButtonDown(TKXActiveXForm::ToolButton3));
+    // SpeedButton1 sits on the tool bar, between the info points button and the skip button.
+    RECT speed, bar;
+    GetWindowRect(form->SpeedButton1, &speed);
+    GetWindowRect(form->ToolBar1, &bar);
+    EXPECT_GE(speed.left, bar.left);
+    EXPECT_LE(speed.right, bar.right);
+}
+
+TEST_F(LayoutTest, CategoryMenuAndTimers)
+{
+    HMENU menu = form->PopupMenu1;
+    ASSERT_EQ(14, GetMenuItemCount(menu));
+    const wchar_t *captions[] = {L"Остановки", L"Сигнал",   L"Питание",  L"Скорость", L"Бак 1",    L"Бак 2",
+                                 L"Датчик 1",  L"Датчик 2", L"Датчик 3", L"Датчик 4", L"Датчик 5", L"Датчик 6"};
+    int item = 0;
+    for (int pos = 0; pos < 14; ++pos) {
+        MENUITEMINFOW mii{sizeof(mii)};
+        wchar_t text[32] = {};
+        mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        mii.dwTypeData = text;
+        mii.cch = 32;
+        ASSERT_TRUE(GetMenuItemInfoW(menu, pos, TRUE, &mii));
+        if (pos == 4 || pos == 7) {
+            EXPECT_TRUE(mii.fType & MFT_SEPARATOR) << pos;
+            continue;
+        }
+        EXPECT_STREQ(captions[item], text);
+        EXPECT_TRUE(mii.fState & MFS_CHECKED);
+        const TMenuItem &m = form->MenuItems()[item];
+        EXPECT_EQ(L"mnu" + std::to_wstring(item + 2), m.Name);
+        EXPECT_EQ(item, m.ImageIndex);
+        ++item;
+    }
+    ASSERT_NE(nullptr, form->FindMenuItem(L"mnu13"));
+    EXPECT_EQ(nullptr, form->FindMenuItem(L"MNU13"));
+    TMenuItem &mnu5 = *form->FindMenuItem(L"mnu5");
+    form->SetMenuItemChecked(mnu5, false);
+    EXPECT_FALSE(GetMenuState(menu, mnu5.Command, MF_BYCOMMAND) & MF_CHECKED);
+
+    // The menu pops up through the modal seam: a test never blocks on it.
+    form->PopupMenu1Popup({100, 100});
+    EXPECT_EQ(std::vector<std::wstring>{L"PopupMenu1"}, modals);
+}
+
+TEST_F(LayoutTest, TabMovesThroughTheControlsInOrder)
+{
+    // Focus needs a shown window: borrow a top-level one.
+    HWND top = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 800, nullptr, nullptr,
+                               nullptr, nullptr);
+    SetParent(form->Handle(), top);
+    SetFocus(form->cmbGroupName);
+    HWND before = GetFocus();
+    ASSERT_TRUE(form->TabToNext(false));
+    EXPECT_EQ(form->cmbCarName, GetFocus());
+    ASSERT_TRUE(form->TabToNext(true));
+    EXPECT_EQ(before, GetFocus());
+    // Backwards from the first tab stop would leave the form.
+    SetFocus(GetNextDlgTabItem(form->Handle(), nullptr, FALSE));
+    EXPECT_FALSE(form->TabToNext(true));
+    SetParent(form->Handle(), PanelParkingWindow());
+    DestroyWindow(top);
+}
+
+}  // namespace

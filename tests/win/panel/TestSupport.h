@@ -1,0 +1,163 @@
+// Shared helpers of the panel tests: seams that capture instead of showing,
+// a fake dispatcher client, message pumping and a recording event sink.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ActiveFormControl.h"
+#include "ComPtr.h"
+#include "KXActiveXForm.h"
+#include "LifecycleState.h"
+#include "PanelControl.h"
+#include "Seams.h"
+
+extern LONG g_moduleLocks;  // ModuleStandIn.cpp
+
+struct TShownMessage {
+    HWND owner;
+    std::wstring text, caption;
+    UINT flags;
+};
+
+// What the fake client saw; outlives the client so tests can look after it is freed.
+struct TFakeLinkLog {
+    int starts = 0;
+    int binds = 0;
+    int unbinds = 0;
+    bool destroyed = false;
+    bool failStart = false;
+    std::function<void()> endComputing, closeServer, onlineData;
+};
+
+class TFakeLink : public IDispatcherLink {
+public:
+    explicit TFakeLink(std::shared_ptr<TFakeLinkLog> log) : log_(std::move(log)) {}
+    ~TFakeLink() override { log_->destroyed = true; }
+    void Start() override
+    {
+        ++log_->starts;
+        if (log_->failStart)
+            throw EPanelError(L"сервер недоступен");
+    }
+    void BindEvents(std::function<void()> a, std::function<void()> b, std::function<void()> c) override
+    {
+        (a ? log_->binds : log_->unbinds)++;
+        log_->endComputing = std::move(a);
+        log_->closeServer = std::move(b);
+        log_->onlineData = std::move(c);
+    }
+
+private:
+    std::shared_ptr<TFakeLinkLog> log_;
+};
+
+// Replaces every seam for one test and restores the platform's afterwards.
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetPanelSeams();
+        PanelSeams().Message = [this](HWND owner, const std::wstring &text, const std::wstring &caption, UINT flags) {
+            messages.push_back({owner, text, caption, flags});
+            return IDOK;
+        };
+        PanelSeams().Modal = [this](const std::wstring &name, const std::function<INT_PTR()> &) {
+            modals.push_back(name);
+            return modalAnswer;
+        };
+        PanelSeams().Now = [] { return 40000.5; };
+        PanelSeams().CreateDispatcherLink = [this] { return std::unique_ptr<IDispatcherLink>(new TFakeLink(link)); };
+        PanelSeams().Step = [this](const std::wstring &step) { steps.push_back(step); };
+    }
+    void TearDown() override
+    {
+        // The module-wide client outlives forms by design; tests start clean.
+        TPanelLifecycleData &data = PanelData();
+        delete data.Client;
+        data = TPanelLifecycleData();
+        ResetPanelSeams();
+    }
+
+    // Runs the thread's message loop for about `ms` milliseconds.
+    static void Pump(DWORD ms)
+    {
+        DWORD end = GetTickCount() + ms;
+        do {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            Sleep(5);
+        } while (static_cast<LONG>(GetTickCount() - end) < 0);
+    }
+
+    // A control with its form; released by the ComPtr.
+    ComPtr<IUnknown> MakeControl(TKXActiveXForm **form)
+    {
+        ComPtr<IUnknown> unk;
+        HRESULT hr = CreatePanelControl(IID_IUnknown, reinterpret_cast<void **>(unk.Put()), form);
+        EXPECT_EQ(S_OK, hr);
+        return unk;
+    }
+
+    std::vector<TShownMessage> messages;
+    std::vector<std::wstring> modals;
+    std::vector<std::wstring> steps;
+    INT_PTR modalAnswer = 0;
+    std::shared_ptr<TFakeLinkLog> link = std::make_shared<TFakeLinkLog>();
+};
+
+// An IKXActiveXFormEvents sink recording the dispatch ids it is called with.
+class TEventSink : public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != __uuidof(IKXActiveXFormEvents))
+            return E_NOINTERFACE;
+        *out = this;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    STDMETHODIMP GetTypeInfoCount(UINT *n) override
+    {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *params, VARIANT *, EXCEPINFO *, UINT *) override
+    {
+        calls.push_back(id);
+        if (id == 207 && params && params->cArgs == 1 && params->rgvarg[0].vt == (VT_I2 | VT_BYREF)) {
+            keys.push_back(*params->rgvarg[0].piVal);
+            if (replaceKeyWith >= 0)
+                *params->rgvarg[0].piVal = static_cast<SHORT>(replaceKeyWith);
+        }
+        return S_OK;
+    }
+    int Count(DISPID id) const
+    {
+        int n = 0;
+        for (DISPID d : calls)
+            n += d == id;
+        return n;
+    }
+
+    ULONG refs = 0;  // lives on the stack: counts only
+    std::vector<DISPID> calls;
+    std::vector<SHORT> keys;
+    int replaceKeyWith = -1;
+};
