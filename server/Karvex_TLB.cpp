@@ -180,6 +180,49 @@ void TKarvexAutomation::Dispatch(long id)
 
 // ---------------------------------------------------------------- connection
 
+namespace {
+
+IKarvexAutomation *RunningServer()
+{
+    IUnknown *running = nullptr;
+    IKarvexAutomation *server = nullptr;
+    if (SUCCEEDED(GetActiveObject(CLSID_KarvexAutomation, nullptr, &running)) && running) {
+        // A stale entry of a dispatcher that died fails here.
+        if (FAILED(running->QueryInterface(IID_IKarvexAutomation, reinterpret_cast<void **>(&server)))) server = nullptr;
+        running->Release();
+    }
+    return server;
+}
+
+// Wine's rpcss keeps the class registration of a server that died without
+// revoking it, and activation then fails at once. Starting the registered
+// program ourselves and attaching through the running object table gets
+// the user a working dispatcher again.
+HRESULT StartRegisteredServer(IKarvexAutomation **out)
+{
+    wchar_t command[1024];
+    LONG size = sizeof command;
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, L"CLSID\\{D8625B15-227D-4927-B466-E80DCACEEBC2}\\LocalServer32", command,
+                       &size) != ERROR_SUCCESS)
+        return REGDB_E_CLASSNOTREG;
+    std::wstring cmd = std::wstring(command) + L" -Embedding";
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return HRESULT_FROM_WIN32(GetLastError());
+    CloseHandle(pi.hThread);
+    HRESULT hr = CO_E_SERVER_EXEC_FAILURE;
+    for (int i = 0; i < 300; ++i) {
+        if ((*out = RunningServer())) { hr = S_OK; break; }
+        if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;  // it gave up
+    }
+    CloseHandle(pi.hProcess);
+    return hr;
+}
+
+}  // namespace
+
 TKarvexAutomation::TKarvexAutomation()
     : idPropertyName_(DISPID_UNKNOWN), idTypeName_(DISPID_UNKNOWN), idKindName_(DISPID_UNKNOWN), idTrack_(DISPID_UNKNOWN)
 {
@@ -190,17 +233,12 @@ TKarvexAutomation::~TKarvexAutomation() { Disconnect(); }
 void TKarvexAutomation::Connect()
 {
     if (server_) return;
-    IKarvexAutomation *server = nullptr;
-    IUnknown *running = nullptr;
-    HRESULT hr = GetActiveObject(CLSID_KarvexAutomation, nullptr, &running);
-    if (SUCCEEDED(hr) && running) {
-        // A stale entry of a dispatcher that died fails here: start a new one.
-        if (FAILED(running->QueryInterface(IID_IKarvexAutomation, reinterpret_cast<void **>(&server)))) server = nullptr;
-        running->Release();
-    }
+    IKarvexAutomation *server = RunningServer();
+    HRESULT hr = S_OK;
     if (!server) {
         hr = CoCreateInstance(CLSID_KarvexAutomation, nullptr, CLSCTX_SERVER, IID_IKarvexAutomation,
                               reinterpret_cast<void **>(&server));
+        if (FAILED(hr)) hr = StartRegisteredServer(&server);
         if (FAILED(hr) || !server) throw KarvexError(kKarvexNotConnected, FAILED(hr) ? hr : E_NOINTERFACE);
     }
     try {

@@ -347,6 +347,10 @@ HRESULT Dispatcher::Call(const wchar_t *name, const std::wstring &args,
     const std::wstring head = std::wstring(name) + (args.empty() ? L"" : L"(" + args + L")");
     if (opt_.exitDuringCall > 0 && --opt_.exitDuringCall == 0) {
         Log::Line(head + L": аварийное завершение по заказу");
+        // The call gets no answer and nobody is told. The class registration
+        // goes first all the same: Wine's rpcss keeps a dead process's
+        // registration, and no dispatcher could be started after it.
+        if (revokeForAbruptExit_) revokeForAbruptExit_();
         TerminateProcess(GetCurrentProcess(), 3);
     }
     if (opt_.delayMs > 0) Sleep(static_cast<DWORD>(opt_.delayMs));

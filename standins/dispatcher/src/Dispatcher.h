@@ -202,6 +202,7 @@ public:
     HWND window() const { return window_; }
     HRESULT BeginComputation(const std::string &groupKey, int device, double begin, double end, bool own);
     HRESULT Error(const std::wstring &text, HRESULT hr = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x201));
+    std::function<void()> revokeForAbruptExit_;
 
 private:
     friend class Control;

@@ -351,6 +351,14 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
     // Weak: the running object table must not count as a client.
     RegisterActiveObject(static_cast<IKarvexAutomation *>(g_dispatcher), CLSID_KarvexAutomation, ACTIVEOBJECT_WEAK,
                          &rotCookie);
+    g_dispatcher->revokeForAbruptExit_ = [&] {
+        CoRevokeClassObject(classCookie);
+        if (rotCookie) RevokeActiveObject(rotCookie, nullptr);
+    };
+    // Tells whoever started this process that it now serves calls.
+    wchar_t readyName[64];
+    swprintf(readyName, 64, L"KXDispatcher.Ready.%lu", GetCurrentProcessId());
+    HANDLE ready = CreateEventW(nullptr, TRUE, TRUE, readyName);
     if (g_opt.onlineMs > 0) SetTimer(window, kOnlineTimer, static_cast<UINT>(g_opt.onlineMs), nullptr);
     SetTimer(window, kIdleTimer, 1000, nullptr);
     if (!g_opt.hidden && !g_opt.embedding) ShowWindow(window, SW_SHOWNORMAL);
@@ -373,6 +381,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
     controlInfo->Release();
     lib->Release();
     controlLib->Release();
+    if (ready) CloseHandle(ready);
     Log::Line(L"выход");
     Log::SetWindow(nullptr);
     DestroyWindow(window);
