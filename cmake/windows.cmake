@@ -57,3 +57,5 @@ endfunction()
 # Programs, the plug-in and the tests land side by side, so that tests and
 # the stand-in shell find the plug-in the way a user's installation does.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+include(${CMAKE_CURRENT_LIST_DIR}/icons.cmake)
