@@ -110,6 +110,18 @@ HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool c
     return hr;
 }
 
+void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, TLayer *layer)
+{
+    if (form)
+        form->Attach(map, factory, layer);
+}
+
+void ShutDownPanel(TKXActiveXForm *form)
+{
+    if (form)
+        form->ActiveFormDestroy();
+}
+
 // ---- life -------------------------------------------------------------------
 
 TActiveFormControl::TActiveFormControl(bool counted)

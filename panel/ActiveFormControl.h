@@ -98,8 +98,8 @@ public:
     TProvideClassInfoPart ProvideClassInfo{*this};
     TSupportErrorInfoPart SupportErrorInfo{*this};
     TFormDispatchPart Dispatch{*this};
-    TConnectionPoint EventsPoint;
-    TConnectionPoint PropertyNotifyPoint;
+    TPanelConnectionPoint EventsPoint;
+    TPanelConnectionPoint PropertyNotifyPoint;
 
 private:
     void BindFormEvents();

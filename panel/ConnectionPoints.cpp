@@ -32,17 +32,17 @@ STDMETHODIMP TConnectionPointContainerPart::FindConnectionPoint(REFIID iid, ICon
     return S_OK;
 }
 
-TConnectionPoint::TConnectionPoint(TActiveFormControl &control, REFIID iid, bool single)
+TPanelConnectionPoint::TPanelConnectionPoint(TActiveFormControl &control, REFIID iid, bool single)
     : c_(control), iid_(iid), single_(single)
 {
 }
 
-TConnectionPoint::~TConnectionPoint()
+TPanelConnectionPoint::~TPanelConnectionPoint()
 {
     DisconnectAll();
 }
 
-STDMETHODIMP TConnectionPoint::QueryInterface(REFIID iid, void **out)
+STDMETHODIMP TPanelConnectionPoint::QueryInterface(REFIID iid, void **out)
 {
     if (!out)
         return E_POINTER;
@@ -55,17 +55,17 @@ STDMETHODIMP TConnectionPoint::QueryInterface(REFIID iid, void **out)
 }
 
 // A point lives inside its container: it keeps the container alive.
-STDMETHODIMP_(ULONG) TConnectionPoint::AddRef()
+STDMETHODIMP_(ULONG) TPanelConnectionPoint::AddRef()
 {
     return c_.AddRef();
 }
 
-STDMETHODIMP_(ULONG) TConnectionPoint::Release()
+STDMETHODIMP_(ULONG) TPanelConnectionPoint::Release()
 {
     return c_.Release();
 }
 
-STDMETHODIMP TConnectionPoint::GetConnectionInterface(IID *iid)
+STDMETHODIMP TPanelConnectionPoint::GetConnectionInterface(IID *iid)
 {
     if (!iid)
         return E_POINTER;
@@ -73,7 +73,7 @@ STDMETHODIMP TConnectionPoint::GetConnectionInterface(IID *iid)
     return S_OK;
 }
 
-STDMETHODIMP TConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer **container)
+STDMETHODIMP TPanelConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer **container)
 {
     if (!container)
         return E_POINTER;
@@ -82,7 +82,7 @@ STDMETHODIMP TConnectionPoint::GetConnectionPointContainer(IConnectionPointConta
     return S_OK;
 }
 
-STDMETHODIMP TConnectionPoint::Advise(IUnknown *sink, DWORD *cookie)
+STDMETHODIMP TPanelConnectionPoint::Advise(IUnknown *sink, DWORD *cookie)
 {
     if (!cookie)
         return E_POINTER;
@@ -106,7 +106,7 @@ STDMETHODIMP TConnectionPoint::Advise(IUnknown *sink, DWORD *cookie)
     return S_OK;
 }
 
-STDMETHODIMP TConnectionPoint::Unadvise(DWORD cookie)
+STDMETHODIMP TPanelConnectionPoint::Unadvise(DWORD cookie)
 {
     for (auto it = connections_.begin(); it != connections_.end(); ++it) {
         if (it->cookie != cookie)
@@ -121,7 +121,7 @@ STDMETHODIMP TConnectionPoint::Unadvise(DWORD cookie)
     return CONNECT_E_NOCONNECTION;
 }
 
-STDMETHODIMP TConnectionPoint::EnumConnections(IEnumConnections **connections)
+STDMETHODIMP TPanelConnectionPoint::EnumConnections(IEnumConnections **connections)
 {
     if (!connections)
         return E_POINTER;
@@ -137,7 +137,7 @@ STDMETHODIMP TConnectionPoint::EnumConnections(IEnumConnections **connections)
     }
 }
 
-std::vector<IUnknown *> TConnectionPoint::Sinks() const
+std::vector<IUnknown *> TPanelConnectionPoint::Sinks() const
 {
     std::vector<IUnknown *> sinks;
     for (const TConnection &c : connections_) {
@@ -147,7 +147,7 @@ std::vector<IUnknown *> TConnectionPoint::Sinks() const
     return sinks;
 }
 
-void TConnectionPoint::DisconnectAll()
+void TPanelConnectionPoint::DisconnectAll()
 {
     std::vector<TConnection> gone;
     gone.swap(connections_);

@@ -187,12 +187,12 @@ class TSupportErrorInfoPart final : public ISupportErrorInfo {
 
 // A connection point: one sink (the form's events) or many (property
 // change sinks). Its own identity; its lifetime is its container's.
-class TConnectionPoint final : public IConnectionPoint {
+class TPanelConnectionPoint final : public IConnectionPoint {
 public:
-    TConnectionPoint(TActiveFormControl &control, REFIID iid, bool single);
-    TConnectionPoint(const TConnectionPoint &) = delete;
-    TConnectionPoint &operator=(const TConnectionPoint &) = delete;
-    ~TConnectionPoint();
+    TPanelConnectionPoint(TActiveFormControl &control, REFIID iid, bool single);
+    TPanelConnectionPoint(const TPanelConnectionPoint &) = delete;
+    TPanelConnectionPoint &operator=(const TPanelConnectionPoint &) = delete;
+    ~TPanelConnectionPoint();
 
     STDMETHODIMP QueryInterface(REFIID iid, void **out) override;
     STDMETHODIMP_(ULONG) AddRef() override;

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+class TKarvexAutomation;
+
 class IDispatcherLink {
 public:
     virtual ~IDispatcherLink() = default;
@@ -15,7 +17,9 @@ public:
     virtual void BindEvents(std::function<void()> onEndComputing,
                             std::function<void()> onCloseServer,
                             std::function<void()> onReceiveOnlineData) = 0;
+    // The client's operations (groups, trips, tracks); null for a fake without one.
+    virtual TKarvexAutomation *Automation() = 0;
 };
 
-// The production client (throws when the dispatcher client cannot be made).
+// The production client.
 std::unique_ptr<IDispatcherLink> CreateKarvexLink();

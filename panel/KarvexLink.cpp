@@ -1,12 +1,37 @@
-// The production dispatcher client behind IDispatcherLink.
-//
-// The client class (TKarvexAutomation, server/Karvex_TLB.h) is not linked into
-// the panel yet: until it is adapted here, creating the link fails, which the
-// start-up reports as a failed connection to the dispatcher program.
+// The production dispatcher client (TKarvexAutomation) behind IDispatcherLink.
 #include "DispatcherLink.h"
+
+#include "Karvex_TLB.h"
 #include "Seams.h"
+
+namespace {
+
+class TKarvexLink final : public IDispatcherLink {
+public:
+    void Start() override
+    {
+        try {
+            client_.Start();
+        } catch (const KarvexError &e) {
+            throw EPanelError(e.Message(), e.Hr());
+        }
+    }
+    void BindEvents(std::function<void()> onEndComputing, std::function<void()> onCloseServer,
+                    std::function<void()> onReceiveOnlineData) override
+    {
+        client_.OnEndComputing = std::move(onEndComputing);
+        client_.OnCloseServer = std::move(onCloseServer);
+        client_.OnReceiveOnlineData = std::move(onReceiveOnlineData);
+    }
+    TKarvexAutomation *Automation() override { return &client_; }
+
+private:
+    TKarvexAutomation client_;  // disconnects when the link is freed
+};
+
+}  // namespace
 
 std::unique_ptr<IDispatcherLink> CreateKarvexLink()
 {
-    throw EPanelError(L"Клиент программы Карвекс не подключён к панели");
+    return std::make_unique<TKarvexLink>();
 }

@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include "GrymCore.h"
+
 class TKXActiveXForm;
+class TLayer;
 
 // Misc status the control class is registered with: simple frame, acts like a label.
 constexpr DWORD kPanelRegisteredMiscStatus = 0x12000;
@@ -13,3 +16,8 @@ constexpr DWORD kPanelRegisteredMiscStatus = 0x12000;
 // form, which lives as long as the control. A control made with `counted`
 // keeps the module loaded (DllCanUnloadNow) while it lives.
 HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool counted = true);
+
+// Gives the form the shell's map and factory (counted copies) and the layer.
+void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, TLayer *layer);
+// The panel's shut-down sequence (the plug-in's Terminate).
+void ShutDownPanel(TKXActiveXForm *form);

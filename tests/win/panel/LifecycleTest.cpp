@@ -1,6 +1,8 @@
 // Start-up on Timer2, shut-down by the plug-in, and a form destroyed alone.
 #include "TestSupport.h"
 
+#include "Karvex_TLB.h"
+
 namespace {
 
 const std::vector<std::wstring> kStartUp = {L"CreateClient", L"BindEvents", L"IconNum", L"FillTrips",
@@ -222,6 +224,23 @@ TEST_F(LifecycleTest, SecondPanelReplacesTheModulesClient)
     a.Reset();
     EXPECT_FALSE(link->destroyed) << "the first form's end leaves the second's client alone";
     EXPECT_TRUE(link->endComputing);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KarvexLinkTest, CarriesTheClientAndBindsItsEvents)
+{
+    std::unique_ptr<IDispatcherLink> link = CreateKarvexLink();
+    ASSERT_NE(nullptr, link->Automation());
+    int ends = 0;
+    link->BindEvents([&] { ++ends; }, {}, {});
+    ASSERT_TRUE(link->Automation()->OnEndComputing);
+    link->Automation()->OnEndComputing();
+    EXPECT_EQ(1, ends);
+    link->BindEvents({}, {}, {});
+    EXPECT_FALSE(link->Automation()->OnEndComputing);
 }
 
 }  // namespace

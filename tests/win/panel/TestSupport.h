@@ -53,6 +53,7 @@ public:
         log_->closeServer = std::move(b);
         log_->onlineData = std::move(c);
     }
+    TKarvexAutomation *Automation() override { return nullptr; }
 
 private:
     std::shared_ptr<TFakeLinkLog> log_;
