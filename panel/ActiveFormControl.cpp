@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "ComSupport.h"
-#include "ModuleServices.h"
+#include "Module.h"
 #include "PanelControl.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // IDispatch and IKXActiveXForm: each accessor reads or writes the form.
 #include "ActiveFormControl.h"
 #include "ComSupport.h"
-#include "ModuleServices.h"
+#include "Module.h"
 
 KX_PART_IUNKNOWN(TFormDispatchPart)
 

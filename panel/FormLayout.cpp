@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "KXActiveXForm.h"
-#include "ModuleServices.h"
+#include "Module.h"
 
 namespace {
 
@@ -179,7 +179,7 @@ void TKXActiveXForm::CreateComponents()
 
     // 1. The banner.
     Label1 = make(WC_STATICW, L"", SS_OWNERDRAW, 0, 0, DesignWidth, 56);
-    Image1 = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), L"Logo", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    Image1 = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), L"KXLogo", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 
     // 2. Vehicle and period.
     GroupBox3 = group(L"Выбор периода и ТС", 58, 192);

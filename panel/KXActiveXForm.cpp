@@ -7,7 +7,7 @@
 
 #include "ActiveFormControl.h"
 #include "LifecycleState.h"
-#include "ModuleServices.h"
+#include "Module.h"
 #include "Seams.h"
 
 namespace {

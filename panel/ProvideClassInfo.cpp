@@ -1,7 +1,7 @@
 // IProvideClassInfo: the KXActiveXForm coclass from the type library.
 #include "ActiveFormControl.h"
 #include "ComSupport.h"
-#include "ModuleServices.h"
+#include "Module.h"
 
 KX_PART_IUNKNOWN(TProvideClassInfoPart)
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "ModuleServices.h"
+#include "Module.h"
 
 LONG g_moduleLocks = 0;
 
