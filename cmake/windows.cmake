@@ -51,7 +51,7 @@ add_subdirectory(${KX_GOOGLETEST_DIR} googletest EXCLUDE_FROM_ALL)
 function(kx_wine_test name)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE gtest_main ole32 oleaut32 uuid)
-    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${CMAKE_BINARY_DIR}/test-results/${name}.xml)
+    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/test-results/${name}.xml)
 endfunction()
 
 # Programs, the plug-in and the tests land side by side, so that tests and
