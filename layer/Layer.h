@@ -23,6 +23,20 @@ public:
 
     TShapeCollection &Shapes() { return shapes_; }
 
+    // Build modes: which category of shapes BuildShapes makes from the
+    // panel state. Other values do nothing.
+    enum BuildMode {
+        BuildTrack = 1,         // the track line (empties TrackLines and Vehicles)
+        BuildVehicleMarker = 2, // the moving marker's two polygons (empties Vehicles)
+        BuildInfoPoints = 3,    // info point icons (empties InfoPointIcons)
+        BuildCheckpoints = 4,   // checkpoint circles (empties Checkpoints)
+        BuildLastPoint = 5,     // one vehicle's last known point, appended to Vehicles
+    };
+    void BuildShapes(int mode);
+
+    // The number of the vehicle icon the panel's settings chose ("TSIcon_<n>").
+    std::function<int()> IconNumber;
+
     // Called when the shell asks for the title of a track line shape, with
     // the map point under the mouse: the player jumps there.
     std::function<void(double x, double y)> OnTrackLineTitle;

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "ActiveFormControl.h"
-#include "LifecycleState.h"
+#include "PanelState.h"
 #include "Module.h"
 #include "Seams.h"
 
@@ -180,7 +180,7 @@ void TKXActiveXForm::Timer2Timer()
 
 void TKXActiveXForm::ActiveFormCreateOnTimer()
 {
-    TPanelLifecycleData &data = PanelData();
+    TPanelState &data = PanelState();
 
     PanelStep(L"CreateClient");
     try {
@@ -229,17 +229,14 @@ void TKXActiveXForm::ActiveFormCreateOnTimer()
 void TKXActiveXForm::ActiveFormDestroy()
 {
     RunHandler(nullptr, [&] {
-        TPanelLifecycleData &data = PanelData();
+        TPanelState &data = PanelState();
         PanelStep(L"FreeClient");
         if (data.Client) {
             data.ClientEventsOwner = nullptr;
             delete std::exchange(data.Client, nullptr);
         }
         PanelStep(L"ClearData");
-        data.TrackMapPoints.clear();
-        data.CheckpointCircles.clear();
-        data.InfoPointPositions.clear();
-        data.MarkerPolygons.clear();
+        data.ClearForShutdown();
         try {
             PanelStep(L"btnStopClick");
             btnStopClick();
@@ -253,7 +250,7 @@ void TKXActiveXForm::ActiveFormDestroy()
 
 void TKXActiveXForm::UnbindClientEvents()
 {
-    TPanelLifecycleData &data = PanelData();
+    TPanelState &data = PanelState();
     if (data.Client && data.ClientEventsOwner == this) {
         try {
             data.Client->BindEvents({}, {}, {});

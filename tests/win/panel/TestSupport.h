@@ -14,7 +14,7 @@
 #include "ActiveFormControl.h"
 #include "ComPtr.h"
 #include "KXActiveXForm.h"
-#include "LifecycleState.h"
+#include "PanelState.h"
 #include "PanelControl.h"
 #include "Seams.h"
 
@@ -80,9 +80,9 @@ protected:
     void TearDown() override
     {
         // The module-wide client outlives forms by design; tests start clean.
-        TPanelLifecycleData &data = PanelData();
+        TPanelState &data = PanelState();
         delete data.Client;
-        data = TPanelLifecycleData();
+        data = TPanelState();
         ResetPanelSeams();
     }
 

@@ -1,7 +1,0 @@
-#include "LifecycleState.h"
-
-TPanelLifecycleData &PanelData()
-{
-    static TPanelLifecycleData data;
-    return data;
-}
