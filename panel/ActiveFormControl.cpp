@@ -125,7 +125,7 @@ void ShutDownPanel(TKXActiveXForm *form)
 // ---- life -------------------------------------------------------------------
 
 TActiveFormControl::TActiveFormControl(bool counted)
-    : EventsPoint(*this, __uuidof(IKXActiveXFormEvents), true),
+    : EventsPoint(*this, __uuidof(IKXActiveXFormEvents), true, [this] { EventSinkChanged(); }),
       PropertyNotifyPoint(*this, IID_IPropertyNotifySink, false),
       counted_(counted)
 {
@@ -262,21 +262,17 @@ void TActiveFormControl::FireEvent(DISPID id, VARIANTARG *args, UINT count)
 
 void TActiveFormControl::EventSinkChanged()
 {
-    std::vector<IUnknown *> sinks = EventsPoint.Sinks();
-    EventSink.Reset();
-    for (IUnknown *sink : sinks) {
-        EventSink = ComPtr<IDispatch>::Adopt(static_cast<IDispatch *>(sink));
-        break;
-    }
+    // The point holds the sink as IKXActiveXFormEvents or IDispatch: the
+    // same table either way for an event dispinterface.
+    auto sinks = EventsPoint.Sinks();
+    EventSink = sinks.empty() ? ComPtr<IDispatch>() : ComPtr<IDispatch>(static_cast<IDispatch *>(sinks.front().Get()));
 }
 
 void TActiveFormControl::PropertyChanged(DISPID id)
 {
     dirty_ = true;
-    for (IUnknown *sink : PropertyNotifyPoint.Sinks()) {
-        static_cast<IPropertyNotifySink *>(sink)->OnChanged(id);
-        sink->Release();
-    }
+    for (const auto &sink : PropertyNotifyPoint.Sinks())
+        static_cast<IPropertyNotifySink *>(sink.Get())->OnChanged(id);
     ViewChanged();
 }
 

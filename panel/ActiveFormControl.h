@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "ComPtr.h"
+#include "ConnectionPoints.h"
 #include "ControlParts.h"
 #include "KXActiveXForm.h"
 
@@ -98,8 +99,8 @@ public:
     TProvideClassInfoPart ProvideClassInfo{*this};
     TSupportErrorInfoPart SupportErrorInfo{*this};
     TFormDispatchPart Dispatch{*this};
-    TPanelConnectionPoint EventsPoint;
-    TPanelConnectionPoint PropertyNotifyPoint;
+    TConnectionPoint EventsPoint;         // the form's events: one sink
+    TConnectionPoint PropertyNotifyPoint; // property change sinks: any number
 
 private:
     void BindFormEvents();

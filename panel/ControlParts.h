@@ -185,40 +185,6 @@ class TSupportErrorInfoPart final : public ISupportErrorInfo {
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
 };
 
-// A connection point: one sink (the form's events) or many (property
-// change sinks). Its own identity; its lifetime is its container's.
-class TPanelConnectionPoint final : public IConnectionPoint {
-public:
-    TPanelConnectionPoint(TActiveFormControl &control, REFIID iid, bool single);
-    TPanelConnectionPoint(const TPanelConnectionPoint &) = delete;
-    TPanelConnectionPoint &operator=(const TPanelConnectionPoint &) = delete;
-    ~TPanelConnectionPoint();
-
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetConnectionInterface(IID *iid) override;
-    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer **container) override;
-    STDMETHODIMP Advise(IUnknown *sink, DWORD *cookie) override;
-    STDMETHODIMP Unadvise(DWORD cookie) override;
-    STDMETHODIMP EnumConnections(IEnumConnections **connections) override;
-
-    // Counted copies of the connected sinks (each queried for the point's interface).
-    std::vector<IUnknown *> Sinks() const;
-    void DisconnectAll();
-
-private:
-    struct TConnection {
-        DWORD cookie;
-        IUnknown *sink;
-    };
-    TActiveFormControl &c_;
-    IID iid_;
-    bool single_;
-    DWORD nextCookie_ = 1;
-    std::vector<TConnection> connections_;
-};
-
 // IDispatch and IKXActiveXForm: the accessors of the form's properties.
 class TFormDispatchPart final : public IKXActiveXForm {
     KX_PART_DECL(TFormDispatchPart)

@@ -53,7 +53,7 @@ TKXPlayer::~TKXPlayer()
     view_.Reset();
     baseView_.reset();
     eventSink_.Reset();
-    connectionPoints_.reset();
+    eventPoint_.reset();
     if (counted_) ModuleUnlock();
 }
 
@@ -160,12 +160,13 @@ STDMETHODIMP TKXPlayer::XmlInfo(BSTR *xml) { return CopyString(kPluginXmlInfo, x
 
 STDMETHODIMP TKXPlayer::Initialize(ULONG_PTR, IBaseViewThread *view)
 {
-    if (!connectionPoints_) {
-        connectionPoints_.reset(new (std::nothrow) TConnectionPointContainer(
-            static_cast<IPanelPage *>(this)));
-        if (!connectionPoints_) return E_OUTOFMEMORY;
-        eventPoint_ = connectionPoints_->Add(DIID_IKXPlayerEvents, /*single=*/true,
-                                             [this](IUnknown *sink) { eventSink_ = sink; });
+    if (!eventPoint_) {
+        eventPoint_.reset(new (std::nothrow) TConnectionPoint(
+            *static_cast<IPanelPage *>(this), DIID_IKXPlayerEvents, /*single=*/true, [this] {
+                auto sinks = eventPoint_->Sinks();
+                eventSink_ = sinks.empty() ? ComPtr<IUnknown>() : sinks.front();
+            }));
+        if (!eventPoint_) return E_OUTOFMEMORY;
     }
     if (!view) return E_INVALIDARG;
 
@@ -231,24 +232,15 @@ STDMETHODIMP TKXPlayer::Terminate()
 
 // ------------------------------------------------------------ events and class info
 
+// Before Initialize there is no point to enumerate or find.
 STDMETHODIMP TKXPlayer::EnumConnectionPoints(IEnumConnectionPoints **out)
 {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!connectionPoints_) {
-        // Before Initialize there is no point to enumerate.
-        TConnectionPointContainer empty(static_cast<IPanelPage *>(this));
-        return empty.EnumConnectionPoints(out);
-    }
-    return connectionPoints_->EnumConnectionPoints(out);
+    return EnumConnectionPointsOf({eventPoint_.get()}, out);
 }
 
 STDMETHODIMP TKXPlayer::FindConnectionPoint(REFIID iid, IConnectionPoint **out)
 {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!connectionPoints_) return CONNECT_E_NOCONNECTION;
-    return connectionPoints_->FindConnectionPoint(iid, out);
+    return FindConnectionPointIn({eventPoint_.get()}, iid, out);
 }
 
 STDMETHODIMP TKXPlayer::GetClassInfo(ITypeInfo **info)

@@ -84,9 +84,9 @@ private:
 
     LONG refs_ = 0;
     bool counted_;
-    std::unique_ptr<TConnectionPointContainer> connectionPoints_;
-    TConnectionPoint *eventPoint_ = nullptr;
-    ComPtr<IUnknown> eventSink_;
+    // The single point for IKXPlayerEvents, made by the first Initialize.
+    std::unique_ptr<TConnectionPoint> eventPoint_;
+    ComPtr<IUnknown> eventSink_; // kept as the sink changes; never called
     std::unique_ptr<TBaseView> baseView_;
     TLayer *layer_ = nullptr;
     ComPtr<IBaseViewThread> view_;
