@@ -12,3 +12,11 @@ cmake -S "$KX_ROOT" -B "$KX_BUILD/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
     -DCMAKE_TOOLCHAIN_FILE="$KX_ROOT/cmake/mingw-i686.cmake" \
     -DKX_ICONGEN="$KX_BUILD/native/tools/icongen/icongen" >/dev/null
 cmake --build "$KX_BUILD/win" -j "$JOBS"
+
+# Register the plug-in and the stand-in dispatcher in the project's prefix, as
+# an installation would (both also register themselves when first used).
+bin="$KX_BUILD/win/bin"
+wine regsvr32 /s "$bin/KXPlayerPlugin.dll" >/dev/null 2>&1 </dev/null || echo "build: registering the plug-in failed"
+if [ -f "$bin/KXDispatcher.exe" ]; then
+    wine "$bin/KXDispatcher.exe" /RegServer >/dev/null 2>&1 </dev/null || echo "build: registering the dispatcher failed"
+fi
