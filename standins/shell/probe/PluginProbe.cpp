@@ -1,14 +1,13 @@
 #include "PluginProbe.h"
 
 #include "KXShell.h"
+#include "PluginLoader.h"
 
 namespace kxprobe {
 namespace {
 
 using kxshell::FormatHex;
 using kxshell::Utf8;
-
-using CreateGrymPluginFn = HRESULT(WINAPI *)(IUnknown **plugin);
 
 std::string Hr(HRESULT hr) { return FormatHex(static_cast<unsigned long>(hr)); }
 
@@ -138,21 +137,21 @@ int RunProbe(const ProbeOptions &options, Report &report) {
     {
         kxshell::StandInShell shell;
         run.Say("Plug-in: " + Utf8(options.dllPath));
-        HMODULE module = LoadLibraryW(options.dllPath.c_str());
-        if (!module) {
-            run.Fail("LoadLibrary, error " + std::to_string(GetLastError()));
+        std::string loadError;
+        std::unique_ptr<kxshell::LoadedPlugin> loaded = kxshell::LoadedPlugin::Load(options.dllPath, loadError);
+        if (!loaded && loadError.rfind("LoadLibrary", 0) == 0) {
+            run.Fail(loadError);
             CoUninitialize();
             return 2;
         }
-        auto create = reinterpret_cast<CreateGrymPluginFn>(
-            reinterpret_cast<void *>(GetProcAddress(module, "CreateGrymPlugin")));
         ComPtr<IUnknown> plugin;
-        if (!create) {
-            run.Fail("the DLL exports no CreateGrymPlugin");
+        if (!loaded) {
+            run.Fail(loadError);
         } else {
-            const HRESULT hr = create(plugin.Put());
-            run.Say("CreateGrymPlugin: " + Hr(hr));
-            if (FAILED(hr) || !plugin) run.Fail("CreateGrymPlugin gave no plug-in object");
+            plugin = ComPtr<IUnknown>(loaded->Object());
+            run.Say("CreateGrymPlugin: " + Hr(loaded->CreateResult()));
+            // The probe's own counted copy stands in for the shell's.
+            loaded->ReleaseObject();
         }
         if (plugin) {
             run.Say("Description:");
@@ -183,7 +182,7 @@ int RunProbe(const ProbeOptions &options, Report &report) {
             hosted.Reset();
             plugin.Reset();
         }
-        if (!FreeLibrary(module)) run.Fail("FreeLibrary, error " + std::to_string(GetLastError()));
+        if (loaded && !loaded->Unload(loadError)) run.Fail(loadError);
 
         if (options.printCalls) {
             run.Say("Calls on the shell:");

@@ -1,0 +1,282 @@
+#include "LayerPainter.h"
+
+#include "HtmlText.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace kxapp {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double MsBetween(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// Consecutive vertices that land on the same pixel add nothing but cost:
+// a long track seen from afar collapses to what can be seen.
+std::vector<POINT> DevicePoints(const Viewport &view, const std::vector<double> &coordinates) {
+    std::vector<POINT> out;
+    out.reserve(coordinates.size() / 2);
+    for (size_t i = 0; i + 1 < coordinates.size(); i += 2) {
+        const POINT p = view.ToDevice(coordinates[i], coordinates[i + 1]);
+        if (!out.empty() && out.back().x == p.x && out.back().y == p.y) continue;
+        out.push_back(p);
+    }
+    return out;
+}
+
+RECT BoundsOf(const std::vector<POINT> &points, int grow) {
+    RECT r{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (const POINT &p : points) {
+        r.left = std::min(r.left, p.x);
+        r.top = std::min(r.top, p.y);
+        r.right = std::max(r.right, p.x);
+        r.bottom = std::max(r.bottom, p.y);
+    }
+    if (points.empty()) return RECT{0, 0, 0, 0};
+    InflateRect(&r, grow, grow);
+    return r;
+}
+
+double DistanceToSegment(POINT p, POINT a, POINT b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const double cx = a.x + t * dx - p.x, cy = a.y + t * dy - p.y;
+    return std::sqrt(cx * cx + cy * cy);
+}
+
+}  // namespace
+
+double LayerPainter::PixelsOfWidth(double millimetres) {
+    return millimetres * 96.0 / 25.4;
+}
+
+FrameStats LayerPainter::Paint(kxshell::StandInShell &shell, Canvas &canvas, const Viewport &view) {
+    FrameStats stats;
+    drawn_.clear();
+    kxshell::LayerCollection &layers = shell.Layers();
+    kxshell::WalkOptions options;
+    options.askTitle = false;  // Title acts on some layers: asked on hover only
+    const kxshell::ShapeWalker walker(shell.SharedRegistry());
+    // Copied first: a layer may leave the collection while it is drawn.
+    std::vector<ComPtr<IShapeLayer>> list;
+    for (size_t i = 0; i < layers.Count(); ++i) list.emplace_back(layers.Layer(i));
+    for (size_t index = 0; index < list.size(); ++index) {
+        VARIANT_BOOL visible = VARIANT_TRUE;
+        if (FAILED(list[index]->GetVisible(&visible)) || !visible) continue;
+        ComPtr<IShapeSource> source = list[index].As<IShapeSource>();
+        if (!source) continue;
+        const auto t0 = Clock::now();
+        kxshell::WalkResult result = walker.Walk(source.Get(), view.visible, options);
+        const auto t1 = Clock::now();
+        for (const auto &problem : result.problems) stats.problems.push_back("layer " + std::to_string(index + 1) + ": " + problem);
+        for (const kxshell::WalkedShape &shape : result.shapes) {
+            DrawnShape drawn;
+            drawn.layer = index;
+            drawn.id = shape.id;
+            drawn.kind = shape.kind;
+            DrawShape(canvas, view, shape, drawn);
+            stats.vertices += shape.VertexCount();
+            drawn_.push_back(std::move(drawn));
+        }
+        stats.shapes += result.shapes.size();
+        stats.walkMs += MsBetween(t0, t1);
+        stats.drawMs += MsBetween(t1, Clock::now());
+    }
+    return stats;
+}
+
+void LayerPainter::DrawShape(Canvas &canvas, const Viewport &view, const kxshell::WalkedShape &shape,
+                             DrawnShape &drawn) {
+    using kxshell::SymbolKind;
+    HDC dc = canvas.Dc();
+    drawn.points = DevicePoints(view, shape.coordinates);
+    const kxshell::SymbolDescription &symbol = shape.symbol;
+    switch (shape.kind) {
+    case kxshell::kShapeLine:
+        if (symbol.kind == SymbolKind::Line) {
+            drawn.strokePixels = std::max(1.0, PixelsOfWidth(symbol.width));
+            drawn.colour = symbol.colour;
+            DrawLine(dc, drawn.points, symbol, false);
+        }
+        drawn.bounds = BoundsOf(drawn.points, static_cast<int>(drawn.strokePixels) + 1);
+        break;
+    case kxshell::kShapePolygon:
+        if (symbol.kind == SymbolKind::Polygon) {
+            FillPolygon(canvas, drawn.points, symbol);
+            if (symbol.outline && symbol.outline->kind == SymbolKind::Line) {
+                drawn.strokePixels = std::max(1.0, PixelsOfWidth(symbol.outline->width));
+                drawn.colour = symbol.outline->colour;
+                DrawLine(dc, drawn.points, *symbol.outline, true);
+            }
+        }
+        drawn.bounds = BoundsOf(drawn.points, 1);
+        break;
+    case kxshell::kShapeIcon:
+        if (!drawn.points.empty()) {
+            drawn.bounds = BoundsOf(drawn.points, 4);
+            if (symbol.kind == SymbolKind::Raster) DrawIcon(canvas, drawn.points.front(), symbol, drawn.bounds);
+        }
+        break;
+    default:
+        break;
+    }
+    DrawLabel(dc, view, shape);
+}
+
+void LayerPainter::DrawLine(HDC dc, const std::vector<POINT> &points, const kxshell::SymbolDescription &symbol,
+                            bool closed) {
+    if (points.size() < 2 || OpacityOf(symbol.colour) < 128) return;
+    const int width = std::max(1, static_cast<int>(std::lround(PixelsOfWidth(symbol.width))));
+    LOGBRUSH brush{BS_SOLID, ColourOf(symbol.colour), 0};
+    const DWORD style = symbol.style == 2 ? PS_DASH : symbol.style == 3 ? PS_DOT : PS_SOLID;
+    HPEN pen = width > 1 ? ExtCreatePen(PS_GEOMETRIC | style | PS_ENDCAP_ROUND | PS_JOIN_ROUND, width, &brush, 0, nullptr)
+                         : CreatePen(style, 1, ColourOf(symbol.colour));
+    const HGDIOBJ old = SelectObject(dc, pen);
+    // GDI takes at most a few thousand points per call comfortably; long
+    // tracks go in overlapping pieces.
+    const size_t chunk = 4000;
+    for (size_t start = 0; start + 1 < points.size(); start += chunk) {
+        const size_t count = std::min(chunk + 1, points.size() - start);
+        Polyline(dc, points.data() + start, static_cast<int>(count));
+    }
+    if (closed && points.size() > 2) {
+        POINT last[2] = {points.back(), points.front()};
+        Polyline(dc, last, 2);
+    }
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+void LayerPainter::FillPolygon(Canvas &canvas, const std::vector<POINT> &points, const kxshell::SymbolDescription &symbol) {
+    if (points.size() < 3) return;
+    HDC dc = canvas.Dc();
+    const int opacity = OpacityOf(symbol.fillColour);
+    if (symbol.style == 7) {
+        // A diagonal cross hatch in the fill colour over the background colour.
+        HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, ColourOf(symbol.fillColour));
+        const bool backShown = OpacityOf(symbol.backColour) >= 128;
+        const int oldMode = SetBkMode(dc, backShown ? OPAQUE : TRANSPARENT);
+        const COLORREF oldBack = SetBkColor(dc, ColourOf(symbol.backColour));
+        const HGDIOBJ oldBrush = SelectObject(dc, hatch);
+        const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        Polygon(dc, points.data(), static_cast<int>(points.size()));
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        SetBkColor(dc, oldBack);
+        SetBkMode(dc, oldMode);
+        DeleteObject(hatch);
+        return;
+    }
+    if (opacity <= 0) return;
+    if (opacity >= 255) {
+        HBRUSH brush = CreateSolidBrush(ColourOf(symbol.fillColour));
+        const HGDIOBJ oldBrush = SelectObject(dc, brush);
+        const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        Polygon(dc, points.data(), static_cast<int>(points.size()));
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        DeleteObject(brush);
+        return;
+    }
+    // Translucent: the polygon's mask is drawn apart, then blended in.
+    RECT area = BoundsOf(points, 1);
+    RECT clip{0, 0, canvas.Width(), canvas.Height()};
+    if (!IntersectRect(&area, &area, &clip)) return;
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (!scratch_.Resize(w, h)) return;
+    HDC sdc = scratch_.Dc();
+    RECT all{0, 0, scratch_.Width(), scratch_.Height()};
+    FillRect(sdc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    std::vector<POINT> shifted(points);
+    for (POINT &p : shifted) {
+        p.x -= area.left;
+        p.y -= area.top;
+    }
+    const HGDIOBJ oldBrush = SelectObject(sdc, GetStockObject(WHITE_BRUSH));
+    const HGDIOBJ oldPen = SelectObject(sdc, GetStockObject(NULL_PEN));
+    Polygon(sdc, shifted.data(), static_cast<int>(shifted.size()));
+    SelectObject(sdc, oldPen);
+    SelectObject(sdc, oldBrush);
+    scratch_.Sync();
+    std::vector<uint8_t> mask(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) mask[static_cast<size_t>(y) * w + x] = (scratch_.Pixels()[static_cast<size_t>(y) * scratch_.Width() + x] & 0xFFFFFF) != 0;
+    canvas.BlendMask(area, mask.data(), w, ColourOf(symbol.fillColour), opacity);
+}
+
+void LayerPainter::DrawIcon(Canvas &canvas, POINT at, const kxshell::SymbolDescription &symbol, RECT &bounds) {
+    if (!symbol.image || !symbol.image->decoded) return;
+    const kxshell::DecodedImage &image = *symbol.image;
+    const double scale = symbol.scale > 0 ? symbol.scale : 1.0;
+    const int w = std::max(1, static_cast<int>(std::lround(image.width * scale)));
+    const int h = std::max(1, static_cast<int>(std::lround(image.height * scale)));
+    const int left = at.x - w / 2, top = at.y - h / 2;
+    bounds = RECT{left, top, left + w, top + h};
+    canvas.Sync();
+    uint32_t *pixels = canvas.Pixels();
+    for (int y = 0; y < h; ++y) {
+        const int cy = top + y;
+        if (cy < 0 || cy >= canvas.Height()) continue;
+        const int sy = std::min(image.height - 1, static_cast<int>(y / scale));
+        for (int x = 0; x < w; ++x) {
+            const int cx = left + x;
+            if (cx < 0 || cx >= canvas.Width()) continue;
+            const int sx = std::min(image.width - 1, static_cast<int>(x / scale));
+            const uint8_t *s = &image.pixels[(static_cast<size_t>(sy) * image.width + sx) * 4];
+            const uint32_t a = s[3];
+            if (!a) continue;
+            uint32_t &d = pixels[static_cast<size_t>(cy) * canvas.Width() + cx];
+            const uint32_t db = d & 0xFF, dg = (d >> 8) & 0xFF, dr = (d >> 16) & 0xFF;
+            d = ((s[2] * a + dr * (255 - a)) / 255) << 16 | ((s[1] * a + dg * (255 - a)) / 255) << 8 |
+                ((s[0] * a + db * (255 - a)) / 255);
+        }
+    }
+}
+
+void LayerPainter::DrawLabel(HDC dc, const Viewport &view, const kxshell::WalkedShape &shape) {
+    if (!shape.hasLabel || shape.textSymbol.kind != kxshell::SymbolKind::Text || shape.hint.empty()) return;
+    double dx, dy;
+    view.ToDevice(shape.labelX, shape.labelY, dx, dy);
+    if (dx < -2000 || dy < -2000 || dx > view.width + 2000 || dy > view.height + 2000) return;
+    LOGFONTW lf{};
+    lf.lfHeight = -static_cast<LONG>(std::lround((shape.textSymbol.fontSize > 0 ? shape.textSymbol.fontSize : 8) * 96.0 / 72.0));
+    lf.lfWeight = shape.textSymbol.weight > 0 ? shape.textSymbol.weight : FW_NORMAL;
+    lf.lfItalic = shape.textSymbol.italic;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = ANTIALIASED_QUALITY;
+    lstrcpynW(lf.lfFaceName, shape.textSymbol.faceName.empty() ? L"Arial" : shape.textSymbol.faceName.c_str(), LF_FACESIZE);
+    HtmlLayout layout(dc, lf, shape.hint, 0);
+    const int x = static_cast<int>(dx) + 4, y = static_cast<int>(dy) - layout.Size().cy / 2;
+    // A light halo keeps the label readable over streets and tracks.
+    for (int ox = -1; ox <= 1; ++ox)
+        for (int oy = -1; oy <= 1; ++oy)
+            if (ox || oy) layout.Draw(dc, x + ox, y + oy, RGB(255, 255, 255));
+    layout.Draw(dc, x, y, ColourOf(shape.textSymbol.colour));
+}
+
+const DrawnShape *LayerPainter::HitTest(POINT point, int slop) const {
+    for (auto it = drawn_.rbegin(); it != drawn_.rend(); ++it) {
+        const DrawnShape &shape = *it;
+        RECT grown = shape.bounds;
+        InflateRect(&grown, slop, slop);
+        if (!PtInRect(&grown, point)) continue;
+        if (shape.kind == kxshell::kShapeIcon) return &shape;
+        const double reach = shape.strokePixels / 2 + slop;
+        for (size_t i = 0; i + 1 < shape.points.size(); ++i)
+            if (DistanceToSegment(point, shape.points[i], shape.points[i + 1]) <= reach) return &shape;
+        if (shape.kind == kxshell::kShapePolygon && shape.points.size() > 2) {
+            HRGN region = CreatePolygonRgn(shape.points.data(), static_cast<int>(shape.points.size()), WINDING);
+            const bool inside = region && PtInRegion(region, point.x, point.y);
+            if (region) DeleteObject(region);
+            if (inside) return &shape;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace kxapp

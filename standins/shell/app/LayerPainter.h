@@ -1,0 +1,58 @@
+// Draws the shell's layers: for each registered layer, the shapes that
+// SelectInRect finds in the visible rectangle, walked with the cursor and
+// drawn in the order received with their own symbols (lines, polygons,
+// icons, text labels). Keeps what it drew for hit tests and reports.
+#pragma once
+
+#include "Canvas.h"
+#include "ShapeWalker.h"
+#include "StandInShell.h"
+#include "Viewport.h"
+
+#include <string>
+#include <vector>
+
+namespace kxapp {
+
+struct DrawnShape {
+    size_t layer = 0;
+    long id = 0;
+    long kind = 0;
+    std::vector<POINT> points;  // device pixels
+    RECT bounds{};              // device pixels, grown by the stroke
+    double strokePixels = 1;
+    long colour = 0;            // of the line or the outline, shell colour format
+};
+
+struct FrameStats {
+    size_t shapes = 0;
+    size_t vertices = 0;
+    double walkMs = 0;   // SelectInRect and the cursor walk
+    double drawMs = 0;   // drawing the received shapes
+    std::vector<std::string> problems;  // protocol faults of the layers
+};
+
+class LayerPainter {
+public:
+    // Draws every layer of the shell's map onto the canvas.
+    FrameStats Paint(kxshell::StandInShell &shell, Canvas &canvas, const Viewport &view);
+    const std::vector<DrawnShape> &Drawn() const { return drawn_; }
+    void Forget() { drawn_.clear(); }
+    // The topmost shape within `slop` pixels of the point, or null.
+    const DrawnShape *HitTest(POINT point, int slop) const;
+
+    // Millimetres on the screen: the shell's line widths and font sizes.
+    static double PixelsOfWidth(double millimetres);
+
+private:
+    void DrawShape(Canvas &canvas, const Viewport &view, const kxshell::WalkedShape &shape, DrawnShape &drawn);
+    void DrawLine(HDC dc, const std::vector<POINT> &points, const kxshell::SymbolDescription &symbol, bool closed);
+    void FillPolygon(Canvas &canvas, const std::vector<POINT> &points, const kxshell::SymbolDescription &symbol);
+    void DrawIcon(Canvas &canvas, POINT at, const kxshell::SymbolDescription &symbol, RECT &bounds);
+    void DrawLabel(HDC dc, const Viewport &view, const kxshell::WalkedShape &shape);
+
+    std::vector<DrawnShape> drawn_;
+    Canvas scratch_;
+};
+
+}  // namespace kxapp

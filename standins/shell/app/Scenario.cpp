@@ -1,0 +1,466 @@
+#include "Scenario.h"
+
+#include "Options.h"
+#include "PanelDriver.h"
+#include "Screenshot.h"
+#include "ShellWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <sstream>
+
+namespace kxapp {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-group", L"wait-vehicles",
+                                    L"choose-vehicle", L"set-period", L"wait-trips",  L"click-trip",
+                                    L"wait-track",   L"hover-track", L"hover-shape",  L"zoom",
+                                    L"pan",          L"pause",       L"shot",         L"measure-frames"};
+// Steps that need what the panel shows after the dispatcher answered.
+bool NeedsPanelData(const std::wstring &command) {
+    return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
+           command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames";
+}
+
+std::vector<std::wstring> Split(const std::wstring &line) {
+    std::vector<std::wstring> out;
+    std::wstring current;
+    bool quoted = false, any = false;
+    for (wchar_t c : line) {
+        if (c == L'"') {
+            quoted = !quoted;
+            any = true;
+        } else if (!quoted && (c == L' ' || c == L'\t')) {
+            if (any) out.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any) out.push_back(current);
+    return out;
+}
+
+bool ParseDateTime(const std::wstring &date, const std::wstring &time, SYSTEMTIME &out) {
+    out = SYSTEMTIME{};
+    int d, m, y, hh, mm;
+    if (swscanf(date.c_str(), L"%d.%d.%d", &d, &m, &y) != 3 || swscanf(time.c_str(), L"%d:%d", &hh, &mm) != 2) return false;
+    out.wYear = static_cast<WORD>(y);
+    out.wMonth = static_cast<WORD>(m);
+    out.wDay = static_cast<WORD>(d);
+    out.wHour = static_cast<WORD>(hh);
+    out.wMinute = static_cast<WORD>(mm);
+    FILETIME check;
+    return SystemTimeToFileTime(&out, &check) != FALSE;
+}
+
+BOOL CALLBACK CollectDialog(HWND w, LPARAM lp) {
+    wchar_t name[16] = {};
+    GetClassNameW(w, name, 16);
+    if (wcscmp(name, L"#32770") == 0 && IsWindowVisible(w)) reinterpret_cast<std::vector<HWND> *>(lp)->push_back(w);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND w, LPARAM lp) {
+    wchar_t name[16] = {}, text[1024] = {};
+    GetClassNameW(w, name, 16);
+    if (_wcsicmp(name, L"Static") == 0 && GetWindowTextW(w, text, 1024) > 0) *reinterpret_cast<std::wstring *>(lp) += text;
+    return TRUE;
+}
+
+std::string RectText(const RECT &r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
+}
+
+std::string Ms(double ms) {
+    char buffer[32];
+    snprintf(buffer, sizeof buffer, "%.1f", ms);
+    return buffer;
+}
+
+}  // namespace
+
+std::wstring ScenarioStep::Text() const {
+    std::wstring out = command;
+    for (const auto &arg : args) out += L" " + arg;
+    return out;
+}
+
+bool ParseScenario(const std::wstring &text, std::vector<ScenarioStep> &steps, std::wstring &error) {
+    std::wistringstream in(text);
+    std::wstring line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        const size_t hash = line.find(L'#');
+        if (hash != std::wstring::npos && line.find(L'"') > hash) line.erase(hash);
+        std::vector<std::wstring> words = Split(line);
+        if (words.empty()) continue;
+        ScenarioStep step;
+        step.line = number;
+        step.command = words.front();
+        step.args.assign(words.begin() + 1, words.end());
+        if (std::find_if(std::begin(kCommands), std::end(kCommands), [&](const wchar_t *c) { return step.command == c; }) ==
+            std::end(kCommands)) {
+            error = L"line " + std::to_wstring(number) + L": unknown command " + step.command;
+            return false;
+        }
+        size_t wanted = 1;
+        if (step.command == L"set-period") wanted = 4;
+        else if (step.command == L"pan") wanted = 2;
+        else if (step.command == L"hover-track") wanted = 0;
+        if (step.args.size() != wanted) {
+            error = L"line " + std::to_wstring(number) + L": " + step.command + L" takes " + std::to_wstring(wanted) +
+                    L" argument(s)";
+            return false;
+        }
+        steps.push_back(std::move(step));
+    }
+    return true;
+}
+
+bool LoadScenario(const std::wstring &path, std::vector<ScenarioStep> &steps, std::wstring &error) {
+    FILE *f = _wfopen(path.c_str(), L"rb");
+    if (!f) {
+        error = L"cannot read " + path;
+        return false;
+    }
+    std::string bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    fclose(f);
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    return ParseScenario(WideOf(bytes), steps, error);
+}
+
+ScenarioRunner::ScenarioRunner(ShellWindow &shell, const Options &options, Report &report, std::vector<ScenarioStep> steps)
+    : shell_(shell), options_(options), report_(report), steps_(std::move(steps)), window_(shell.Window()),
+      uiThread_(GetCurrentThreadId()) {}
+
+ScenarioRunner::~ScenarioRunner() {
+    Join();
+}
+
+void ScenarioRunner::Start() {
+    stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    watcher_ = CreateThread(nullptr, 0, WatchMain, this, 0, nullptr);
+    thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+}
+
+void ScenarioRunner::Join() {
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    if (watcher_) {
+        SetEvent(stop_);
+        WaitForSingleObject(watcher_, INFINITE);
+        CloseHandle(watcher_);
+        watcher_ = nullptr;
+    }
+    if (stop_) {
+        CloseHandle(stop_);
+        stop_ = nullptr;
+    }
+}
+
+DWORD WINAPI ScenarioRunner::ThreadMain(void *self) {
+    static_cast<ScenarioRunner *>(self)->Run();
+    return 0;
+}
+
+DWORD WINAPI ScenarioRunner::WatchMain(void *self) {
+    static_cast<ScenarioRunner *>(self)->Watch();
+    return 0;
+}
+
+// A message box of the plug-in blocks the window's thread until someone
+// answers it: the watcher notes its text in the report and presses its
+// default button, as an attentive operator would.
+void ScenarioRunner::Watch() {
+    while (WaitForSingleObject(stop_, 200) == WAIT_TIMEOUT) {
+        std::vector<HWND> boxes;
+        EnumThreadWindows(uiThread_, CollectDialog, reinterpret_cast<LPARAM>(&boxes));
+        for (HWND box : boxes) {
+            wchar_t caption[256] = {};
+            GetWindowTextW(box, caption, 256);
+            std::wstring text;
+            EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+            report_.Line("message-box", std::wstring(caption) + L" | " + text);
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    }
+}
+
+template <class F>
+bool ScenarioRunner::Ui(F &&fn) {
+    std::function<void()> call = std::forward<F>(fn);
+    if (!IsWindow(window_)) return false;
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window_, WM_KX_RUN, 0, reinterpret_cast<LPARAM>(&call), SMTO_NORMAL, 600000, &ignored) != 0;
+}
+
+template <class P>
+bool ScenarioRunner::WaitFor(P &&pred, int ms) {
+    const auto t0 = Clock::now();
+    for (;;) {
+        bool done = false;
+        if (!Ui([&] { done = pred(); })) return false;
+        if (done) return true;
+        if (std::chrono::duration<double, std::milli>(Clock::now() - t0).count() > ms) return false;
+        Sleep(100);
+    }
+}
+
+void ScenarioRunner::Run() {
+    report_.Line("scenario", std::to_string(steps_.size()) + " step(s)");
+    int index = 0;
+    for (const ScenarioStep &step : steps_) {
+        ++index;
+        if (!IsWindow(window_)) {
+            report_.Line("scenario", "the window closed before step " + std::to_string(index));
+            ++failed_;
+            return;
+        }
+        std::string detail;
+        Outcome outcome;
+        const auto t0 = Clock::now();
+        if (!blockedBy_.empty() && NeedsPanelData(step.command)) {
+            outcome = Outcome::Skipped;
+            detail = "after pending " + blockedBy_;
+        } else {
+            outcome = Execute(step, detail);
+        }
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        const char *word = outcome == Outcome::Ok ? "ok" : outcome == Outcome::Pending ? "pending"
+                           : outcome == Outcome::Skipped ? "skipped" : "failed";
+        if (outcome == Outcome::Pending && blockedBy_.empty()) blockedBy_ = Utf8Of(step.command);
+        if (outcome == Outcome::Failed) ++failed_;
+        report_.Line("step", std::to_string(index) + " " + Utf8Of(step.Text()) + " | " + word + " | " + Ms(ms) + " ms" +
+                                 (detail.empty() ? "" : " | " + detail));
+    }
+    report_.Line("scenario.done", std::to_string(failed_) + " failed");
+    if (!options_.stay) PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::string &detail) {
+    const std::wstring &c = step.command;
+    auto arg = [&](size_t i) { return step.args.at(i); };
+    auto number = [&](size_t i) { return _wtoi(arg(i).c_str()); };
+    auto panel = [&] { return PanelDriver(shell_.Dock().FirstControlWindow()); };
+
+    if (c == L"wait-panel") {
+        bool shown = WaitFor([&] { return panel().Present(); }, number(0));
+        if (!shown) {
+            detail = "no docked panel window";
+            return Outcome::Failed;
+        }
+        // The panel starts itself on a short timer after it is created.
+        Sleep(300);
+        Ui([&] { detail = "panel " + RectText(RectInWindow(shell_.Window(), shell_.Dock().FirstControlWindow())); });
+        return Outcome::Ok;
+    }
+    if (c == L"wait-groups" || c == L"wait-vehicles") {
+        const wchar_t *label = c == L"wait-groups" ? L"Группа:" : L"Название:";
+        int count = 0;
+        const bool ok = WaitFor([&] {
+            count = PanelDriver::ComboCount(panel().FieldRightOf(label, WC_COMBOBOXW));
+            return count > 0;
+        }, number(0));
+        detail = std::to_string(count) + " item(s)";
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"choose-group" || c == L"choose-vehicle") {
+        const wchar_t *label = c == L"choose-group" ? L"Группа:" : L"Название:";
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND combo = panel().FieldRightOf(label, WC_COMBOBOXW);
+            const int i = PanelDriver::ComboIndex(combo, arg(0));
+            if (!combo) detail = "no field right of the caption";
+            else if (i < 0) detail = "no such item among " + std::to_string(PanelDriver::ComboCount(combo));
+            else if (PanelDriver::ChooseComboItem(combo, i)) {
+                detail = "\"" + Utf8Of(PanelDriver::ComboItems(combo)[static_cast<size_t>(i)]) + "\"";
+                outcome = Outcome::Ok;
+            }
+        });
+        return outcome;
+    }
+    if (c == L"set-period") {
+        SYSTEMTIME from, to;
+        if (!ParseDateTime(arg(0), arg(1), from) || !ParseDateTime(arg(2), arg(3), to)) {
+            detail = "dates are dd.mm.yyyy hh:mm";
+            return Outcome::Failed;
+        }
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            PanelDriver p = panel();
+            HWND dateFrom = p.FieldRightOf(L"с", DATETIMEPICK_CLASSW, 0), timeFrom = p.FieldRightOf(L"с", DATETIMEPICK_CLASSW, 1);
+            HWND dateTo = p.FieldRightOf(L"по", DATETIMEPICK_CLASSW, 0), timeTo = p.FieldRightOf(L"по", DATETIMEPICK_CLASSW, 1);
+            if (!dateFrom || !timeFrom || !dateTo || !timeTo) {
+                detail = "date or time field missing";
+                return;
+            }
+            // The end first: a start after the old end would make an empty period.
+            const bool ok = PanelDriver::SetPicker(dateTo, to) && PanelDriver::SetPicker(timeTo, to) &&
+                            PanelDriver::SetPicker(dateFrom, from) && PanelDriver::SetPicker(timeFrom, from);
+            outcome = ok ? Outcome::Ok : Outcome::Failed;
+        });
+        return outcome;
+    }
+    if (c == L"wait-trips") {
+        int count = 0;
+        const bool ok = WaitFor([&] {
+            count = PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW));
+            return count > 0;
+        }, number(0));
+        detail = std::to_string(count) + " trip(s)";
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"click-trip") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND list = panel().FirstOfClass(WC_LISTVIEWW);
+            const int item = number(0) - 1;
+            if (PanelDriver::ClickListItem(list, item)) {
+                detail = "\"" + Utf8Of(PanelDriver::ListItemText(list, item, 1)) + " — " + Utf8Of(PanelDriver::ListItemText(list, item, 2)) + "\"";
+                outcome = Outcome::Ok;
+            } else {
+                detail = "no row " + std::to_string(item + 1);
+            }
+        });
+        return outcome;
+    }
+    if (c == L"wait-track") {
+        size_t vertices = 0;
+        const bool ok = WaitFor([&] {
+            shell_.Map().RedrawNow();
+            vertices = 0;
+            for (const DrawnShape &s : shell_.Map().Painter().Drawn())
+                if (s.kind == 1) vertices = std::max(vertices, s.points.size());
+            return vertices >= 2;
+        }, number(0));
+        detail = "longest line " + std::to_string(vertices) + " point(s) on screen";
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"hover-track" || c == L"hover-shape") {
+        const long kind = c == L"hover-track" ? 1 : number(0);
+        Outcome outcome = Outcome::Pending;
+        Ui([&] {
+            shell_.Map().RedrawNow();
+            const DrawnShape *target = nullptr;
+            for (const DrawnShape &s : shell_.Map().Painter().Drawn())
+                if (s.kind == kind && !s.points.empty()) target = &s;
+            if (!target) {
+                detail = "no shape of kind " + std::to_string(kind) + " on screen";
+                return;
+            }
+            POINT p = target->points[target->points.size() / 2];
+            if (kind == 2 && target->points.size() > 2) {
+                // Inside the polygon: the middle of its bounds.
+                p = POINT{(target->bounds.left + target->bounds.right) / 2, (target->bounds.top + target->bounds.bottom) / 2};
+            }
+            // The layer reads the real cursor when it is asked for a title.
+            POINT screen = p;
+            ClientToScreen(shell_.Map().Window(), &screen);
+            SetCursorPos(screen.x, screen.y);
+            const HoverResult hover = shell_.Map().HoverAt(p);
+            detail = "at " + std::to_string(p.x) + "," + std::to_string(p.y) + " id " + std::to_string(hover.id) +
+                     " title " + HexOf(hover.titleResult) + " \"" + Utf8Of(hover.title) + "\" hint \"" + Utf8Of(hover.hint) + "\"";
+            outcome = hover.found ? Outcome::Ok : Outcome::Failed;
+        });
+        return outcome;
+    }
+    if (c == L"zoom" || c == L"pan") {
+        Ui([&] {
+            RECT client;
+            GetClientRect(shell_.Map().Window(), &client);
+            if (c == L"zoom") shell_.Map().ZoomAt(POINT{client.right / 2, client.bottom / 2}, _wtof(arg(0).c_str()));
+            else shell_.Map().PanBy(number(0), number(1));
+            shell_.Map().RedrawNow();
+        });
+        return Outcome::Ok;
+    }
+    if (c == L"pause") {
+        Sleep(static_cast<DWORD>(std::max(0, number(0))));
+        return Outcome::Ok;
+    }
+    if (c == L"shot") return Shot(arg(0), detail) ? Outcome::Ok : Outcome::Failed;
+    if (c == L"measure-frames") {
+        const int n = std::max(1, number(0));
+        std::vector<double> totals;
+        FrameStats last;
+        Ui([&] {
+            for (int i = 0; i < n; ++i) {
+                const auto t0 = Clock::now();
+                last = shell_.Map().RedrawNow();
+                totals.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+            }
+        });
+        if (totals.empty()) return Outcome::Failed;
+        std::sort(totals.begin(), totals.end());
+        double sum = 0;
+        for (double t : totals) sum += t;
+        detail = std::to_string(n) + " frame(s), " + std::to_string(last.shapes) + " shape(s), " + std::to_string(last.vertices) +
+                 " vertices: median " + Ms(totals[totals.size() / 2]) + " ms, mean " + Ms(sum / n) + " ms, min " + Ms(totals.front()) +
+                 " ms, max " + Ms(totals.back()) + " ms (last: walk " + Ms(last.walkMs) + " ms, drawing " + Ms(last.drawMs) + " ms)";
+        report_.Line("frames", detail);
+        return Outcome::Ok;
+    }
+    detail = "unknown command";
+    return Outcome::Failed;
+}
+
+bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail) {
+    bool ok = false;
+    Ui([&] {
+        Picture picture;
+        if (!CaptureWindow(shell_.Window(), picture)) {
+            detail = "capture failed";
+            return;
+        }
+        CreateDirectoryW(options_.shotsDir.c_str(), nullptr);
+        wchar_t prefix[8];
+        swprintf(prefix, 8, L"%02d-", ++shots_);
+        const std::wstring base = options_.shotsDir + L"\\" + prefix + name;
+        const HRESULT png = WritePng(picture, base + L".png");
+        if (options_.bmp) WriteBmp(picture, base + L".bmp");
+        // Where things are on the picture, for whoever checks it.
+        std::string track, colour;
+        const RECT map = shell_.MapRectInWindow();
+        for (const DrawnShape &s : shell_.Map().Painter().Drawn()) {
+            if (s.kind != 1 || s.points.size() < 2) continue;
+            track.clear();
+            const size_t step = std::max<size_t>(1, s.points.size() / 24);
+            for (size_t i = 0; i < s.points.size(); i += step) {
+                const POINT p = s.points[i];
+                if (p.x < 4 || p.y < 4 || p.x >= map.right - map.left - 4 || p.y >= map.bottom - map.top - 4) continue;
+                track += (track.empty() ? "" : ";") + std::to_string(p.x + map.left) + "," + std::to_string(p.y + map.top);
+            }
+            colour = HexOf(static_cast<HRESULT>(s.colour));
+        }
+        report_.Line("shot", Utf8Of(name) + " | file=" + Utf8Of(base) + (SUCCEEDED(png) ? ".png" : ".png NOT WRITTEN " + HexOf(png)) +
+                                 " | window=" + std::to_string(picture.width) + "x" + std::to_string(picture.height) +
+                                 " | map=" + RectText(map) + " | dock=" + RectText(shell_.DockRectInWindow()) +
+                                 " | panel=" + RectText(RectInWindow(shell_.Window(), shell_.Dock().FirstControlWindow())) +
+                                 " | shapes=" + std::to_string(shell_.Map().Painter().Drawn().size()) +
+                                 " | track=" + track + " | track.colour=" + colour +
+                                 " | balloons=" + std::to_string(shell_.Shell().MapObject().ShownBalloons().size()));
+        detail = Utf8Of(base) + ".png";
+        ok = SUCCEEDED(png);
+    });
+    return ok;
+}
+
+}  // namespace kxapp

@@ -1,0 +1,99 @@
+#include "Screenshot.h"
+
+#include "ComPtr.h"
+
+#include <wincodec.h>
+
+#include <cstdio>
+
+namespace kxapp {
+
+bool CaptureWindow(HWND window, Picture &out) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT r;
+    if (!GetWindowRect(window, &r)) return false;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    HDC source = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap) {
+        const HGDIOBJ old = SelectObject(memory, bitmap);
+        ok = BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY | CAPTUREBLT) != FALSE;
+        GdiFlush();
+        out.width = w;
+        out.height = h;
+        const uint32_t *p = static_cast<const uint32_t *>(bits);
+        out.pixels.assign(p, p + static_cast<size_t>(w) * h);
+        for (uint32_t &v : out.pixels) v &= 0xFFFFFF;
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return ok;
+}
+
+HRESULT WritePng(const Picture &picture, const std::wstring &path) {
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void **>(factory.Put()));
+    ComPtr<IWICStream> stream;
+    if (SUCCEEDED(hr)) hr = factory->CreateStream(stream.Put());
+    if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
+    ComPtr<IWICBitmapEncoder> encoder;
+    if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Put());
+    if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
+    ComPtr<IWICBitmapFrameEncode> frame;
+    if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(frame.Put(), nullptr);
+    if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
+    if (SUCCEEDED(hr)) hr = frame->SetSize(static_cast<UINT>(picture.width), static_cast<UINT>(picture.height));
+    // 24-bit rows: no alpha channel to confuse viewers.
+    std::vector<BYTE> rows(static_cast<size_t>(picture.width) * 3 * picture.height);
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        rows[i * 3] = static_cast<BYTE>(picture.pixels[i]);
+        rows[i * 3 + 1] = static_cast<BYTE>(picture.pixels[i] >> 8);
+        rows[i * 3 + 2] = static_cast<BYTE>(picture.pixels[i] >> 16);
+    }
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
+    if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR) hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+    if (SUCCEEDED(hr))
+        hr = frame->WritePixels(static_cast<UINT>(picture.height), static_cast<UINT>(picture.width) * 3,
+                                static_cast<UINT>(rows.size()), rows.data());
+    if (SUCCEEDED(hr)) hr = frame->Commit();
+    if (SUCCEEDED(hr)) hr = encoder->Commit();
+    return hr;
+}
+
+HRESULT WriteBmp(const Picture &picture, const std::wstring &path) {
+    FILE *f = _wfopen(path.c_str(), L"wb");
+    if (!f) return HRESULT_FROM_WIN32(ERROR_CANNOT_MAKE);
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = picture.width;
+    info.biHeight = -picture.height;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    const DWORD bytes = static_cast<DWORD>(picture.pixels.size() * 4);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + bytes;
+    bool ok = fwrite(&file, sizeof(file), 1, f) == 1 && fwrite(&info, sizeof(info), 1, f) == 1 &&
+              fwrite(picture.pixels.data(), 1, bytes, f) == bytes;
+    ok = fclose(f) == 0 && ok;
+    return ok ? S_OK : E_FAIL;
+}
+
+}  // namespace kxapp

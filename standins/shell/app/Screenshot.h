@@ -1,0 +1,25 @@
+// Pictures of the shell's whole window, taken in process from the window's
+// device context (works with any graphics driver, also without a display),
+// written as PNG through the Windows Imaging Component.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kxapp {
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // top-down 0x00RRGGBB
+};
+
+// The window with its frame, as it is on the screen now (repaints first).
+bool CaptureWindow(HWND window, Picture &out);
+// S_OK when the file was written.
+HRESULT WritePng(const Picture &picture, const std::wstring &path);
+HRESULT WriteBmp(const Picture &picture, const std::wstring &path);
+
+}  // namespace kxapp
