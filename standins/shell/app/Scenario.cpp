@@ -80,6 +80,12 @@ std::string RectText(const RECT &r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
 }
 
+std::string ViewText(const kxshell::RectValues &v) {
+    char buffer[128];
+    snprintf(buffer, sizeof buffer, "%.3f,%.3f,%.3f,%.3f", v.minX, v.minY, v.maxX, v.maxY);
+    return buffer;
+}
+
 std::string Ms(double ms) {
     char buffer[32];
     snprintf(buffer, sizeof buffer, "%.1f", ms);
@@ -456,7 +462,8 @@ bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail) {
                                  " | panel=" + RectText(RectInWindow(shell_.Window(), shell_.Dock().FirstControlWindow())) +
                                  " | shapes=" + std::to_string(shell_.Map().Painter().Drawn().size()) +
                                  " | track=" + track + " | track.colour=" + colour +
-                                 " | balloons=" + std::to_string(shell_.Shell().MapObject().ShownBalloons().size()));
+                                 " | balloons=" + std::to_string(shell_.Shell().MapObject().ShownBalloons().size()) +
+                                 " | view=" + ViewText(shell_.Map().CurrentViewport().visible));
         detail = Utf8Of(base) + ".png";
         ok = SUCCEEDED(png);
     });

@@ -1,0 +1,85 @@
+// The shell with the real plug-in and the stand-in dispatcher: the plug-in
+// loads, its panel docks in place and starts, talks to the dispatcher, the
+// typical use runs as far as the panel's work reaches, and at the end
+// Terminate runs and every reference comes back.
+#include "ShellRunSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+using namespace e2e;
+
+std::string ReadScenario(const wchar_t *name) {
+    std::ifstream in((std::wstring(KX_SCENARIO_DIR) + L"/" + name).c_str(), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Light(uint32_t c) { return Red(c) > 200 && Green(c) > 200 && Blue(c) > 190; }
+bool Dark(uint32_t c) { return Red(c) < 90 && Green(c) < 90 && Blue(c) < 90; }
+// The track's lines: red over black.
+bool TrackInk(uint32_t c) { return (Red(c) > 160 && Green(c) < 90 && Blue(c) < 90) || Dark(c); }
+
+TEST(RealPlugin, DocksStartsTalksToTheDispatcherDrawsAndEndsCleanly) {
+    ScratchFolder folder;
+    OwnDispatcher dispatcher(folder.Path() + L"\\dispatcher.log");
+    ASSERT_TRUE(dispatcher.Ready()) << "the stand-in dispatcher did not start";
+
+    const ShellRun run = RunShell(folder.Path(), L"", ReadScenario(L"typical.txt"), 120000);
+    const std::string report = run.Text();
+    ASSERT_FALSE(run.timedOut) << report;
+
+    // Loaded, initialised, docked in place.
+    EXPECT_EQ("KXPlayerPlugin.dll", run.First("plugin")) << report;
+    EXPECT_EQ("Карвекс", run.First("plugin.caption"));
+    EXPECT_EQ("0x00000000", run.First("plugin.initialize"));
+    EXPECT_EQ("1", run.First("layers")) << "the plug-in's layer is on the map";
+    EXPECT_EQ("1", run.First("pages"));
+    EXPECT_EQ("0x00000000", run.First("page.activate"));
+    EXPECT_EQ(0u, run.First("page.window").find("docked")) << report;
+    EXPECT_TRUE(run.Any("step", "wait-panel 10000 | ok")) << report;
+    EXPECT_TRUE(run.All("message-box").empty()) << "the panel complained:\n" << report;
+    EXPECT_FALSE(run.Any("step", "| failed |")) << report;
+
+    // The panel's start-up reached the dispatcher.
+    const std::string log = dispatcher.Log();
+    EXPECT_NE(std::string::npos, log.find("клиент подключён")) << log;
+    EXPECT_NE(std::string::npos, log.find("Advise")) << log;
+
+    // Ended cleanly: Terminate, no reference left, exit code 0, and the
+    // dispatcher saw its last client go.
+    EXPECT_EQ("KXPlayer 0x00000000", run.First("plugin.terminate"));
+    EXPECT_EQ("0", run.First("leaks")) << report;
+    EXPECT_EQ(0, run.exitCode) << report;
+    EXPECT_TRUE(dispatcher.Exited(15000)) << "the dispatcher still has a client";
+
+    // The pictures: a drawn panel beside a light map, the track where the
+    // shell says it drew it.
+    const std::vector<ShotInfo> shots = run.Shots();
+    ASSERT_FALSE(shots.empty()) << report;
+    bool sawTrack = false;
+    for (const ShotInfo &shot : shots) {
+        Picture picture;
+        ASSERT_TRUE(picture.Load(std::wstring(shot.file.begin(), shot.file.end() - 4) + L".bmp")) << shot.file;
+        EXPECT_GT(picture.Colours(shot.panel), 25u) << shot.name << ": the panel region is blank";
+        EXPECT_GT(picture.Share(shot.panel, Dark), 0.01) << shot.name << ": no text in the panel";
+        EXPECT_GT(picture.Share(shot.map, Light), 0.4) << shot.name << ": the map is not on a light ground";
+        if (shot.track.size() < 2) continue;
+        sawTrack = true;
+        size_t inked = 0;
+        for (const POINT &p : shot.track) inked += picture.Near(p.x, p.y, 2, TrackInk);
+        EXPECT_GE(inked * 10, shot.track.size() * 9) << shot.name << ": " << inked << " of " << shot.track.size()
+                                                      << " track points show the track's colours";
+    }
+    if (!sawTrack)
+        std::cout << "note: no track was on the map in any screenshot yet; steps:\n"
+                  << [&] { std::string s; for (const auto &l : run.All("step")) s += "  " + l + "\n"; return s; }();
+}
+
+}  // namespace
