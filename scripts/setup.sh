@@ -80,7 +80,28 @@ prepare_wine_prefix() {
     touch "$WINEPREFIX/.kx-ready"
 }
 
+# The demo shows real windows under Xvfb, so it has a prefix of its own with
+# Wine's ordinary (x11) graphics driver; fonts as in the test prefix.
+prepare_demo_prefix() {
+    local prefix="$KX_DEPS/wine-demo"
+    if [ -f "$prefix/.kx-ready" ]; then return 0; fi
+    echo "setup: creating the demo's Wine prefix in $prefix"
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=" xvfb-run -a wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w
+    local face
+    for face in "Arial:Liberation Sans" "Times New Roman:Liberation Serif" "Courier New:Liberation Mono"; do
+        WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%:*}" /d "${face#*:}" /f >/dev/null 2>&1
+    done
+    WINEPREFIX="$prefix" wineserver -w
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+    touch "$prefix/.kx-ready"
+}
+
 install_packages
 extract_wine_idl
 build_russian_locale
 prepare_wine_prefix
+prepare_demo_prefix
