@@ -1,7 +1,12 @@
 #include "Layer.h"
 
 #include "Module.h"
+#include "PanelState.h"
 
+#include "kx/infopoints.h"
+#include "kx/text.h"
+
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -16,6 +21,39 @@ HRESULT CopyString(const std::wstring &text, BSTR *out)
 }
 
 const wchar_t kTrackLineName[] = L"Трек";
+const wchar_t kVehicleMarkerName[] = L"ТС";
+
+// Colours as the shell takes them, 0xTTBBGGRR (top byte: transparency).
+constexpr LONG kLabelGrey = 0xAAAAAA;
+constexpr LONG kBlack = 0;
+constexpr LONG kRed = 0xFF;
+constexpr LONG kNearlyClearWhite = 0x1FFFFFFF;
+constexpr LONG kInvisible = static_cast<LONG>(0xFFFFFFFFu);
+
+constexpr LONG kSolid = 1;
+constexpr LONG kCrossHatch = 7;
+
+// Labels of the track, marker and checkpoints sit at the map's origin.
+constexpr kx::TMapPoint kOrigin{0.0, 0.0};
+
+std::wstring Wide(const std::string &utf8)
+{
+    std::u16string text = kx::Utf8ToUtf16(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string Utf8(const std::wstring &wide)
+{
+    return kx::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
+
+std::wstring WithoutLineBreaks(std::wstring text)
+{
+    static const std::wstring lineBreak = L"<br />";
+    for (size_t at = text.find(lineBreak); at != std::wstring::npos; at = text.find(lineBreak, at))
+        text.erase(at, lineBreak.size());
+    return text;
+}
 
 } // namespace
 
@@ -34,8 +72,12 @@ TLayer::TLayer(const TBaseView *view) : shapes_(view), view_(view)
 
 TLayer::~TLayer()
 {
-    shapes_.Found.clear();
+    // The shell may count references on us while we ask to be removed (a
+    // query for our identity): without this, its release would reach zero
+    // a second time and delete us again.
+    refs_ = 0x40000000;
     current_.reset();
+    shapes_.Clear();
     if (layers_) {
         // Still registered: ask the map anew, as the collection we kept may
         // belong to a map that changed its layers since.
@@ -48,12 +90,13 @@ TLayer::~TLayer()
 
 void TLayer::Detach()
 {
+    // The collection's release may be the last reference: we go, if at all,
+    // when this guard does, after the last touch of a member.
+    ComPtr<IShapeLayer> self(static_cast<IShapeLayer *>(this));
     if (layers_) {
         ComPtr<ILayerCollection> layers = layers_;
         layers_.Reset();
-        AddRef(); // the collection's release must not destroy us mid-call
         layers->RemoveLayer(static_cast<IShapeLayer *>(this));
-        InterlockedDecrement(&refs_);
     }
     icon_.Reset();
 }
@@ -190,16 +233,27 @@ STDMETHODIMP TLayer::SelectInRect(IMapRect *rect, IShapeCursor **cursor)
 {
     if (!cursor) return E_POINTER;
     *cursor = nullptr;
-    return HandOutCursor(shapes_.SelectInRect(rect), cursor);
+    if (!rect) return E_INVALIDARG;
+    try {
+        return HandOutCursor(shapes_.SelectInRect(rect), cursor);
+    } catch (const std::bad_alloc &) {
+        shapes_.Found.clear();
+        return E_OUTOFMEMORY;
+    }
 }
 
 STDMETHODIMP TLayer::SelectById(LONG id, IShapeCursor **cursor)
 {
     if (!cursor) return E_POINTER;
     *cursor = nullptr;
-    HRESULT hr = HandOutCursor(shapes_.SelectById(id), cursor);
-    if (hr == S_OK) current_ = shapes_.Found.front();
-    return hr;
+    try {
+        HRESULT hr = HandOutCursor(shapes_.SelectById(id), cursor);
+        if (hr == S_OK) current_ = shapes_.Found.front();
+        return hr;
+    } catch (const std::bad_alloc &) {
+        shapes_.Found.clear();
+        return E_OUTOFMEMORY;
+    }
 }
 
 // ------------------------------------------------------------ IShapeCursor
@@ -242,12 +296,20 @@ STDMETHODIMP TLayer::Title(BSTR *title)
     if (!current_) return S_FALSE;
     if (current_->Name() == kTrackLineName) {
         // The mouse is over the track line: move the player to that place.
-        ComPtr<IMapPoint> point = CursorMapPoint();
-        if (point && OnTrackLineTitle) {
-            double x = 0, y = 0;
-            point->GetX(&x);
-            point->GetY(&y);
-            OnTrackLineTitle(x, y);
+        // The player's jump (LocateOnTrack) is the only reaction; the shell
+        // shows no title for the track.
+        if (OnTrackLineTitle) {
+            ComPtr<IMapPoint> point = CursorMapPoint();
+            if (point) {
+                double x = 0, y = 0;
+                point->GetX(&x);
+                point->GetY(&y);
+                try {
+                    OnTrackLineTitle(x, y);
+                } catch (...) {
+                    // A failed jump leaves the player where it was.
+                }
+            }
         }
         return CopyString(L"", title);
     }
@@ -320,4 +382,158 @@ ComPtr<IMapPoint> TLayer::CursorMapPoint() const
     ComPtr<IScreenConverter> converter = map.As<IScreenConverter>();
     if (converter) converter->DeviceToMap(device.Get(), result.Put());
     return result;
+}
+
+// ------------------------------------------------------------ building shapes
+
+void TLayer::AddShape(TShapeList &list, LONG kind, const kx::TMapPointArray &points,
+                      const std::wstring &name, const std::wstring &text,
+                      std::optional<kx::TMapPoint> labelPosition, LONG textColour, ISymbol *symbol)
+{
+    auto shape = std::make_shared<TShape>(view_);
+    shape->Assign(shapeCounter_, kind, points, name, text, labelPosition, textColour, symbol);
+    // Wraps after 2^32 shapes instead of overflowing; by then the shapes
+    // with the old numbers are long gone.
+    shapeCounter_ = static_cast<LONG>(static_cast<ULONG>(shapeCounter_) + 1u);
+    list.push_back(std::move(shape));
+}
+
+namespace {
+
+ComPtr<ISymbol> LineSymbol(IGrymObjectFactory *factory, LONG style, double width, LONG colour)
+{
+    ComPtr<ISymbol> symbol;
+    if (factory) factory->CreateLineSymbol(style, width, colour, symbol.Put());
+    return symbol;
+}
+
+ComPtr<ISymbol> PolygonSymbol(IGrymObjectFactory *factory, LONG style, LONG fill, LONG back,
+                              ISymbol *outline)
+{
+    ComPtr<ISymbol> symbol;
+    if (factory) factory->CreatePolygonSymbol(style, fill, back, outline, symbol.Put());
+    return symbol;
+}
+
+ComPtr<ISymbol> RasterSymbol(IGrymObjectFactory *factory, IRaster *raster)
+{
+    ComPtr<ISymbol> symbol;
+    if (factory) factory->CreateRasterSymbol(raster, 1.0, symbol.Put());
+    return symbol;
+}
+
+} // namespace
+
+void TLayer::BuildShapes(int mode)
+{
+    switch (mode) {
+    case BuildTrack: MakeTrackLines(); break;
+    case BuildVehicleMarker: MakeVehicleMarker(); break;
+    case BuildInfoPoints: MakeInfoPointIcons(); break;
+    case BuildCheckpoints: MakeCheckpoints(); break;
+    case BuildLastPoint: MakeLastPoint(); break;
+    default: break;
+    }
+}
+
+void TLayer::MakeTrackLines()
+{
+    shapes_.TrackLines.clear();
+    shapes_.Vehicles.clear();
+    const kx::TMapPointArray &track = PanelState().TrackMapPoints();
+    // A trip without points has no line: two vertex-less polylines would
+    // only be handed to the shell on every draw.
+    if (track.empty()) return;
+    IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
+    // A wide black line under a narrow red one.
+    ComPtr<ISymbol> under = LineSymbol(factory, kSolid, 1.0, kBlack);
+    AddShape(shapes_.TrackLines, TShape::KindPolyline, track, kTrackLineName, L"Track Line",
+             kOrigin, kLabelGrey, under.Get());
+    ComPtr<ISymbol> over = LineSymbol(factory, kSolid, 0.5, kRed);
+    AddShape(shapes_.TrackLines, TShape::KindPolyline, track, kTrackLineName, L"Track Line",
+             kOrigin, kLabelGrey, over.Get());
+}
+
+void TLayer::MakeVehicleMarker()
+{
+    shapes_.Vehicles.clear();
+    const TMapPointArrays &polygons = PanelState().MarkerPolygons;
+    IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
+    // The panel's shut-down empties the polygons; a tick after it must not
+    // read them.
+    if (polygons.size() > 0 && !polygons[0].empty()) {
+        ComPtr<ISymbol> outline = LineSymbol(factory, kSolid, 0.7, kBlack);
+        ComPtr<ISymbol> body = PolygonSymbol(factory, kSolid, kNearlyClearWhite, kBlack, outline.Get());
+        AddShape(shapes_.Vehicles, TShape::KindPolygon, polygons[0], kVehicleMarkerName, L"TS",
+                 kOrigin, kLabelGrey, body.Get());
+    }
+    if (polygons.size() > 1 && !polygons[1].empty()) {
+        ComPtr<ISymbol> outline = LineSymbol(factory, kSolid, 0.5, kRed);
+        ComPtr<ISymbol> arrow = PolygonSymbol(factory, kSolid, kRed, kRed, outline.Get());
+        AddShape(shapes_.Vehicles, TShape::KindPolygon, polygons[1], kVehicleMarkerName, L"TS",
+                 kOrigin, kLabelGrey, arrow.Get());
+    }
+}
+
+void TLayer::MakeInfoPointIcons()
+{
+    shapes_.InfoPointIcons.clear();
+    const TPanelState &state = PanelState();
+    IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
+    // Row 0 holds the checkpoints, which have circles of their own (mode 4).
+    for (int c = 1; c < state.InfoPointCategoryCount(); ++c) {
+        const kx::TInfoPoints &category = state.InfoPointCategories[c];
+        if (!category.VisibleIcon) continue;
+        if (c >= static_cast<int>(state.InfoPointCounts.size()) ||
+            c >= static_cast<int>(state.InfoPointPositions.size()) ||
+            c >= static_cast<int>(state.InfoPointTexts.size()))
+            continue;
+        const TMapPointArrays &positions = state.InfoPointPositions[c];
+        const std::vector<std::wstring> &texts = state.InfoPointTexts[c];
+        const int count = std::min({state.InfoPointCounts[c], static_cast<int>(positions.size()),
+                                    static_cast<int>(texts.size())});
+        for (int i = 0; i < count; ++i) {
+            const std::wstring &text = texts[i];
+            // A drain shows the drain icon instead of the refuel one.
+            const std::wstring key = Wide(kx::IconKeyFor(category.Icon, Utf8(text)));
+            ComPtr<IRaster> raster = LoadIconRaster(key.c_str(), L"IC");
+            ComPtr<ISymbol> symbol = RasterSymbol(factory, raster.Get());
+            AddShape(shapes_.InfoPointIcons, TShape::KindIcon, positions[i], text, text,
+                     std::nullopt, kRed, symbol.Get());
+        }
+    }
+}
+
+void TLayer::MakeCheckpoints()
+{
+    shapes_.Checkpoints.clear();
+    const TPanelState &state = PanelState();
+    IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
+    const int count = std::min({state.CheckpointCount, static_cast<int>(state.CheckpointCircles.size()),
+                                static_cast<int>(state.CheckpointTexts.size())});
+    for (int i = 0; i < count; ++i) {
+        // A red outline round a black cross-hatch on a clear background.
+        ComPtr<ISymbol> outline = LineSymbol(factory, kSolid, 0.5, kRed);
+        ComPtr<ISymbol> circle = PolygonSymbol(factory, kCrossHatch, kBlack, kInvisible, outline.Get());
+        AddShape(shapes_.Checkpoints, TShape::KindPolygon, state.CheckpointCircles[i],
+                 state.CheckpointTexts[i], L"KT", kOrigin, kLabelGrey, circle.Get());
+    }
+}
+
+void TLayer::MakeLastPoint()
+{
+    const TPanelState &state = PanelState();
+    const int k = state.LastPointIndex;
+    if (k < 0 || k >= static_cast<int>(state.LastPoints.size()) ||
+        k >= static_cast<int>(state.LastPointTexts.size()))
+        return;
+    IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
+    const int iconNumber = IconNumber ? IconNumber() : 0;
+    const std::wstring iconName = L"TSIcon_" + std::to_wstring(iconNumber);
+    // An icon number without a resource still gets a (rasterless) symbol.
+    ComPtr<IRaster> raster = LoadIconRaster(iconName.c_str(), L"IC");
+    ComPtr<ISymbol> symbol = RasterSymbol(factory, raster.Get());
+    const std::wstring &text = state.LastPointTexts[k];
+    AddShape(shapes_.Vehicles, TShape::KindIcon, state.LastPoints[k], text, WithoutLineBreaks(text),
+             std::nullopt, kRed, symbol.Get());
 }

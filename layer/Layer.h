@@ -32,13 +32,18 @@ public:
         BuildCheckpoints = 4,   // checkpoint circles (empties Checkpoints)
         BuildLastPoint = 5,     // one vehicle's last known point, appended to Vehicles
     };
+    // Rebuilds one category from the panel state. Entries the state lacks
+    // (an index past the end of its arrays, a marker without its polygons,
+    // a track without points) are skipped rather than read.
     void BuildShapes(int mode);
 
     // The number of the vehicle icon the panel's settings chose ("TSIcon_<n>").
+    // Unbound, the layer asks for "TSIcon_0", which no module carries.
     std::function<int()> IconNumber;
 
     // Called when the shell asks for the title of a track line shape, with
-    // the map point under the mouse: the player jumps there.
+    // the map point under the mouse: the player jumps there. Whatever it
+    // throws stays on this side of the shell's call.
     std::function<void(double x, double y)> OnTrackLineTitle;
 
     // IUnknown
@@ -86,6 +91,16 @@ private:
     ~TLayer();
 
     HRESULT HandOutCursor(int found, IShapeCursor **cursor);
+
+    // Makes one shape with the next number and appends it to the list.
+    void AddShape(TShapeList &list, LONG kind, const kx::TMapPointArray &points,
+                  const std::wstring &name, const std::wstring &text,
+                  std::optional<kx::TMapPoint> labelPosition, LONG textColour, ISymbol *symbol);
+    void MakeTrackLines();
+    void MakeVehicleMarker();
+    void MakeInfoPointIcons();
+    void MakeCheckpoints();
+    void MakeLastPoint();
     template <class T>
     HRESULT CurrentSymbolAs(REFIID iid, T **symbol);
     // The map point under the mouse cursor.

@@ -2,6 +2,11 @@
 
 TShapeCollection::~TShapeCollection()
 {
+    Clear();
+}
+
+void TShapeCollection::Clear()
+{
     TrackLines.clear();
     Checkpoints.clear();
     Vehicles.clear();

@@ -16,6 +16,12 @@ class TShapeCollection {
 public:
     explicit TShapeCollection(const TBaseView *view) : view_(view) {}
     ~TShapeCollection();
+    TShapeCollection(const TShapeCollection &) = delete;
+    TShapeCollection &operator=(const TShapeCollection &) = delete;
+
+    // Destroys the shapes of the four category lists, in the order track
+    // lines, checkpoints, vehicles, info points, then empties Found.
+    void Clear();
 
     // Every shape whose box strictly overlaps the rectangle. Info point icons
     // are passed twice: the second pass draws them above the track and the

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ComSupport.h"
+#include "Layer.h"
 #include "Module.h"
 #include "PanelControl.h"
 
@@ -114,6 +115,10 @@ void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, T
 {
     if (form)
         form->Attach(map, factory, layer);
+    if (form && layer) {
+        layer->IconNumber = [form] { return form->IconNum; };
+        layer->OnTrackLineTitle = [form](double x, double y) { form->LocateOnTrack(x, y); };
+    }
 }
 
 void ShutDownPanel(TKXActiveXForm *form)

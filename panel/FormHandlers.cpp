@@ -33,6 +33,7 @@ void TKXActiveXForm::btnStopClick() {}
 void TKXActiveXForm::TrackBarChange() {}
 void TKXActiveXForm::Timer1Timer() {}
 void TKXActiveXForm::ToolButton4Click() {}
+void TKXActiveXForm::LocateOnTrack(double /*x*/, double /*y*/) {}
 
 // Checkpoints and info points on the map.
 void TKXActiveXForm::ToolButton1Click() {}

@@ -159,6 +159,10 @@ public:
     void mnuClick(TMenuItem &item);
     void Timer1Timer();
 
+    // The shell asked for the title of the track line under the mouse at
+    // this map point: the player jumps to the nearest place on the track.
+    void LocateOnTrack(double x, double y);
+
     // Helpers over the components.
     bool ToolButtonDown(UINT button) const;
     void SetToolButtonDown(UINT button, bool down);
