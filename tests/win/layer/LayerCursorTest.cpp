@@ -247,35 +247,8 @@ TEST_F(LayerCursorTest, CurrentShapeAnswersWithItsOwnFields)
     ILineSymbol *line = reinterpret_cast<ILineSymbol *>(1);
     EXPECT_EQ(E_NOINTERFACE, cursor->SymbolAs1(&line));
     EXPECT_EQ(nullptr, line);
-
-    EXPECT_EQ(E_POINTER, cursor->Title(nullptr));
     EXPECT_EQ(E_POINTER, cursor->Hint(nullptr));
-    EXPECT_EQ(E_POINTER, cursor->LabelPoint(nullptr));
-    EXPECT_EQ(E_POINTER, cursor->TextSymbol(nullptr));
-    EXPECT_EQ(E_POINTER, cursor->SymbolAs1(nullptr));
-    EXPECT_EQ(E_POINTER, cursor->SymbolAs2(nullptr));
     EXPECT_EQ(E_POINTER, cursor->SymbolAs3(nullptr));
-}
-
-TEST_F(LayerCursorTest, ShapeWithoutSymbolOrTextIsStillWalked)
-{
-    auto bare = std::make_shared<TShape>(view.get());
-    bare->Assign(77, TShape::KindIcon, {Inside(0.5, 0.5)}, L"", L"", std::nullopt, 0, nullptr);
-    layer->Shapes().Checkpoints.push_back(bare);
-    ComPtr<IShapeCursor> cursor;
-    ASSERT_EQ(S_OK, Source()->SelectById(77, cursor.Put()));
-    IRasterSymbol *raster = reinterpret_cast<IRasterSymbol *>(1);
-    EXPECT_EQ(S_FALSE, cursor->SymbolAs3(&raster));
-    EXPECT_EQ(nullptr, raster);
-    ITextSymbol *text = nullptr;
-    EXPECT_EQ(S_FALSE, cursor->TextSymbol(&text));
-    BSTR hint = nullptr;
-    EXPECT_EQ(S_OK, cursor->Hint(&hint));
-    EXPECT_EQ(L"", TakeBstr(hint));
-    cursor.Reset();
-    const auto walk = WalkAll();
-    EXPECT_TRUE(walk.Ok());
-    EXPECT_EQ(1u, walk.shapes.size());
 }
 
 }  // namespace

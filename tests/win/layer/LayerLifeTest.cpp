@@ -92,42 +92,6 @@ TEST_F(LayerLifeTest, IconIsLoadedOnFirstRequestAndRetriedAfterAFailure)
     EXPECT_EQ(2u, Registry().CountCalls("IGrymObjectFactory.CreateRaster("));
 }
 
-TEST_F(LayerLifeTest, DescriptionAndShellQuestions)
-{
-    IDisplayInfo *info = static_cast<IDisplayInfo *>(layer);
-    BSTR text = reinterpret_cast<BSTR>(1);
-    EXPECT_EQ(S_OK, info->Tag(&text));
-    EXPECT_EQ(L"KXLayerTag", TakeBstr(text));
-    EXPECT_EQ(S_OK, info->Caption(&text));
-    EXPECT_EQ(L"Карвекс Плеер", TakeBstr(text));
-    EXPECT_EQ(S_OK, info->Description(&text));
-    EXPECT_EQ(L"KX plugin shape layer", TakeBstr(text));
-    EXPECT_EQ(S_OK, static_cast<IPositionCode *>(layer)->PositionCode(&text));
-    EXPECT_EQ(L"8001ExampleLayer:0", TakeBstr(text));
-    EXPECT_EQ(E_POINTER, info->Tag(nullptr));
-
-    // Every interface leads back to the same object.
-    for (REFIID iid : {IID_IShapeCursor, IID_IShapeSource, IID_IShapeLayer, IID_IPositionCode, IID_IDisplayInfo}) {
-        ComPtr<IUnknown> a, b;
-        ASSERT_EQ(S_OK, Source()->QueryInterface(iid, reinterpret_cast<void **>(a.Put())));
-        ASSERT_EQ(S_OK, a->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(b.Put())));
-        EXPECT_EQ(static_cast<IUnknown *>(Cursor()), b.Get());
-    }
-    ComPtr<IUnknown> none;
-    EXPECT_EQ(E_NOINTERFACE, Source()->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(none.Put())));
-
-    VARIANT_BOOL visible = 0;
-    IShapeLayer *shapeLayer = static_cast<IShapeLayer *>(layer);
-    EXPECT_EQ(S_OK, shapeLayer->GetVisible(&visible));
-    EXPECT_EQ(VARIANT_TRUE, visible);
-    // Stored as given; the layer never reads it.
-    EXPECT_EQ(S_OK, shapeLayer->PutVisible(5));
-    shapeLayer->GetVisible(&visible);
-    EXPECT_EQ(5, visible);
-    EXPECT_EQ(E_POINTER, shapeLayer->GetVisible(nullptr));
-    EXPECT_EQ(E_POINTER, Source()->ShownAtLevel(0, 0, nullptr));
-}
-
 TEST_F(LayerLifeTest, EveryShellReferenceComesBackAfterBuildsAndWalks)
 {
     // Everything the plug-in could have built, walked with titles as the

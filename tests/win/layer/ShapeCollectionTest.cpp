@@ -121,25 +121,13 @@ TEST_F(ShapeCollectionTest, QueriesPassTheInfoPointsTwiceInTheirOrder)
 
     EXPECT_EQ(2, shapes.SelectById(10));
     EXPECT_EQ((std::vector<LONG>{10, 10}), FoundIds());
-    EXPECT_EQ(1, shapes.SelectById(30));
+    // By number the vehicles come before the track.
+    shapes.TrackLines[1] = MakeShape(40, at);
+    EXPECT_EQ(2, shapes.SelectById(40));
+    EXPECT_EQ(shapes.Vehicles[0].get(), shapes.Found[0].get());
     // A number no shape has empties the previous result.
     EXPECT_EQ(0, shapes.SelectById(99));
     EXPECT_TRUE(shapes.Found.empty());
-}
-
-TEST_F(ShapeCollectionTest, SelectByIdVisitsVehiclesBeforeTheTrack)
-{
-    TShapeCollection &shapes = layer->Shapes();
-    const kx::TMapPointArray at = {Inside(0.5, 0.5)};
-    // Two shapes of one number in different lists (never made by the layer,
-    // but the order is the shell's drawing order).
-    shapes.TrackLines.push_back(MakeShape(7, at, L"track"));
-    shapes.Checkpoints.push_back(MakeShape(7, at, L"checkpoint"));
-    shapes.Vehicles.push_back(MakeShape(7, at, L"vehicle"));
-    ASSERT_EQ(3, shapes.SelectById(7));
-    EXPECT_EQ(L"vehicle", shapes.Found[0]->Text());
-    EXPECT_EQ(L"track", shapes.Found[1]->Text());
-    EXPECT_EQ(L"checkpoint", shapes.Found[2]->Text());
 }
 
 TEST_F(ShapeCollectionTest, EmptiedListLeavesTheWalkedShapeUsableUntilTheWalkMoves)
