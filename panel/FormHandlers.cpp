@@ -4,23 +4,10 @@
 #include "KXActiveXForm.h"
 
 // Start-up steps.
-void TKXActiveXForm::FillTrips() {}
-void TKXActiveXForm::FillGroups() {}
 void TKXActiveXForm::ProcessSettings(int /*mode*/) {}
-
-// Events of the dispatcher client.
-void TKXActiveXForm::OnEndComputing() {}
-void TKXActiveXForm::OnCloseKarvex() {}
-void TKXActiveXForm::OnReceiveOnlineData() {}
-
-// Vehicle and period selection.
-void TKXActiveXForm::cmbGroupNameChange() {}
-void TKXActiveXForm::cmbChange(HWND /*sender*/) {}
-void TKXActiveXForm::DateTimeChange(HWND /*sender*/) {}
 
 // Trips and info point lists.
 void TKXActiveXForm::cmbInfoPointsChange() {}
-void TKXActiveXForm::TripsListBoxClick() {}
 void TKXActiveXForm::txtContChange() {}
 void TKXActiveXForm::txtContKeyPress(wchar_t & /*key*/) {}
 
@@ -32,10 +19,11 @@ void TKXActiveXForm::btnPlayClick() {}
 void TKXActiveXForm::btnStopClick() {}
 void TKXActiveXForm::TrackBarChange() {}
 void TKXActiveXForm::Timer1Timer() {}
-void TKXActiveXForm::ToolButton4Click() {}
 void TKXActiveXForm::LocateOnTrack(double /*x*/, double /*y*/) {}
 
 // Checkpoints and info points on the map.
+void TKXActiveXForm::ShowCheckpoints() {}
+void TKXActiveXForm::ShowInfoPoints() {}
 void TKXActiveXForm::ToolButton1Click() {}
 void TKXActiveXForm::ToolButton2Click() {}
 void TKXActiveXForm::SpeedButton1Click() {}

@@ -132,6 +132,19 @@ public:
     void ProcessSettings(int mode);
     void FillInfoPointCategories();
 
+    // Vehicle and period selection.
+    void RequestTrips();
+    void ShowLastPoints();
+    void SyncSelectionFromServer();
+
+    // Trips and track loading.
+    void LoadTrack(int trip);
+    void SelectEntriesList(const std::wstring &query);
+
+    // Checkpoints and info points on the map.
+    void ShowCheckpoints();
+    void ShowInfoPoints();
+
     // Events of the dispatcher client.
     void OnEndComputing();
     void OnCloseKarvex();
@@ -171,6 +184,11 @@ public:
     // Programmatic slider moves: clamped into the range; TrackBarChange runs
     // only when the position actually changes, as for a user's move.
     void SetTrackBarPosition(int position);
+    // A range set by the program: the position the control clamps into it
+    // raises no change event.
+    void SetTrackBarRange(int minimum, int maximum);
+    // Stops the player as its stop button does; never throws.
+    void StopPlayer();
     // Shows PopupMenu1 at a screen point (through the modal seam) and runs
     // mnuClick for the chosen item.
     void PopupMenu1Popup(POINT screen);

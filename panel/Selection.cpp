@@ -1,0 +1,435 @@
+// Vehicle and period selection: groups and vehicles from the dispatcher, the
+// computation request on every change, the last known points of the group's
+// vehicles, and following the dispatcher's own choice.
+#include "KXActiveXForm.h"
+
+#include <commctrl.h>
+
+#include <limits>
+
+#include "Karvex_TLB.h"
+#include "Layer.h"
+#include "PanelState.h"
+#include "SelectionSupport.h"
+
+#include "kx/datetime.h"
+#include "kx/error.h"
+#include "kx/infopoints.h"
+#include "kx/selection.h"
+#include "kx/text.h"
+
+namespace selection {
+
+TKarvexAutomation &Dispatcher()
+{
+    TPanelState &data = PanelState();
+    TKarvexAutomation *client = data.Client ? data.Client->Automation() : nullptr;
+    if (!client)
+        throw EPanelError(L"Нет связи с ПО Карвекс", E_UNEXPECTED);
+    return *client;
+}
+
+bool HaveDispatcher()
+{
+    TPanelState &data = PanelState();
+    return data.Client && data.Client->Automation();
+}
+
+std::wstring Wide(const std::string &utf8)
+{
+    const std::u16string text = kx::Utf8ToUtf16(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string Utf8(const std::wstring &wide)
+{
+    return kx::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
+
+int ComboCount(HWND combo)
+{
+    const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    return n > 0 ? static_cast<int>(n) : 0;
+}
+
+int ComboIndex(HWND combo)
+{
+    const LRESULT i = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    return i >= 0 ? static_cast<int>(i) : -1;
+}
+
+std::wstring ComboItemText(HWND combo, int index)
+{
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR)
+        return L"";
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT n = SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return text;
+}
+
+void ComboSelect(HWND combo, int index)
+{
+    SendMessageW(combo, CB_SETCURSEL, index, 0);
+}
+
+void ComboAdd(HWND combo, const std::wstring &text)
+{
+    const LRESULT r = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (r == CB_ERR || r == CB_ERRSPACE)
+        throw EPanelError(L"Не удалось добавить строку в список", E_OUTOFMEMORY);
+}
+
+void ComboClear(HWND combo)
+{
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+}
+
+int ListRows(HWND list)
+{
+    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int ListSelectedRow(HWND list)
+{
+    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void ListSelectRow(HWND list, int row)
+{
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (row < 0 || row >= ListRows(list))
+        return;
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+void ListClear(HWND list)
+{
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+}
+
+std::wstring ListCellText(HWND list, int row, int column)
+{
+    wchar_t buffer[512] = L"";
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+std::wstring ListColumnCaption(HWND list, int column)
+{
+    wchar_t buffer[128] = L"";
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = buffer;
+    col.cchTextMax = 128;
+    SendMessageW(list, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
+    return buffer;
+}
+
+void SetListColumnCaption(HWND list, int column, const std::wstring &caption)
+{
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = const_cast<LPWSTR>(caption.c_str());
+    SendMessageW(list, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
+}
+
+void SetText(HWND control, const std::wstring &text)
+{
+    SetWindowTextW(control, text.c_str());
+}
+
+double PickerValue(HWND picker)
+{
+    SYSTEMTIME st{};
+    if (SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) != GDT_VALID)
+        throw EPanelError(L"Дата периода не задана", E_INVALIDARG);
+    try {
+        return kx::EncodeDate(st.wYear, st.wMonth, st.wDay) + kx::EncodeTime(st.wHour, st.wMinute, st.wSecond);
+    } catch (const kx::Error &e) {
+        throw EPanelError(Wide(e.what()), E_INVALIDARG);
+    }
+}
+
+namespace {
+
+std::string LocaleText(LCTYPE what, const char *fallback)
+{
+    wchar_t buffer[100] = L"";
+    if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, what, buffer, 100) || !buffer[0])
+        return fallback;
+    return Utf8(buffer);
+}
+
+}  // namespace
+
+double ParseServerDateTime(const std::wstring &text)
+{
+    // Read each time: the user may change the regional settings while the
+    // shell runs, and the dispatcher follows them.
+    kx::LocaleDateFormat format;
+    format.shortDate = LocaleText(LOCALE_SSHORTDATE, "dd.MM.yyyy");
+    format.longTime = LocaleText(LOCALE_STIMEFORMAT, "H:mm:ss");
+    format.am = LocaleText(LOCALE_S1159, "AM");
+    format.pm = LocaleText(LOCALE_S2359, "PM");
+    const std::string utf8 = Utf8(text);
+    try {
+        return kx::ParseLocaleDateTime(utf8, format);
+    } catch (const kx::Error &) {
+    }
+    try {
+        return kx::ParseFixedDateTime(utf8);
+    } catch (const kx::Error &) {
+    }
+    throw EPanelError(L"Неверная дата от ПО Карвекс: «" + text + L"»", DISP_E_TYPEMISMATCH);
+}
+
+std::wstring CategoryQuery(int row)
+{
+    const TPanelState &data = PanelState();
+    const std::vector<kx::TInfoPoints> table =
+        data.InfoPointCategories.empty() ? kx::DefaultInfoPointCategories() : data.InfoPointCategories;
+    if (row < 1 || row > static_cast<int>(table.size()))
+        throw EPanelError(L"Нет категории информационных точек №" + std::to_wstring(row), E_INVALIDARG);
+    return Wide(table[static_cast<size_t>(row) - 1].query);
+}
+
+}  // namespace selection
+
+using namespace selection;
+
+namespace {
+
+// The key of the group chosen in the combo; the list is aligned with it.
+std::wstring SelectedGroupKey(int index)
+{
+    const TPanelState &data = PanelState();
+    if (!data.GroupKeys || index < 0 || index >= static_cast<int>(data.GroupKeys->size()))
+        throw EPanelError(L"Для выбранной группы нет ключа", E_UNEXPECTED);
+    return (*data.GroupKeys)[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
+void TKXActiveXForm::FillGroups()
+{
+    TPanelState &data = PanelState();
+    data.GroupKeys.emplace();
+    // Keys and names stay aligned: a fresh list for both.
+    ComboClear(cmbGroupName);
+    // Without a client (its creation failed) there is nobody to ask; a client
+    // that failed to connect tries again here and reports its own error.
+    if (!HaveDispatcher())
+        return;
+    TKarvexAutomation &server = Dispatcher();
+    const int n = server.GroupsCount();
+    for (int i = 1; i <= n; ++i) {
+        server.GroupIndex(i);
+        std::wstring key = server.GroupKey();
+        const std::wstring name = server.GroupName();
+        // Both read before either is added: a failed read leaves them aligned.
+        ComboAdd(cmbGroupName, name);
+        data.GroupKeys->push_back(std::move(key));
+    }
+    if (ComboCount(cmbGroupName) > 0)
+        ComboSelect(cmbGroupName, 0);
+}
+
+void TKXActiveXForm::cmbGroupNameChange()
+{
+    const int group = ComboIndex(cmbGroupName);
+    if (group < 0)
+        return;
+    ComboClear(cmbCarName);
+    ComboClear(cmbCarNum);
+    ComboClear(cmbCarDevice);
+    if (!PanelState().SyncingFromServer)
+        RequestTrips();
+    ShowLastPoints();
+
+    TKarvexAutomation &server = Dispatcher();
+    server.SelectGroup(SelectedGroupKey(group));
+    const int n = server.CarsCount();
+    for (int i = 1; i <= n; ++i) {
+        server.CarIndex(i);
+        const std::wstring name = server.CarName();
+        const std::wstring number = server.CarNumber();
+        const int device = server.CarDevice();
+        // All three read first, so that the combos stay index-aligned.
+        ComboAdd(cmbCarName, name);
+        ComboAdd(cmbCarNum, number);
+        ComboAdd(cmbCarDevice, std::to_wstring(device));
+    }
+}
+
+void TKXActiveXForm::cmbChange(HWND sender)
+{
+    const int index = ComboIndex(sender);
+    ComboSelect(cmbCarName, index);
+    ComboSelect(cmbCarNum, index);
+    ComboSelect(cmbCarDevice, index);
+    if (!PanelState().ComputeRequested)
+        RequestTrips();
+}
+
+void TKXActiveXForm::DateTimeChange(HWND /*sender*/)
+{
+    if (!PanelState().ComputeRequested)
+        RequestTrips();
+}
+
+void TKXActiveXForm::RequestTrips()
+{
+    TPanelState &data = PanelState();
+    // Nothing to compute for: no group chosen (a dispatcher without groups).
+    const int group = ComboIndex(cmbGroupName);
+    if (group < 0)
+        return;
+    const std::wstring key = SelectedGroupKey(group);
+    const double begin = kx::CombineDateTime(PickerValue(DateBegin), PickerValue(TimeBegin));
+    const double end = kx::CombineDateTime(PickerValue(DateEnd), PickerValue(TimeEnd));
+    TKarvexAutomation &server = Dispatcher();
+    std::int32_t device = 0;
+    try {
+        device = kx::DeviceFromComboText(Utf8(Text(cmbCarDevice)));
+    } catch (const kx::Error &e) {
+        throw EPanelError(Wide(e.what()), E_INVALIDARG);
+    }
+    data.ComputeRequested = true;
+    try {
+        server.ComputeTrips(key, device, Wide(kx::FormatFixedDateTime(begin)), Wide(kx::FormatFixedDateTime(end)),
+                            L"GSM", 1);
+    } catch (...) {
+        // No computation runs, so no end event will clear the flag: without
+        // this the panel would never ask again.
+        data.ComputeRequested = false;
+        throw;
+    }
+    ComboSelect(cmbInfoPoints, -1);
+    ListClear(ListView1);
+}
+
+void TKXActiveXForm::ShowLastPoints()
+{
+    TPanelState &data = PanelState();
+    if (ComboIndex(cmbCarDevice) >= 0)
+        return;
+    ListClear(ListView1);
+    ComboSelect(cmbInfoPoints, 0);
+    SetText(lblTripNum, L"N/A");
+    StopPlayer();
+
+    // Online data arrives every minute even for a dispatcher without groups.
+    const int group = ComboIndex(cmbGroupName);
+    if (group < 0)
+        return;
+    TKarvexAutomation &server = Dispatcher();
+    server.SelectGroup(SelectedGroupKey(group));
+    const int n = server.CarsCount();
+    data.LastPoints.assign(static_cast<size_t>(n), TMapPointArray(1));
+    data.LastPointTexts.assign(static_cast<size_t>(n), std::wstring());
+    if (Layer) {
+        TShapeCollection &shapes = Layer->Shapes();
+        shapes.TrackLines.clear();
+        shapes.Checkpoints.clear();
+        shapes.Vehicles.clear();
+        shapes.InfoPointIcons.clear();
+    }
+    const TGeoToMap toMap(Map.Get(), Factory.Get());
+    for (int i = 1; i <= n; ++i) {
+        server.CarIndex(i);
+        data.LastPointIndex = i - 1;
+        const double x = server.CarLastLongitude();
+        const double y = server.CarLastLatitude();
+        // Both <= 0: the dispatcher does not know where the vehicle is. Values
+        // that are no geographic position at all are treated the same.
+        if (!(x > 0 || y > 0) || !kx::HasKnownPosition(x, y))
+            continue;
+        const std::optional<TMapPoint> point = toMap(x, y);
+        if (!point)
+            throw EPanelError(L"Карта не переводит географические координаты в свои", E_NOINTERFACE);
+        const std::wstring name = server.CarName();
+        const std::wstring number = server.CarNumber();
+        const int device = server.CarDevice();
+        const std::wstring lastTime = server.CarLastTime();
+        data.LastPoints[static_cast<size_t>(i) - 1][0] = *point;
+        // Names and numbers are the dispatcher's texts: escaped for the balloon.
+        data.LastPointTexts[static_cast<size_t>(i) - 1] =
+            Wide(kx::LastPointBalloonText(Utf8(name), Utf8(number), device, Utf8(lastTime)));
+        if (Layer)
+            Layer->BuildShapes(TLayer::BuildLastPoint);
+    }
+    if (Map)
+        Map->Invalidate(VARIANT_TRUE);
+}
+
+void TKXActiveXForm::SyncSelectionFromServer()
+{
+    TPanelState &data = PanelState();
+    data.SyncingFromServer = true;
+    TKarvexAutomation &server = Dispatcher();
+
+    server.SelectGroup(server.ServerGroupKey());
+    server.PropertyName(L"Group_Name");
+    const std::wstring groupName = server.PropertyValue();
+    for (int i = 0; i < ComboCount(cmbGroupName); ++i)
+        if (ComboItemText(cmbGroupName, i) == groupName) {
+            ComboSelect(cmbGroupName, i);
+            cmbGroupNameChange();
+        }
+
+    server.SelectServerCar(server.ServerCar());
+    server.PropertyName(L"Car_Device");
+    const std::string device = Utf8(server.PropertyValue());
+    for (int i = 0; i < ComboCount(cmbCarDevice); ++i) {
+        bool same = false;
+        try {
+            same = kx::SameDevice(Utf8(ComboItemText(cmbCarDevice, i)), device);
+        } catch (const kx::Error &e) {
+            throw EPanelError(Wide(e.what()), DISP_E_TYPEMISMATCH);
+        }
+        if (same) {
+            ComboSelect(cmbCarDevice, i);
+            data.ComputeRequested = true;
+            cmbChange(cmbCarDevice);
+        }
+    }
+}
+
+void TKXActiveXForm::OnReceiveOnlineData()
+{
+    PanelState().SkipNextEndComputing = true;
+    if (ComboIndex(cmbCarDevice) < 0)
+        ShowLastPoints();
+}
+
+void TKXActiveXForm::OnCloseKarvex()
+{
+    TPanelState &data = PanelState();
+    // Freed, not only forgotten: the client holds the proxy, the event sink
+    // and the subscription. The client is built to be freed from inside its
+    // own event.
+    if (data.Client) {
+        IDispatcherLink *client = std::exchange(data.Client, nullptr);
+        data.ClientEventsOwner = nullptr;
+        delete client;
+    }
+    EnableWindow(ListView1, FALSE);
+}
+
+void TKXActiveXForm::StopPlayer()
+{
+    try {
+        btnStopClick();
+    } catch (...) {
+        // Stopping swallows its errors, wherever it is called from.
+    }
+}

@@ -1,0 +1,61 @@
+// Small helpers shared by the selection and trip handlers: the dispatcher
+// client, text conversions, the combo, list and picker controls, and the
+// server's date texts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class TKarvexAutomation;
+
+namespace selection {
+
+// The connected dispatcher client; a clear error when the panel has none
+// (never started, or the dispatcher closed).
+TKarvexAutomation &Dispatcher();
+bool HaveDispatcher();
+
+std::wstring Wide(const std::string &utf8);
+std::string Utf8(const std::wstring &wide);
+
+int ComboCount(HWND combo);
+int ComboIndex(HWND combo);  // -1: nothing selected
+std::wstring ComboItemText(HWND combo, int index);
+void ComboSelect(HWND combo, int index);
+void ComboAdd(HWND combo, const std::wstring &text);
+void ComboClear(HWND combo);  // items and text
+
+int ListRows(HWND list);
+int ListSelectedRow(HWND list);  // -1: none
+void ListSelectRow(HWND list, int row);
+void ListClear(HWND list);
+std::wstring ListCellText(HWND list, int row, int column);
+std::wstring ListColumnCaption(HWND list, int column);
+void SetListColumnCaption(HWND list, int column, const std::wstring &caption);
+
+void SetText(HWND control, const std::wstring &text);
+
+// The picker's value as a date-time (days since 30.12.1899).
+double PickerValue(HWND picker);
+
+// A date-time text of the dispatcher, read with the user's short date and
+// time formats (the dispatcher writes them so), or in the fixed
+// "dd.mm.yyyy hh:mm:ss" form; a clear error for anything else.
+double ParseServerDateTime(const std::wstring &text);
+
+// The query of an info point category row (1-based), from the panel's table
+// or, before the settings filled it, the default table.
+std::wstring CategoryQuery(int row);
+
+}  // namespace selection
+
+// How long the last track load took in its three parts, for the figures the
+// benchmarks print; the panel itself does not read them.
+struct TTrackLoadTimes {
+    int points = 0;
+    double transferMs = 0;    // the array from the dispatcher, checked
+    double conversionMs = 0;  // every point to map coordinates
+    double shapesMs = 0;      // the layer's track shapes
+};
+TTrackLoadTimes &LastTrackLoadTimes();

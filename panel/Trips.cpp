@@ -1,0 +1,298 @@
+// Trips and track loading: the end of a computation lists the trips, a trip's
+// track comes in one array, is converted to map coordinates once and drawn;
+// clicks on the list choose a trip or move the player to an info point.
+#include "KXActiveXForm.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+
+#include "Karvex_TLB.h"
+#include "Layer.h"
+#include "PanelState.h"
+#include "SelectionSupport.h"
+
+#include "kx/datetime.h"
+#include "kx/error.h"
+#include "kx/infopoints.h"
+#include "kx/track.h"
+
+using namespace selection;
+
+namespace {
+
+constexpr int kDurationColumn = 3;
+const wchar_t kDurationCaption[] = L"Прод-ть";
+
+void AddTripRow(HWND list, int number, const std::wstring &begin, const std::wstring &end,
+                const std::wstring &duration)
+{
+    const std::wstring caption = std::to_wstring(number);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = ListRows(list);
+    item.pszText = const_cast<LPWSTR>(caption.c_str());
+    const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0)
+        throw EPanelError(L"Не удалось добавить рейс в список", E_OUTOFMEMORY);
+    const std::wstring *cells[] = {&begin, &end, &duration};
+    for (int column = 1; column <= 3; ++column) {
+        LVITEMW sub{};
+        sub.iSubItem = column;
+        sub.pszText = const_cast<LPWSTR>(cells[column - 1]->c_str());
+        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+    }
+}
+
+// Core errors carry UTF-8 texts; the panel shows wide ones.
+template <class F>
+auto Checked(F &&f) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const kx::Error &e) {
+        throw EPanelError(L"ПО Карвекс передало неверный трек: " + Wide(e.what()), E_UNEXPECTED);
+    }
+}
+
+}  // namespace
+
+TTrackLoadTimes &LastTrackLoadTimes()
+{
+    static TTrackLoadTimes times;
+    return times;
+}
+
+void TKXActiveXForm::OnEndComputing()
+{
+    TPanelState &data = PanelState();
+    if (data.SkipNextEndComputing) {
+        data.SkipNextEndComputing = false;
+        return;
+    }
+    // Events come from a client; one without operations has nothing to list.
+    if (!HaveDispatcher())
+        return;
+    try {
+        if (!data.ComputeRequested)
+            SyncSelectionFromServer();
+        data.ComputeRequested = false;
+        data.CurrentTrip = 0;
+        FillTrips();
+        if (ToolButtonDown(ToolButton1))
+            ShowCheckpoints();
+        if (ToolButtonDown(ToolButton2))
+            ShowInfoPoints();
+        data.SyncingFromServer = false;
+    } catch (...) {
+        // The computation has ended whatever went wrong here: a flag left set
+        // would keep every later change from asking for a new one.
+        data.SyncingFromServer = false;
+        data.ComputeRequested = false;
+        throw;
+    }
+}
+
+void TKXActiveXForm::FillTrips()
+{
+    TPanelState &data = PanelState();
+    ListClear(ListView1);
+    ComboSelect(cmbInfoPoints, 0);
+    TKarvexAutomation &server = Dispatcher();
+    if (server.ComputeStatus() != 0)
+        return;
+    const int n = server.TripsCount();
+    if (n <= 0) {
+        SetText(lblTripNum, L"N/A");
+        return;
+    }
+    SetText(lblTripNum, std::to_wstring(data.CurrentTrip));
+    for (int b = 1; b <= n; ++b) {
+        server.TripIndex(b);
+        SetListColumnCaption(ListView1, kDurationColumn, kDurationCaption);
+        const std::wstring begin = server.TripBegin();
+        const std::wstring end = server.TripEnd();
+        const std::wstring duration = server.TripDuration();
+        AddTripRow(ListView1, b, begin, end, duration);
+    }
+    if (ListRows(ListView1) == 0)
+        return;
+    if (data.CurrentTrip > 0 && Map) {
+        ListSelectRow(ListView1, data.CurrentTrip - 1);
+        SetText(lblTripNum, ListSelectedRow(ListView1) >= 0 ? std::to_wstring(data.CurrentTrip) : L"N/A");
+        LoadTrack(data.CurrentTrip);
+    } else {
+        data.CurrentTrip = 1;
+        ListSelectRow(ListView1, 0);
+        SetText(lblTripNum, L"1");
+        if (Map)
+            LoadTrack(1);
+    }
+}
+
+void TKXActiveXForm::LoadTrack(int trip)
+{
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+
+    TPanelState &data = PanelState();
+    if (!HaveDispatcher())
+        return;
+    // The host's thread already has its apartment; this changes nothing there.
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    TKarvexAutomation &server = Dispatcher();
+    server.TripIndex(trip);
+    const int count = server.TrackPointsCount();
+    // A trip without points keeps the previous track, its shapes and slider.
+    if (count < 1)
+        return;
+
+    TTrackLoadTimes times;
+    auto t0 = Clock::now();
+    // One call for the whole track; its size must match the count just given.
+    std::vector<double> crds = server.TrackCrdsArray(count);
+    kx::Track track = Checked([&] { return kx::Track::FromCrds(std::move(crds)); });
+    times.transferMs = ms(Clock::now() - t0);
+    SetToolButtonDown(ToolButton4, true);
+
+    t0 = Clock::now();
+    const TGeoToMap toMap(Map.Get(), Factory.Get());
+    if (!toMap.Available())
+        throw EPanelError(L"Карта не переводит географические координаты в свои", E_NOINTERFACE);
+    // Converted into a new track that replaces the old one only when every
+    // point has its map position: a failure leaves the loaded track whole.
+    for (int k = 0; k < track.count(); ++k) {
+        const std::optional<TMapPoint> p = toMap(track.x(k), track.y(k));
+        if (!p)
+            throw EPanelError(L"Карта не перевела точку трека " + std::to_wstring(k + 1), E_FAIL);
+        Checked([&] { track.SetMapPoint(k, *p); });
+    }
+    times.conversionMs = ms(Clock::now() - t0);
+    data.Track = std::move(track);
+    data.PlayAnchorTime = data.Track.startTime();
+    SetTrackBarRange(0, static_cast<int>(std::min<std::int64_t>(data.Track.RangeSeconds(), INT_MAX)));
+    StopPlayer();
+
+    t0 = Clock::now();
+    if (Layer)
+        Layer->BuildShapes(TLayer::BuildTrack);
+    times.shapesMs = ms(Clock::now() - t0);
+    times.points = data.Track.count();
+    LastTrackLoadTimes() = times;
+
+    if (Map && Factory) {
+        // The second point, as the view has always been brought there; a track
+        // of one point has only its first.
+        const TMapPoint &centre = data.Track.mapPoints()[data.Track.count() > 1 ? 1 : 0];
+        ComPtr<IMapPoint> point;
+        Factory->CreateMapPoint(0, 0, point.Put());
+        if (point) {
+            point->PutX(centre.X);
+            point->PutY(centre.Y);
+            Map->ShowPoint(point.Get(), 2000, 0, VARIANT_TRUE);
+        }
+    }
+}
+
+void TKXActiveXForm::SetTrackBarRange(int minimum, int maximum)
+{
+    SendMessageW(TrackBar, TBM_SETRANGEMIN, FALSE, minimum);
+    SendMessageW(TrackBar, TBM_SETRANGEMAX, TRUE, maximum);
+    // The control clamps its position into the new range on its own; that is
+    // no move of the user's, so no change event.
+    trackBarPosition_ = static_cast<int>(SendMessageW(TrackBar, TBM_GETPOS, 0, 0));
+}
+
+void TKXActiveXForm::SelectEntriesList(const std::wstring &query)
+{
+    const kx::EntriesQuery q = kx::SplitQuery(Utf8(query));
+    TKarvexAutomation &server = Dispatcher();
+    server.TripEntriesListTypeName(Wide(q.type));
+    if (q.hasKind)
+        server.TripEntriesListKindName(Wide(q.kind));
+}
+
+void TKXActiveXForm::TripsListBoxClick()
+{
+    TPanelState &data = PanelState();
+    const int row = ListSelectedRow(ListView1);
+    const int shown = ComboIndex(cmbInfoPoints);
+    if (row < 0 || shown < 0)
+        return;
+
+    auto showMapPoints = [&] {
+        if (Layer && Layer->Shapes().Checkpoints.empty() && ToolButtonDown(ToolButton1))
+            ShowCheckpoints();
+        if (ToolButtonDown(ToolButton2))
+            ShowInfoPoints();
+    };
+
+    if (shown == 0) {
+        data.CurrentTrip = row + 1;
+        showMapPoints();
+        LoadTrack(data.CurrentTrip);
+        SetText(lblTripNum, ListSelectedRow(ListView1) >= 0 ? std::to_wstring(data.CurrentTrip) : L"N/A");
+
+        // The trip's stops, which the player skips.
+        SelectEntriesList(CategoryQuery(2));
+        TKarvexAutomation &server = Dispatcher();
+        const int n = server.TripEntriesCount();
+        data.TripStops.assign(static_cast<size_t>(n), kx::TStops());
+        for (int i = 1; i <= n; ++i) {
+            server.TripEntryIndex(i);
+            kx::TStops &stop = data.TripStops[static_cast<size_t>(i) - 1];
+            stop.begin = ParseServerDateTime(server.TripEntryBegin());
+            stop.end = ParseServerDateTime(server.TripEntryEnd());
+            stop.text = Utf8(server.TripEntryDuration());
+        }
+        return;
+    }
+
+    // An info point row: move the player to the entry's start.
+    auto seek = [&] {
+        TKarvexAutomation &server = Dispatcher();
+        // Only entries passing the duration filter are listed, in server order.
+        const int n = server.TripEntriesCount();
+        std::vector<std::string> durations;
+        durations.reserve(static_cast<size_t>(n));
+        for (int i = 1; i <= n; ++i) {
+            server.TripEntryIndex(i);
+            durations.push_back(Utf8(server.TripEntryDuration()));
+        }
+        const std::vector<int> numbers = Checked([&] {
+            return kx::FilteredEntryNumbers(durations, kx::ParseThresholdText(Utf8(Text(txtCont))));
+        });
+        if (row >= static_cast<int>(numbers.size()))
+            throw EPanelError(L"Строки " + std::to_wstring(row + 1) + L" нет в списке ПО Карвекс", E_UNEXPECTED);
+        server.TripEntryIndex(numbers[static_cast<size_t>(row)]);
+        const double t = ParseServerDateTime(server.TripEntryBegin());
+        const std::int64_t second = Checked([&] { return kx::RoundHalfEven((t - data.Track.startTime()) * 86400); });
+        SetTrackBarPosition(static_cast<int>(std::clamp<std::int64_t>(second, INT_MIN, INT_MAX)));
+    };
+    try {
+        StopPlayer();
+        seek();
+    } catch (...) {
+        // One retry, with the trip, its map points and the category's list
+        // fetched afresh; its failure reaches the user.
+        showMapPoints();
+        LoadTrack(data.CurrentTrip);
+        const LRESULT category = SendMessageW(cmbInfoPoints, CB_GETITEMDATA, shown, 0);
+        SelectEntriesList(CategoryQuery(static_cast<int>(category)));
+        seek();
+    }
+}
+
+void TKXActiveXForm::ToolButton4Click()
+{
+    if (ListRows(ListView1) == 0)
+        return;
+    if (ToolButtonDown(ToolButton4))
+        LoadTrack(PanelState().CurrentTrip);
+    else if (Layer)
+        Layer->Shapes().TrackLines.clear();
+    if (Map)
+        Map->Invalidate(VARIANT_TRUE);
+}
