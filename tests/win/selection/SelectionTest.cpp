@@ -1,0 +1,218 @@
+// Groups, vehicles and period: what is asked of the dispatcher and when, the
+// group overview of last points, following the dispatcher's own choice, and
+// the three flags that keep the two in step.
+#include "SelectionTestSupport.h"
+
+using namespace seltest;
+
+namespace {
+
+class Selection : public SelectionTest {};
+
+TEST_F(Selection, StartUpListsGroupsAlignedWithKeysAndAsksNothing)
+{
+    Start();
+    ASSERT_EQ(2, selection::ComboCount(form->cmbGroupName));
+    EXPECT_EQ(L"Грузовые", Item(form->cmbGroupName, 0));
+    EXPECT_EQ(L"Легковые", Item(form->cmbGroupName, 1));
+    ASSERT_TRUE(PanelState().GroupKeys.has_value());
+    EXPECT_EQ((std::vector<std::wstring>{L"G1", L"G2"}), *PanelState().GroupKeys);
+    EXPECT_EQ(0, Sel(form->cmbGroupName));
+    // Selecting item 0 runs no handler: no vehicles, no request.
+    EXPECT_EQ(0, selection::ComboCount(form->cmbCarName));
+    EXPECT_TRUE(fake.computeRequests.empty());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Selection, DispatcherWithoutGroupsLeavesTheComboEmptyAndPeriodChangesQuiet)
+{
+    fake.groups.clear();
+    Start();
+    EXPECT_EQ(0, selection::ComboCount(form->cmbGroupName));
+    EXPECT_EQ(-1, Sel(form->cmbGroupName));
+    SetPicker(form->DateEnd, 2009, 2, 7);
+    fake.Fire(202);  // online data: no group to overview
+    EXPECT_TRUE(fake.computeRequests.empty());
+    EXPECT_FALSE(PanelState().ComputeRequested);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
+{
+    Start();
+    SetPicker(form->DateBegin, 2009, 2, 5);
+    SetPicker(form->TimeBegin, 2000, 1, 1, 7, 5);
+    PanelState().ComputeRequested = false;  // the picker changes asked already
+    fake.computeRequests.clear();
+    const int invalidates = MapObject().InvalidateCount();
+
+    Choose(form->cmbGroupName, 0);
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_EQ(1u, fake.computeRequests.size());
+    const ComputeRequest &r = fake.computeRequests[0];
+    EXPECT_EQ(L"G1", r.group);
+    EXPECT_EQ(0, r.device);
+    EXPECT_EQ(L"05.02.2009 07:05:00", r.begin);
+    EXPECT_EQ(L"06.02.2009 00:00:00", r.end);
+    EXPECT_EQ(L"GSM", r.channel);
+    EXPECT_EQ(1, r.mode);
+    EXPECT_TRUE(PanelState().ComputeRequested);
+    EXPECT_EQ(0, Sel(form->cmbInfoPoints)) << "the overview shows the trips list, empty";
+    EXPECT_EQ(0, Rows());
+
+    // The three vehicle combos, index-aligned, none chosen.
+    ASSERT_EQ(3, selection::ComboCount(form->cmbCarName));
+    EXPECT_EQ(L"ЗИЛ", Item(form->cmbCarName, 2));
+    EXPECT_EQ(L"С001", Item(form->cmbCarNum, 2));
+    EXPECT_EQ(L"15", Item(form->cmbCarDevice, 2));
+    EXPECT_EQ(-1, Sel(form->cmbCarDevice));
+
+    // Last points: one per vehicle; the unknown one keeps (0, 0) and no shape.
+    const TPanelState &data = PanelState();
+    ASSERT_EQ(3u, data.LastPoints.size());
+    const TMapPoint first = ToMap(37.61, 55.75);
+    EXPECT_NEAR(first.X, data.LastPoints[0][0].X, 1e-6);
+    EXPECT_NEAR(first.Y, data.LastPoints[0][0].Y, 1e-6);
+    EXPECT_EQ((TMapPoint{0, 0}), data.LastPoints[1][0]);
+    EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
+    EXPECT_EQ(2, data.LastPointIndex);
+    // The dispatcher's texts are escaped: a name cannot add markup.
+    EXPECT_EQ(L"ГАЗель &lt;b&gt; А123&amp;ВС<br />(№ КХ: 7,<br />Последняя точка: 06.02.2009 10:00:00)",
+              data.LastPointTexts[0]);
+    EXPECT_TRUE(data.LastPointTexts[1].empty());
+    EXPECT_EQ(L"N/A", TripLabel());
+    EXPECT_GT(MapObject().InvalidateCount(), invalidates);
+}
+
+TEST_F(Selection, VehicleInAnyComboAlignsAllThreeAndAsksOnce)
+{
+    Start();
+    Choose(form->cmbGroupName, 0);
+    EndOfComputation();
+    fake.computeRequests.clear();
+
+    Choose(form->cmbCarNum, 2);
+    EXPECT_EQ(2, Sel(form->cmbCarName));
+    EXPECT_EQ(2, Sel(form->cmbCarNum));
+    EXPECT_EQ(2, Sel(form->cmbCarDevice));
+    ASSERT_EQ(1u, fake.computeRequests.size());
+    EXPECT_EQ(15, fake.computeRequests[0].device);
+    EXPECT_EQ(-1, Sel(form->cmbInfoPoints)) << "the list waits for the end event";
+    EXPECT_EQ(0, Rows());
+
+    // While that computation runs, other choices ask for nothing...
+    Choose(form->cmbCarName, 0);
+    Choose(form->cmbCarDevice, 1);
+    SetPicker(form->DateEnd, 2009, 2, 8);
+    SetPicker(form->DateEnd, 2009, 2, 9);
+    EXPECT_EQ(1u, fake.computeRequests.size());
+    EXPECT_EQ(1, Sel(form->cmbCarNum));
+
+    // ...and after its end the next change does.
+    EndOfComputation();
+    SetPicker(form->TimeEnd, 2000, 1, 1, 23, 59);
+    ASSERT_EQ(2u, fake.computeRequests.size());
+    EXPECT_EQ(12, fake.computeRequests[1].device);
+    EXPECT_EQ(L"09.02.2009 23:59:00", fake.computeRequests[1].end);
+}
+
+TEST_F(Selection, FailedRequestShowsItsTextAndLeavesTheFlagFree)
+{
+    Start();
+    fake.failOnce["ComputeTrips"] = L"диспетчер занят";
+    Choose(form->cmbGroupName, 1);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(L"диспетчер занят", messages[0].text);
+    EXPECT_FALSE(PanelState().ComputeRequested);
+    // No computation runs, so the next change must be sent.
+    SetPicker(form->DateBegin, 2009, 2, 1);
+    EXPECT_EQ(1u, fake.computeRequests.size());
+}
+
+TEST_F(Selection, DispatchersOwnComputationIsFollowedWithoutAskingAgain)
+{
+    Start();
+    Choose(form->cmbGroupName, 0);
+    EndOfComputation();  // the panel's own
+    fake.computeRequests.clear();
+
+    // The operator computed vehicle 21 of "Легковые"; "021" names device 21.
+    EndOfComputation();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(1, Sel(form->cmbGroupName));
+    ASSERT_EQ(1, selection::ComboCount(form->cmbCarDevice));
+    EXPECT_EQ(0, Sel(form->cmbCarDevice));
+    EXPECT_EQ(0, Sel(form->cmbCarName));
+    EXPECT_TRUE(fake.computeRequests.empty());
+    EXPECT_FALSE(PanelState().ComputeRequested);
+    EXPECT_FALSE(PanelState().SyncingFromServer);
+    EXPECT_EQ(2, Rows());
+}
+
+TEST_F(Selection, BadDeviceTextFromTheDispatcherDoesNotStopLaterRequests)
+{
+    Start();
+    fake.properties[L"Car_Device"] = L"двадцать один";
+    EndOfComputation();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_NE(std::wstring::npos, messages[0].text.find(L"двадцать один")) << messages[0].text;
+    EXPECT_FALSE(PanelState().SyncingFromServer);
+    EXPECT_FALSE(PanelState().ComputeRequested);
+    fake.computeRequests.clear();
+    Choose(form->cmbGroupName, 0);
+    EXPECT_EQ(1u, fake.computeRequests.size()) << "a group change asks again";
+}
+
+TEST_F(Selection, OnlineDataSwallowsTheNextEndEventOnly)
+{
+    Start();
+    Choose(form->cmbGroupName, 0);
+    Choose(form->cmbCarDevice, 0);
+    EndOfComputation();
+    const int tripsReads = fake.tripsCountCalls;
+    const size_t vehicles = layer->Shapes().Vehicles.size();
+
+    fake.Fire(202);  // a vehicle is chosen: no overview
+    EXPECT_EQ(vehicles, layer->Shapes().Vehicles.size());
+    EXPECT_TRUE(PanelState().SkipNextEndComputing);
+    EndOfComputation();
+    EXPECT_EQ(tripsReads, fake.tripsCountCalls) << "the list was not refreshed";
+    EXPECT_FALSE(PanelState().SkipNextEndComputing);
+    EndOfComputation();
+    EXPECT_GT(fake.tripsCountCalls, tripsReads);
+}
+
+TEST_F(Selection, OnlineDataWithoutAVehicleRedrawsTheOverview)
+{
+    Start();
+    Choose(form->cmbGroupName, 0);
+    EndOfComputation();
+    EXPECT_FALSE(layer->Shapes().TrackLines.empty());
+    fake.groups[0].cars[1].longitude = 37.65;
+    fake.groups[0].cars[1].latitude = 55.77;
+    fake.Fire(202);
+    EXPECT_TRUE(layer->Shapes().TrackLines.empty());
+    EXPECT_EQ(3u, layer->Shapes().Vehicles.size());
+    EXPECT_EQ(0, Rows());
+}
+
+TEST_F(Selection, ClosedDispatcherIsReleasedAndTheListDisabled)
+{
+    Start();
+    const LONG refsBefore = fake.refs;
+    ASSERT_EQ(1u, fake.SinkCount());
+    fake.Fire(203);
+    EXPECT_TRUE(linkLog->destroyed);
+    EXPECT_EQ(nullptr, PanelState().Client);
+    EXPECT_EQ(0u, fake.SinkCount()) << "unsubscribed";
+    EXPECT_LT(fake.refs, refsBefore) << "the proxy is released";
+    EXPECT_FALSE(IsWindowEnabled(form->ListView1));
+    EXPECT_TRUE(messages.empty());
+
+    // Later choices say why nothing happens, and nothing breaks.
+    Choose(form->cmbGroupName, 1);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(L"Нет связи с ПО Карвекс", messages[0].text);
+}
+
+}  // namespace

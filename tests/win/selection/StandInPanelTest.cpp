@@ -1,0 +1,266 @@
+// The panel against the stand-in dispatcher in its own process, through the
+// production client: start-up, a group change, the end event, the first
+// track in the layer, the trip's stops in the machine's date form; and the
+// figures of a 100,000-point track. Every dispatcher a test starts is waited
+// for and, failing that, ended by its id.
+#include "SelectionTestSupport.h"
+
+#include "ShapeWalker.h"
+
+#include <chrono>
+
+using namespace seltest;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+template <class P>
+bool PumpUntil(P pred, int ms)
+{
+    const auto t0 = Clock::now();
+    while (!pred()) {
+        if (MsSince(t0) > ms)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+    }
+    return true;
+}
+
+int RunAndWait(const std::wstring &args)
+{
+    std::wstring cmd = std::wstring(L"\"") + KX_DISPATCHER_EXE + L"\" " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, 20000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+bool Running()
+{
+    IUnknown *unk = nullptr;
+    if (FAILED(GetActiveObject(CLSID_KarvexAutomation, nullptr, &unk)) || !unk)
+        return false;
+    unk->Release();
+    return true;
+}
+
+// A dispatcher of the test's own, with its own command line; the panel's
+// client attaches to it through the running object table.
+class OwnDispatcher {
+public:
+    explicit OwnDispatcher(const std::wstring &args)
+    {
+        std::wstring cmd = std::wstring(L"\"") + KX_DISPATCHER_EXE + L"\" /hidden /online:0 /idle-exit:30 " + args;
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
+            return;
+        CloseHandle(pi_.hThread);
+        const std::wstring name = L"KXDispatcher.Ready." + std::to_wstring(pi_.dwProcessId);
+        ready_ = PumpUntil(
+            [&] {
+                HANDLE e = OpenEventW(SYNCHRONIZE, FALSE, name.c_str());
+                const bool set = e && WaitForSingleObject(e, 0) == WAIT_OBJECT_0;
+                if (e)
+                    CloseHandle(e);
+                return set;
+            },
+            20000);
+    }
+    ~OwnDispatcher()
+    {
+        if (!pi_.hProcess)
+            return;
+        if (!Exited(8000)) {
+            TerminateProcess(pi_.hProcess, 9);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hProcess);
+    }
+    bool ready() const { return ready_; }
+    bool Exited(int ms)
+    {
+        return PumpUntil([&] { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0; }, ms);
+    }
+
+private:
+    PROCESS_INFORMATION pi_ = {};
+    bool ready_ = false;
+};
+
+// The production link, with the time its end-of-computation handler takes.
+class TimedLink : public IDispatcherLink {
+public:
+    explicit TimedLink(double *lastEndMs) : inner_(CreateKarvexLink()), lastEndMs_(lastEndMs) {}
+    void Start() override { inner_->Start(); }
+    void BindEvents(std::function<void()> end, std::function<void()> close, std::function<void()> online) override
+    {
+        std::function<void()> timed;
+        if (end)
+            timed = [end, out = lastEndMs_] {
+                const auto t0 = Clock::now();
+                end();
+                *out = MsSince(t0);
+            };
+        inner_->BindEvents(std::move(timed), std::move(close), std::move(online));
+    }
+    TKarvexAutomation *Automation() override { return inner_->Automation(); }
+
+private:
+    std::unique_ptr<IDispatcherLink> inner_;
+    double *lastEndMs_;
+};
+
+class StandInPanel : public SelectionTest {
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(0, RunAndWait(L"/RegServer")); }
+    void SetUp() override
+    {
+        SelectionTest::SetUp();
+        ASSERT_TRUE(PumpUntil([] { return !Running(); }, 10000)) << "a dispatcher is still running";
+        PanelSeams().CreateDispatcherLink = [this] {
+            return std::unique_ptr<IDispatcherLink>(new TimedLink(&endMs));
+        };
+    }
+    // Lets the dispatcher go: freeing the client ends a dispatcher that has
+    // no other client.
+    void FreeClient()
+    {
+        TPanelState &data = PanelState();
+        data.ClientEventsOwner = nullptr;
+        delete std::exchange(data.Client, nullptr);
+    }
+    void SetPeriod(WORD fromDay, WORD toDay)
+    {
+        SYSTEMTIME from{2009, 2, 0, fromDay, 0, 0, 0, 0}, to{2009, 2, 0, toDay, 0, 0, 0, 0};
+        SendMessageW(form->DateBegin, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&from));
+        SendMessageW(form->TimeBegin, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&from));
+        SendMessageW(form->DateEnd, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&to));
+        SendMessageW(form->TimeEnd, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&to));
+    }
+    int GroupNamed(const std::wstring &name)
+    {
+        for (int i = 0; i < selection::ComboCount(form->cmbGroupName); ++i)
+            if (Item(form->cmbGroupName, i) == name)
+                return i;
+        return -1;
+    }
+    // Waits for the end event that answers the panel's own request.
+    bool Computed(int ms)
+    {
+        return PumpUntil([] { return !PanelState().ComputeRequested; }, ms);
+    }
+
+    double endMs = 0;
+};
+
+TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
+{
+    OwnDispatcher own(L"");
+    ASSERT_TRUE(own.ready());
+    Start();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_GE(selection::ComboCount(form->cmbGroupName), 4);
+    EXPECT_EQ(0, Sel(form->cmbGroupName));
+    SetPeriod(5, 6);
+
+    // The group: device 0, which the stand-in answers with no trips.
+    Choose(form->cmbGroupName, 0);
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_TRUE(PanelState().ComputeRequested);
+    EXPECT_GE(selection::ComboCount(form->cmbCarDevice), 1);
+    ASSERT_TRUE(Computed(10000)) << "no end of computation";
+    EXPECT_EQ(L"N/A", TripLabel());
+
+    // A vehicle: its trips are listed and the first track drawn.
+    Choose(form->cmbCarDevice, 0);
+    ASSERT_TRUE(Computed(10000)) << "no end of computation";
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_GE(Rows(), 1);
+    EXPECT_EQ(L"1", TripLabel());
+    EXPECT_GT(PanelState().TrackPointCount(), 1);
+    EXPECT_FALSE(layer->Shapes().TrackLines.empty());
+    EXPECT_FALSE(MapObject().ShowPointCalls().empty());
+    const kx::Track &track = PanelState().Track;
+    EXPECT_EQ(track.RangeSeconds(), SliderMax());
+    EXPECT_NEAR(selection::ParseServerDateTime(Cell(0, 1)), track.startTime(), 1.0 / 86400);
+
+    std::printf("trips %d, first track %d points, end event handled in %.0f ms\n", Rows(),
+                PanelState().TrackPointCount(), endMs);
+
+    // The trips' stops, in the machine's date form, read back.
+    size_t stops = 0;
+    for (int row = 0; row < Rows(); ++row) {
+        ClickRow(row);
+        ASSERT_TRUE(messages.empty()) << messages[0].text;
+        const kx::Track &shown = PanelState().Track;
+        for (const kx::TStops &stop : PanelState().TripStops) {
+            EXPECT_LE(shown.startTime() - 1e-6, stop.begin);
+            EXPECT_LT(stop.begin, stop.end);
+            EXPECT_LE(stop.end, shown.endTime() + 1e-6);
+        }
+        stops += PanelState().TripStops.size();
+    }
+    EXPECT_GT(stops, 0u);
+
+    FreeClient();
+    EXPECT_TRUE(own.Exited(8000)) << "the dispatcher stays after its last client";
+}
+
+TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
+{
+    OwnDispatcher own(L"/long-track:100000");
+    ASSERT_TRUE(own.ready());
+    Start();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    const int group = GroupNamed(L"Нагрузочный тест");
+    ASSERT_GE(group, 0);
+    SetPeriod(6, 8);  // the trip runs past midnight
+    Choose(form->cmbGroupName, group);
+    ASSERT_TRUE(Computed(20000));
+    Choose(form->cmbCarDevice, 0);
+    ASSERT_TRUE(Computed(60000));
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_EQ(100000, PanelState().TrackPointCount());
+
+    const TTrackLoadTimes times = LastTrackLoadTimes();
+    const auto t0 = Clock::now();
+    kxshell::ShapeWalker walker(shell.SharedRegistry());
+    kxshell::WalkOptions options;
+    options.askTitle = false;
+    const kxshell::WalkResult walk =
+        walker.Walk(static_cast<IShapeSource *>(layer), MapObject().BoundsValues(), options);
+    const double drawMs = MsSince(t0);
+    EXPECT_TRUE(walk.Ok());
+    size_t vertices = 0;
+    for (const auto &shape : walk.shapes)
+        vertices += shape.VertexCount();
+    EXPECT_GE(vertices, 100000u);
+    std::printf("100000-point track: end event handled in %.0f ms: transfer %.0f ms, conversion %.0f ms, "
+                "shape build %.0f ms; the shell's walk of the drawn shapes %.0f ms\n",
+                endMs, times.transferMs, times.conversionMs, times.shapesMs, drawMs);
+    EXPECT_EQ(100000, times.points);
+
+    FreeClient();
+    EXPECT_TRUE(own.Exited(8000));
+}
+
+}  // namespace

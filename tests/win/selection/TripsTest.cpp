@@ -1,0 +1,311 @@
+// The trips list and the track: listing after the end event, one array per
+// load converted once, the slider's range, the map brought to the track,
+// the list clicks in both modes, and what bad data from the dispatcher does.
+#include "SelectionTestSupport.h"
+
+#include <cmath>
+
+using namespace seltest;
+
+namespace {
+
+class Trips : public SelectionTest {
+protected:
+    // A panel whose own computation has just ended.
+    void StartAndCompute()
+    {
+        Start();
+        Choose(form->cmbGroupName, 0);
+        fake.trackArrayCalls = 0;
+        EndOfComputation();
+    }
+    void ServeTrack(VARTYPE vt, SAFEARRAY *sa)
+    {
+        VariantClear(&fake.trackOverride);
+        V_VT(&fake.trackOverride) = static_cast<VARTYPE>(VT_ARRAY | vt);
+        V_ARRAY(&fake.trackOverride) = sa;
+    }
+    // A category of the info point list, as the category lists add it.
+    void ShowCategory(const wchar_t *name, int row)
+    {
+        const LRESULT i = SendMessageW(form->cmbInfoPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        SendMessageW(form->cmbInfoPoints, CB_SETITEMDATA, i, row);
+        SendMessageW(form->cmbInfoPoints, CB_SETCURSEL, i, 0);
+        form->SelectEntriesList(selection::CategoryQuery(row));
+    }
+    // A request of the panel's own, whose end event comes next.
+    void Request() { SetPicker(form->DateEnd, 2009, 2, 7); }
+};
+
+TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
+{
+    StartAndCompute();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_EQ(2, Rows());
+    // The dispatcher's texts, unchanged.
+    EXPECT_EQ(L"1", Cell(0, 0));
+    EXPECT_EQ(L"06.02.2009 08:00:00", Cell(0, 1));
+    EXPECT_EQ(L"06.02.2009 09:30:00", Cell(0, 2));
+    EXPECT_EQ(L"01:30:00", Cell(0, 3));
+    EXPECT_EQ(L"2", Cell(1, 0));
+    EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->ListView1, 3));
+    EXPECT_EQ(0, selection::ListSelectedRow(form->ListView1));
+    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+    EXPECT_EQ(L"1", TripLabel());
+    EXPECT_EQ(1, PanelState().CurrentTrip);
+
+    // One array for the whole track; every point converted once, in both views.
+    EXPECT_EQ(1, fake.trackArrayCalls);
+    const TPanelState &data = PanelState();
+    ASSERT_EQ(91, data.TrackPointCount());
+    for (int k : {0, 1, 45, 90}) {
+        const TMapPoint expected = ToMap(37.6 + k * 1e-4, 55.75 + k * 5e-5);
+        EXPECT_NEAR(expected.X, data.TrackMapPoints()[k].X, 1e-6);
+        EXPECT_NEAR(expected.Y, data.TrackMapPoints()[k].Y, 1e-6);
+        EXPECT_EQ(data.Track.x(k), data.TrackMapPoints()[k].X);
+        EXPECT_EQ(data.Track.y(k), data.TrackMapPoints()[k].Y);
+        EXPECT_EQ(k * 7.0, data.Track.distance(k));
+    }
+    EXPECT_EQ(kTripStart, data.PlayAnchorTime);
+    // 90 minutes: 0 to 5400 seconds.
+    EXPECT_EQ(0, SliderMin());
+    EXPECT_EQ(5400, SliderMax());
+    EXPECT_TRUE(form->ToolButtonDown(TKXActiveXForm::ToolButton4));
+    EXPECT_FALSE(layer->Shapes().TrackLines.empty());
+    EXPECT_TRUE(layer->Shapes().Vehicles.empty()) << "the overview's points go";
+
+    // The map is brought to the second point.
+    ASSERT_FALSE(MapObject().ShowPointCalls().empty());
+    const kxshell::ShowPointCall &show = MapObject().ShowPointCalls().back();
+    EXPECT_EQ(data.TrackMapPoints()[1].X, show.x);
+    EXPECT_EQ(data.TrackMapPoints()[1].Y, show.y);
+    EXPECT_EQ(2000, show.scale);
+    EXPECT_EQ(0, show.rotation);
+    EXPECT_TRUE(show.redraw);
+}
+
+TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
+{
+    StartAndCompute();
+    const std::vector<double> before = PanelState().Track.crds();
+    const size_t shows = MapObject().ShowPointCalls().size();
+
+    fake.computeStatus = 2;
+    Request();
+    EndOfComputation();
+    EXPECT_EQ(0, Rows());
+    EXPECT_EQ(L"1", TripLabel()) << "the label stays";
+    EXPECT_EQ(before, PanelState().Track.crds());
+    EXPECT_EQ(shows, MapObject().ShowPointCalls().size());
+
+    fake.computeStatus = 0;
+    fake.trips.clear();
+    Request();
+    EndOfComputation();
+    EXPECT_EQ(0, Rows());
+    EXPECT_EQ(L"N/A", TripLabel());
+    EXPECT_EQ(before, PanelState().Track.crds());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Trips, TrackArraysThatCannotBeRightAreRefusedAndTheOldTrackStays)
+{
+    StartAndCompute();
+    const std::vector<double> before = PanelState().Track.crds();
+    struct Case {
+        const char *what;
+        std::function<void()> serve;
+    };
+    const std::vector<Case> cases = {
+        {"fewer numbers than five per point", [&] { fake.trips[0].crds.resize(fake.trips[0].crds.size() - 3); }},
+        {"more points than counted", [&] { fake.trips[0].pointsCount = 90; }},
+        {"a NaN", [&] { fake.trips[0].crds[17] = std::nan(""); }},
+        {"times going back", [&] { std::swap(fake.trips[0].crds[0], fake.trips[0].crds[5]); }},
+        {"a text among the numbers",
+         [&] {
+             SAFEARRAYBOUND b = {10, 1};
+             SAFEARRAY *sa = SafeArrayCreate(VT_VARIANT, 1, &b);
+             for (LONG i = 1; i <= 10; ++i) {
+                 VARIANT v;
+                 V_VT(&v) = VT_R8;
+                 V_R8(&v) = kTripStart + i;
+                 if (i == 7) {
+                     V_VT(&v) = VT_BSTR;
+                     V_BSTR(&v) = SysAllocString(L"55.7");
+                 }
+                 SafeArrayPutElement(sa, &i, &v);
+                 VariantClear(&v);
+             }
+             fake.trips[0].pointsCount = 2;
+             ServeTrack(VT_VARIANT, sa);
+         }},
+        {"no array at all",
+         [&] {
+             VariantClear(&fake.trackOverride);
+             V_VT(&fake.trackOverride) = VT_R8;
+         }},
+    };
+    const FakeTrip good = fake.trips[0];
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fake.trips[0] = good;
+        VariantClear(&fake.trackOverride);
+        messages.clear();
+        c.serve();
+        Request();
+        EndOfComputation();
+        ASSERT_EQ(1u, messages.size());
+        EXPECT_FALSE(messages[0].text.empty());
+        EXPECT_EQ(before, PanelState().Track.crds());
+        EXPECT_EQ(5400, SliderMax());
+        EXPECT_FALSE(PanelState().ComputeRequested);
+    }
+}
+
+TEST_F(Trips, SinglePointTrackCentresOnItsOnlyPoint)
+{
+    fake.trips[0].crds = LineTrack(1, kTripStart, 60);
+    StartAndCompute();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_EQ(1, PanelState().TrackPointCount());
+    EXPECT_EQ(0, SliderMax());
+    const kxshell::ShowPointCall &show = MapObject().ShowPointCalls().back();
+    EXPECT_EQ(PanelState().TrackMapPoints()[0].X, show.x);
+}
+
+TEST_F(Trips, TripWithoutPointsKeepsThePreviousTrack)
+{
+    StartAndCompute();
+    const std::vector<double> before = PanelState().Track.crds();
+    fake.trips[1].crds.clear();
+    ClickRow(1);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(2, PanelState().CurrentTrip);
+    EXPECT_EQ(L"2", TripLabel());
+    EXPECT_EQ(before, PanelState().Track.crds());
+    EXPECT_EQ(5400, SliderMax());
+}
+
+TEST_F(Trips, TripClickLoadsItsTrackAndStops)
+{
+    StartAndCompute();
+    ClickRow(1);
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(2, PanelState().CurrentTrip);
+    EXPECT_EQ(L"2", TripLabel());
+    EXPECT_EQ(10, PanelState().TrackPointCount());
+    EXPECT_EQ(270, SliderMax());
+    EXPECT_EQ(L"parks", fake.listTypes.back());
+    ASSERT_EQ(1u, PanelState().TripStops.size());
+    const kx::TStops &stop = PanelState().TripStops[0];
+    EXPECT_DOUBLE_EQ(39850.0 + (10 * 60 + 1) / 1440.0, stop.begin);
+    EXPECT_DOUBLE_EQ(39850.0 + (10 * 60 + 2) / 1440.0, stop.end);
+    EXPECT_EQ("00:01:00", stop.text);
+
+    ClickRow(0);
+    EXPECT_EQ(2u, PanelState().TripStops.size());
+    EXPECT_EQ(91, PanelState().TrackPointCount());
+}
+
+TEST_F(Trips, UnreadableStopDateIsReportedAndKeepsTheStopsReadSoFar)
+{
+    fake.trips[0].entries[L"parks"][1].begin = L"32.13.2009 25:61:00";
+    StartAndCompute();
+    ClickRow(0);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_NE(std::wstring::npos, messages[0].text.find(L"32.13.2009")) << messages[0].text;
+    ASSERT_EQ(2u, PanelState().TripStops.size());
+    EXPECT_GT(PanelState().TripStops[0].end, 0);
+    EXPECT_EQ(0, PanelState().TripStops[1].begin);
+}
+
+TEST_F(Trips, InfoPointClickMovesTheSliderToTheFilteredEntry)
+{
+    StartAndCompute();
+    ShowCategory(L"Периоды превышения скорости", 5);
+    SetWindowTextW(form->txtCont, L"6");  // the 3-second entry is not listed
+    fake.listTypes.clear();
+    ClickRow(0);  // row 0: the 08:30 entry
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(30 * 60, SliderPos());
+    EXPECT_TRUE(fake.listTypes.empty()) << "the dispatcher's current list is used";
+    ClickRow(1);  // row 1: 09:15:30
+    EXPECT_EQ(75 * 60 + 30, SliderPos());
+}
+
+TEST_F(Trips, InfoPointClickRetriesOnceWithTheCategorysListAndTrack)
+{
+    StartAndCompute();
+    ShowCategory(L"Периоды превышения скорости", 5);
+    fake.listTypes.clear();
+    fake.trackArrayCalls = 0;
+    fake.failOnce["TripEntriesCount"] = L"список не выбран";
+    ClickRow(1);
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(1, fake.trackArrayCalls) << "the trip's track loaded again";
+    EXPECT_EQ((std::vector<std::wstring>{L"over_speed"}), fake.listTypes);
+    EXPECT_EQ(75 * 60 + 30, SliderPos());
+
+    // A second failure in the retry reaches the user.
+    fake.failOnce["TripEntryBegin"] = L"первый";
+    ClickRow(0);
+    EXPECT_TRUE(messages.empty());
+    fake.failOnce["TripEntriesCount"] = L"первый";
+    fake.failOnce["TripEntryIndex"] = L"второй";
+    ClickRow(0);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(L"второй", messages[0].text);
+}
+
+TEST_F(Trips, TrackButtonHidesAndRestoresTheLine)
+{
+    StartAndCompute();
+    const int invalidates = MapObject().InvalidateCount();
+    form->SetToolButtonDown(TKXActiveXForm::ToolButton4, false);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton4, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->ToolBar1));
+    EXPECT_TRUE(layer->Shapes().TrackLines.empty());
+    EXPECT_GT(MapObject().InvalidateCount(), invalidates);
+    fake.trackArrayCalls = 0;
+    form->SetToolButtonDown(TKXActiveXForm::ToolButton4, true);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton4, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->ToolBar1));
+    EXPECT_FALSE(layer->Shapes().TrackLines.empty());
+    EXPECT_EQ(1, fake.trackArrayCalls);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Trips, EntriesListTypeAndKindAreSentSeparately)
+{
+    Start();
+    form->SelectEntriesList(L"tank-num1");
+    form->SelectEntriesList(L"blinds");
+    EXPECT_EQ((std::vector<std::wstring>{L"tank", L"blinds"}), fake.listTypes);
+    EXPECT_EQ((std::vector<std::wstring>{L"num1"}), fake.listKinds) << "no kind: the server keeps its own";
+}
+
+// The dispatcher writes dates in the machine's short date form; the panel
+// reads them with the same form, and the fixed form besides. Run once under
+// a Russian and once under an English locale.
+TEST(ServerDates, MachineFormAndFixedFormBothRead)
+{
+    SYSTEMTIME st{};
+    st.wYear = 2009;
+    st.wMonth = 2;
+    st.wDay = 6;
+    st.wHour = 13;
+    st.wMinute = 5;
+    st.wSecond = 9;
+    wchar_t date[80], time[40];
+    ASSERT_TRUE(GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 80));
+    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, L"HH':'mm':'ss", time, 40);
+    const std::wstring machine = std::wstring(date) + L" " + time;
+    const double expected = 39850.0 + (13 * 3600 + 5 * 60 + 9) / 86400.0;
+    std::printf("locale %04lx: \"%ls\"\n", static_cast<unsigned long>(GetUserDefaultLCID()), machine.c_str());
+    EXPECT_NEAR(expected, selection::ParseServerDateTime(machine), 1e-9) << machine;
+    EXPECT_NEAR(expected, selection::ParseServerDateTime(L"06.02.2009 13:05:09"), 1e-9);
+    EXPECT_THROW(selection::ParseServerDateTime(L"вчера"), EPanelError);
+    EXPECT_THROW(selection::ParseServerDateTime(L""), EPanelError);
+}
+
+}  // namespace
