@@ -17,7 +17,8 @@ public:
     // counts as not registered and never asks to be removed.
     explicit TLayer(const TBaseView *view);
 
-    // Leaves the map (if registered) and drops the cached icon.
+    // Leaves the map (if registered) and drops the cached icon. The caller
+    // holds a reference: the collection's release is then never the last.
     void Detach();
     bool Registered() const { return static_cast<bool>(layers_); }
 

@@ -16,6 +16,8 @@ ComPtr<IFontDisp> CreateLabelFont()
     desc.fItalic = FALSE;
     desc.fUnderline = FALSE;
     desc.fStrikethrough = FALSE;
+    // Asked for as IFontDisp, the type CreateTextSymbol declares: a shell
+    // that calls the font through IDispatch gets a pointer that has it.
     ComPtr<IFontDisp> font;
     OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void **>(font.Put()));
     return font;
