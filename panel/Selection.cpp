@@ -5,7 +5,7 @@
 
 #include <commctrl.h>
 
-#include <limits>
+#include <new>
 
 #include "Karvex_TLB.h"
 #include "Layer.h"
@@ -334,8 +334,13 @@ void TKXActiveXForm::ShowLastPoints()
     TKarvexAutomation &server = Dispatcher();
     server.SelectGroup(SelectedGroupKey(group));
     const int n = server.CarsCount();
-    data.LastPoints.assign(static_cast<size_t>(n), TMapPointArray(1));
-    data.LastPointTexts.assign(static_cast<size_t>(n), std::wstring());
+    try {
+        data.LastPoints.assign(static_cast<size_t>(n), TMapPointArray(1));
+        data.LastPointTexts.assign(static_cast<size_t>(n), std::wstring());
+    } catch (const std::bad_alloc &) {
+        throw EPanelError(L"ПО Карвекс сообщило о " + std::to_wstring(n) + L" ТС в группе: столько не разместить",
+                          E_OUTOFMEMORY);
+    }
     if (Layer) {
         TShapeCollection &shapes = Layer->Shapes();
         shapes.TrackLines.clear();

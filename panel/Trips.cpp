@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <new>
 
 #include "Karvex_TLB.h"
 #include "Layer.h"
@@ -141,7 +142,15 @@ void TKXActiveXForm::LoadTrack(int trip)
     if (!HaveDispatcher())
         return;
     // The host's thread already has its apartment; this changes nothing there.
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // Should it ever succeed (a thread without COM), it is undone on leaving.
+    struct TApartment {
+        HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        ~TApartment()
+        {
+            if (SUCCEEDED(hr))
+                CoUninitialize();
+        }
+    } apartment;
     TKarvexAutomation &server = Dispatcher();
     server.TripIndex(trip);
     const int count = server.TrackPointsCount();
@@ -239,7 +248,12 @@ void TKXActiveXForm::TripsListBoxClick()
         SelectEntriesList(CategoryQuery(2));
         TKarvexAutomation &server = Dispatcher();
         const int n = server.TripEntriesCount();
-        data.TripStops.assign(static_cast<size_t>(n), kx::TStops());
+        try {
+            data.TripStops.assign(static_cast<size_t>(n), kx::TStops());
+        } catch (const std::bad_alloc &) {
+            throw EPanelError(L"ПО Карвекс сообщило о " + std::to_wstring(n) + L" остановках: столько не разместить",
+                              E_OUTOFMEMORY);
+        }
         for (int i = 1; i <= n; ++i) {
             server.TripEntryIndex(i);
             kx::TStops &stop = data.TripStops[static_cast<size_t>(i) - 1];
