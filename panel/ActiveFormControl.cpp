@@ -130,8 +130,9 @@ void ShutDownPanel(TKXActiveXForm *form)
 // ---- life -------------------------------------------------------------------
 
 TActiveFormControl::TActiveFormControl(bool counted)
-    : EventsPoint(*this, __uuidof(IKXActiveXFormEvents), true, [this] { EventSinkChanged(); }),
-      PropertyNotifyPoint(*this, IID_IPropertyNotifySink, false),
+    : EventsPoint(*this, __uuidof(IKXActiveXFormEvents), TConnectionPoint::SinkKind::Dispinterface, true,
+                  [this] { EventSinkChanged(); }),
+      PropertyNotifyPoint(*this, IID_IPropertyNotifySink, TConnectionPoint::SinkKind::Exact, false),
       counted_(counted)
 {
     extent_ = PixelsToHimetric({TKXActiveXForm::DesignWidth, TKXActiveXForm::DesignHeight});

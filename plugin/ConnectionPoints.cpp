@@ -4,9 +4,9 @@
 
 #include <olectl.h>
 
-TConnectionPoint::TConnectionPoint(IUnknown &owner, REFIID iid, bool single,
+TConnectionPoint::TConnectionPoint(IUnknown &owner, REFIID iid, SinkKind kind, bool single,
                                    std::function<void()> onSinkChange)
-    : owner_(owner), iid_(iid), single_(single), onSinkChange_(std::move(onSinkChange))
+    : owner_(owner), iid_(iid), kind_(kind), single_(single), onSinkChange_(std::move(onSinkChange))
 {
 }
 
@@ -73,8 +73,9 @@ STDMETHODIMP TConnectionPoint::Advise(IUnknown *sink, DWORD *cookie)
         return CONNECT_E_ADVISELIMIT;
     IUnknown *typed = nullptr;
     if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void **>(&typed))) || !typed) {
-        // Event interfaces are dispinterfaces: a sink may answer only IDispatch.
-        if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(&typed))) || !typed)
+        typed = nullptr;
+        if (kind_ != SinkKind::Dispinterface ||
+            FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(&typed))) || !typed)
             return CONNECT_E_CANNOTCONNECT;
     }
     try {

@@ -15,8 +15,13 @@
 
 class TConnectionPoint final : public IConnectionPoint {
 public:
+    // Whether sinks must answer the point's interface itself, or may answer
+    // IDispatch instead (an event dispinterface has IDispatch's table).
+    enum class SinkKind { Exact, Dispinterface };
+
     // onSinkChange runs after each successful Advise and Unadvise.
-    TConnectionPoint(IUnknown &owner, REFIID iid, bool single, std::function<void()> onSinkChange = {});
+    TConnectionPoint(IUnknown &owner, REFIID iid, SinkKind kind, bool single,
+                     std::function<void()> onSinkChange = {});
     ~TConnectionPoint();
     TConnectionPoint(const TConnectionPoint &) = delete;
     TConnectionPoint &operator=(const TConnectionPoint &) = delete;
@@ -42,6 +47,7 @@ private:
     };
     IUnknown &owner_;
     IID iid_;
+    SinkKind kind_;
     bool single_;
     std::function<void()> onSinkChange_;
     DWORD nextCookie_ = 1;

@@ -162,7 +162,8 @@ STDMETHODIMP TKXPlayer::Initialize(ULONG_PTR, IBaseViewThread *view)
 {
     if (!eventPoint_) {
         eventPoint_.reset(new (std::nothrow) TConnectionPoint(
-            *static_cast<IPanelPage *>(this), DIID_IKXPlayerEvents, /*single=*/true, [this] {
+            *static_cast<IPanelPage *>(this), DIID_IKXPlayerEvents,
+            TConnectionPoint::SinkKind::Dispinterface, /*single=*/true, [this] {
                 auto sinks = eventPoint_->Sinks();
                 eventSink_ = sinks.empty() ? ComPtr<IUnknown>() : sinks.front();
             }));

@@ -100,8 +100,19 @@ prepare_demo_prefix() {
     touch "$prefix/.kx-ready"
 }
 
+# A program that crashes must end at once with an error: by default Wine
+# waits on a crash dialog that nobody can see, and a test run hangs.
+disable_crash_dialog() {
+    local prefix="$1"
+    [ -f "$prefix/.kx-no-crash-dialog" ] && return 0
+    WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1 && touch "$prefix/.kx-no-crash-dialog"
+}
+
 install_packages
 extract_wine_idl
 build_russian_locale
 prepare_wine_prefix
 prepare_demo_prefix
+disable_crash_dialog "$WINEPREFIX"
+disable_crash_dialog "$KX_DEPS/wine-demo"
