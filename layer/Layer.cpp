@@ -529,7 +529,10 @@ void TLayer::MakeLastPoint()
         return;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     const int iconNumber = IconNumber ? IconNumber() : 0;
-    const std::wstring iconName = L"TSIcon_" + std::to_wstring(iconNumber);
+    // Icon 0 is the default car the settings offer first ("ICCAR"); without
+    // it the group's vehicles would be drawn with no picture at all.
+    const std::wstring iconName =
+        iconNumber == 0 ? std::wstring(L"ICCAR") : L"TSIcon_" + std::to_wstring(iconNumber);
     // An icon number without a resource still gets a (rasterless) symbol.
     ComPtr<IRaster> raster = LoadIconRaster(iconName.c_str(), L"IC");
     ComPtr<ISymbol> symbol = RasterSymbol(factory, raster.Get());

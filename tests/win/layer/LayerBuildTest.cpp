@@ -268,12 +268,22 @@ TEST_F(LayerBuildTest, LastPointsAppendWithTheChosenVehicleIcon)
     EXPECT_EQ(48, RasterWidth(walk.shapes[2].symbol));
 }
 
+TEST_F(LayerBuildTest, LastPointWithIconZeroShowsTheDefaultCar)
+{
+    AddLastPoint(Inside(0.2, 0.2), L"car");
+    // No panel bound: icon number 0, as after start-up without settings.
+    layer->BuildShapes(TLayer::BuildLastPoint);
+    ASSERT_EQ(1u, layer->Shapes().Vehicles.size());
+    EXPECT_EQ(IconBytes(L"ICCAR"), SymbolIconBytes(*layer->Shapes().Vehicles[0]));
+}
+
 TEST_F(LayerBuildTest, LastPointWithoutAnIconStillGetsASymbol)
 {
     AddLastPoint(Inside(0.2, 0.2), L"car");
-    // No panel bound: icon number 0, a resource that does not exist.
+    // Icon numbers without a resource.
+    layer->IconNumber = [] { return 999; };
     layer->BuildShapes(TLayer::BuildLastPoint);
-    layer->IconNumber = [] { return 0; };
+    layer->IconNumber = [] { return -1; };
     layer->BuildShapes(TLayer::BuildLastPoint);
     EXPECT_EQ(0u, Registry().CountCalls("IGrymObjectFactory.CreateRaster("));
     EXPECT_EQ(2u, Registry().CountCalls("IGrymObjectFactory.CreateRasterSymbol(null"));
