@@ -5,6 +5,7 @@
 // for and, failing that, ended by its id.
 #include "SelectionTestSupport.h"
 
+#include "DispatcherProcess.h"
 #include "ShapeWalker.h"
 
 #include <chrono>
@@ -13,98 +14,7 @@ using namespace seltest;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-template <class P>
-bool PumpUntil(P pred, int ms)
-{
-    const auto t0 = Clock::now();
-    while (!pred()) {
-        if (MsSince(t0) > ms)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-    }
-    return true;
-}
-
-int RunAndWait(const std::wstring &args)
-{
-    std::wstring cmd = std::wstring(L"\"") + KX_DISPATCHER_EXE + L"\" " + args;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 20000);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
-}
-
-bool Running()
-{
-    IUnknown *unk = nullptr;
-    if (FAILED(GetActiveObject(CLSID_KarvexAutomation, nullptr, &unk)) || !unk)
-        return false;
-    unk->Release();
-    return true;
-}
-
-// A dispatcher of the test's own, with its own command line; the panel's
-// client attaches to it through the running object table.
-class OwnDispatcher {
-public:
-    explicit OwnDispatcher(const std::wstring &args)
-    {
-        std::wstring cmd = std::wstring(L"\"") + KX_DISPATCHER_EXE + L"\" /hidden /online:0 /idle-exit:30 " + args;
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
-        if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
-            return;
-        CloseHandle(pi_.hThread);
-        const std::wstring name = L"KXDispatcher.Ready." + std::to_wstring(pi_.dwProcessId);
-        ready_ = PumpUntil(
-            [&] {
-                HANDLE e = OpenEventW(SYNCHRONIZE, FALSE, name.c_str());
-                const bool set = e && WaitForSingleObject(e, 0) == WAIT_OBJECT_0;
-                if (e)
-                    CloseHandle(e);
-                return set;
-            },
-            20000);
-    }
-    ~OwnDispatcher()
-    {
-        if (!pi_.hProcess)
-            return;
-        if (!Exited(8000)) {
-            TerminateProcess(pi_.hProcess, 9);
-            WaitForSingleObject(pi_.hProcess, 5000);
-        }
-        CloseHandle(pi_.hProcess);
-    }
-    bool ready() const { return ready_; }
-    bool Exited(int ms)
-    {
-        return PumpUntil([&] { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0; }, ms);
-    }
-
-private:
-    PROCESS_INFORMATION pi_ = {};
-    bool ready_ = false;
-};
+using namespace dispatcher_process;
 
 // The production link, with the time its end-of-computation handler takes.
 class TimedLink : public IDispatcherLink {
@@ -174,7 +84,7 @@ protected:
 
 TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
 {
-    OwnDispatcher own(L"");
+    OwnDispatcher own(L"", 30);
     ASSERT_TRUE(own.ready());
     Start();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
@@ -227,7 +137,7 @@ TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
 
 TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
 {
-    OwnDispatcher own(L"/long-track:100000");
+    OwnDispatcher own(L"/long-track:100000", 30);
     ASSERT_TRUE(own.ready());
     Start();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
