@@ -166,8 +166,11 @@ void TKXActiveXForm::CreateComponents()
     auto picker = [&](int x, int y, int w, bool time) {
         HWND p = make(DATETIMEPICK_CLASSW, L"", WS_TABSTOP | (time ? DTS_TIMEFORMAT | DTS_UPDOWN : DTS_SHORTDATEFORMAT),
                       x, y, w, 21);
+        // Hours and minutes of the day, 24-hour. "HH" is the same hour with a
+        // leading zero: Wine's picker keeps two digits' room for a one-digit
+        // "H" and shows "0 :00".
         if (time)
-            SendMessageW(p, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"H:mm"));
+            SendMessageW(p, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
         SYSTEMTIME st = DesignDate();
         SendMessageW(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
         Subclass(p);
@@ -233,10 +236,11 @@ void TKXActiveXForm::CreateComponents()
 
     // 4. The player.
     GroupBox4 = group(L"Управление плеером треков", 480, 122);
-    Label8 = label(L"Скорость воспроизведения:", 10, 500, 140);
+    // Wide enough for the caption on one line: a wrapped second line is cut off.
+    Label8 = label(L"Скорость воспроизведения:", 10, 500, 148);
     // A simple combo as tall as its edit: the list stays hidden and the
     // arrows of UpDown1 step through it.
-    cmbSpeed = make(WC_COMBOBOXW, L"", CBS_SIMPLE | CBS_AUTOHSCROLL | WS_TABSTOP, 150, 497, 50, 21);
+    cmbSpeed = make(WC_COMBOBOXW, L"", CBS_SIMPLE | CBS_AUTOHSCROLL | WS_TABSTOP, 158, 497, 43, 21);
     SendMessageW(cmbSpeed, CB_LIMITTEXT, 4, 0);
     for (const wchar_t *speed : {L"600x", L"300x", L"100x", L"60x", L"30x", L"10x", L"6x", L"3x", L"1x"})
         SendMessageW(cmbSpeed, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(speed));
@@ -296,6 +300,16 @@ void TKXActiveXForm::CreateComponents()
     lblSpeed = label(L"0 км/ч", 80, 642, 140);
     Label7 = label(L"Пробег:", 10, 662, 66);
     lblDistance = label(L"0 м", 80, 662, 140);
+
+    // A group box only frames its controls, yet it was created before them
+    // and so lies above them: a sibling that clips (the tool bar) would be
+    // hidden under it, and a themed box that repaints fills the parent's
+    // background over them. Below all of them and clipped by them, it draws
+    // its frame and caption only.
+    for (HWND box : {GroupBox3, GroupBox2, GroupBox4, GroupBox5}) {
+        SetWindowLongW(box, GWL_STYLE, GetWindowLongW(box, GWL_STYLE) | WS_CLIPSIBLINGS);
+        SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 
     CreateMenu();
 }

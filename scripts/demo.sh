@@ -48,7 +48,7 @@ run_on_display() {
     local shell=$!
     # The whole screen once, the way an outside tool sees it.
     for _ in $(seq 1 600); do
-        if grep -q "^shot: track-closer" "$report" 2>/dev/null || ! kill -0 "$shell" 2>/dev/null; then break; fi
+        if grep -q "^shot: track-hover" "$report" 2>/dev/null || ! kill -0 "$shell" 2>/dev/null; then break; fi
         sleep 0.5
     done
     if kill -0 "$shell" 2>/dev/null && command -v import >/dev/null; then

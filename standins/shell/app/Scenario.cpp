@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <functional>
 #include <sstream>
@@ -20,8 +21,9 @@ using Clock = std::chrono::steady_clock;
 
 const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-group", L"wait-vehicles",
                                     L"choose-vehicle", L"set-period", L"wait-trips",  L"click-trip",
-                                    L"wait-track",   L"hover-track", L"hover-shape",  L"zoom",
-                                    L"pan",          L"pause",       L"shot",         L"measure-frames"};
+                                    L"wait-track",   L"fit-track",   L"hover-track",  L"hover-shape",
+                                    L"zoom",         L"pan",         L"pause",        L"shot",
+                                    L"measure-frames"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
@@ -123,7 +125,7 @@ bool ParseScenario(const std::wstring &text, std::vector<ScenarioStep> &steps, s
         size_t wanted = 1;
         if (step.command == L"set-period") wanted = 4;
         else if (step.command == L"pan") wanted = 2;
-        else if (step.command == L"hover-track") wanted = 0;
+        else if (step.command == L"hover-track" || step.command == L"fit-track") wanted = 0;
         if (step.args.size() != wanted) {
             error = L"line " + std::to_wstring(number) + L": " + step.command + L" takes " + std::to_wstring(wanted) +
                     L" argument(s)";
@@ -372,7 +374,15 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
                 detail = "no shape of kind " + std::to_string(kind) + " on screen";
                 return;
             }
-            POINT p = target->points[target->points.size() / 2];
+            // The middle of the part on screen: a long track runs far past
+            // the window, and a tip shown off screen is seen by nobody.
+            RECT client;
+            GetClientRect(shell_.Map().Window(), &client);
+            InflateRect(&client, -8, -8);
+            std::vector<POINT> seen;
+            for (const POINT &q : target->points)
+                if (PtInRect(&client, q)) seen.push_back(q);
+            POINT p = seen.empty() ? target->points[target->points.size() / 2] : seen[seen.size() / 2];
             if (kind == 2 && target->points.size() > 2) {
                 // Inside the polygon: the middle of its bounds.
                 p = POINT{(target->bounds.left + target->bounds.right) / 2, (target->bounds.top + target->bounds.bottom) / 2};
@@ -385,6 +395,41 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
             detail = "at " + std::to_string(p.x) + "," + std::to_string(p.y) + " id " + std::to_string(hover.id) +
                      " title " + HexOf(hover.titleResult) + " \"" + Utf8Of(hover.title) + "\" hint \"" + Utf8Of(hover.hint) + "\"";
             outcome = hover.found ? Outcome::Ok : Outcome::Failed;
+        });
+        return outcome;
+    }
+    if (c == L"fit-track") {
+        // As a user would: pan the track's middle to the window's middle and
+        // zoom until all of it shows, with a margin.
+        Outcome outcome = Outcome::Pending;
+        Ui([&] {
+            shell_.Map().RedrawNow();
+            const DrawnShape *track = nullptr;
+            for (const DrawnShape &s : shell_.Map().Painter().Drawn())
+                if (s.kind == 1 && s.points.size() >= 2 && (!track || s.points.size() > track->points.size())) track = &s;
+            if (!track) {
+                detail = "no track on screen";
+                return;
+            }
+            RECT bounds{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+            for (const POINT &q : track->points) {
+                bounds.left = std::min(bounds.left, q.x);
+                bounds.top = std::min(bounds.top, q.y);
+                bounds.right = std::max(bounds.right, q.x);
+                bounds.bottom = std::max(bounds.bottom, q.y);
+            }
+            RECT client;
+            GetClientRect(shell_.Map().Window(), &client);
+            const POINT centre{client.right / 2, client.bottom / 2};
+            shell_.Map().PanBy(centre.x - (bounds.left + bounds.right) / 2, centre.y - (bounds.top + bounds.bottom) / 2);
+            const double margin = 48;
+            const double fx = (client.right - 2 * margin) / std::max(1.0, double(bounds.right - bounds.left));
+            const double fy = (client.bottom - 2 * margin) / std::max(1.0, double(bounds.bottom - bounds.top));
+            shell_.Map().ZoomAt(centre, std::max(0.001, std::min(fx, fy)));
+            shell_.Map().RedrawNow();
+            detail = "track " + std::to_string(bounds.right - bounds.left) + "x" + std::to_string(bounds.bottom - bounds.top) +
+                     " px before";
+            outcome = Outcome::Ok;
         });
         return outcome;
     }
