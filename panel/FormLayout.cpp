@@ -301,6 +301,19 @@ void TKXActiveXForm::CreateComponents()
     Label7 = label(L"Пробег:", 10, 662, 66);
     lblDistance = label(L"0 м", 80, 662, 140);
 
+    // Wider than designed (a dock decides the width), the panel fills it:
+    // frames, lists and fields grow, the fields' right-hand neighbours move.
+    for (HWND grow : {Label1, GroupBox3, cmbGroupName, cmbCarName, cmbCarNum, cmbCarDevice, lblTripNum, DateBegin,
+                      DateEnd, GroupBox2, cmbInfoPoints, ListView1, GroupBox4, Label9, TrackBar, GroupBox5, lblDate,
+                      lblSpeed, lblDistance})
+        anchors_.push_back({grow, {}, true});
+    for (HWND move : {TimeBegin, TimeEnd, cmbSpeed, UpDown1})
+        anchors_.push_back({move, {}, false});
+    for (TAnchor &a : anchors_) {
+        GetWindowRect(a.control, &a.design);
+        MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT *>(&a.design), 2);
+    }
+
     // A group box only frames its controls, yet it was created before them
     // and so lies above them: a sibling that clips (the tool bar) would be
     // hidden under it, and a themed box that repaints fills the parent's

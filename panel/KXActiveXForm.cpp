@@ -648,6 +648,33 @@ void TKXActiveXForm::MoveChildren(int dx, int dy)
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+void TKXActiveXForm::AnchorControls()
+{
+    RECT rc;
+    GetClientRect(hwnd_, &rc);
+    int extra = std::max(0, static_cast<int>(rc.right) - DesignWidth);
+    if (extra == anchoredExtra_)
+        return;
+    anchoredExtra_ = extra;
+    for (const TAnchor &a : anchors_) {
+        // A scrolled form has moved every control up and left by the offset.
+        int left = a.design.left + (a.stretch ? 0 : extra) - scroll_.x;
+        int top = a.design.top - scroll_.y;
+        int width = a.design.right - a.design.left + (a.stretch ? extra : 0);
+        // A drop-down list's height is that of its open list, not of the box shown.
+        int height = a.design.bottom - a.design.top;
+        RECT dropped{};
+        wchar_t cls[16] = {};
+        GetClassNameW(a.control, cls, 16);
+        if (_wcsicmp(cls, WC_COMBOBOXW) == 0 && (GetWindowLongW(a.control, GWL_STYLE) & 3) == CBS_DROPDOWNLIST &&
+            SendMessageW(a.control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)))
+            height = std::max(height, static_cast<int>(dropped.bottom - dropped.top));
+        SetWindowPos(a.control, nullptr, left, top, width, height,
+                     SWP_NOZORDER | SWP_NOACTIVATE | (a.stretch ? 0 : SWP_NOSIZE));
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void TKXActiveXForm::Scroll(int bar, int code)
 {
     SCROLLINFO si{sizeof(si), SIF_ALL};
@@ -889,6 +916,7 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
         HandleTimer(wp);
         return 0;
     case WM_SIZE:
+        AnchorControls();
         UpdateScrollBars();
         return 0;
     case WM_MOUSEACTIVATE:

@@ -266,6 +266,7 @@ private:
     void UpdateScrollBars();
     void Scroll(int bar, int code);
     void MoveChildren(int dx, int dy);
+    void AnchorControls();
     void Subclass(HWND child);
     void ChildFocusChanged(bool gained, HWND other);
     LRESULT HandleCommand(WORD id, WORD code, HWND sender);
@@ -300,4 +301,13 @@ private:
     bool mouseInClient_ = false;
     bool leftButtonDown_ = false;
     POINT scroll_{0, 0};
+    // Controls that follow the form's right edge when it is wider than
+    // designed: their design rectangles and whether they stretch or move.
+    struct TAnchor {
+        HWND control;
+        RECT design;
+        bool stretch;
+    };
+    std::vector<TAnchor> anchors_;
+    int anchoredExtra_ = 0;
 };

@@ -185,6 +185,64 @@ TEST_F(LayoutTest, PlayerControls)
     EXPECT_LE(speed.right, bar.right);
 }
 
+TEST_F(LayoutTest, GroupBoxesLieBelowTheControlsTheyFrame)
+{
+    // A box above its controls hides the ones that clip their siblings (the tool bar).
+    for (HWND box : {form->GroupBox3, form->GroupBox2, form->GroupBox4, form->GroupBox5}) {
+        EXPECT_TRUE(GetWindowLongW(box, GWL_STYLE) & WS_CLIPSIBLINGS);
+        for (HWND above = GetWindow(box, GW_HWNDNEXT); above; above = GetWindow(above, GW_HWNDNEXT)) {
+            wchar_t cls[16] = {};
+            GetClassNameW(above, cls, 16);
+            EXPECT_EQ(0, _wcsicmp(cls, WC_BUTTONW)) << "only boxes below a box";
+            EXPECT_EQ(BS_GROUPBOX, GetWindowLongW(above, GWL_STYLE) & BS_TYPEMASK);
+        }
+    }
+    bool barAboveBox = false;
+    for (HWND w = form->ToolBar1; w; w = GetWindow(w, GW_HWNDNEXT))
+        barAboveBox = barAboveBox || w == form->GroupBox4;
+    EXPECT_TRUE(barAboveBox);
+}
+
+TEST_F(LayoutTest, AWiderFormStretchesFramesAndFieldsToItsRightEdge)
+{
+    auto rectOf = [&](HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(HWND_DESKTOP, form->Handle(), reinterpret_cast<POINT *>(&r), 2);
+        return r;
+    };
+    const RECT box = rectOf(form->GroupBox3), group = rectOf(form->cmbGroupName), time = rectOf(form->TimeBegin),
+               list = rectOf(form->ListView1), bar = rectOf(form->ToolBar1);
+    RECT dropped{};
+    SendMessageW(form->cmbGroupName, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    const LONG droppedHeight = dropped.bottom - dropped.top;
+
+    SetWindowPos(form->Handle(), nullptr, 0, 0, TKXActiveXForm::DesignWidth + 30, TKXActiveXForm::DesignHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r = rectOf(form->GroupBox3);
+    EXPECT_EQ(box.left, r.left);
+    EXPECT_EQ(box.right + 30, r.right);
+    r = rectOf(form->cmbGroupName);
+    EXPECT_EQ(group.right + 30, r.right);
+    SendMessageW(form->cmbGroupName, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    EXPECT_EQ(droppedHeight, dropped.bottom - dropped.top) << "the open list keeps its rows";
+    r = rectOf(form->TimeBegin);
+    EXPECT_EQ(time.left + 30, r.left);
+    EXPECT_EQ(time.right - time.left, r.right - r.left);
+    r = rectOf(form->ListView1);
+    EXPECT_EQ(list.right + 30, r.right);
+    r = rectOf(form->ToolBar1);
+    EXPECT_TRUE(EqualRect(&bar, &r));
+
+    // Back to the designed width, back to the designed places.
+    SetWindowPos(form->Handle(), nullptr, 0, 0, TKXActiveXForm::DesignWidth, TKXActiveXForm::DesignHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    r = rectOf(form->GroupBox3);
+    EXPECT_TRUE(EqualRect(&box, &r));
+    r = rectOf(form->TimeBegin);
+    EXPECT_TRUE(EqualRect(&time, &r));
+}
+
 TEST_F(LayoutTest, CategoryMenuAndTimers)
 {
     HMENU menu = form->PopupMenu1;
