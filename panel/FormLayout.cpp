@@ -166,11 +166,10 @@ void TKXActiveXForm::CreateComponents()
     auto picker = [&](int x, int y, int w, bool time) {
         HWND p = make(DATETIMEPICK_CLASSW, L"", WS_TABSTOP | (time ? DTS_TIMEFORMAT | DTS_UPDOWN : DTS_SHORTDATEFORMAT),
                       x, y, w, 21);
-        // Hours and minutes of the day, 24-hour. "HH" is the same hour with a
-        // leading zero: Wine's picker keeps two digits' room for a one-digit
-        // "H" and shows "0 :00".
+        // Hours and minutes of the day, 24-hour. (Wine's picker keeps two
+        // digits' room for a one-digit hour and shows "0 :00"; Windows shows "0:00".)
         if (time)
-            SendMessageW(p, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
+            SendMessageW(p, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"H:mm"));
         SYSTEMTIME st = DesignDate();
         SendMessageW(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
         Subclass(p);
