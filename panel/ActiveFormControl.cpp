@@ -115,10 +115,32 @@ void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, T
 {
     if (form)
         form->Attach(map, factory, layer);
-    if (form && layer) {
-        layer->IconNumber = [form] { return form->IconNum; };
-        layer->OnTrackLineTitle = [form](double x, double y) { form->LocateOnTrack(x, y); };
-    }
+}
+
+int PanelIconNumber(TKXActiveXForm *form)
+{
+    return form ? form->IconNum : 0;
+}
+
+void PanelLocateOnTrack(TKXActiveXForm *form, double x, double y)
+{
+    if (form)
+        form->LocateOnTrack(x, y);
+}
+
+namespace {
+void (*g_panelDestroyedHandler)(TKXActiveXForm *) = nullptr;
+}
+
+void SetPanelDestroyedHandler(void (*handler)(TKXActiveXForm *form))
+{
+    g_panelDestroyedHandler = handler;
+}
+
+void NotifyPanelDestroyed(TKXActiveXForm *form)
+{
+    if (g_panelDestroyedHandler)
+        g_panelDestroyedHandler(form);
 }
 
 void ShutDownPanel(TKXActiveXForm *form)

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ActiveFormControl.h"
+#include "PanelControl.h"
 #include "PanelState.h"
 #include "Module.h"
 #include "Seams.h"
@@ -136,8 +137,10 @@ TKXActiveXForm::TKXActiveXForm(TActiveFormControl &control) : control_(control)
 TKXActiveXForm::~TKXActiveXForm()
 {
     // Destroying the form raises OnDestroy and nothing else: no settings are
-    // written and the client stays. Only its events, bound to this form, go.
+    // written and the client stays. Only its events, bound to this form, go,
+    // and whoever points at the form is told.
     UnbindClientEvents();
+    NotifyPanelDestroyed(this);
     loaded_ = false;
     if (hwnd_)
         DestroyWindow(hwnd_);

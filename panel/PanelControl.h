@@ -21,3 +21,13 @@ HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool c
 void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, TLayer *layer);
 // The panel's shut-down sequence (the plug-in's Terminate).
 void ShutDownPanel(TKXActiveXForm *form);
+
+// What the layer asks of the panel: the vehicle icon the settings chose, and
+// the player's jump to the track point under the mouse.
+int PanelIconNumber(TKXActiveXForm *form);
+void PanelLocateOnTrack(TKXActiveXForm *form, double x, double y);
+
+// Called as a form is destroyed, so that whoever keeps a plain pointer to it
+// (the plug-in's current panel) forgets it. One handler for the module.
+void SetPanelDestroyedHandler(void (*handler)(TKXActiveXForm *form));
+void NotifyPanelDestroyed(TKXActiveXForm *form);

@@ -2,7 +2,7 @@
 
 #include "KXPlayer.h"
 #include "Module.h"
-#include "PanelApi.h"
+#include "PanelControl.h"
 
 #include <KXProject.h>
 

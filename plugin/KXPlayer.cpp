@@ -3,7 +3,7 @@
 #include "BaseViewWrap.h"
 #include "Layer.h"
 #include "Module.h"
-#include "PanelApi.h"
+#include "PanelControl.h"
 
 #include <new>
 #include <olectl.h>
@@ -15,6 +15,13 @@ const wchar_t kPluginXmlInfo[] =
 namespace {
 
 TKXActiveXForm *g_currentPanel = nullptr;
+
+// A panel the shell has released is gone: Terminate must not shut it down,
+// and the layer must not ask it anything.
+void ForgetDestroyedPanel(TKXActiveXForm *form)
+{
+    if (g_currentPanel == form) g_currentPanel = nullptr;
+}
 
 HRESULT CopyString(const wchar_t *text, BSTR *out)
 {
@@ -210,8 +217,14 @@ STDMETHODIMP TKXPlayer::CreateControl(IUnknown **control)
     HRESULT hr = CreatePanelControl(IID_IUnknown, reinterpret_cast<void **>(created.Put()), &form,
                                     /*counted=*/false);
     if (FAILED(hr)) return hr;
+    SetPanelDestroyedHandler(ForgetDestroyedPanel);
     g_currentPanel = form;
     AttachPanel(form, map_.Get(), factory_.Get(), layer_);
+    if (layer_) {
+        // Through the current panel, which a destroyed form leaves empty.
+        layer_->IconNumber = [] { return PanelIconNumber(g_currentPanel); };
+        layer_->OnTrackLineTitle = [](double x, double y) { PanelLocateOnTrack(g_currentPanel, x, y); };
+    }
     *control = created.Detach();
     return S_OK;
 }

@@ -213,3 +213,20 @@ TEST_F(PluginInShell, LayerIconIsLoadedFromTheModuleAndKept)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PluginInShell, ControlReleasedBeforeTerminateIsNotShutDownAgain)
+{
+    ASSERT_EQ(S_OK, Hosted()->Initialize(0, shell.BaseViewInterface()));
+    auto page = object.As<IPanelPage>();
+    ComPtr<IUnknown> control;
+    ASSERT_EQ(S_OK, page->CreateControl(control.Put()));
+    page.Reset();
+    // A shell that closes its windows first lets go of the panel before it
+    // terminates the plug-in: the panel is gone and must not be touched.
+    control.Reset();
+    ShutDownAndExpectBalancedReferences();
+}
+
+} // namespace
