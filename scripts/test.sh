@@ -12,7 +12,7 @@ status=0
 for tree in native win; do
     rm -rf "$KX_BUILD/$tree/test-results"
     echo "== $tree tests"
-    ctest --test-dir "$KX_BUILD/$tree" --output-on-failure --timeout 600 || status=1
+    ctest --test-dir "$KX_BUILD/$tree" --output-on-failure --timeout 300 || status=1
 done
 
 # The closing count comes from the test programs' own XML reports, so that it
