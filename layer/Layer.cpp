@@ -36,17 +36,6 @@ constexpr LONG kCrossHatch = 7;
 // Labels of the track, marker and checkpoints sit at the map's origin.
 constexpr kx::TMapPoint kOrigin{0.0, 0.0};
 
-std::wstring Wide(const std::string &utf8)
-{
-    std::u16string text = kx::Utf8ToUtf16(utf8);
-    return std::wstring(text.begin(), text.end());
-}
-
-std::string Utf8(const std::wstring &wide)
-{
-    return kx::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
-}
-
 std::wstring WithoutLineBreaks(std::wstring text)
 {
     static const std::wstring lineBreak = L"<br />";
@@ -495,7 +484,7 @@ void TLayer::MakeInfoPointIcons()
         for (int i = 0; i < count; ++i) {
             const std::wstring &text = texts[i];
             // A drain shows the drain icon instead of the refuel one.
-            const std::wstring key = Wide(kx::IconKeyFor(category.Icon, Utf8(text)));
+            const std::wstring key = kx::ToWide(kx::IconKeyFor(category.Icon, kx::ToUtf8(text)));
             ComPtr<IRaster> raster = LoadIconRaster(key.c_str(), L"IC");
             ComPtr<ISymbol> symbol = RasterSymbol(factory, raster.Get());
             AddShape(shapes_.InfoPointIcons, TShape::KindIcon, positions[i], text, text,

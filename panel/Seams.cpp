@@ -2,16 +2,9 @@
 
 #include <oleauto.h>
 
-namespace {
+#include "kx/text.h"
 
-std::string Narrow(const std::wstring &text)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
+namespace {
 
 std::wstring Widen(const char *text)
 {
@@ -55,7 +48,7 @@ TPanelSeams PlatformSeams()
 const wchar_t kErrorBoxCaption[] = L"KXPlayerPlugin";
 
 EPanelError::EPanelError(std::wstring text, HRESULT hr)
-    : std::runtime_error(Narrow(text)), text_(std::move(text)), hr_(hr)
+    : std::runtime_error(kx::ToUtf8(text)), text_(std::move(text)), hr_(hr)
 {
 }
 

@@ -35,17 +35,6 @@ bool HaveDispatcher()
     return data.Client && data.Client->Automation();
 }
 
-std::wstring Wide(const std::string &utf8)
-{
-    const std::u16string text = kx::Utf8ToUtf16(utf8);
-    return std::wstring(text.begin(), text.end());
-}
-
-std::string Utf8(const std::wstring &wide)
-{
-    return kx::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
-}
-
 int ComboCount(HWND combo)
 {
     const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
@@ -155,7 +144,7 @@ double PickerValue(HWND picker)
     try {
         return kx::EncodeDate(st.wYear, st.wMonth, st.wDay) + kx::EncodeTime(st.wHour, st.wMinute, st.wSecond);
     } catch (const kx::Error &e) {
-        throw EPanelError(Wide(e.what()), E_INVALIDARG);
+        throw EPanelError(kx::ToWide(e.what()), E_INVALIDARG);
     }
 }
 
@@ -166,7 +155,7 @@ std::string LocaleText(LCTYPE what, const char *fallback)
     wchar_t buffer[100] = L"";
     if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, what, buffer, 100) || !buffer[0])
         return fallback;
-    return Utf8(buffer);
+    return kx::ToUtf8(buffer);
 }
 
 }  // namespace
@@ -180,7 +169,7 @@ double ParseServerDateTime(const std::wstring &text)
     format.longTime = LocaleText(LOCALE_STIMEFORMAT, "H:mm:ss");
     format.am = LocaleText(LOCALE_S1159, "AM");
     format.pm = LocaleText(LOCALE_S2359, "PM");
-    const std::string utf8 = Utf8(text);
+    const std::string utf8 = kx::ToUtf8(text);
     try {
         return kx::ParseLocaleDateTime(utf8, format);
     } catch (const kx::Error &) {
@@ -199,7 +188,7 @@ std::wstring CategoryQuery(int row)
         data.InfoPointCategories.empty() ? kx::DefaultInfoPointCategories() : data.InfoPointCategories;
     if (row < 1 || row > static_cast<int>(table.size()))
         throw EPanelError(L"Нет категории информационных точек №" + std::to_wstring(row), E_INVALIDARG);
-    return Wide(table[static_cast<size_t>(row) - 1].query);
+    return kx::ToWide(table[static_cast<size_t>(row) - 1].query);
 }
 
 }  // namespace selection
@@ -299,13 +288,13 @@ void TKXActiveXForm::RequestTrips()
     TKarvexAutomation &server = Dispatcher();
     std::int32_t device = 0;
     try {
-        device = kx::DeviceFromComboText(Utf8(Text(cmbCarDevice)));
+        device = kx::DeviceFromComboText(kx::ToUtf8(Text(cmbCarDevice)));
     } catch (const kx::Error &e) {
-        throw EPanelError(Wide(e.what()), E_INVALIDARG);
+        throw EPanelError(kx::ToWide(e.what()), E_INVALIDARG);
     }
     data.ComputeRequested = true;
     try {
-        server.ComputeTrips(key, device, Wide(kx::FormatFixedDateTime(begin)), Wide(kx::FormatFixedDateTime(end)),
+        server.ComputeTrips(key, device, kx::ToWide(kx::FormatFixedDateTime(begin)), kx::ToWide(kx::FormatFixedDateTime(end)),
                             L"GSM", 1);
     } catch (...) {
         // No computation runs, so no end event will clear the flag: without
@@ -368,7 +357,7 @@ void TKXActiveXForm::ShowLastPoints()
         data.LastPoints[static_cast<size_t>(i) - 1][0] = *point;
         // Names and numbers are the dispatcher's texts: escaped for the balloon.
         data.LastPointTexts[static_cast<size_t>(i) - 1] =
-            Wide(kx::LastPointBalloonText(Utf8(name), Utf8(number), device, Utf8(lastTime)));
+            kx::ToWide(kx::LastPointBalloonText(kx::ToUtf8(name), kx::ToUtf8(number), device, kx::ToUtf8(lastTime)));
         if (Layer)
             Layer->BuildShapes(TLayer::BuildLastPoint);
     }
@@ -393,13 +382,13 @@ void TKXActiveXForm::SyncSelectionFromServer()
 
     server.SelectServerCar(server.ServerCar());
     server.PropertyName(L"Car_Device");
-    const std::string device = Utf8(server.PropertyValue());
+    const std::string device = kx::ToUtf8(server.PropertyValue());
     for (int i = 0; i < ComboCount(cmbCarDevice); ++i) {
         bool same = false;
         try {
-            same = kx::SameDevice(Utf8(ComboItemText(cmbCarDevice, i)), device);
+            same = kx::SameDevice(kx::ToUtf8(ComboItemText(cmbCarDevice, i)), device);
         } catch (const kx::Error &e) {
-            throw EPanelError(Wide(e.what()), DISP_E_TYPEMISMATCH);
+            throw EPanelError(kx::ToWide(e.what()), DISP_E_TYPEMISMATCH);
         }
         if (same) {
             ComboSelect(cmbCarDevice, i);

@@ -16,9 +16,6 @@ namespace selection {
 TKarvexAutomation &Dispatcher();
 bool HaveDispatcher();
 
-std::wstring Wide(const std::string &utf8);
-std::string Utf8(const std::wstring &wide);
-
 int ComboCount(HWND combo);
 int ComboIndex(HWND combo);  // -1: nothing selected
 std::wstring ComboItemText(HWND combo, int index);

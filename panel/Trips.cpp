@@ -18,6 +18,7 @@
 #include "kx/datetime.h"
 #include "kx/error.h"
 #include "kx/infopoints.h"
+#include "kx/text.h"
 #include "kx/track.h"
 
 using namespace selection;
@@ -54,7 +55,7 @@ auto Checked(F &&f) -> decltype(f())
     try {
         return f();
     } catch (const kx::Error &e) {
-        throw EPanelError(L"ПО Карвекс передало неверный трек: " + Wide(e.what()), E_UNEXPECTED);
+        throw EPanelError(L"ПО Карвекс передало неверный трек: " + kx::ToWide(e.what()), E_UNEXPECTED);
     }
 }
 
@@ -141,16 +142,6 @@ void TKXActiveXForm::LoadTrack(int trip)
     TPanelState &data = PanelState();
     if (!HaveDispatcher())
         return;
-    // The host's thread already has its apartment; this changes nothing there.
-    // Should it ever succeed (a thread without COM), it is undone on leaving.
-    struct TApartment {
-        HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        ~TApartment()
-        {
-            if (SUCCEEDED(hr))
-                CoUninitialize();
-        }
-    } apartment;
     TKarvexAutomation &server = Dispatcher();
     server.TripIndex(trip);
     const int count = server.TrackPointsCount();
@@ -176,7 +167,7 @@ void TKXActiveXForm::LoadTrack(int trip)
         const std::optional<TMapPoint> p = toMap(track.x(k), track.y(k));
         if (!p)
             throw EPanelError(L"Карта не перевела точку трека " + std::to_wstring(k + 1), E_FAIL);
-        Checked([&] { track.SetMapPoint(k, *p); });
+        track.SetMapPoint(k, *p);
     }
     times.conversionMs = ms(Clock::now() - t0);
     data.Track = std::move(track);
@@ -216,11 +207,11 @@ void TKXActiveXForm::SetTrackBarRange(int minimum, int maximum)
 
 void TKXActiveXForm::SelectEntriesList(const std::wstring &query)
 {
-    const kx::EntriesQuery q = kx::SplitQuery(Utf8(query));
+    const kx::EntriesQuery q = kx::SplitQuery(kx::ToUtf8(query));
     TKarvexAutomation &server = Dispatcher();
-    server.TripEntriesListTypeName(Wide(q.type));
+    server.TripEntriesListTypeName(kx::ToWide(q.type));
     if (q.hasKind)
-        server.TripEntriesListKindName(Wide(q.kind));
+        server.TripEntriesListKindName(kx::ToWide(q.kind));
 }
 
 void TKXActiveXForm::TripsListBoxClick()
@@ -259,7 +250,7 @@ void TKXActiveXForm::TripsListBoxClick()
             kx::TStops &stop = data.TripStops[static_cast<size_t>(i) - 1];
             stop.begin = ParseServerDateTime(server.TripEntryBegin());
             stop.end = ParseServerDateTime(server.TripEntryEnd());
-            stop.text = Utf8(server.TripEntryDuration());
+            stop.text = kx::ToUtf8(server.TripEntryDuration());
         }
         return;
     }
@@ -273,10 +264,10 @@ void TKXActiveXForm::TripsListBoxClick()
         durations.reserve(static_cast<size_t>(n));
         for (int i = 1; i <= n; ++i) {
             server.TripEntryIndex(i);
-            durations.push_back(Utf8(server.TripEntryDuration()));
+            durations.push_back(kx::ToUtf8(server.TripEntryDuration()));
         }
         const std::vector<int> numbers = Checked([&] {
-            return kx::FilteredEntryNumbers(durations, kx::ParseThresholdText(Utf8(Text(txtCont))));
+            return kx::FilteredEntryNumbers(durations, kx::ParseThresholdText(kx::ToUtf8(Text(txtCont))));
         });
         if (row >= static_cast<int>(numbers.size()))
             throw EPanelError(L"Строки " + std::to_wstring(row + 1) + L" нет в списке ПО Карвекс", E_UNEXPECTED);

@@ -16,6 +16,19 @@ std::u16string Utf8ToUtf16Strict(std::string_view text);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+#ifdef _WIN32
+// Windows keeps its texts as UTF-16 in wchar_t strings.
+inline std::wstring ToWide(std::string_view utf8)
+{
+    const std::u16string text = Utf8ToUtf16(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+inline std::string ToUtf8(std::wstring_view wide)
+{
+    return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
+#endif
+
 // Escapes & < > " ' so that server texts cannot inject markup into balloons.
 std::string HtmlEscape(std::string_view text);
 

@@ -35,7 +35,7 @@ struct Poi {
 
 enum class Kind { Van, Car, Truck, Municipal };
 
-struct VehicleSpec {
+struct VehiclePlan {
     const char *name;
     const char *number;
     int device;
@@ -43,17 +43,17 @@ struct VehicleSpec {
     bool noData;
 };
 
-struct GroupSpec {
+struct GroupPlan {
     const char *key;
     const char *name;
     Kind kind;
     std::vector<Poi> pois;  // [0] the depot, [1] the filling station, then destinations
-    std::vector<VehicleSpec> vehicles;
+    std::vector<VehiclePlan> vehicles;
 };
 
-const std::vector<GroupSpec> &Specs()
+const std::vector<GroupPlan> &FleetPlan()
 {
-    static const std::vector<GroupSpec> specs = {
+    static const std::vector<GroupPlan> plans = {
         {"G1", "Доставка продуктов", Kind::Van,
          {{"Sokol", "Склад «Север»", "Ленинградский пр-т, 77", 150},
           {"Aeroport", "АЗС на Ленинградском", "Ленинградский пр-т, 62", 80},
@@ -97,7 +97,7 @@ const std::vector<GroupSpec> &Specs()
           {"ЗИЛ-433362 мусоровоз", "Н010НН77", 40402, false, false},
           {"ГАЗ-САЗ-3507", "Р121РМ77", 40403, false, true}}},
     };
-    return specs;
+    return plans;
 }
 
 // Rough local metres, for turn angles only.
@@ -284,11 +284,11 @@ private:
     bool power_ = true;
 };
 
-void GenerateVehicle(Vehicle &v, const GroupSpec &g, const VehicleSpec &spec, int serial, const FleetOptions &opt)
+void GenerateVehicle(Vehicle &v, const GroupPlan &g, const VehiclePlan &plan, int serial, const FleetOptions &opt)
 {
     const City &city = Moscow();
     const double epoch = MakeDateTime(opt.startYear, opt.startMonth, opt.startDay);
-    Driver d(v, g.kind, spec.aggressive, static_cast<uint32_t>(spec.device), epoch);
+    Driver d(v, g.kind, plan.aggressive, static_cast<uint32_t>(plan.device), epoch);
     Rng &rng = d.rng();
     const int depot = city.Find(g.pois[0].node);
     const int fuel = city.Find(g.pois[1].node);
@@ -363,13 +363,13 @@ Fleet GenerateDefaultFleet(const FleetOptions &opt)
 {
     Fleet fleet;
     int serial = 0;
-    for (const GroupSpec &g : Specs()) {
-        for (const VehicleSpec &spec : g.vehicles) {
+    for (const GroupPlan &g : FleetPlan()) {
+        for (const VehiclePlan &plan : g.vehicles) {
             Vehicle v;
-            v.name = spec.name;
-            v.number = spec.number;
-            v.device = spec.device;
-            if (!spec.noData) GenerateVehicle(v, g, spec, serial, opt);
+            v.name = plan.name;
+            v.number = plan.number;
+            v.device = plan.device;
+            if (!plan.noData) GenerateVehicle(v, g, plan, serial, opt);
             fleet.AddVehicle(std::move(v), g.key, g.name);
             ++serial;
         }
