@@ -366,33 +366,48 @@ void TKXActiveXForm::SetFont(IFont *font)
     ApplyFont();
 }
 
-void TKXActiveXForm::ApplyFont()
-{
-    BSTR name = nullptr;
+namespace {
+
+// What the form's font object says of itself.
+struct TFontFacts {
+    std::wstring name;
     CY size{};
     BOOL bold = FALSE, italic = FALSE, underline = FALSE, strike = FALSE;
     SHORT charset = DEFAULT_CHARSET;
-    SHORT weight = FW_NORMAL;
-    font_->get_Name(&name);
-    font_->get_Size(&size);
-    font_->get_Bold(&bold);
-    font_->get_Italic(&italic);
-    font_->get_Underline(&underline);
-    font_->get_Strikethrough(&strike);
-    font_->get_Charset(&charset);
-    font_->get_Weight(&weight);
+    SHORT weight = 0;
+};
 
+TFontFacts ReadFont(IFont *font)
+{
+    TFontFacts f;
+    BSTR name = nullptr;
+    font->get_Name(&name);
+    f.name = name ? name : L"";
+    SysFreeString(name);
+    font->get_Size(&f.size);
+    font->get_Bold(&f.bold);
+    font->get_Italic(&f.italic);
+    font->get_Underline(&f.underline);
+    font->get_Strikethrough(&f.strike);
+    font->get_Charset(&f.charset);
+    font->get_Weight(&f.weight);
+    return f;
+}
+
+} // namespace
+
+void TKXActiveXForm::ApplyFont()
+{
+    const TFontFacts f = ReadFont(font_.Get());
     LOGFONTW lf{};
     // Size is in points (CY: 1/10000 units); the layout is at 96 pixels per inch.
-    lf.lfHeight = -static_cast<LONG>((size.int64 * 96 + 36 * 10000) / (72 * 10000));
-    lf.lfWeight = weight ? weight : (bold ? FW_BOLD : FW_NORMAL);
-    lf.lfItalic = italic ? TRUE : FALSE;
-    lf.lfUnderline = underline ? TRUE : FALSE;
-    lf.lfStrikeOut = strike ? TRUE : FALSE;
-    lf.lfCharSet = static_cast<BYTE>(charset);
-    if (name)
-        lstrcpynW(lf.lfFaceName, name, LF_FACESIZE);
-    SysFreeString(name);
+    lf.lfHeight = -static_cast<LONG>((f.size.int64 * 96 + 36 * 10000) / (72 * 10000));
+    lf.lfWeight = f.weight ? f.weight : (f.bold ? FW_BOLD : FW_NORMAL);
+    lf.lfItalic = f.italic ? TRUE : FALSE;
+    lf.lfUnderline = f.underline ? TRUE : FALSE;
+    lf.lfStrikeOut = f.strike ? TRUE : FALSE;
+    lf.lfCharSet = static_cast<BYTE>(f.charset);
+    lstrcpynW(lf.lfFaceName, f.name.c_str(), LF_FACESIZE);
 
     HFONT old = formFont_;
     formFont_ = CreateFontIndirectW(&lf);
@@ -488,29 +503,17 @@ const TPersisted kPersisted[] = {
 TPropertyList TKXActiveXForm::SaveProperties() const
 {
     TPropertyList list;
-    BSTR name = nullptr;
-    CY size{};
-    BOOL bold = FALSE, italic = FALSE, underline = FALSE, strike = FALSE;
-    SHORT charset = DEFAULT_CHARSET;
-    font_->get_Name(&name);
-    font_->get_Size(&size);
-    font_->get_Bold(&bold);
-    font_->get_Italic(&italic);
-    font_->get_Underline(&underline);
-    font_->get_Strikethrough(&strike);
-    font_->get_Charset(&charset);
-    std::wstring fontName = name ? name : L"";
-    SysFreeString(name);
+    const TFontFacts f = ReadFont(font_.Get());
 
     list.emplace_back(L"Caption", Caption());
     list.emplace_back(L"Color", static_cast<long>(Props.Color));
-    list.emplace_back(L"FontName", fontName);
-    list.emplace_back(L"FontSize", static_cast<long>(size.int64));
-    list.emplace_back(L"FontBold", bold != FALSE);
-    list.emplace_back(L"FontItalic", italic != FALSE);
-    list.emplace_back(L"FontUnderline", underline != FALSE);
-    list.emplace_back(L"FontStrikethrough", strike != FALSE);
-    list.emplace_back(L"FontCharset", static_cast<long>(charset));
+    list.emplace_back(L"FontName", f.name);
+    list.emplace_back(L"FontSize", static_cast<long>(f.size.int64));
+    list.emplace_back(L"FontBold", f.bold != FALSE);
+    list.emplace_back(L"FontItalic", f.italic != FALSE);
+    list.emplace_back(L"FontUnderline", f.underline != FALSE);
+    list.emplace_back(L"FontStrikethrough", f.strike != FALSE);
+    list.emplace_back(L"FontCharset", static_cast<long>(f.charset));
     list.emplace_back(L"AutoScroll", Props.AutoScroll);
     list.emplace_back(L"AutoSize", Props.AutoSize);
     list.emplace_back(L"AxBorderStyle", Props.AxBorderStyle);
