@@ -12,7 +12,7 @@ PACKAGES=(
     g++-mingw-w64-i686 mingw-w64-tools
     wine wine32:i386
     xvfb xauth imagemagick
-    fonts-liberation fonts-dejavu-core
+    fonts-wine fonts-liberation fonts-dejavu-core
     locales
 )
 
@@ -57,8 +57,33 @@ build_russian_locale() {
     [ -d "$KX_DEPS/locale/ru_RU.UTF-8" ] && return 0
     echo "setup: compiling the ru_RU.UTF-8 locale"
     mkdir -p "$KX_DEPS/locale"
-    localedef -i ru_RU -f UTF-8 "$KX_DEPS/locale/ru_RU.UTF-8" >/dev/null 2>&1 || true
-    localedef -i en_US -f UTF-8 "$KX_DEPS/locale/en_US.UTF-8" >/dev/null 2>&1 || true
+    local name
+    for name in ru_RU en_US; do
+        # localedef exits 1 on mere warnings; what counts is the compiled locale.
+        localedef -i "$name" -f UTF-8 "$KX_DEPS/locale/$name.UTF-8" >/dev/null 2>&1 ||
+            [ -f "$KX_DEPS/locale/$name.UTF-8/LC_CTYPE" ] ||
+            { echo "setup: compiling the $name.UTF-8 locale failed" >&2; exit 1; }
+    done
+}
+
+# Wine's own fonts (Tahoma, Marlett, ...) go into every prefix; Debian's Wine does
+# not find them where the package puts them. Also run on prefixes made earlier.
+install_wine_fonts() {
+    local prefix="$1" fonts=/usr/share/wine/fonts
+    [ -f "$fonts/tahoma.ttf" ] || { echo "setup: $fonts/tahoma.ttf is missing (package fonts-wine)" >&2; exit 1; }
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp -u "$fonts"/* "$prefix/drive_c/windows/Fonts/"
+}
+
+# What the tests and the demo rely on in a prepared prefix; a gap fails set-up.
+check_prefix() {
+    local prefix="$1" f
+    for f in system.reg user.reg drive_c/windows/Fonts/tahoma.ttf drive_c/windows/Fonts/tahomabd.ttf \
+             drive_c/windows/Fonts/marlett.ttf; do
+        [ -f "$prefix/$f" ] || { echo "setup: the Wine prefix $prefix lacks $f" >&2; exit 1; }
+    done
+    grep -q '"Graphics"' "$prefix/user.reg" || [ "$prefix" != "$WINEPREFIX" ] ||
+        { echo "setup: the test prefix $prefix lacks the null graphics driver setting" >&2; exit 1; }
 }
 
 prepare_wine_prefix() {
@@ -68,15 +93,16 @@ prepare_wine_prefix() {
     mkdir -p "$WINEPREFIX"
     # The null graphics driver must be set before the prefix's wineserver starts,
     # so the registry is seeded first and wineboot picks it up.
-    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
+    # wineboot's exit code says little under a missing display; check_prefix
+    # judges the result.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 ||
+        echo "setup: wineboot reported an error; checking the prefix"
     wineserver -w
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Arial" /d "Liberation Sans" /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" /d "Liberation Serif" /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" /d "Liberation Mono" /f >/dev/null 2>&1
     wineserver -w
-    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     touch "$WINEPREFIX/.kx-ready"
 }
 
@@ -88,15 +114,14 @@ prepare_demo_prefix() {
     echo "setup: creating the demo's Wine prefix in $prefix"
     rm -rf "$prefix"
     mkdir -p "$prefix"
-    WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=" xvfb-run -a wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=" xvfb-run -a wineboot -i >/dev/null 2>&1 ||
+        echo "setup: wineboot reported an error; checking the prefix"
     WINEPREFIX="$prefix" wineserver -w
     local face
     for face in "Arial:Liberation Sans" "Times New Roman:Liberation Serif" "Courier New:Liberation Mono"; do
         WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%:*}" /d "${face#*:}" /f >/dev/null 2>&1
     done
     WINEPREFIX="$prefix" wineserver -w
-    mkdir -p "$prefix/drive_c/windows/Fonts"
-    cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
     touch "$prefix/.kx-ready"
 }
 
@@ -114,5 +139,9 @@ extract_wine_idl
 build_russian_locale
 prepare_wine_prefix
 prepare_demo_prefix
+for prefix in "$WINEPREFIX" "$KX_DEPS/wine-demo"; do
+    install_wine_fonts "$prefix"
+    check_prefix "$prefix"
+done
 disable_crash_dialog "$WINEPREFIX"
 disable_crash_dialog "$KX_DEPS/wine-demo"
