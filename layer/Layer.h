@@ -39,7 +39,7 @@ public:
     void BuildShapes(int mode);
 
     // The number of the vehicle icon the panel's settings chose ("TSIcon_<n>").
-    // Unbound, the layer asks for "TSIcon_0", which no module carries.
+    // Unbound it counts as 0, which draws the default car picture "ICCAR".
     std::function<int()> IconNumber;
 
     // Called when the shell asks for the title of a track line shape, with

@@ -5,7 +5,7 @@
 namespace {
 
 // The label font: Arial 8 pt bold.
-ComPtr<IFontDisp> CreateLabelFont()
+ComPtr<IFont> CreateLabelFont()
 {
     FONTDESC desc = {};
     desc.cbSizeofstruct = sizeof(FONTDESC);
@@ -16,10 +16,10 @@ ComPtr<IFontDisp> CreateLabelFont()
     desc.fItalic = FALSE;
     desc.fUnderline = FALSE;
     desc.fStrikethrough = FALSE;
-    // Asked for as IFontDisp, the type CreateTextSymbol declares: a shell
-    // that calls the font through IDispatch gets a pointer that has it.
-    ComPtr<IFontDisp> font;
-    OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void **>(font.Put()));
+    // The standard OLE font interface: the shell calls the font through
+    // IFont's own table, so no other interface of the object will do.
+    ComPtr<IFont> font;
+    OleCreateFontIndirect(&desc, IID_IFont, reinterpret_cast<void **>(font.Put()));
     return font;
 }
 
@@ -38,7 +38,7 @@ void TShape::Assign(LONG id, LONG kind, const kx::TMapPointArray &points, const 
     if (!text_.empty() && factory) {
         if (labelPosition)
             factory->CreateMapPoint(labelPosition->X, labelPosition->Y, labelPoint_.Put());
-        ComPtr<IFontDisp> font = CreateLabelFont();
+        ComPtr<IFont> font = CreateLabelFont();
         factory->CreateTextSymbol(font.Get(), textColour, textSymbol_.Put());
     }
     symbol_ = symbol;

@@ -246,9 +246,9 @@ STDMETHODIMP_(ULONG) TActiveFormControl::Release()
 
 DWORD TActiveFormControl::MiscStatus()
 {
-    // The registered bits, plus what an in-place control needs from its container.
-    return kPanelRegisteredMiscStatus | OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
-           OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
+    // What the object says agrees with what it registers: a container that
+    // reads the registry before creating it sees the same behaviour.
+    return kPanelRegisteredMiscStatus;
 }
 
 void TActiveFormControl::BindFormEvents()

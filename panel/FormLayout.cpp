@@ -610,6 +610,85 @@ void TKXActiveXForm::DrawSymbolButton(HWND button, HDC dc, RECT rc, UINT state)
     }
 }
 
+// Paints one control with its own children into `target`, where the
+// control's window rectangle starts at its offset from the form. Each
+// window paints at the origin of a bitmap of its own that starts as what
+// lies beneath it, and is then copied to its place: controls that clip to
+// their client rectangle in device units draw nothing through a shifted
+// viewport, and the default printing of a window draws neither its frame
+// nor its children everywhere.
+void TKXActiveXForm::PrintControl(HWND control, HDC target, HDC screen)
+{
+    RECT rc, parent;
+    GetWindowRect(control, &rc);
+    GetWindowRect(GetParent(control) == hwnd_ ? hwnd_ : GetParent(control), &parent);
+    POINT origin{0, 0};
+    if (GetParent(control) == hwnd_) {
+        ClientToScreen(hwnd_, &origin);
+        parent.left = origin.x;
+        parent.top = origin.y;
+    }
+    const int x = rc.left - parent.left, y = rc.top - parent.top;
+    const RECT whole{0, 0, rc.right - rc.left, rc.bottom - rc.top};
+    if (whole.right <= 0 || whole.bottom <= 0)
+        return;
+
+    HDC piece = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, whole.right, whole.bottom);
+    HGDIOBJ oldBitmap = SelectObject(piece, bitmap);
+    BitBlt(piece, 0, 0, whole.right, whole.bottom, target, x, y, SRCCOPY);
+    // Controls may leave a clip region or objects selected behind them.
+    int saved = SaveDC(piece);
+    if (control == Label1) {
+        DrawBanner(piece, whole);
+    } else if (control == btnPlay || control == btnStop || control == SpeedButton1) {
+        SelectObject(piece, GetStockObject(DEFAULT_GUI_FONT));
+        DrawSymbolButton(control, piece, whole, 0);
+    } else {
+        // The frame, as the system draws it around the client area.
+        const LONG exStyle = GetWindowLongW(control, GWL_EXSTYLE);
+        RECT edge = whole;
+        if (exStyle & WS_EX_CLIENTEDGE)
+            DrawEdge(piece, &edge, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+        else if (exStyle & WS_EX_STATICEDGE)
+            DrawEdge(piece, &edge, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+        if (GetWindowLongW(control, GWL_STYLE) & WS_BORDER)
+            FrameRect(piece, &edge, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        RestoreDC(piece, saved);
+        saved = SaveDC(piece);
+        // The client area in a bitmap of its own, for the same reason.
+        POINT client{0, 0};
+        ClientToScreen(control, &client);
+        RECT area;
+        GetClientRect(control, &area);
+        if (area.right > 0 && area.bottom > 0) {
+            HDC inner = CreateCompatibleDC(screen);
+            HBITMAP innerBitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
+            HGDIOBJ oldInner = SelectObject(inner, innerBitmap);
+            const int cx = client.x - rc.left, cy = client.y - rc.top;
+            BitBlt(inner, 0, 0, area.right, area.bottom, piece, cx, cy, SRCCOPY);
+            const int innerSaved = SaveDC(inner);
+            SendMessageW(control, WM_ERASEBKGND, reinterpret_cast<WPARAM>(inner), 0);
+            RestoreDC(inner, innerSaved);
+            SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(inner), PRF_CLIENT);
+            BitBlt(piece, cx, cy, area.right, area.bottom, inner, 0, 0, SRCCOPY);
+            SelectObject(inner, oldInner);
+            DeleteObject(innerBitmap);
+            DeleteDC(inner);
+        }
+    }
+    RestoreDC(piece, saved);
+    // Its own children over it, bottom to top.
+    if (HWND first = GetWindow(control, GW_CHILD))
+        for (HWND child = GetWindow(first, GW_HWNDLAST); child; child = GetWindow(child, GW_HWNDPREV))
+            if (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)
+                PrintControl(child, piece, screen);
+    BitBlt(target, x, y, whole.right, whole.bottom, piece, 0, 0, SRCCOPY);
+    SelectObject(piece, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(piece);
+}
+
 void TKXActiveXForm::PaintTo(HDC dc, const RECT &bounds)
 {
     RECT client;
@@ -618,7 +697,6 @@ void TKXActiveXForm::PaintTo(HDC dc, const RECT &bounds)
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    ReleaseDC(nullptr, screen);
     HGDIOBJ oldBmp = SelectObject(mem, bmp);
     FillRect(mem, &client, brush_);
 
@@ -631,26 +709,9 @@ void TKXActiveXForm::PaintTo(HDC dc, const RECT &bounds)
     std::stable_partition(order.begin(), order.end(), [&](HWND child) {
         return child == GroupBox2 || child == GroupBox3 || child == GroupBox4 || child == GroupBox5;
     });
-    for (HWND child : order) {
-        RECT rc;
-        GetWindowRect(child, &rc);
-        MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT *>(&rc), 2);
-        int saved = SaveDC(mem);
-        SetViewportOrgEx(mem, rc.left, rc.top, nullptr);
-        IntersectClipRect(mem, 0, 0, rc.right - rc.left, rc.bottom - rc.top);
-        RECT local{0, 0, rc.right - rc.left, rc.bottom - rc.top};
-        if (child == Label1) {
-            DrawBanner(mem, local);
-        } else if (child == btnPlay || child == btnStop || child == SpeedButton1) {
-            HGDIOBJ old = SelectObject(mem, GetStockObject(DEFAULT_GUI_FONT));
-            DrawSymbolButton(child, mem, local, 0);
-            SelectObject(mem, old);
-        } else {
-            SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(mem),
-                         PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
-        }
-        RestoreDC(mem, saved);
-    }
+    for (HWND child : order)
+        PrintControl(child, mem, screen);
+    ReleaseDC(nullptr, screen);
 
     int oldMode = SetStretchBltMode(dc, HALFTONE);
     StretchBlt(dc, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, mem, 0, 0, w, h,

@@ -273,6 +273,7 @@ private:
     LRESULT HandleNotify(NMHDR *hdr);
     void HandleDrawItem(DRAWITEMSTRUCT *di);
     void DrawBanner(HDC dc, const RECT &rc);
+    void PrintControl(HWND control, HDC target, HDC screen);
     void DrawSymbolButton(HWND button, HDC dc, RECT rc, UINT state);
     void KeyPress(wchar_t &key);
     void HandleTimer(UINT_PTR id);

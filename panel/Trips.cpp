@@ -145,9 +145,14 @@ void TKXActiveXForm::LoadTrack(int trip)
     TKarvexAutomation &server = Dispatcher();
     server.TripIndex(trip);
     const int count = server.TrackPointsCount();
-    // A trip without points keeps the previous track, its shapes and slider.
-    if (count < 1)
+    // A trip without points has nothing to play: the count drops to 0 so that
+    // nothing of the previous trip plays under this trip's number. Its lines
+    // and the slider stay as they were, for the user to see what was shown.
+    if (count < 1) {
+        StopPlayer();
+        data.Track = kx::Track();
         return;
+    }
 
     TTrackLoadTimes times;
     auto t0 = Clock::now();

@@ -3,7 +3,6 @@
 namespace {
 HINSTANCE g_instance = nullptr;
 ITypeLib *g_typeLib = nullptr;
-LONG g_locks = 0;
 }
 
 HINSTANCE ModuleInstance()
@@ -42,7 +41,3 @@ void ReleaseModuleTypeLib()
         g_typeLib = nullptr;
     }
 }
-
-void ModuleLock() { InterlockedIncrement(&g_locks); }
-void ModuleUnlock() { InterlockedDecrement(&g_locks); }
-LONG ModuleLockCount() { return g_locks; }

@@ -1,11 +1,13 @@
 // Module-wide services of the plug-in DLL: its handle (resources, type
-// library), the type information of KXProject, and the count of live
-// objects and locks that DllCanUnloadNow reports.
+// library) and the type information of KXProject; the count of live objects
+// and locks that DllCanUnloadNow reports is in ModuleCount.h.
 #pragma once
 
 #include <windows.h>
 #include <oaidl.h>
 #include <string>
+
+#include "ModuleCount.h"
 
 HINSTANCE ModuleInstance();
 void SetModuleInstance(HINSTANCE instance);
@@ -15,9 +17,6 @@ void SetModuleInstance(HINSTANCE instance);
 HRESULT ModuleTypeInfo(REFGUID guid, ITypeInfo **info);
 void ReleaseModuleTypeLib();
 
-void ModuleLock();
-void ModuleUnlock();
-LONG ModuleLockCount();
 
 // The module's full path, for registration.
 std::wstring ModulePath();

@@ -7,6 +7,7 @@
 #include <olectl.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -71,6 +72,32 @@ LONG RegisterClassEntry(const ClassEntry &entry, const std::wstring &path)
     return rc;
 }
 
+std::vector<std::wstring> Subkeys(const std::wstring &key)
+{
+    std::vector<std::wstring> names;
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = 256;
+        if (RegEnumKeyExW(handle, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, size);
+    }
+    RegCloseKey(handle);
+    return names;
+}
+
+bool HasSubkeys(const std::wstring &key) { return !Subkeys(key).empty(); }
+
+// A version key of a type library holds one key per language (hex LCID) beside
+// FLAGS and HELPDIR; without language keys nothing registers that version.
+bool HasLanguageKeys(const std::wstring &versionKey)
+{
+    for (const std::wstring &name : Subkeys(versionKey))
+        if (name != L"FLAGS" && name != L"HELPDIR") return true;
+    return false;
+}
+
 } // namespace
 
 HRESULT RegisterModule()
@@ -101,19 +128,14 @@ HRESULT UnregisterModule()
         rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, entry.progId);
         failed |= rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND;
     }
-    HRESULT hr = UnRegisterTypeLib(LIBID_KXProject, 1, 0, 0x409, SYS_WIN32);
-    // Also the LCID 0 key written beside it, and the library's key if now empty.
+    // The LCID 0 key written beside the library goes first: while any
+    // language key is left, UnRegisterTypeLib keeps the version key with its
+    // FLAGS and HELPDIR.
     const std::wstring libKey = L"TypeLib\\" + GuidText(LIBID_KXProject);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, (libKey + L"\\1.0\\0").c_str());
-    HKEY probe = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (libKey + L"\\1.0").c_str(), 0, KEY_READ, &probe) ==
-        ERROR_SUCCESS) {
-        DWORD subkeys = 0;
-        RegQueryInfoKeyW(probe, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr);
-        RegCloseKey(probe);
-        if (subkeys == 0) RegDeleteTreeW(HKEY_CLASSES_ROOT, libKey.c_str());
-    }
+    HRESULT hr = UnRegisterTypeLib(LIBID_KXProject, 1, 0, 0x409, SYS_WIN32);
+    if (!HasLanguageKeys(libKey + L"\\1.0")) RegDeleteTreeW(HKEY_CLASSES_ROOT, (libKey + L"\\1.0").c_str());
+    if (!HasSubkeys(libKey)) RegDeleteTreeW(HKEY_CLASSES_ROOT, libKey.c_str());
     if (failed) return SELFREG_E_CLASS;
     return hr == TYPE_E_REGISTRYACCESS ? SELFREG_E_TYPELIB : S_OK;
 }

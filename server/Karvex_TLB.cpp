@@ -9,20 +9,15 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "ModuleCount.h"
+#include "kx/infopoints.h"
+#include "kx/text.h"
+
 const wchar_t *const kKarvexNotConnected =
     L"DefaultInterface is NULL. Component is not connected to Server. You must call \"Connect\" or "
     L"\"ConnectTo\" before this operation";
 
 namespace {
-
-std::string ToUtf8(const std::wstring &w)
-{
-    if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 std::wstring SystemText(HRESULT hr)
 {
@@ -45,6 +40,16 @@ std::wstring TakeBstr(BSTR b)
     return s;
 }
 
+// Results that say the dispatcher program itself is gone, not that it
+// refused the call.
+bool DispatcherGone(HRESULT hr)
+{
+    const DWORD rpc = HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : 0;
+    return rpc == RPC_S_SERVER_UNAVAILABLE || rpc == RPC_S_CALL_FAILED || rpc == RPC_S_CALL_FAILED_DNE ||
+           hr == RPC_E_DISCONNECTED || hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
+           hr == CO_E_OBJNOTCONNECTED;
+}
+
 // The text a failed call left: the error object the server raised, else
 // the system's text for the HRESULT.
 [[noreturn]] void RaiseFromCall(HRESULT hr)
@@ -57,6 +62,7 @@ std::wstring TakeBstr(BSTR b)
         ei->Release();
     }
     if (text.empty()) text = SystemText(hr);
+    if (DispatcherGone(hr)) text = L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. " + text;
     throw KarvexError(text, hr);
 }
 
@@ -100,7 +106,7 @@ struct BstrArg {
 }  // namespace
 
 KarvexError::KarvexError(const std::wstring &message, HRESULT hr)
-    : std::runtime_error(ToUtf8(message)), message_(message), hr_(hr)
+    : std::runtime_error(kx::ToUtf8(message)), message_(message), hr_(hr)
 {
 }
 
@@ -108,8 +114,10 @@ KarvexError::KarvexError(const std::wstring &message, HRESULT hr)
 
 class TKarvexEventSink final : public IDispatch {
 public:
-    explicit TKarvexEventSink(TKarvexAutomation *owner) : owner_(owner) {}
-    virtual ~TKarvexEventSink() = default;
+    // Handed to another program, the sink keeps the module loaded while it
+    // lives: a late release from COM's stub must find its code.
+    explicit TKarvexEventSink(TKarvexAutomation *owner) : owner_(owner) { ModuleLock(); }
+    virtual ~TKarvexEventSink() { ModuleUnlock(); }
     void Orphan() { owner_ = nullptr; }
 
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
@@ -293,6 +301,9 @@ void TKarvexAutomation::Disconnect()
     }
     if (sink_) {
         sink_->Orphan();
+        // Drops what COM's stub holds for the server, alive or dead, so the
+        // sink goes now rather than on some later release from the runtime.
+        CoDisconnectObject(static_cast<IDispatch *>(sink_), 0);
         sink_->Release();
         sink_ = nullptr;
     }
@@ -441,8 +452,17 @@ KX_PUT_LONG(CarIndex)
 KX_STRING(CarName)
 KX_STRING(CarNumber)
 KX_LONG(CarDevice)
-KX_DOUBLE(CarLastLongitude)
-KX_DOUBLE(CarLastLatitude)
+// A vehicle's last position that is no number at all (NaN) is a position the
+// dispatcher does not know, like its -777: the vehicle is still listed.
+#define KX_POSITION(Name)                                             \
+    double TKarvexAutomation::Name()                                  \
+    {                                                                 \
+        double v = 0;                                                 \
+        Call([&](IKarvexAutomation *s) { return s->get_##Name(&v); }); \
+        return std::isfinite(v) ? v : kx::kNoPosition;                \
+    }
+KX_POSITION(CarLastLongitude)
+KX_POSITION(CarLastLatitude)
 KX_STRING(CarLastTime)
 
 KX_STRING(ServerGroupKey)

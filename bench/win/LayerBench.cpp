@@ -100,8 +100,8 @@ int main()
                 desc.lpstrName = const_cast<LPOLESTR>(L"Arial");
                 desc.cySize.int64 = 80000;
                 desc.sWeight = FW_BOLD;
-                IFontDisp *font = nullptr;
-                OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void **>(&font));
+                IFont *font = nullptr;
+                OleCreateFontIndirect(&desc, IID_IFont, reinterpret_cast<void **>(&font));
                 if (font) font->Release();
             }
         });

@@ -16,20 +16,17 @@ int FindStopAt(const std::vector<TStops>& stops, TDateTime t) {
 
 Track Track::FromCrds(std::vector<double> crds) {
     if (crds.size() % kFieldsPerPoint != 0)
-        throw Error("Track data has " + std::to_string(crds.size()) +
-                    " numbers, not a multiple of five per point");
+        throw Error("в данных трека " + std::to_string(crds.size()) +
+                    " чисел, а не по пять на точку");
     if (crds.size() / kFieldsPerPoint > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        throw Error("Track data has too many points");
+        throw Error("в треке слишком много точек");
     for (std::size_t i = 0; i < crds.size(); ++i) {
         if (!std::isfinite(crds[i]))
-            throw Error("Track point " + std::to_string(i / kFieldsPerPoint) +
-                        " holds a value that is not a finite number");
+            throw Error("в точке " + std::to_string(i / kFieldsPerPoint + 1) +
+                        " трека значение не является конечным числом");
     }
-    for (std::size_t k = 1; k < crds.size() / kFieldsPerPoint; ++k) {
-        if (!(crds[k * kFieldsPerPoint] > crds[(k - 1) * kFieldsPerPoint]))
-            throw Error("Track point " + std::to_string(k) +
-                        " is not later than the point before it");
-    }
+    // Times are not checked for order: receivers repeat a second now and
+    // then, or step back one, and such recordings must still play.
     Track t;
     t.crds_ = std::move(crds);
     t.mapPoints_.resize(t.crds_.size() / kFieldsPerPoint);
@@ -40,15 +37,15 @@ Track Track::FromCrds(std::vector<double> crds) {
 
 double Track::field(int k, int f) const {
     if (k < 0 || k >= count())
-        throw Error("Track point " + std::to_string(k) + " does not exist (the track has " +
-                    std::to_string(count()) + " points)");
+        throw Error("точки " + std::to_string(k + 1) + " в треке нет (в нём " +
+                    std::to_string(count()) + " точек)");
     return crds_[static_cast<std::size_t>(k) * kFieldsPerPoint + static_cast<std::size_t>(f)];
 }
 
 void Track::SetMapPoint(int k, TMapPoint p) {
     field(k, 0);  // range check
     if (!std::isfinite(p.X) || !std::isfinite(p.Y))
-        throw Error("Map position of track point " + std::to_string(k) + " is not finite");
+        throw Error("положение точки " + std::to_string(k + 1) + " трека на карте не является конечным числом");
     const std::size_t base = static_cast<std::size_t>(k) * kFieldsPerPoint;
     crds_[base + 1] = p.X;
     crds_[base + 2] = p.Y;
@@ -57,7 +54,8 @@ void Track::SetMapPoint(int k, TMapPoint p) {
 
 std::int64_t Track::RangeSeconds() const {
     if (empty()) return 0;
-    return DaysToWholeSeconds(endTime() - startTime());
+    // A recording whose last point steps back before the first has no length.
+    return std::max<std::int64_t>(0, DaysToWholeSeconds(endTime() - startTime()));
 }
 
 std::int64_t Track::SecondsFromStart(TDateTime t) const {
@@ -78,7 +76,7 @@ TDateTime Track::TimeAtSecond(std::int64_t seconds) const {
 TDateTime Track::ClampTime(TDateTime t) const {
     if (empty()) return t;
     if (std::isnan(t)) return startTime();
-    return std::clamp(t, startTime(), endTime());
+    return std::clamp(t, startTime(), std::max(startTime(), endTime()));
 }
 
 int Track::FindPointByTime(TDateTime t) const {

@@ -90,14 +90,14 @@ HRESULT ObjectFactory::CreateRasterSymbol(IRaster *raster, double scale, ISymbol
     return Guarded([&] { return CreateInto<RasterSymbol, ISymbol>(symbol, SharedRegistry(), raster, scale); });
 }
 
-HRESULT ObjectFactory::CreateTextSymbol(IFontDisp *font, long colour, ITextSymbol **symbol) {
+HRESULT ObjectFactory::CreateTextSymbol(IFont *font, long colour, ITextSymbol **symbol) {
     if (!ClearOut(symbol)) {
         Log("IGrymObjectFactory.CreateTextSymbol(?)");
         return E_POINTER;
     }
     return Guarded([&]() -> HRESULT {
-        ComPtr<IFont> oleFont;
-        if (font) font->QueryInterface(IID_IFont, reinterpret_cast<void **>(oleFont.Put()));
+        // Used through IFont's own table, as the shell does: no query first.
+        IFont *oleFont = font;
         if (!oleFont) {
             Log("IGrymObjectFactory.CreateTextSymbol(no font, " + FormatHex(static_cast<unsigned long>(colour)) + ")");
             return E_INVALIDARG;

@@ -28,7 +28,7 @@ public:
     HRESULT STDMETHODCALLTYPE CreatePolygonSymbol(long style, long fillColour, long backColour, ISymbol *outline,
                                                   ISymbol **symbol) override;
     HRESULT STDMETHODCALLTYPE CreateRasterSymbol(IRaster *raster, double scale, ISymbol **symbol) override;
-    HRESULT STDMETHODCALLTYPE CreateTextSymbol(IFontDisp *font, long colour, ITextSymbol **symbol) override;
+    HRESULT STDMETHODCALLTYPE CreateTextSymbol(IFont *font, long colour, ITextSymbol **symbol) override;
 };
 
 }  // namespace kxshell

@@ -28,11 +28,24 @@ TEST(Track, ValidationGivesClearErrors) {
     EXPECT_THROW(Track::FromCrds({1, 2, 3, 4}), Error);
     EXPECT_THROW(Track::FromCrds({1, 2, std::nan(""), 4, 5}), Error);
     EXPECT_THROW(Track::FromCrds({1, 2, 3, INFINITY, 5}), Error);
-    EXPECT_THROW(MakeTrack({{0, 0, 0}, {0, 1, 1}}), Error);   // same time
-    EXPECT_THROW(MakeTrack({{5, 0, 0}, {4, 1, 1}}), Error);   // going back
     const Track t = MakeTrack({{0, 1, 2}});
     EXPECT_THROW(t.time(1), Error);
     EXPECT_THROW(t.time(-1), Error);
+}
+
+// What real receivers record: a repeated second and a one-second step back.
+TEST(Track, RecordingsWithRepeatedOrBackwardTimesLoad) {
+    const Track repeated = MakeTrack({{0, 0, 0}, {5, 1, 1}, {5, 2, 2}, {10, 3, 3}});
+    EXPECT_EQ(repeated.count(), 4);
+    EXPECT_EQ(repeated.RangeSeconds(), 10);
+    const Track back = MakeTrack({{0, 0, 0}, {5, 1, 1}, {4, 2, 2}, {10, 3, 3}});
+    EXPECT_EQ(back.RangeSeconds(), 10);
+    EXPECT_EQ(back.SliderPosition(kT0 + 4 * kSec), 4);
+    // A last point before the first: no length, and clamping stays defined.
+    const Track reversed = MakeTrack({{5, 0, 0}, {4, 1, 1}});
+    EXPECT_EQ(reversed.RangeSeconds(), 0);
+    EXPECT_EQ(reversed.SliderPosition(kT0 + 20 * kSec), 0);
+    EXPECT_EQ(reversed.ClampTime(kT0), reversed.startTime());
 }
 
 TEST(Track, RangeSliderAndMapPoints) {

@@ -33,15 +33,16 @@ struct TStops {
 int FindStopAt(const std::vector<TStops>& stops, TDateTime t);
 
 // Five doubles per point, as the server delivers them: time, X, Y,
-// distance (m), speed (km/h). Times strictly increase, so every segment has
-// a positive duration and lookups can bisect.
+// distance (m), speed (km/h). Times normally increase, but real recordings
+// repeat a time or step back a second now and then: nothing here divides by
+// a segment's duration or relies on the order.
 class Track {
 public:
     static constexpr int kFieldsPerPoint = 5;
 
     Track() = default;
-    // Throws kx::Error for a length that is not a multiple of five, a value
-    // that is NaN or infinite, or times that do not strictly increase.
+    // Throws kx::Error for a length that is not a multiple of five or a value
+    // that is NaN or infinite.
     static Track FromCrds(std::vector<double> crds);
 
     int count() const { return static_cast<int>(crds_.size() / kFieldsPerPoint); }

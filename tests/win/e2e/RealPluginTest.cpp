@@ -82,4 +82,23 @@ TEST(RealPlugin, DocksStartsTalksToTheDispatcherDrawsAndEndsCleanly) {
                   << [&] { std::string s; for (const auto &l : run.All("step")) s += "  " + l + "\n"; return s; }();
 }
 
+// The dispatcher dies in the middle of a call: the panel says so in Russian,
+// the shell still ends cleanly, and nothing calls into the plug-in after it
+// was unloaded (COM's stub for the panel's event sink used to).
+TEST(RealPlugin, DispatcherDyingDuringACallIsReportedAndTheShellEndsCleanly) {
+    ScratchFolder folder;
+    OwnDispatcher dispatcher(folder.Path() + L"\\dispatcher.log", L"/exit-during-call:3");
+    ASSERT_TRUE(dispatcher.Ready()) << "the stand-in dispatcher did not start";
+
+    const ShellRun run = RunShell(folder.Path(), L"", ReadScenario(L"typical.txt"), 120000);
+    const std::string report = run.Text();
+    ASSERT_FALSE(run.timedOut) << report;
+    EXPECT_TRUE(dispatcher.Exited(5000)) << "the dispatcher did not die as asked";
+    const std::vector<std::string> boxes = run.All("message-box");
+    ASSERT_FALSE(boxes.empty()) << "the lost dispatcher went unreported:\n" << report;
+    EXPECT_NE(std::string::npos, boxes[0].find("Нет связи с ПО Карвекс")) << boxes[0];
+    EXPECT_EQ("0", run.First("leaks")) << report;
+    EXPECT_EQ(0, run.exitCode) << report;
+}
+
 }  // namespace

@@ -83,7 +83,8 @@ inline int Blue(uint32_t c) { return c & 0xFF; }
 // a log, waited for at the end and ended by its handle if it stays.
 class OwnDispatcher {
 public:
-    explicit OwnDispatcher(const std::wstring &logPath);
+    // `options`: more of the stand-in's command-line options (faults).
+    explicit OwnDispatcher(const std::wstring &logPath, const std::wstring &options = L"");
     ~OwnDispatcher();
     bool Ready() const { return ready_; }
     // True when the process ended by itself within ms.

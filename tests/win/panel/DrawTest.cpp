@@ -1,6 +1,8 @@
 // Drawing the panel into a container's device context and as a metafile.
 #include "TestSupport.h"
 
+#include <algorithm>
+
 namespace {
 
 // A 32-bit top-down memory bitmap to draw into and read back.
@@ -63,6 +65,57 @@ TEST_F(DrawTest, DrawsTheWholePanelIntoAMemoryDC)
     MapWindowPoints(HWND_DESKTOP, form->Handle(), reinterpret_cast<POINT *>(&stop), 2);
     COLORREF centre = canvas.At((stop.left + stop.right) / 2, (stop.top + stop.bottom) / 2);
     EXPECT_LT(GetRValue(centre) + GetGValue(centre) + GetBValue(centre), 3 * 128);
+}
+
+// What a container prints or shows inactive must be what the user sees: the
+// drawing into a supplied DC against a capture of the live window, region by
+// region (labels, group frames, the list's header, the speed text, the pane).
+TEST_F(DrawTest, DrawMatchesTheLiveWindow)
+{
+    TKXActiveXForm *form = nullptr;
+    ComPtr<IUnknown> control = MakeControl(&form);
+    HWND top = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 230, 690, nullptr, nullptr, nullptr, nullptr);
+    SetParent(form->Handle(), top);
+    SetWindowLongW(form->Handle(), GWL_STYLE, (GetWindowLongW(form->Handle(), GWL_STYLE) & ~WS_POPUP) | WS_CHILD);
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 230, 690, SWP_NOZORDER | SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+    RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+
+    TCanvas live(230, 690), drawn(230, 690);
+    HDC window = GetDC(top);
+    BitBlt(live.dc, 0, 0, 230, 690, window, 0, 0, SRCCOPY);
+    ReleaseDC(top, window);
+    ComPtr<IViewObject2> view = control.As<IViewObject2>();
+    RECTL bounds{0, 0, 230, 690};
+    ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, drawn.dc, &bounds, nullptr, nullptr, 0));
+
+    auto rectOf = [&](HWND control) {
+        RECT rc;
+        GetWindowRect(control, &rc);
+        MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT *>(&rc), 2);
+        return rc;
+    };
+    auto differing = [&](RECT rc) {
+        int n = 0;
+        for (int y = std::max(0L, rc.top); y < std::min(690L, rc.bottom); ++y)
+            for (int x = std::max(0L, rc.left); x < std::min(230L, rc.right); ++x)
+                n += live.At(x, y) != drawn.At(x, y);
+        return n;
+    };
+    // Whole controls; of a group box its caption row and left frame (what
+    // it surrounds is checked as controls of its own); of the list view its
+    // header (the system's scroll bars are not the panel's to draw).
+    for (HWND label : {form->Label2, form->Label12, form->Label10, form->lblSpeed, form->lblDistance, form->cmbSpeed}) {
+        wchar_t text[64] = {};
+        GetWindowTextW(label, text, 64);
+        EXPECT_EQ(0, differing(rectOf(label))) << std::string(text, text + wcslen(text));
+    }
+    for (HWND box : {form->GroupBox2, form->GroupBox3, form->GroupBox4, form->GroupBox5}) {
+        const RECT rc = rectOf(box);
+        EXPECT_EQ(0, differing({rc.left, rc.top, rc.right, rc.top + 14})) << "caption of box " << box;
+        EXPECT_EQ(0, differing({rc.left, rc.top, rc.left + 3, rc.bottom})) << "frame of box " << box;
+    }
+    EXPECT_EQ(0, differing(rectOf(ListView_GetHeader(form->ListView1)))) << "the list's header";
+    DestroyWindow(top);
 }
 
 TEST_F(DrawTest, ScalesToTheBoundsAndChecksItsArguments)

@@ -35,7 +35,7 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     form->IconNum = 42;
     EXPECT_TRUE(steps.empty()) << "nothing starts before the message loop runs";
 
-    Pump(400);  // eight intervals of Timer2
+    ASSERT_TRUE(PumpUntilStarted(form));
     EXPECT_EQ(kStartUp, steps);
     EXPECT_FALSE(form->Timer2.Enabled());
     EXPECT_EQ(1, link->starts);
@@ -59,7 +59,7 @@ TEST_F(LifecycleTest, FailedConnectionShowsTheMessageOnceAndGoesOn)
     link->failStart = true;
     TKXActiveXForm *form = nullptr;
     ComPtr<IUnknown> control = MakeControl(&form);
-    Pump(300);
+    ASSERT_TRUE(PumpUntilStarted(form));
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"Ошибка запуска ПО Карвекс", messages[0].text);
     EXPECT_EQ(L"Ошибка", messages[0].caption);
@@ -95,7 +95,7 @@ TEST_F(LifecycleTest, ErrorsWhileListingTripsAreSwallowed)
     };
     TKXActiveXForm *form = nullptr;
     ComPtr<IUnknown> control = MakeControl(&form);
-    Pump(300);
+    ASSERT_TRUE(PumpUntilStarted(form));
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(kStartUp, steps);
 }
@@ -110,7 +110,7 @@ TEST_F(LifecycleTest, LaterErrorEndsStartUpAndIsShownWithItsText)
     };
     TKXActiveXForm *form = nullptr;
     ComPtr<IUnknown> control = MakeControl(&form);
-    Pump(300);
+    ASSERT_TRUE(PumpUntilStarted(form));
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"Файл настроек повреждён", messages[0].text);
     EXPECT_EQ(std::wstring(kErrorBoxCaption), messages[0].caption);
@@ -138,7 +138,7 @@ TEST_F(LifecycleTest, ShutDownFreesClientClearsDataStopsAndSaves)
 {
     TKXActiveXForm *form = nullptr;
     ComPtr<IUnknown> control = MakeControl(&form);
-    Pump(300);
+    ASSERT_TRUE(PumpUntilStarted(form));
     TPanelState &data = PanelState();
     data.Track = kx::Track::FromCrds({40000, 37.6, 55.7, 0, 0, 40000.001, 37.7, 55.8, 10, 20});
     data.CheckpointCircles = {{{5, 6}}};
@@ -163,7 +163,7 @@ TEST_F(LifecycleTest, ShutDownBeforeStartUpSkipsOnlyTheClient)
     form->ActiveFormDestroy();  // the shell terminated within the first 50 ms
     EXPECT_EQ(kShutDown, steps);
     EXPECT_EQ(0, link->starts);
-    Pump(200);
+    ASSERT_TRUE(PumpUntilStarted(form)) << "the timer still starts the panel";
     EXPECT_EQ(kShutDown.size() + kStartUp.size(), steps.size()) << "the timer still starts the panel once";
 }
 
@@ -186,7 +186,7 @@ TEST_F(LifecycleTest, DestroyingTheFormAloneRaisesOnDestroyAndNothingElse)
 {
     TKXActiveXForm *form = nullptr;
     ComPtr<IUnknown> control = MakeControl(&form);
-    Pump(300);
+    ASSERT_TRUE(PumpUntilStarted(form));
     ASSERT_EQ(kStartUp.size(), steps.size());
     TEventSink sink;
     {

@@ -86,18 +86,29 @@ protected:
         ResetPanelSeams();
     }
 
-    // Runs the thread's message loop for about `ms` milliseconds.
-    static void Pump(DWORD ms)
+    // Runs the thread's message loop until `done` holds (checked after each
+    // message) or the time is up; whether it held.
+    template <class F>
+    static bool PumpUntil(F &&done, DWORD timeoutMs = 10000)
     {
-        DWORD end = GetTickCount() + ms;
-        do {
+        const DWORD end = GetTickCount() + timeoutMs;
+        while (!done()) {
+            if (static_cast<LONG>(GetTickCount() - end) >= 0)
+                return false;
             MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
+            } else {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             }
-            Sleep(5);
-        } while (static_cast<LONG>(GetTickCount() - end) < 0);
+        }
+        return true;
+    }
+    // The start-up has run once Timer2 has switched itself off.
+    static bool PumpUntilStarted(TKXActiveXForm *form)
+    {
+        return PumpUntil([form] { return !form->Timer2.Enabled(); });
     }
 
     // A control with its form; released by the ComPtr.

@@ -46,6 +46,25 @@ private:
     HMODULE module_;
 };
 
+// Runs a command line and waits for its end; its exit code, or the error
+// that kept it from starting.
+inline DWORD RunProgram(std::wstring command, DWORD timeoutMs)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return GetLastError();
+    DWORD code = WAIT_TIMEOUT;
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, WAIT_TIMEOUT);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
 // COM for one test.
 class ComApartment {
 public:

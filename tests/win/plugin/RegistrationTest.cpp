@@ -25,18 +25,7 @@ bool ReadValue(const std::wstring &key, const wchar_t *name, std::wstring *value
 
 DWORD RunRegsvr32(const std::wstring &arguments)
 {
-    std::wstring command = L"regsvr32.exe /s " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return GetLastError();
-    WaitForSingleObject(process.hProcess, 30000);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    return RunProgram(L"regsvr32.exe /s " + arguments, 30000);
 }
 
 TEST(Registration, Regsvr32RoundTripWritesAndRemovesEveryKey)
@@ -79,6 +68,13 @@ TEST(Registration, Regsvr32RoundTripWritesAndRemovesEveryKey)
     EXPECT_FALSE(ReadValue(player + L"\\InprocServer32", nullptr, &value));
     EXPECT_FALSE(ReadValue(library + L"\\0\\win32", nullptr, &value));
     EXPECT_FALSE(ReadValue(library + L"\\409\\win32", nullptr, &value));
+    // Nothing of ours is left: not the library's key, not the classes' ProgIDs.
+    for (const std::wstring &key : {L"TypeLib\\" + GuidText(LIBID_KXProject), control, player,
+                                    std::wstring(L"KXProject.KXPlayer"), std::wstring(L"KXProject.KXActiveXForm")}) {
+        HKEY handle = nullptr;
+        EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle)) << key.c_str();
+        if (handle) RegCloseKey(handle);
+    }
 
     // Leave the prefix registered for the other tests and the demo.
     ASSERT_EQ(0u, RunRegsvr32(L"\"" + path + L"\""));

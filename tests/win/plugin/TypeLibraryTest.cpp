@@ -88,6 +88,44 @@ TEST(TypeLibrary, HoldsEveryTypeWithItsGuidAndMembers)
     }
 }
 
+// Property browsers recognise a colour by the OLE_COLOR alias and its id.
+TEST(TypeLibrary, ColorIsAnOleColour)
+{
+    ComApartment com;
+    PluginModule plugin;
+    ComPtr<ITypeLib> library;
+    ASSERT_EQ(S_OK, LoadTypeLibEx(plugin.Path().c_str(), REGKIND_NONE, library.Put()));
+    ComPtr<ITypeInfo> form;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(IID_IKXActiveXForm, form.Put()));
+    TYPEATTR *attr = nullptr;
+    form->GetTypeAttr(&attr);
+    const WORD functions = attr->cFuncs;
+    form->ReleaseTypeAttr(attr);
+    bool found = false;
+    for (UINT i = 0; i < functions && !found; ++i) {
+        FUNCDESC *desc = nullptr;
+        ASSERT_EQ(S_OK, form->GetFuncDesc(i, &desc));
+        if (desc->memid == -501 && desc->invkind == INVOKE_PROPERTYGET) {  // DISPID_BACKCOLOR
+            found = true;
+            const TYPEDESC &type = desc->elemdescFunc.tdesc;
+            ASSERT_EQ(VT_USERDEFINED, type.vt);
+            ComPtr<ITypeInfo> alias;
+            ASSERT_EQ(S_OK, form->GetRefTypeInfo(type.hreftype, alias.Put()));
+            BSTR name = nullptr;
+            alias->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+            EXPECT_EQ(L"OLE_COLOR", TakeBstr(name));
+            TYPEATTR *aliasAttr = nullptr;
+            alias->GetTypeAttr(&aliasAttr);
+            static const GUID kOleColor = {0x66504301, 0xBE0F, 0x101A, {0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
+            EXPECT_TRUE(IsEqualGUID(kOleColor, aliasAttr->guid));
+            EXPECT_EQ(TKIND_ALIAS, aliasAttr->typekind);
+            alias->ReleaseTypeAttr(aliasAttr);
+        }
+        form->ReleaseFuncDesc(desc);
+    }
+    EXPECT_TRUE(found) << "no Color getter";
+}
+
 TEST(TypeLibrary, ModuleCarriesVersionInformation)
 {
     PluginModule plugin;

@@ -3,6 +3,8 @@
 // the three flags that keep the two in step.
 #include "SelectionTestSupport.h"
 
+#include <limits>
+
 using namespace seltest;
 
 namespace {
@@ -82,6 +84,19 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     EXPECT_TRUE(data.LastPointTexts[1].empty());
     EXPECT_EQ(L"N/A", TripLabel());
     EXPECT_GT(MapObject().InvalidateCount(), invalidates);
+}
+
+// A position the dispatcher sends as NaN is an unknown one: the group's
+// vehicles are all listed and the others' last points still shown.
+TEST_F(Selection, VehicleWithANaNPositionIsListedAsUnknown)
+{
+    fake.groups[0].cars[0].longitude = std::numeric_limits<double>::quiet_NaN();
+    Start();
+    Choose(form->cmbGroupName, 0);
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(3, selection::ComboCount(form->cmbCarName));
+    EXPECT_EQ(1u, layer->Shapes().Vehicles.size()) << "only the vehicle with a known position";
+    EXPECT_TRUE(PanelState().LastPointTexts[0].empty());
 }
 
 TEST_F(Selection, VehicleInAnyComboAlignsAllThreeAndAsksOnce)

@@ -367,7 +367,10 @@ TEST_F(Client, CountsAndNumbersThatCannotBeRightAreErrors)
     fake.count = -5;
     EXPECT_EQ(k.ComputeStatus(), -5) << "a status is not a count";
     fake.number = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_THROW(k.CarLastLongitude(), KarvexError);
+    // A vehicle's last position that is no number is an unknown one, so the
+    // vehicle can still be listed and chosen.
+    EXPECT_EQ(k.CarLastLongitude(), -777);
+    EXPECT_EQ(k.CarLastLatitude(), -777);
     EXPECT_THROW(k.TripEntrySpeed(), KarvexError);
     fake.number = std::numeric_limits<double>::infinity();
     EXPECT_THROW(k.CheckpointLatitude(), KarvexError);

@@ -380,7 +380,9 @@ TEST_F(StandIn, MalformedDataIsReportedAsErrors)
     expectBad(L"negative-counts", [&] { k.GroupsCount(); });
     expectBad(L"huge-counts", [&] { k.TripsCount(); });
     expectBad(L"negative-counts", [&] { k.TrackPointsCount(); });
-    expectBad(L"nan", [&] { k.CarLastLongitude(); });
+    ASSERT_EQ(c->SetMalformed(Bstr(L"nan")), S_OK);
+    EXPECT_EQ(-777, k.CarLastLongitude()) << "a NaN position is an unknown one, not bad data";
+    c->SetMalformed(Bstr(L"none"));
     expectBad(L"nan", [&] { k.TrackCrdsArray(); });
     expectBad(L"short-array", [&] { k.TrackCrdsArray(); });
     expectBad(L"wrong-type-array", [&] { k.TrackCrdsArray(); });
@@ -413,7 +415,10 @@ TEST_F(StandIn, AServerDyingMidSessionGivesAClearErrorAndNoHang)
             std::printf("dead server: %s (0x%08lX) after %.0f ms\n", e.what(), static_cast<unsigned long>(e.Hr()),
                         MsSince(t0));
             EXPECT_TRUE(FAILED(e.Hr()));
-            EXPECT_FALSE(e.Message().empty());
+            // Russian first, naming the problem; the system's own text after it.
+            EXPECT_EQ(0u, e.Message().rfind(L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. ", 0))
+                << e.what();
+            EXPECT_GT(e.Message().size(), 60u) << "the system's text is missing";
         }
         EXPECT_LT(MsSince(t0), 10000);
         EXPECT_THROW(k.GroupsCount(), KarvexError);

@@ -107,8 +107,8 @@ TEST_F(FactoryTest, SymbolsKeepTheirFieldsAndAnswerOnlyTheirKind) {
 TEST_F(FactoryTest, TextSymbolReadsTheFontWhenMade) {
     FONTDESC desc{sizeof(FONTDESC), const_cast<LPOLESTR>(L"Tahoma"), {}, 700, ANSI_CHARSET, TRUE, FALSE, FALSE};
     desc.cySize.int64 = 10 * 10000;
-    ComPtr<IFontDisp> font;
-    ASSERT_EQ(S_OK, OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void **>(font.Put())));
+    ComPtr<IFont> font;
+    ASSERT_EQ(S_OK, OleCreateFontIndirect(&desc, IID_IFont, reinterpret_cast<void **>(font.Put())));
     ComPtr<ITextSymbol> text;
     ASSERT_EQ(S_OK, factory_->CreateTextSymbol(font.Get(), 0xAAAAAA, text.Put()));
     TextSymbol *t = Inspect<TextSymbol>(text.Get());

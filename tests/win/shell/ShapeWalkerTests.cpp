@@ -29,8 +29,8 @@ protected:
 
         FONTDESC desc{sizeof(FONTDESC), const_cast<LPOLESTR>(L"Arial"), {}, 400, ANSI_CHARSET, FALSE, FALSE, FALSE};
         desc.cySize.int64 = 8 * 10000;
-        ComPtr<IFontDisp> font;
-        OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void **>(font.Put()));
+        ComPtr<IFont> font;
+        OleCreateFontIndirect(&desc, IID_IFont, reinterpret_cast<void **>(font.Put()));
         ComPtr<ITextSymbol> text;
         factory_->CreateTextSymbol(font.Get(), 0xAAAAAA, text.Put());
         ComPtr<IMapPoint> label;

@@ -117,6 +117,14 @@ public:
     OwnDispatcher &operator=(const OwnDispatcher &) = delete;
 
     bool ready() const { return ready_; }
+    // Ends it now: for a dispatcher whose client died without letting go.
+    void End()
+    {
+        if (pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(pi_.hProcess, 9);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+    }
     DWORD pid() const { return pi_.dwProcessId; }
     bool Exited(int ms)
     {

@@ -254,8 +254,8 @@ public:
         Shape label{5, 0, {v.minX + 0.1 * v.Width(), v.minY + 0.2 * v.Height()}, L"Метка", L"<b>Метка</b> на карте", {}, {}, {}};
         factory->CreateMapPoint(label.xy[0], label.xy[1], label.label.Put());
         FONTDESC font{sizeof(FONTDESC), const_cast<LPOLESTR>(L"Arial"), {{80000, 0}}, FW_BOLD, DEFAULT_CHARSET, FALSE, FALSE, FALSE};
-        ComPtr<IFontDisp> fontDisp;
-        OleCreateFontIndirect(&font, IID_IFontDisp, reinterpret_cast<void **>(fontDisp.Put()));
+        ComPtr<IFont> fontDisp;
+        OleCreateFontIndirect(&font, IID_IFont, reinterpret_cast<void **>(fontDisp.Put()));
         factory->CreateTextSymbol(fontDisp.Get(), 0x00402000, label.text.Put());
         layer_->shapes.push_back(label);
 
