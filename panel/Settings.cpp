@@ -2,8 +2,6 @@
 // TSettingsFile's plain structures and the panel's controls and state.
 #include "KXActiveXForm.h"
 
-#include <commctrl.h>
-
 #include "PanelState.h"
 #include "SelectionSupport.h"
 #include "SettingsFile.h"
@@ -17,24 +15,6 @@
 namespace {
 
 using namespace selection;
-
-void SetPicker(HWND picker, double value)
-{
-    try {
-        const kx::CivilDateTime c = kx::DecodeDateTime(value);
-        SYSTEMTIME st{};
-        st.wYear = static_cast<WORD>(c.year);
-        st.wMonth = static_cast<WORD>(c.month);
-        st.wDay = static_cast<WORD>(c.day);
-        st.wHour = static_cast<WORD>(c.hour);
-        st.wMinute = static_cast<WORD>(c.minute);
-        st.wSecond = static_cast<WORD>(c.second);
-        if (SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st)))
-            return;
-    } catch (const kx::Error &) {
-    }
-    throw EPanelError(L"Дата вне допустимого диапазона", E_INVALIDARG);
-}
 
 // The speed as the player takes it (0 and below play at 1x) and as the
 // speed box shows it.
@@ -64,12 +44,12 @@ void RestoreSelection(TKXActiveXForm &form, const TSettingsRead &read)
         }
         if (!r.begin)
             return;
-        SetPicker(form.DateBegin, kx::DateOf(*r.begin));
-        SetPicker(form.TimeBegin, *r.begin);
+        SetPickerValue(form.DateBegin, kx::DateOf(*r.begin));
+        SetPickerValue(form.TimeBegin, *r.begin);
         if (!r.end)
             return;
-        SetPicker(form.DateEnd, kx::DateOf(*r.end));
-        SetPicker(form.TimeEnd, *r.end);
+        SetPickerValue(form.DateEnd, kx::DateOf(*r.end));
+        SetPickerValue(form.TimeEnd, *r.end);
         data.ComputeRequested = false;
         if (ComboIndex(form.cmbCarDevice) >= 0)
             form.cmbChange(form.cmbCarDevice);

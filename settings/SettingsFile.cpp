@@ -253,12 +253,18 @@ void TSettingsFile::Write(const kx::SettingsValues &v, bool keepFileCategories) 
         }
     }
 
+    // The new file must read back before it replaces the old one: a writer
+    // that gets an encoding wrong (Wine's writes UTF-8 under a UTF-16
+    // declaration) must not leave a file that no later start can read.
     const std::wstring temporary = TemporaryPath(path_);
     try {
         document.Save(temporary);
-    } catch (...) {
+        TXmlDocument check;
+        check.Load(temporary);
+        SettingsOf(check, temporary);
+    } catch (const kx::Error &e) {
         DeleteFileW(temporary.c_str());
-        throw;
+        throw kx::Error("Настройки не сохранены, файл " + kx::ToUtf8(path_) + " оставлен как был: " + e.what());
     }
     ReplaceWithTemporary(temporary, path_);
 }

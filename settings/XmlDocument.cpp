@@ -74,6 +74,32 @@ void ForEachElement(IXMLDOMElement *parent, F &&visit)
     }
 }
 
+// Whether the file declares a document type, in an 8-bit encoding or in
+// UTF-16 of either byte order. MSXML 6 refuses these itself when DTDs are
+// prohibited; Wine's ignores the property, so the file is looked at first.
+bool DeclaresDocumentType(const std::wstring &path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;  // the parser says why it cannot read it
+    std::string bytes;
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        bytes.append(buffer, n);
+    CloseHandle(file);
+    const std::string marker = "<!DOCTYPE";
+    std::string le, be;
+    for (char c : marker) {
+        le += c;
+        le += '\0';
+        be += '\0';
+        be += c;
+    }
+    return bytes.find(marker) != std::string::npos || bytes.find(le) != std::string::npos ||
+           bytes.find(be) != std::string::npos;
+}
+
 }  // namespace
 
 // ---- TXmlElement ------------------------------------------------------------
@@ -242,14 +268,22 @@ TXmlDocument::TXmlDocument()
 
 void TXmlDocument::Load(const std::wstring &path)
 {
+    const std::string prohibited = "Файл " + kx::ToUtf8(path) +
+                                   " не прочитан: определение типа документа (DOCTYPE) запрещено";
+    if (DeclaresDocumentType(path))
+        throw kx::Error(prohibited);
     VARIANT source;
     source.vt = VT_BSTR;
     source.bstrVal = SysAllocString(path.c_str());
     VARIANT_BOOL ok = VARIANT_FALSE;
     const HRESULT hr = document_->load(source, &ok);
     VariantClear(&source);
-    if (SUCCEEDED(hr) && ok == VARIANT_TRUE)
+    if (SUCCEEDED(hr) && ok == VARIANT_TRUE) {
+        ComPtr<IXMLDOMDocumentType> type;
+        if (SUCCEEDED(document_->get_doctype(type.Put())) && type)
+            throw kx::Error(prohibited);
         return;
+    }
     // The parser's own words, and where it stopped.
     std::string message = "Файл " + kx::ToUtf8(path) + " не прочитан";
     ComPtr<IXMLDOMParseError> error;
