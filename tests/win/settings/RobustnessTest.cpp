@@ -44,16 +44,6 @@ std::string Joined(const std::vector<std::string> &lines)
     return out;
 }
 
-std::string Utf16Le(const std::string &utf8, bool bom)
-{
-    std::string out = bom ? "\xFF\xFE" : "";
-    for (char16_t c : kx::Utf8ToUtf16(utf8)) {
-        out += static_cast<char>(c & 0xFF);
-        out += static_cast<char>(c >> 8);
-    }
-    return out;
-}
-
 std::string CodePage(const std::string &utf8, UINT codePage)
 {
     const std::wstring wide = kx::ToWide(utf8);

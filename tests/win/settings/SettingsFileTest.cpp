@@ -269,11 +269,7 @@ TEST_F(SettingsFile, AWriteEitherReadsBackOrLeavesTheOldFile)
 {
     // Declared and stored as UTF-16: a writer that gets the encoding wrong
     // would leave a file no start can read.
-    std::string utf16 = "\xFF\xFE";
-    for (char16_t c : kx::Utf8ToUtf16(Replaced(kx::DefaultSettingsDocument().substr(3), "UTF-8", "UTF-16"))) {
-        utf16 += static_cast<char>(c & 0xFF);
-        utf16 += static_cast<char>(c >> 8);
-    }
+    const std::string utf16 = Utf16Le(Replaced(kx::DefaultSettingsDocument().substr(3), "UTF-8", "UTF-16"), true);
     WriteBytes(path, utf16);
     ASSERT_EQ(TSettingsStep::Done, file.Read().stoppedAt);
     try {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "kx/settings.h"
+#include "kx/text.h"
 
 namespace settest {
 
@@ -56,6 +57,16 @@ void WriteBytes(const std::wstring &path, const std::string &bytes)
 {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+std::string Utf16Le(const std::string &utf8, bool bom)
+{
+    std::string out = bom ? "\xFF\xFE" : "";
+    for (char16_t c : kx::Utf8ToUtf16(utf8)) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
 }
 
 std::string Replaced(std::string text, const std::string &from, const std::string &to)

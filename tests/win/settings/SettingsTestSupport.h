@@ -26,6 +26,9 @@ bool Exists(const std::wstring &path);
 std::string ReadBytes(const std::wstring &path);
 void WriteBytes(const std::wstring &path, const std::string &bytes);
 
+// UTF-8 text as UTF-16 little-endian bytes, with or without the byte-order mark.
+std::string Utf16Le(const std::string &utf8, bool bom);
+
 // The text with the first `from` replaced by `to` (which must be there).
 std::string Replaced(std::string text, const std::string &from, const std::string &to);
 // The default document with the value of element `name` replaced.
