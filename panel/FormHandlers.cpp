@@ -1,10 +1,7 @@
-// Handlers whose work belongs to the selection, trips, player, info point and
-// settings code. They are bound to their controls now and empty until that
+// Handlers whose work belongs to the trips, player, info point and settings
+// dialog code. They are bound to their controls now and empty until that
 // code fills them in.
 #include "KXActiveXForm.h"
-
-// Start-up steps.
-void TKXActiveXForm::ProcessSettings(int /*mode*/) {}
 
 // Trips and info point lists.
 void TKXActiveXForm::cmbInfoPointsChange() {}

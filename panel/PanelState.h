@@ -59,11 +59,20 @@ struct TPanelState {
     int CheckpointCount = 0;
     TMapPointArrays CheckpointCircles;
     std::vector<std::wstring> CheckpointTexts;
+    bool LoadKT = false;                     // checkpoints shown on the map (ToolButton1 down)
     std::vector<kx::TInfoPoints> InfoPointCategories;
     int InfoPointCategoryCount() const { return static_cast<int>(InfoPointCategories.size()); }
     TMapPointArrayss InfoPointPositions;
     std::vector<std::vector<std::wstring>> InfoPointTexts;
     std::vector<int> InfoPointCounts;
+
+    // ---- the settings file
+    // Set by the settings read at start-up. Until it has run, the write at
+    // shut-down leaves the file alone (a panel that never started holds only
+    // its layout's defaults); until it has read the whole category table,
+    // the write keeps the file's own categories.
+    bool SettingsRead = false;
+    bool InfoPointCategoriesRead = false;
 
     // What shut-down clears (the client is freed by its caller).
     void ClearForShutdown();

@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include "kx/settings.h"
 #include "kx/text.h"
 
 namespace {
@@ -30,6 +31,24 @@ double PlatformNow()
     return days + st.wMilliseconds / 86400000.0;
 }
 
+std::wstring PlatformSettingsPath()
+{
+    std::wstring exe(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, &exe[0], static_cast<DWORD>(exe.size()));
+        if (n == 0)
+            throw EPanelError(L"Не удалось узнать папку программы");
+        if (n < exe.size()) {
+            exe.resize(n);
+            break;
+        }
+        exe.resize(exe.size() * 2);
+    }
+    const size_t slash = exe.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : exe.substr(0, slash);
+    return kx::ToWide(kx::SettingsFilePath(kx::ToUtf8(folder)));
+}
+
 TPanelSeams PlatformSeams()
 {
     TPanelSeams s;
@@ -39,6 +58,7 @@ TPanelSeams PlatformSeams()
     s.Modal = [](const std::wstring &, const std::function<INT_PTR()> &run) { return run(); };
     s.Now = PlatformNow;
     s.CreateDispatcherLink = CreateKarvexLink;
+    s.SettingsPath = PlatformSettingsPath;
     s.Step = [](const std::wstring &) {};
     return s;
 }
@@ -76,6 +96,11 @@ INT_PTR RunModal(const std::wstring &name, const std::function<INT_PTR()> &run)
 double Now()
 {
     return PanelSeams().Now();
+}
+
+std::wstring SettingsPath()
+{
+    return PanelSeams().SettingsPath ? PanelSeams().SettingsPath() : std::wstring();
 }
 
 void PanelStep(const std::wstring &step)

@@ -34,6 +34,9 @@ struct TPanelSeams {
     // Local date and time as days since 30.12.1899.
     std::function<double()> Now;
     std::function<std::unique_ptr<IDispatcherLink>()> CreateDispatcherLink;
+    // Full path of the settings file; the platform's is Plugins\KXSettings.xml
+    // beside the host executable. Empty: the panel keeps no settings.
+    std::function<std::wstring()> SettingsPath;
     // Called before each step of the start-up and the shut-down; the platform's does nothing.
     std::function<void(const std::wstring &step)> Step;
 };
@@ -44,6 +47,7 @@ void ResetPanelSeams();  // back to the platform's
 int ShowMessage(HWND owner, const std::wstring &text, const std::wstring &caption, UINT flags);
 INT_PTR RunModal(const std::wstring &name, const std::function<INT_PTR()> &run);
 double Now();
+std::wstring SettingsPath();
 void PanelStep(const std::wstring &step);
 
 // The text shown for the exception in flight (call inside a catch block).

@@ -60,6 +60,10 @@ std::wstring ComboItemText(HWND combo, int index)
 
 void ComboSelect(HWND combo, int index)
 {
+    // An index past the list selects none, as on Windows; Wine's combo box
+    // would keep the old selection.
+    if (index < 0 || index >= ComboCount(combo))
+        index = -1;
     SendMessageW(combo, CB_SETCURSEL, index, 0);
 }
 
@@ -146,6 +150,24 @@ double PickerValue(HWND picker)
     } catch (const kx::Error &e) {
         throw EPanelError(kx::ToWide(e.what()), E_INVALIDARG);
     }
+}
+
+void SetPickerValue(HWND picker, double value)
+{
+    try {
+        const kx::CivilDateTime c = kx::DecodeDateTime(value);
+        SYSTEMTIME st{};
+        st.wYear = static_cast<WORD>(c.year);
+        st.wMonth = static_cast<WORD>(c.month);
+        st.wDay = static_cast<WORD>(c.day);
+        st.wHour = static_cast<WORD>(c.hour);
+        st.wMinute = static_cast<WORD>(c.minute);
+        st.wSecond = static_cast<WORD>(c.second);
+        if (SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st)))
+            return;
+    } catch (const kx::Error &) {
+    }
+    throw EPanelError(L"Дата вне допустимого диапазона", E_INVALIDARG);
 }
 
 namespace {

@@ -19,7 +19,7 @@ bool HaveDispatcher();
 int ComboCount(HWND combo);
 int ComboIndex(HWND combo);  // -1: nothing selected
 std::wstring ComboItemText(HWND combo, int index);
-void ComboSelect(HWND combo, int index);
+void ComboSelect(HWND combo, int index);  // an index past the list selects none
 void ComboAdd(HWND combo, const std::wstring &text);
 void ComboClear(HWND combo);  // items and text
 
@@ -35,6 +35,9 @@ void SetText(HWND control, const std::wstring &text);
 
 // The picker's value as a date-time (days since 30.12.1899).
 double PickerValue(HWND picker);
+// Sets it, without the change notification; a clear error for a date the
+// picker cannot show.
+void SetPickerValue(HWND picker, double value);
 
 // A date-time text of the dispatcher, read with the user's short date and
 // time formats (the dispatcher writes them so), or in the fixed

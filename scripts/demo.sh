@@ -31,12 +31,13 @@ export WINEPREFIX="$KX_DEPS/wine-demo"
 export LOCPATH="$KX_DEPS/locale"
 export LANG=ru_RU.UTF-8
 
-run_on_display() {
-    local shots="$1" report="$1/report.txt"
-    local scenario_file="${scenario:-$bin/scenarios/demo.txt}"
-    mkdir -p "$shots"
+# One run of the shell with a scenario: the dispatcher, the shell, the wait.
+run_shell() {
+    local shots="$1" scenario_file="$2" report="$3" last_shot="$4"
+    local suffix="$(basename "$report" .txt)"
+    suffix="${suffix#report}"
     wine "$bin/KXDispatcher.exe" /RegServer >/dev/null 2>&1
-    wine "$bin/KXDispatcher.exe" /hidden /online:0 /idle-exit:120 /log:"Z:$shots/dispatcher.log" >/dev/null 2>&1 &
+    wine "$bin/KXDispatcher.exe" /hidden /online:0 /idle-exit:120 /log:"Z:$shots/dispatcher$suffix.log" >/dev/null 2>&1 &
     local dispatcher=$!
     local stay=() size=(--size 1280x770)
     [ "$show" = 1 ] && stay=(--stay)
@@ -44,15 +45,15 @@ run_on_display() {
     # window manager on the display.
     local status=0
     wine explorer /desktop=KXShell,1280x800 "$bin/KXShell.exe" --scenario "Z:$scenario_file" \
-        --shots "Z:$shots" --report "Z:$shots/report.txt" "${size[@]}" "${stay[@]}" >/dev/null 2>&1 &
+        --shots "Z:$shots" --report "Z:$report" "${size[@]}" "${stay[@]}" >/dev/null 2>&1 &
     local shell=$!
     # The whole screen once, the way an outside tool sees it.
     for _ in $(seq 1 600); do
-        if grep -q "^shot: track-hover" "$report" 2>/dev/null || ! kill -0 "$shell" 2>/dev/null; then break; fi
+        if grep -q "^shot: $last_shot" "$report" 2>/dev/null || ! kill -0 "$shell" 2>/dev/null; then break; fi
         sleep 0.5
     done
     if kill -0 "$shell" 2>/dev/null && command -v import >/dev/null; then
-        import -window root "$shots/screen.png" 2>/dev/null || true
+        import -window root "$shots/screen$suffix.png" 2>/dev/null || true
     fi
     wait "$shell" || status=$?
     # The dispatcher leaves when its last client has gone; if it does not, it
@@ -60,6 +61,25 @@ run_on_display() {
     for _ in $(seq 1 20); do kill -0 "$dispatcher" 2>/dev/null || break; sleep 0.5; done
     kill "$dispatcher" 2>/dev/null || true
     wait "$dispatcher" 2>/dev/null || true
+    return $status
+}
+
+run_on_display() {
+    local shots="$1"
+    mkdir -p "$shots"
+    if [ -n "$scenario" ]; then
+        run_shell "$shots" "$scenario" "$shots/report.txt" track-hover
+        return $?
+    fi
+    # The demo starts as a fresh installation does: the panel writes the
+    # default settings file. Closing the shell saves the choices made; the
+    # second start shows them restored from the file.
+    rm -f "$bin/Plugins/KXSettings.xml" "$bin/Plugins/KXSettings.xml.bak"
+    local status=0
+    run_shell "$shots" "$bin/scenarios/demo.txt" "$shots/report.txt" track-hover || status=$?
+    cp "$bin/Plugins/KXSettings.xml" "$shots/KXSettings.xml" 2>/dev/null || true
+    [ "$show" = 1 ] && return $status
+    run_shell "$shots" "$bin/scenarios/demo-restart.txt" "$shots/report-restart.txt" restored || status=$?
     return $status
 }
 
@@ -82,10 +102,18 @@ fi
 
 report="$shots/report.txt"
 echo
-if [ -f "$report" ]; then
-    grep -E '^(plugin|page|step|message-box|leaks|exit):' "$report" | sed 's/^/  /'
+code=""
+for r in "$report" "$shots/report-restart.txt"; do
+    [ -f "$r" ] || continue
+    echo "$(basename "$r"):"
+    grep -E '^(plugin|page|step|panel|message-box|leaks|exit):' "$r" | sed 's/^/  /'
+    c="$(sed -n 's/^exit: //p' "$r" | tail -1)"
+    [ "${code:-0}" = 0 ] && code="$c"
+done
+if [ -f "$shots/KXSettings.xml" ]; then
+    echo
+    echo "Settings file: $bin/Plugins/KXSettings.xml (as the first run left it: $shots/KXSettings.xml)"
 fi
-code="$(sed -n 's/^exit: //p' "$report" 2>/dev/null | tail -1)"
 echo
 echo "Screenshots: $shots"
 ls "$shots"/*.png 2>/dev/null | sed 's/^/  /'

@@ -6,7 +6,15 @@
 namespace kx {
 namespace {
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+// The offending text as the message shows it: a long one is cut (at a
+// character boundary), so that a broken file cannot fill the screen.
+std::string Quoted(std::string_view s) {
+    constexpr std::size_t kShown = 60;
+    if (s.size() <= kShown) return "\"" + std::string(s) + "\"";
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    return "\"" + std::string(s.substr(0, cut)) + "…\"";
+}
 
 std::string XmlAttr(std::string_view s) { return HtmlEscape(s); }
 
@@ -31,8 +39,8 @@ bool ParseSettingsBool(std::string_view text, std::string_view element) {
     try {
         return ParseInt32(text) != 0;
     } catch (const Error&) {
-        throw Error("Setting " + std::string(element) + ": " + Quoted(text) +
-                    " is not a valid boolean value");
+        throw Error("Параметр " + std::string(element) + ": " + Quoted(text) +
+                    " не является логическим значением (true, false или число)");
     }
 }
 
@@ -42,8 +50,8 @@ std::int32_t ParseSettingsInt(std::string_view text, std::string_view element) {
     try {
         return ParseInt32(text);
     } catch (const Error&) {
-        throw Error("Setting " + std::string(element) + ": " + Quoted(text) +
-                    " is not a valid integer value");
+        throw Error("Параметр " + std::string(element) + ": " + Quoted(text) +
+                    " не является целым числом");
     }
 }
 
@@ -53,8 +61,8 @@ TDateTime ParseSettingsDateTime(std::string_view text, std::string_view element)
     try {
         return ParseFixedDateTime(text);
     } catch (const Error&) {
-        throw Error("Setting " + std::string(element) + ": " + Quoted(text) +
-                    " is not a date and time of the form dd.mm.yyyy hh:mm:ss");
+        throw Error("Параметр " + std::string(element) + ": " + Quoted(text) +
+                    " не является датой и временем вида дд.мм.гггг чч:мм:сс");
     }
 }
 
@@ -67,7 +75,7 @@ std::int32_t ParseSettingsSpeed(std::string_view text) {
     try {
         return ParseInt32(rest);
     } catch (const Error&) {
-        throw Error("Setting Speed: " + Quoted(text) + " is not a valid playback speed");
+        throw Error("Параметр Speed: " + Quoted(text) + " не является скоростью воспроизведения");
     }
 }
 
@@ -75,7 +83,7 @@ std::string ValidateSettingsCont(std::string_view text) {
     bool ok = !text.empty() && text.size() <= 9;
     for (char c : text) ok = ok && c >= '0' && c <= '9';
     if (!ok)
-        throw Error("Setting Cont: " + Quoted(text) + " is not a whole number of seconds");
+        throw Error("Параметр Cont: " + Quoted(text) + " не является целым числом секунд");
     return std::string(text);
 }
 

@@ -5,6 +5,7 @@
 #include "kx/error.h"
 #include "kx/infopoints.h"
 #include "kx/settings.h"
+#include "kx/text.h"
 
 using namespace kx;
 
@@ -151,4 +152,62 @@ TEST(Settings, DefaultDocuments) {
     EXPECT_EQ(minimal.find("\r\n"), minimal.size() - 2);
     EXPECT_NE(minimal.find(kSettingsNamespace), std::string::npos);
     EXPECT_NE(minimal.find("<Settings/>"), std::string::npos);
+}
+
+TEST(Settings, DefaultDocumentByteForByte) {
+    const std::string expected =
+        "\xEF\xBB\xBF"
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+        "<AppSettings xmlns=\"urn:kxplayer:settings:1\">\r\n"
+        "<Settings>\r\n"
+        "<LoadKT>false</LoadKT>\r\n"
+        "<LoadIT>false</LoadIT>\r\n"
+        "<IconNum>0</IconNum>\r\n"
+        "<GroupID>7</GroupID>\r\n"
+        "<CarID>0</CarID>\r\n"
+        "<DateTimeBegin>06.02.2007 00:00:00</DateTimeBegin>\r\n"
+        "<DateTimeEnd>06.06.2009 00:00:00</DateTimeEnd>\r\n"
+        "<Speed>60x</Speed>\r\n"
+        "<Stops>true</Stops>\r\n"
+        "<Cont>60</Cont>\r\n"
+        "<InfoPointsCount>13</InfoPointsCount>\r\n"
+        "<InfoPoints>\r\n"
+        "<InfoPoints1 name=\"Контрольные точки\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"checkpoints-stages\" Icon=\"IcC\"/>\r\n"
+        "<InfoPoints2 name=\"Список остановок\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"parks\" Icon=\"IcP\"/>\r\n"
+        "<InfoPoints3 name=\"Периоды отсутствия сигнала\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"blinds\" Icon=\"IcV\"/>\r\n"
+        "<InfoPoints4 name=\"Периоды пропадания питания\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"power_off\" Icon=\"IcB\"/>\r\n"
+        "<InfoPoints5 name=\"Периоды превышения скорости\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"over_speed\" Icon=\"IcS\"/>\r\n"
+        "<InfoPoints6 name=\"Заправки и сливы бака №1\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"tank-num1\" Icon=\"IcZ\"/>\r\n"
+        "<InfoPoints7 name=\"Заправки и сливы бака №2\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"tank-num2\" Icon=\"IcZ\"/>\r\n"
+        "<InfoPoints8 name=\"Включения датчика №1\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"sensor_on-num1\" Icon=\"Ic1\"/>\r\n"
+        "<InfoPoints9 name=\"Включения датчика №2\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"sensor_on-num2\" Icon=\"Ic2\"/>\r\n"
+        "<InfoPoints10 name=\"Включения датчика №3\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"sensor_on-num3\" Icon=\"Ic3\"/>\r\n"
+        "<InfoPoints11 name=\"Включения датчика №4\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"sensor_on-num4\" Icon=\"Ic4\"/>\r\n"
+        "<InfoPoints12 name=\"Включения датчика №5\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"sensor_on-num5\" Icon=\"Ic5\"/>\r\n"
+        "<InfoPoints13 name=\"Включения датчика №6\" VisibleList=\"true\" VisibleIcon=\"true\" query=\"sensor_on-num6\" Icon=\"Ic6\"/>\r\n"
+        "</InfoPoints>\r\n"
+        "</Settings>\r\n"
+        "</AppSettings>\r\n";
+    EXPECT_EQ(DefaultSettingsDocument(), expected);
+    EXPECT_EQ(MinimalSettingsDocument(),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+              "<AppSettings xmlns=\"urn:kxplayer:settings:1\"><Settings/></AppSettings>\r\n");
+}
+
+TEST(Settings, MessagesNameTheValueAndStayShort) {
+    try {
+        ParseSettingsInt(std::string(5000, '7') + "Ж", "IconNum");
+        FAIL();
+    } catch (const Error& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("IconNum"), std::string::npos);
+        EXPECT_LT(text.size(), 200u);
+    }
+    // A cut never splits a character: "Ж" is two bytes.
+    try {
+        ParseSettingsBool(std::string(59, 'a') + "ЖЖ", "Stops");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_TRUE(IsValidUtf8(e.what()));
+    }
 }

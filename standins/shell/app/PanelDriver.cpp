@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <string>
 
 namespace kxapp {
 namespace {
@@ -120,6 +122,83 @@ bool PanelDriver::SetPicker(HWND picker, const SYSTEMTIME &time) {
     SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&change.st));
     SendMessageW(GetParent(picker), WM_NOTIFY, change.nmhdr.idFrom, reinterpret_cast<LPARAM>(&change));
     return true;
+}
+
+bool PanelDriver::TypeInto(HWND field, const std::wstring &text) {
+    if (!field) return false;
+    SetFocus(field);
+    SetWindowTextW(field, text.c_str());  // an edit says EN_CHANGE itself
+    if (_wcsicmp(ClassOf(field).c_str(), WC_COMBOBOXW) == 0) {
+        Notify(field, CBN_EDITUPDATE);
+        Notify(field, CBN_EDITCHANGE);
+    }
+    return true;
+}
+
+bool PanelDriver::FindToolButton(const std::wstring &hint, HWND &toolBar, int &command) const {
+    for (HWND bar : Children()) {
+        if (_wcsicmp(ClassOf(bar).c_str(), TOOLBARCLASSNAMEW) != 0) continue;
+        const int count = static_cast<int>(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            TBBUTTON button{};
+            if (!SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)) || !button.idCommand) continue;
+            NMTTDISPINFOW info{};
+            info.hdr.hwndFrom = bar;
+            info.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
+            info.hdr.code = TTN_GETDISPINFOW;
+            SendMessageW(GetParent(bar), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+            const wchar_t *text = info.lpszText ? info.lpszText : info.szText;
+            if (hint == text) {
+                toolBar = bar;
+                command = button.idCommand;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void PanelDriver::ClickToolButton(HWND toolBar, int command) {
+    TBBUTTONINFOW info{sizeof info, TBIF_STYLE};
+    SendMessageW(toolBar, TB_GETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
+    if (info.fsStyle & BTNS_CHECK)
+        SendMessageW(toolBar, TB_CHECKBUTTON, command, MAKELPARAM(!ToolButtonDown(toolBar, command), 0));
+    SendMessageW(GetParent(toolBar), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), reinterpret_cast<LPARAM>(toolBar));
+}
+
+bool PanelDriver::ToolButtonDown(HWND toolBar, int command) {
+    return SendMessageW(toolBar, TB_ISBUTTONCHECKED, command, 0) != 0;
+}
+
+std::string PanelDriver::Choices() const {
+    auto utf8 = [](const std::wstring &w) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+        std::string out(static_cast<size_t>(n), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &out[0], n, nullptr, nullptr);
+        return out;
+    };
+    auto combo = [&](const wchar_t *label) { return utf8(TextOf(FieldRightOf(label, WC_COMBOBOXW))); };
+    auto picker = [&](const wchar_t *label, int nth, const wchar_t *format) {
+        SYSTEMTIME st{};
+        HWND field = FieldRightOf(label, DATETIMEPICK_CLASSW, nth);
+        if (!field || SendMessageW(field, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) != GDT_VALID) return std::string("?");
+        char text[32];
+        if (format[0] == L'd') snprintf(text, sizeof text, "%02u.%02u.%04u", st.wDay, st.wMonth, st.wYear);
+        else snprintf(text, sizeof text, "%02u:%02u", st.wHour, st.wMinute);
+        return std::string(text);
+    };
+    auto toggle = [&](const wchar_t *hint) {
+        HWND bar = nullptr;
+        int command = 0;
+        if (!FindToolButton(hint, bar, command)) return std::string("?");
+        return std::string(ToolButtonDown(bar, command) ? "down" : "up");
+    };
+    return "group=\"" + combo(L"Группа:") + "\" | vehicle=\"" + combo(L"Название:") + " / " + combo(L"Номер ТС:") + " / " +
+           combo(L"№ прибора:") + "\" | period=" + picker(L"с", 0, L"d") + " " + picker(L"с", 1, L"t") + " - " +
+           picker(L"по", 0, L"d") + " " + picker(L"по", 1, L"t") + " | speed=" +
+           utf8(TextOf(FieldRightOf(L"Скорость воспроизведения:", WC_COMBOBOXW))) + " | duration=" +
+           utf8(TextOf(FieldRightOf(L"Продолжительность от, с:", WC_EDITW))) + " | skip-stops=" + toggle(L"Пропуск остановок") +
+           " | checkpoints=" + toggle(L"Контрольные точки") + " | info-points=" + toggle(L"Информационные точки");
 }
 
 int PanelDriver::ListCount(HWND list) {

@@ -31,6 +31,18 @@ public:
     // As typing into a date or time picker: the new value, then the
     // change notification.
     static bool SetPicker(HWND picker, const SYSTEMTIME &time);
+    // As typing into an edit field or the edit of a simple combo box: the
+    // new text, then the change notification.
+    static bool TypeInto(HWND field, const std::wstring &text);
+    // The tool bar button whose tool tip is `hint`, asked of the panel the
+    // way the tool tip asks; false when there is none.
+    bool FindToolButton(const std::wstring &hint, HWND &toolBar, int &command) const;
+    // As a click on a tool bar button: a check button changes its state,
+    // then the panel gets the button's command.
+    static void ClickToolButton(HWND toolBar, int command);
+    static bool ToolButtonDown(HWND toolBar, int command);
+    // What the panel shows of the user's choices, as one line for the report.
+    std::string Choices() const;
     static int ListCount(HWND list);
     static std::wstring ListItemText(HWND list, int item, int column);
     // As a click on a row: selection and focus, then the click notification.

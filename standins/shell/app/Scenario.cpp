@@ -23,11 +23,13 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"choose-vehicle", L"set-period", L"wait-trips",  L"click-trip",
                                     L"wait-track",   L"fit-track",   L"hover-track",  L"hover-shape",
                                     L"zoom",         L"pan",         L"pause",        L"shot",
-                                    L"measure-frames"};
+                                    L"measure-frames", L"type-speed", L"type-duration", L"toggle-tool",
+                                    L"report-panel"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
-           command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames";
+           command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames" &&
+           command != L"report-panel";
 }
 
 std::vector<std::wstring> Split(const std::wstring &line) {
@@ -125,7 +127,7 @@ bool ParseScenario(const std::wstring &text, std::vector<ScenarioStep> &steps, s
         size_t wanted = 1;
         if (step.command == L"set-period") wanted = 4;
         else if (step.command == L"pan") wanted = 2;
-        else if (step.command == L"hover-track" || step.command == L"fit-track") wanted = 0;
+        else if (step.command == L"hover-track" || step.command == L"fit-track" || step.command == L"report-panel") wanted = 0;
         if (step.args.size() != wanted) {
             error = L"line " + std::to_wstring(number) + L": " + step.command + L" takes " + std::to_wstring(wanted) +
                     L" argument(s)";
@@ -326,6 +328,36 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
             outcome = ok ? Outcome::Ok : Outcome::Failed;
         });
         return outcome;
+    }
+    if (c == L"type-speed" || c == L"type-duration") {
+        const wchar_t *label = c == L"type-speed" ? L"Скорость воспроизведения:" : L"Продолжительность от, с:";
+        const wchar_t *kind = c == L"type-speed" ? WC_COMBOBOXW : WC_EDITW;
+        bool ok = false;
+        Ui([&] { ok = PanelDriver::TypeInto(panel().FieldRightOf(label, kind), arg(0)); });
+        if (!ok) detail = "no field right of the caption";
+        return ok ? Outcome::Ok : Outcome::Failed;
+    }
+    if (c == L"toggle-tool") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND bar = nullptr;
+            int command = 0;
+            if (!panel().FindToolButton(arg(0), bar, command)) {
+                detail = "no tool button with that hint";
+                return;
+            }
+            PanelDriver::ClickToolButton(bar, command);
+            detail = PanelDriver::ToolButtonDown(bar, command) ? "down" : "up";
+            outcome = Outcome::Ok;
+        });
+        return outcome;
+    }
+    if (c == L"report-panel") {
+        std::string choices;
+        Ui([&] { choices = panel().Choices(); });
+        report_.Line("panel", choices);
+        detail = choices;
+        return Outcome::Ok;
     }
     if (c == L"wait-trips") {
         int count = 0;

@@ -115,15 +115,34 @@ ScratchFolder::~ScratchFolder() {
     RemoveTree(path_);
 }
 
+std::wstring ShellCopyDir(const std::wstring &folder) {
+    return folder + L"\\shell";
+}
+
+// The shell and its Plugins folder are copied into the scratch folder (once),
+// so that each test has its own installation and settings file, as a fresh
+// machine does, and never meets the demo's.
+static std::wstring InstallShell(const std::wstring &folder) {
+    const std::wstring built = KX_SHELL_EXE;
+    const std::wstring builtDir = built.substr(0, built.find_last_of(L"/\\"));
+    const std::wstring dir = ShellCopyDir(folder), exe = dir + L"\\KXShell.exe";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    CreateDirectoryW((dir + L"\\Plugins").c_str(), nullptr);
+    CopyFileW(built.c_str(), exe.c_str(), TRUE);
+    CopyFileW((builtDir + L"\\Plugins\\KXPlayerPlugin.dll").c_str(), (dir + L"\\Plugins\\KXPlayerPlugin.dll").c_str(), TRUE);
+    return exe;
+}
+
 ShellRun RunShell(const std::wstring &folder, const std::wstring &arguments, const std::string &scenario, DWORD timeoutMs) {
     ShellRun run;
     run.folder = folder;
+    const std::wstring shellExe = InstallShell(folder);
     const std::wstring scenarioPath = folder + L"\\scenario.txt", report = folder + L"\\report.txt";
     {
         std::ofstream out(scenarioPath.c_str(), std::ios::binary);
         out << scenario;
     }
-    std::wstring command = std::wstring(L"\"") + KX_SHELL_EXE + L"\" --scenario \"" + scenarioPath + L"\" --report \"" +
+    std::wstring command = L"\"" + shellExe + L"\" --scenario \"" + scenarioPath + L"\" --report \"" +
                            report + L"\" --shots \"" + folder + L"\\shots\" --bmp " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;

@@ -45,6 +45,11 @@ private:
     std::wstring path_;
 };
 
+// The shell's own folder inside a scratch folder: KXShell.exe with its
+// Plugins (and, after a run with the real plug-in, Plugins\KXSettings.xml).
+std::wstring ShellCopyDir(const std::wstring &folder);
+
+// Runs a copy of KXShell.exe installed in `folder` (made on the first run).
 ShellRun RunShell(const std::wstring &folder, const std::wstring &arguments, const std::string &scenario, DWORD timeoutMs);
 
 struct Picture {

@@ -76,6 +76,7 @@ protected:
         PanelSeams().Now = [] { return 40000.5; };
         PanelSeams().CreateDispatcherLink = [this] { return std::unique_ptr<IDispatcherLink>(new TFakeLink(link)); };
         PanelSeams().Step = [this](const std::wstring &step) { steps.push_back(step); };
+        PanelSeams().SettingsPath = [] { return std::wstring(); };  // the settings tests give their own
     }
     void TearDown() override
     {

@@ -1,0 +1,272 @@
+// The settings through the panel: what start-up restores from the file
+// (group, vehicle and the trips they stand for, period, toggles, speed,
+// duration, categories and their menu marks), what shut-down writes back,
+// and how failures reach the user.
+#include "SelectionTestSupport.h"
+#include "SettingsTestSupport.h"
+
+#include "SettingsFile.h"
+
+#include "kx/datetime.h"
+#include "kx/settings.h"
+
+using namespace seltest;
+using namespace settest;
+
+namespace {
+
+class PanelSettings : public SelectionTest {
+protected:
+    void SetUp() override
+    {
+        SelectionTest::SetUp();
+        PanelSeams().SettingsPath = [this] { return path; };
+    }
+
+    // Eight groups of one vehicle each, after the two of the selection tests.
+    void EightGroups()
+    {
+        for (int g = 3; g <= 8; ++g)
+            fake.groups.push_back({L"G" + std::to_wstring(g), L"Группа " + std::to_wstring(g),
+                                   {{L"Авто " + std::to_wstring(g), L"N" + std::to_wstring(g), 100 + g, 37.6, 55.7, Feb(6)}}});
+    }
+    void ShutDown() { form->ActiveFormDestroy(); }
+    std::wstring SpeedText() const { return TKXActiveXForm::Text(form->cmbSpeed); }
+    std::wstring ContText() const { return TKXActiveXForm::Text(form->txtCont); }
+    bool Down(UINT button) const { return form->ToolButtonDown(button); }
+    double Picker(HWND picker) const { return selection::PickerValue(picker); }
+    TSettingsRead ReadBack() const { return TSettingsFile(path).Read(); }
+
+    TempFolder folder;
+    std::wstring path = folder.File(L"KXSettings.xml");
+};
+
+TEST_F(PanelSettings, FirstStartCreatesTheDefaultsAndShowsThem)
+{
+    EightGroups();
+    Start();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(kx::DefaultSettingsDocument(), ReadBytes(path));
+
+    EXPECT_FALSE(Down(TKXActiveXForm::ToolButton1));
+    EXPECT_FALSE(Down(TKXActiveXForm::ToolButton2));
+    EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
+    EXPECT_FALSE(PanelState().LoadKT);
+    EXPECT_EQ(L"60x", SpeedText());
+    EXPECT_EQ(60, PanelState().PlaySpeed);
+    EXPECT_EQ(L"60", ContText());
+    EXPECT_EQ(0, form->IconNum);
+    EXPECT_EQ(13, PanelState().InfoPointCategoryCount());
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().InfoPointCategories);
+
+    // The eighth group's overview, then its first vehicle's trips.
+    EXPECT_EQ(7, Sel(form->cmbGroupName));
+    EXPECT_EQ(L"Авто 8", Item(form->cmbCarName, Sel(form->cmbCarName)));
+    ASSERT_EQ(2u, fake.computeRequests.size());
+    EXPECT_EQ(L"G8", fake.computeRequests[0].group);
+    EXPECT_EQ(0, fake.computeRequests[0].device);
+    EXPECT_EQ(108, fake.computeRequests[1].device);
+    EXPECT_TRUE(kx::SameWholeSecond(kx::EncodeDate(2007, 2, 6), Picker(form->DateBegin)));
+    EXPECT_TRUE(kx::SameWholeSecond(kx::EncodeDate(2009, 6, 6), kx::CombineDateTime(Picker(form->DateEnd), Picker(form->TimeEnd))));
+}
+
+TEST_F(PanelSettings, SavedVehicleAndPeriodComeBackAndTheirTripsAreAskedFor)
+{
+    std::string doc = DefaultWith("GroupID", "0");
+    doc = Replaced(doc, "<CarID>0<", "<CarID>2<");
+    doc = Replaced(doc, "06.02.2007 00:00:00", "05.02.2009 07:15:30");
+    doc = Replaced(doc, "06.06.2009 00:00:00", "06.02.2009 22:45:00");
+    WriteBytes(path, doc);
+    Start();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+
+    EXPECT_EQ(0, Sel(form->cmbGroupName));
+    for (HWND combo : {form->cmbCarName, form->cmbCarNum, form->cmbCarDevice})
+        EXPECT_EQ(2, Sel(combo)) << "name, number and device lists aligned";
+    EXPECT_EQ(L"ЗИЛ", Item(form->cmbCarName, Sel(form->cmbCarName)));
+    // The group change's overview first, then the one request for the vehicle.
+    ASSERT_EQ(2u, fake.computeRequests.size());
+    const ComputeRequest &r = fake.computeRequests[1];
+    EXPECT_EQ(L"G1", r.group);
+    EXPECT_EQ(15, r.device);
+    EXPECT_EQ(L"05.02.2009 07:15:30", r.begin);
+    EXPECT_EQ(L"06.02.2009 22:45:00", r.end);
+    EXPECT_TRUE(PanelState().ComputeRequested) << "until the dispatcher's answer";
+}
+
+TEST_F(PanelSettings, RestoreFailuresAreQuietAndTheRestStillArrives)
+{
+    const struct {
+        const char *what;
+        std::string doc;
+        int group, car, requests;
+    } cases[] = {
+        {"group past the list", Replaced(DefaultWith("GroupID", "2"), "<Speed>60x<", "<Speed>30x<"), -1, -1, 0},
+        {"group not a number: the first stays", Replaced(DefaultWith("GroupID", "first"), "<Speed>60x<", "<Speed>30x<"), 0, -1, 0},
+        {"vehicle past the list", Replaced(Replaced(DefaultWith("GroupID", "0"), "<CarID>0<", "<CarID>9<"), "<Speed>60x<", "<Speed>30x<"), 0, -1, 1},
+        {"bad end date", Replaced(Replaced(DefaultWith("GroupID", "1"), "06.06.2009 00:00:00", "32.13.2009 00:00:00"), "<Speed>60x<", "<Speed>30x<"), 1, 0, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        fake.computeRequests.clear();
+        PanelState() = TPanelState();
+        WriteBytes(path, c.doc);
+        Start();
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(c.group, Sel(form->cmbGroupName));
+        EXPECT_EQ(c.car, Sel(form->cmbCarDevice));
+        EXPECT_EQ(static_cast<size_t>(c.requests), fake.computeRequests.size());
+        EXPECT_EQ(L"30x", SpeedText()) << "reading goes on after the block";
+        EXPECT_EQ(13, PanelState().InfoPointCategoryCount());
+        control.Reset();
+        delete std::exchange(PanelState().Client, nullptr);
+    }
+}
+
+TEST_F(PanelSettings, SpeedTextBecomesThePlayersSpeed)
+{
+    const struct {
+        const char *stored;
+        int speed;
+        const wchar_t *shown;
+    } cases[] = {{"25X", 25, L"25x"}, {"x600", 600, L"600x"}, {"0x", 1, L"1x"}, {"-5", 1, L"1x"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored);
+        PanelState() = TPanelState();
+        WriteBytes(path, DefaultWith("Speed", c.stored));
+        Start();
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(c.speed, PanelState().PlaySpeed);
+        EXPECT_EQ(c.shown, SpeedText());
+        control.Reset();
+        delete std::exchange(PanelState().Client, nullptr);
+    }
+}
+
+TEST_F(PanelSettings, ABadValueIsOneMessageAndLaterValuesKeepTheirOldState)
+{
+    std::string doc = DefaultWith("Speed", "fast");
+    doc = Replaced(doc, "<LoadIT>false<", "<LoadIT>true<");
+    doc = Replaced(doc, "<IconNum>0<", "<IconNum>12<");
+    doc = Replaced(doc, "<Stops>true<", "<Stops>false<");
+    doc = Replaced(doc, "<LoadKT>false<", "<LoadKT>true<");
+    WriteBytes(path, doc);
+    Start();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_NE(std::wstring::npos, messages[0].text.find(L"Speed")) << messages[0].text;
+    EXPECT_EQ(L"", messages[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK), messages[0].flags);
+    // Before the speed: applied.
+    EXPECT_TRUE(Down(TKXActiveXForm::ToolButton2));
+    EXPECT_EQ(12, form->IconNum);
+    EXPECT_TRUE(PanelState().LoadKT);
+    // From the speed on: as the layout left them.
+    EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
+    EXPECT_TRUE(Down(TKXActiveXForm::ToolButton1));
+    EXPECT_EQ(L"6", ContText());
+    EXPECT_EQ(0, PanelState().InfoPointCategoryCount());
+    EXPECT_EQ(doc, ReadBytes(path));
+
+    // Shut-down writes what the panel holds but keeps the file's categories,
+    // so the next start has all thirteen again.
+    ShutDown();
+    EXPECT_EQ(1u, messages.size());
+    const TSettingsRead next = ReadBack();
+    ASSERT_EQ(TSettingsStep::Done, next.stoppedAt) << next.error;
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), next.values.categories);
+    EXPECT_FALSE(Exists(path + L".bak"));
+}
+
+TEST_F(PanelSettings, CategoriesSetTheMenuMarksAndImages)
+{
+    std::string doc = kx::DefaultSettingsDocument();
+    doc = Replaced(doc, "VisibleIcon=\"true\" query=\"blinds\"", "VisibleIcon=\"false\" query=\"blinds\"");
+    doc = Replaced(doc, "VisibleIcon=\"true\" query=\"sensor_on-num6\"", "VisibleIcon=\"0\" query=\"sensor_on-num6\"");
+    WriteBytes(path, doc);
+    Start();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    const struct {
+        const wchar_t *item;
+        bool checked;
+        int image;
+    } expected[] = {{L"mnu2", true, 0}, {L"mnu3", false, 13}, {L"mnu4", true, 2}, {L"mnu13", false, 23}};
+    for (const auto &e : expected) {
+        const TMenuItem *item = form->FindMenuItem(e.item);
+        ASSERT_NE(nullptr, item) << e.item;
+        EXPECT_EQ(e.checked, item->Checked) << e.item;
+        EXPECT_EQ(e.image, item->ImageIndex) << e.item;
+        const UINT state = GetMenuState(form->PopupMenu1, item->Command, MF_BYCOMMAND);
+        EXPECT_EQ(e.checked, (state & MF_CHECKED) != 0) << e.item;
+    }
+    EXPECT_FALSE(PanelState().InfoPointCategories[2].VisibleIcon);
+}
+
+TEST_F(PanelSettings, ShutDownWritesWhatThePanelShowsEvenAfterTheFileWasDeleted)
+{
+    Start();
+    Choose(form->cmbGroupName, 1);
+    Choose(form->cmbCarDevice, 0);
+    SetPicker(form->DateBegin, 2009, 2, 4, 6, 30);
+    SetPicker(form->TimeBegin, 2009, 2, 4, 6, 30);
+    SetWindowTextW(form->cmbSpeed, L"300x");
+    SetWindowTextW(form->txtCont, L"90");
+    SendMessageW(form->ToolBar1, TB_CHECKBUTTON, TKXActiveXForm::ToolButton3, FALSE);
+    PanelState().InfoPointCategories[0].VisibleList = false;
+    form->IconNum = 7;
+    DeleteFileW(path.c_str());
+    ShutDown();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+
+    const TSettingsRead r = ReadBack();
+    ASSERT_EQ(TSettingsStep::Done, r.stoppedAt) << r.error;
+    EXPECT_EQ(1, r.restore.groupId.value_or(-9));
+    EXPECT_EQ(0, r.restore.carId.value_or(-9));
+    EXPECT_EQ("04.02.2009 06:30:00", kx::FormatFixedDateTime(r.restore.begin.value_or(0)));
+    EXPECT_EQ("300x", r.values.speed);
+    EXPECT_EQ("90", r.values.cont);
+    EXPECT_FALSE(r.values.stops);
+    EXPECT_EQ(7, r.values.iconNum);
+    ASSERT_EQ(13u, r.values.categories.size());
+    EXPECT_FALSE(r.values.categories[0].VisibleList);
+    // Built from the minimal document: its namespace, no backup.
+    EXPECT_NE(std::string::npos, ReadBytes(path).find(kx::kSettingsNamespace));
+    EXPECT_FALSE(Exists(path + L".bak"));
+}
+
+TEST_F(PanelSettings, APanelThatNeverStartedLeavesTheFileAlone)
+{
+    const std::string doc = DefaultWith("IconNum", "55");
+    WriteBytes(path, doc);
+    control = MakeControl(&form);
+    AttachPanel(form, shell.MapInterface(), shell.FactoryInterface(), layer);
+    ShutDown();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(doc, ReadBytes(path));
+}
+
+TEST_F(PanelSettings, AFileThatIsNotXmlIsReportedAtStartAndEndAndKeptAsItIs)
+{
+    const std::string broken = kx::DefaultSettingsDocument().substr(0, 300);
+    WriteBytes(path, broken);
+    Start();
+    ShutDown();
+    ASSERT_EQ(2u, messages.size());
+    for (const TShownMessage &m : messages) {
+        EXPECT_NE(std::wstring::npos, m.text.find(L"KXSettings.xml")) << m.text;
+        EXPECT_EQ(L"", m.caption);
+    }
+    EXPECT_EQ(0, PanelState().InfoPointCategoryCount());
+    EXPECT_EQ(broken, ReadBytes(path));
+}
+
+TEST_F(PanelSettings, ThePlatformsPathIsPluginsBesideTheProgram)
+{
+    ResetPanelSeams();
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring folder = exe;
+    folder.resize(folder.find_last_of(L'\\'));
+    EXPECT_EQ(folder + L"\\Plugins\\KXSettings.xml", SettingsPath());
+}
+
+}  // namespace
