@@ -35,6 +35,9 @@ run_on_display() {
     local shots="$1" report="$1/report.txt"
     local scenario_file="${scenario:-$bin/scenarios/demo.txt}"
     mkdir -p "$shots"
+    # The demo starts from the default settings and shows that the ones it
+    # chooses survive a restart of the shell.
+    if [ -z "$scenario" ]; then rm -f "$bin/Plugins/KXSettings.xml"; fi
     wine "$bin/KXDispatcher.exe" /RegServer >/dev/null 2>&1
     wine "$bin/KXDispatcher.exe" /hidden /online:0 /idle-exit:120 /log:"Z:$shots/dispatcher.log" >/dev/null 2>&1 &
     local dispatcher=$!
@@ -55,6 +58,11 @@ run_on_display() {
         import -window root "$shots/screen.png" 2>/dev/null || true
     fi
     wait "$shell" || status=$?
+    if [ -z "$scenario" ] && [ "$status" = 0 ] && [ "$show" = 0 ]; then
+        mkdir -p "$shots/restart"
+        wine explorer /desktop=KXShell,1280x800 "$bin/KXShell.exe" --scenario "Z:$bin/scenarios/demo-restart.txt" \
+            --shots "Z:$shots/restart" --report "Z:$shots/restart/report.txt" "${size[@]}" >/dev/null 2>&1 || status=$?
+    fi
     # The dispatcher leaves when its last client has gone; if it does not, it
     # is ended by the id it was started with.
     for _ in $(seq 1 20); do kill -0 "$dispatcher" 2>/dev/null || break; sleep 0.5; done
@@ -80,13 +88,16 @@ else
     xvfb-run -a -s '-screen 0 1280x800x24' "$0" --inside "$shots" ${scenario:+--scenario "$scenario"} || status=$?
 fi
 
-report="$shots/report.txt"
-echo
-if [ -f "$report" ]; then
-    grep -E '^(plugin|page|step|message-box|leaks|exit):' "$report" | sed 's/^/  /'
-fi
-code="$(sed -n 's/^exit: //p' "$report" 2>/dev/null | tail -1)"
+codes=()
+for report in "$shots/report.txt" "$shots/restart/report.txt"; do
+    [ -f "$report" ] || continue
+    echo
+    [ "$report" = "$shots/report.txt" ] || echo "  after a restart of the shell:"
+    grep -E '^(plugin|page|step|message-box|settings|categories|leaks|exit):' "$report" | sed 's/^/  /'
+    codes+=("$(sed -n 's/^exit: //p' "$report" 2>/dev/null | tail -1)")
+done
 echo
 echo "Screenshots: $shots"
-ls "$shots"/*.png 2>/dev/null | sed 's/^/  /'
-[ "${code:-1}" = 0 ]
+ls "$shots"/*.png "$shots"/restart/*.png 2>/dev/null | sed 's/^/  /'
+[ "${#codes[@]}" -gt 0 ] || exit 1
+for code in "${codes[@]}"; do [ "${code:-1}" = 0 ] || exit 1; done
