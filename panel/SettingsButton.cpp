@@ -9,13 +9,12 @@
 
 void TKXActiveXForm::btnSettingsClick()
 {
-    {
-        // Modal to the shell's window, which holds the docked panel.
-        TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), PanelState().InfoPointCategories, IconNum, IconsList);
-        dialog.Show();
-        RunModal(L"TFormSettings", [&] { return dialog.RunModalLoop(); });
-        dialog.RethrowFailure();
-    }
+    // Modal to the shell's window, which holds the docked panel. Closed, the
+    // dialog is hidden; its window goes when the panel has caught up.
+    TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), PanelState().InfoPointCategories, IconNum, IconsList);
+    dialog.Show();
+    RunModal(L"TFormSettings", [&] { return dialog.RunModalLoop(); });
+    dialog.RethrowFailure();
     // The group overview shows the chosen icon.
     if (selection::ComboIndex(cmbGroupName) >= 0 && selection::ComboIndex(cmbCarDevice) < 0)
         ShowLastPoints();

@@ -174,6 +174,7 @@ ScenarioRunner::~ScenarioRunner() {
 
 void ScenarioRunner::Start() {
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    uiDone_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     watcher_ = CreateThread(nullptr, 0, WatchMain, this, 0, nullptr);
     thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
 }
@@ -190,10 +191,11 @@ void ScenarioRunner::Join() {
         CloseHandle(watcher_);
         watcher_ = nullptr;
     }
-    if (stop_) {
-        CloseHandle(stop_);
-        stop_ = nullptr;
-    }
+    for (HANDLE *event : {&stop_, &uiDone_})
+        if (*event) {
+            CloseHandle(*event);
+            *event = nullptr;
+        }
 }
 
 DWORD WINAPI ScenarioRunner::ThreadMain(void *self) {
@@ -225,12 +227,22 @@ void ScenarioRunner::Watch() {
     }
 }
 
+// Posted, as a person's input is: the action runs from whichever message
+// loop the window's thread is in (its own, a dialog's, one waiting for the
+// dispatcher), never inside a message sent from this thread, during which
+// the plug-in could not call the dispatcher. A window that goes takes the
+// posted action with it.
 template <class F>
 bool ScenarioRunner::Ui(F &&fn) {
-    std::function<void()> call = std::forward<F>(fn);
-    if (!IsWindow(window_)) return false;
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(window_, WM_KX_RUN, 0, reinterpret_cast<LPARAM>(&call), SMTO_NORMAL, 600000, &ignored) != 0;
+    std::function<void()> action = std::forward<F>(fn);
+    std::function<void()> call = [&] {
+        action();
+        SetEvent(uiDone_);
+    };
+    if (!IsWindow(window_) || !PostMessageW(window_, WM_KX_RUN, 0, reinterpret_cast<LPARAM>(&call))) return false;
+    while (WaitForSingleObject(uiDone_, 100) == WAIT_TIMEOUT)
+        if (!IsWindow(window_)) return false;
+    return true;
 }
 
 template <class P>
@@ -476,8 +488,9 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
     }
     if (c.compare(0, 9, L"settings-") == 0 || c == L"read-settings") {
         Outcome outcome = Outcome::Failed;
+        HWND dialog = nullptr;
         Ui([&] {
-            HWND dialog = SettingsDialogDriver::Find(uiThread_);
+            dialog = SettingsDialogDriver::Find(uiThread_);
             if (!dialog) {
                 detail = "no settings dialog open";
                 return;
@@ -508,9 +521,10 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
             outcome = ok ? Outcome::Ok : Outcome::Failed;
         });
         if (outcome == Outcome::Ok && (c == L"settings-ok" || c == L"settings-cancel")) {
-            // The panel refreshes itself once the dialog has gone.
-            const bool closed = WaitFor([&] { return SettingsDialogDriver::Find(uiThread_) == nullptr; }, 5000);
-            detail = closed ? "dialog closed" : "the dialog stayed open";
+            // The panel refreshes itself after the dialog closed and lets the
+            // window go when it has done so.
+            const bool closed = WaitFor([&] { return !IsWindow(dialog); }, 10000);
+            detail = closed ? "dialog closed" : "the dialog stayed";
             if (!closed) outcome = Outcome::Failed;
         }
         return outcome;
