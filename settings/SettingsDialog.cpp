@@ -10,7 +10,9 @@ namespace {
 constexpr int kClientWidth = 426;
 constexpr int kClientHeight = 448;
 constexpr int kPreviewSize = 56;
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;  // no system menu, so no buttons
+// No system menu, so no buttons on the frame. Children are not clipped: the
+// group box paints no inside of its own, the form's background shows there.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 
 // Places inside GroupBox1 of the check boxes, left column then right column.

@@ -10,9 +10,11 @@ namespace kxapp {
 
 namespace {
 
-// One top-level window with its frame, from its own device context.
-bool CaptureOne(HWND window, Picture &out) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+// One top-level window with its frame, from its own device context; drawn
+// anew first, or only where it waits to be painted.
+bool CaptureOne(HWND window, bool redraw, Picture &out) {
+    RedrawWindow(window, nullptr, nullptr,
+                 (redraw ? RDW_INVALIDATE | RDW_FRAME : 0) | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -65,15 +67,16 @@ std::vector<HWND> WindowsAbove(HWND window) {
 }
 
 bool CaptureWindow(HWND window, Picture &out) {
-    if (!CaptureOne(window, out)) return false;
+    if (!CaptureOne(window, true, out)) return false;
     RECT base;
     GetWindowRect(window, &base);
     // A window's own context holds only its own pixels: the thread's windows
-    // above it (a dialog, a drop-down list) are laid over it, lowest first.
+    // above it (a dialog, a drop-down list) are laid over it, lowest first,
+    // as they are on the screen: only what waits to be painted is painted.
     for (HWND w : WindowsAbove(window)) {
         Picture layer;
         RECT r;
-        if (!GetWindowRect(w, &r) || !CaptureOne(w, layer)) continue;
+        if (!GetWindowRect(w, &r) || !CaptureOne(w, false, layer)) continue;
         for (int y = 0; y < layer.height; ++y) {
             const int ty = r.top - base.top + y;
             if (ty < 0 || ty >= out.height) continue;
