@@ -518,12 +518,15 @@ void TLayer::MakeLastPoint()
         return;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     const int iconNumber = IconNumber ? IconNumber() : 0;
-    // Icon 0 is the default car the settings offer first ("ICCAR"); without
-    // it the group's vehicles would be drawn with no picture at all.
-    const std::wstring iconName =
-        iconNumber == 0 ? std::wstring(L"ICCAR") : L"TSIcon_" + std::to_wstring(iconNumber);
-    // An icon number without a resource still gets a (rasterless) symbol.
-    ComPtr<IRaster> raster = LoadIconRaster(iconName.c_str(), L"IC");
+    // Vehicle icons are numbered from 1. Any other number (0, the default
+    // car the settings offer first; -1, no icon chosen; one from a hand-made
+    // settings file) shows the default car: a vehicle is never invisible.
+    ComPtr<IRaster> raster;
+    if (iconNumber >= 1)
+        raster = LoadIconRaster((L"TSIcon_" + std::to_wstring(iconNumber)).c_str(), L"IC");
+    if (!raster)
+        raster = LoadIconRaster(L"ICCAR", L"IC");
+    // Without even that resource the shape still gets a (rasterless) symbol.
     ComPtr<ISymbol> symbol = RasterSymbol(factory, raster.Get());
     const std::wstring &text = state.LastPointTexts[k];
     AddShape(shapes_.Vehicles, TShape::KindIcon, state.LastPoints[k], text, WithoutLineBreaks(text),

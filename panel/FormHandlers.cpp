@@ -25,6 +25,3 @@ void TKXActiveXForm::ToolButton1Click() {}
 void TKXActiveXForm::ToolButton2Click() {}
 void TKXActiveXForm::SpeedButton1Click() {}
 void TKXActiveXForm::mnuClick(TMenuItem & /*item*/) {}
-
-// Settings dialog.
-void TKXActiveXForm::btnSettingsClick() {}

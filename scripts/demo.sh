@@ -106,7 +106,7 @@ code=""
 for r in "$report" "$shots/report-restart.txt"; do
     [ -f "$r" ] || continue
     echo "$(basename "$r"):"
-    grep -E '^(plugin|page|step|panel|message-box|leaks|exit):' "$r" | sed 's/^/  /'
+    grep -E '^(plugin|page|step|panel|settings|categories|message-box|leaks|exit):' "$r" | sed 's/^/  /'
     c="$(sed -n 's/^exit: //p' "$r" | tail -1)"
     [ "${code:-0}" = 0 ] && code="$c"
 done

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace kxapp {
 namespace {
@@ -31,6 +32,21 @@ RECT ScreenRect(HWND w) {
 BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
     reinterpret_cast<std::vector<HWND> *>(lp)->push_back(w);
     return TRUE;
+}
+
+POINT Centre(HWND w) {
+    const RECT r = ScreenRect(w);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// A press and release of the left button at a client point, the pointer there.
+void MouseClick(HWND w, POINT client) {
+    POINT screen = client;
+    ClientToScreen(w, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.x, client.y));
+    SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
 }
 
 void Notify(HWND control, UINT code) {
@@ -71,6 +87,46 @@ HWND PanelDriver::FirstOfClass(const wchar_t *className) const {
     for (HWND w : Children())
         if (_wcsicmp(ClassOf(w).c_str(), className) == 0) return w;
     return nullptr;
+}
+
+HWND PanelDriver::FirstInFrame(const std::wstring &frame, const wchar_t *className) const {
+    const std::vector<HWND> children = Children();
+    for (HWND box : children) {
+        if (_wcsicmp(ClassOf(box).c_str(), L"Button") != 0 || TextOf(box) != frame ||
+            (GetWindowLongW(box, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX)
+            continue;
+        const RECT f = ScreenRect(box);
+        HWND best = nullptr;
+        for (HWND w : children) {
+            if (_wcsicmp(ClassOf(w).c_str(), className) != 0 || !IsWindowVisible(w)) continue;
+            const RECT r = ScreenRect(w);
+            if (r.left >= f.left && r.right <= f.right && r.top >= f.top && r.bottom <= f.bottom &&
+                (!best || r.top < ScreenRect(best).top))
+                best = w;
+        }
+        return best;
+    }
+    return nullptr;
+}
+
+bool PanelDriver::ClickToolButton(const std::wstring &hint) const {
+    HWND bar = FirstOfClass(TOOLBARCLASSNAMEW);
+    if (!bar) return false;
+    const int count = static_cast<int>(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON button{};
+        if (!SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP)) continue;
+        // The hint, asked of the tool bar's owner as its tooltip asks for it.
+        NMTTDISPINFOW info{};
+        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(bar, TB_GETTOOLTIPS, 0, 0));
+        info.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
+        info.hdr.code = TTN_GETDISPINFOW;
+        SendMessageW(GetParent(bar), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+        if (!info.lpszText || IS_INTRESOURCE(info.lpszText) || hint != info.lpszText) continue;
+        PostMessageW(GetParent(bar), WM_COMMAND, MAKEWPARAM(button.idCommand, BN_CLICKED), reinterpret_cast<LPARAM>(bar));
+        return true;
+    }
+    return false;
 }
 
 int PanelDriver::ComboCount(HWND combo) {
@@ -234,6 +290,138 @@ bool PanelDriver::ClickListItem(HWND list, int item) {
     click.ptAction = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     SendMessageW(GetParent(list), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
     return true;
+}
+
+
+// ---- the settings dialog ----------------------------------------------------
+
+namespace {
+
+struct CaptionSearch {
+    const wchar_t *caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindCaption(HWND w, LPARAM lp) {
+    auto *search = reinterpret_cast<CaptionSearch *>(lp);
+    if (IsWindowVisible(w) && TextOf(w) == search->caption && ClassOf(w) != L"#32770") {
+        search->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND SettingsDialogDriver::Find(DWORD thread) {
+    CaptionSearch search{kCaption, nullptr};
+    EnumThreadWindows(thread, FindCaption, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> SettingsDialogDriver::Children(const wchar_t *className) const {
+    std::vector<HWND> all, out;
+    EnumChildWindows(dialog_, CollectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND w : all)
+        if (_wcsicmp(ClassOf(w).c_str(), className) == 0) out.push_back(w);
+    return out;
+}
+
+std::vector<HWND> SettingsDialogDriver::CheckBoxes() const {
+    std::vector<HWND> boxes;
+    for (HWND w : Children(L"Button")) {
+        const LONG type = GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK;
+        if (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX) boxes.push_back(w);
+    }
+    std::sort(boxes.begin(), boxes.end(), [](HWND a, HWND b) {
+        const RECT ra = ScreenRect(a), rb = ScreenRect(b);
+        return std::make_pair(ra.left, ra.top) < std::make_pair(rb.left, rb.top);
+    });
+    return boxes;
+}
+
+bool SettingsDialogDriver::SetCheck(int n, bool on) const {
+    const std::vector<HWND> boxes = CheckBoxes();
+    if (n < 1 || n > static_cast<int>(boxes.size())) return false;
+    HWND box = boxes[static_cast<size_t>(n) - 1];
+    if ((SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != on) {
+        SetFocus(box);
+        SendMessageW(box, BM_CLICK, 0, 0);
+    }
+    return (SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) == on;
+}
+
+std::string SettingsDialogDriver::Checks() const {
+    std::string marks;
+    for (HWND box : CheckBoxes()) marks += SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? '1' : '0';
+    return marks;
+}
+
+HWND SettingsDialogDriver::IconList() const {
+    const std::vector<HWND> lists = Children(L"ListBox");
+    return lists.empty() ? nullptr : lists.front();
+}
+
+int SettingsDialogDriver::SelectedIcon() const {
+    const LRESULT index = SendMessageW(IconList(), LB_GETCURSEL, 0, 0);
+    return index == LB_ERR ? -1 : static_cast<int>(index);
+}
+
+bool SettingsDialogDriver::OpenIconList() const {
+    for (HWND w : Children(L"Static")) {
+        if ((GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) != SS_OWNERDRAW) continue;
+        RECT r;
+        GetClientRect(w, &r);
+        MouseClick(w, POINT{r.right / 2, r.bottom / 2});
+        return IsWindowVisible(IconList()) != FALSE;
+    }
+    return false;
+}
+
+bool SettingsDialogDriver::ClickIcon(int item) const {
+    HWND list = IconList();
+    if (!list || item < 0 || item >= static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0))) return false;
+    if (!IsWindowVisible(list) && !OpenIconList()) return false;
+    // Scrolled to it first, as a person would.
+    SendMessageW(list, LB_SETTOPINDEX, item, 0);
+    RECT r{};
+    SendMessageW(list, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+    MouseClick(list, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    return SelectedIcon() == item;
+}
+
+bool SettingsDialogDriver::Wheel(bool down, bool inList) const {
+    HWND list = IconList();
+    if (!list) return false;
+    if (inList) {
+        if (!IsWindowVisible(list) && !OpenIconList()) return false;
+        const POINT at = Centre(list);
+        SetCursorPos(at.x, at.y);
+        POINT client = at;
+        ScreenToClient(list, &client);
+        SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    } else {
+        // Over the dialog's caption area, away from the list.
+        const RECT d = ScreenRect(dialog_);
+        SetCursorPos(d.left + 12, d.top + 12);
+        SendMessageW(list, WM_MOUSELEAVE, 0, 0);
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    // The wheel goes to the control with the focus.
+    HWND target = GetFocus();
+    if (!target || (target != dialog_ && !IsChild(dialog_, target))) target = dialog_;
+    SendMessageW(target, WM_MOUSEWHEEL, MAKEWPARAM(0, down ? -WHEEL_DELTA : WHEEL_DELTA), MAKELPARAM(cursor.x, cursor.y));
+    return true;
+}
+
+bool SettingsDialogDriver::Press(const std::wstring &caption) const {
+    for (HWND w : Children(L"Button"))
+        if (TextOf(w) == caption && (GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK) == BS_PUSHBUTTON) {
+            SendMessageW(w, BM_CLICK, 0, 0);
+            return true;
+        }
+    return false;
 }
 
 }  // namespace kxapp

@@ -20,6 +20,12 @@ public:
     // of it; `nth` counts from the left (0 first). Null when absent.
     HWND FieldRightOf(const std::wstring &label, const wchar_t *className, int nth = 0) const;
     HWND FirstOfClass(const wchar_t *className) const;
+    // The topmost control of `className` inside the frame captioned `frame`.
+    HWND FirstInFrame(const std::wstring &frame, const wchar_t *className) const;
+    // Clicks the tool bar button whose hint is `hint`, as the tool bar
+    // reports a click: posted, so that a dialog the click opens does not
+    // hold the caller. False when no button has that hint.
+    bool ClickToolButton(const std::wstring &hint) const;
 
     static int ComboCount(HWND combo);
     static std::vector<std::wstring> ComboItems(HWND combo);
@@ -51,6 +57,38 @@ public:
 private:
     std::vector<HWND> Children() const;
     HWND panel_;
+};
+
+// Works the plug-in's settings dialog as a person does: its check boxes in
+// reading order (the left column top to bottom, then the right one), the
+// icon preview (the framed picture above the list it opens), the icon
+// list, the wheel and the buttons by their captions. Runs on the window's
+// thread, inside the dialog's modal loop.
+class SettingsDialogDriver {
+public:
+    static constexpr const wchar_t *kCaption = L"Настройки";
+    // The thread's visible window with that caption; null when none is open.
+    static HWND Find(DWORD thread);
+    explicit SettingsDialogDriver(HWND dialog) : dialog_(dialog) {}
+
+    std::vector<HWND> CheckBoxes() const;
+    // Clicks check box n (1-based) when its mark differs from `on`.
+    bool SetCheck(int n, bool on) const;
+    // "1" for each checked box, "0" for each clear one, in reading order.
+    std::string Checks() const;
+    HWND IconList() const;
+    int SelectedIcon() const;  // -1: none
+    // A click on the preview, which opens the list.
+    bool OpenIconList() const;
+    // A click on item `item` of the open list.
+    bool ClickIcon(int item) const;
+    // The pointer over the open list (or away from it), then a wheel notch.
+    bool Wheel(bool down, bool inList) const;
+    bool Press(const std::wstring &caption) const;
+
+private:
+    std::vector<HWND> Children(const wchar_t *className) const;
+    HWND dialog_;
 };
 
 }  // namespace kxapp

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <sstream>
 
 namespace kxapp {
@@ -24,12 +25,27 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"wait-track",   L"fit-track",   L"hover-track",  L"hover-shape",
                                     L"zoom",         L"pan",         L"pause",        L"shot",
                                     L"measure-frames", L"type-speed", L"type-duration", L"toggle-tool",
-                                    L"report-panel"};
+                                    L"report-panel", L"open-settings", L"settings-check", L"settings-icon",
+                                    L"settings-wheel", L"settings-ok", L"settings-cancel", L"read-settings",
+                                    L"category-list"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
            command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames" &&
-           command != L"report-panel";
+           command != L"report-panel" && command != L"open-settings" && command.compare(0, 9, L"settings-") != 0 &&
+           command != L"read-settings" && command != L"category-list";
+}
+
+// How many arguments a command takes, at least and at most.
+std::pair<size_t, size_t> ArgumentCount(const std::wstring &command) {
+    if (command == L"set-period") return {4, 4};
+    if (command == L"pan" || command == L"settings-check") return {2, 2};
+    if (command == L"settings-wheel") return {1, 2};
+    if (command == L"hover-track" || command == L"fit-track" || command == L"report-panel" ||
+        command == L"open-settings" || command == L"settings-ok" || command == L"settings-cancel" ||
+        command == L"read-settings")
+        return {0, 0};
+    return {1, 1};
 }
 
 std::vector<std::wstring> Split(const std::wstring &line) {
@@ -124,13 +140,10 @@ bool ParseScenario(const std::wstring &text, std::vector<ScenarioStep> &steps, s
             error = L"line " + std::to_wstring(number) + L": unknown command " + step.command;
             return false;
         }
-        size_t wanted = 1;
-        if (step.command == L"set-period") wanted = 4;
-        else if (step.command == L"pan") wanted = 2;
-        else if (step.command == L"hover-track" || step.command == L"fit-track" || step.command == L"report-panel") wanted = 0;
-        if (step.args.size() != wanted) {
-            error = L"line " + std::to_wstring(number) + L": " + step.command + L" takes " + std::to_wstring(wanted) +
-                    L" argument(s)";
+        const auto [least, most] = ArgumentCount(step.command);
+        if (step.args.size() < least || step.args.size() > most) {
+            error = L"line " + std::to_wstring(number) + L": " + step.command + L" takes " + std::to_wstring(least) +
+                    (most > least ? L" or " + std::to_wstring(most) : L"") + L" argument(s)";
             return false;
         }
         steps.push_back(std::move(step));
@@ -163,6 +176,7 @@ ScenarioRunner::~ScenarioRunner() {
 
 void ScenarioRunner::Start() {
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    uiDone_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     watcher_ = CreateThread(nullptr, 0, WatchMain, this, 0, nullptr);
     thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
 }
@@ -179,10 +193,11 @@ void ScenarioRunner::Join() {
         CloseHandle(watcher_);
         watcher_ = nullptr;
     }
-    if (stop_) {
-        CloseHandle(stop_);
-        stop_ = nullptr;
-    }
+    for (HANDLE *event : {&stop_, &uiDone_})
+        if (*event) {
+            CloseHandle(*event);
+            *event = nullptr;
+        }
 }
 
 DWORD WINAPI ScenarioRunner::ThreadMain(void *self) {
@@ -214,12 +229,22 @@ void ScenarioRunner::Watch() {
     }
 }
 
+// Posted, as a person's input is: the action runs from whichever message
+// loop the window's thread is in (its own, a dialog's, one waiting for the
+// dispatcher), never inside a message sent from this thread, during which
+// the plug-in could not call the dispatcher. A window that goes takes the
+// posted action with it.
 template <class F>
 bool ScenarioRunner::Ui(F &&fn) {
-    std::function<void()> call = std::forward<F>(fn);
-    if (!IsWindow(window_)) return false;
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(window_, WM_KX_RUN, 0, reinterpret_cast<LPARAM>(&call), SMTO_NORMAL, 600000, &ignored) != 0;
+    std::function<void()> action = std::forward<F>(fn);
+    std::function<void()> call = [&] {
+        action();
+        SetEvent(uiDone_);
+    };
+    if (!IsWindow(window_) || !PostMessageW(window_, WM_KX_RUN, 0, reinterpret_cast<LPARAM>(&call))) return false;
+    while (WaitForSingleObject(uiDone_, 100) == WAIT_TIMEOUT)
+        if (!IsWindow(window_)) return false;
+    return true;
 }
 
 template <class P>
@@ -480,6 +505,81 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         return Outcome::Ok;
     }
     if (c == L"shot") return Shot(arg(0), detail) ? Outcome::Ok : Outcome::Failed;
+    if (c == L"open-settings") {
+        bool clicked = false;
+        Ui([&] { clicked = panel().ClickToolButton(SettingsDialogDriver::kCaption); });
+        if (!clicked) {
+            detail = "no tool button with the hint \"Настройки\"";
+            return Outcome::Failed;
+        }
+        // The click runs the dialog's modal loop on the window's thread;
+        // the steps after this one work it there.
+        const bool open = WaitFor([&] { return SettingsDialogDriver::Find(uiThread_) != nullptr; }, 5000);
+        detail = open ? "dialog open" : "no dialog";
+        return open ? Outcome::Ok : Outcome::Failed;
+    }
+    if (c.compare(0, 9, L"settings-") == 0 || c == L"read-settings") {
+        Outcome outcome = Outcome::Failed;
+        HWND dialog = nullptr;
+        Ui([&] {
+            dialog = SettingsDialogDriver::Find(uiThread_);
+            if (!dialog) {
+                detail = "no settings dialog open";
+                return;
+            }
+            const SettingsDialogDriver d(dialog);
+            bool ok = false;
+            if (c == L"settings-check") {
+                const bool on = arg(1) == L"on";
+                ok = (on || arg(1) == L"off") && d.SetCheck(number(0), on);
+                detail = "checks " + d.Checks();
+            } else if (c == L"settings-icon") {
+                ok = d.ClickIcon(number(0));
+                detail = "icon " + std::to_string(d.SelectedIcon());
+            } else if (c == L"settings-wheel") {
+                const bool inList = step.args.size() == 2 && arg(1) == L"in-list";
+                ok = (arg(0) == L"up" || arg(0) == L"down") && (step.args.size() == 1 || inList) &&
+                     d.Wheel(arg(0) == L"down", inList);
+                detail = "icon " + std::to_string(d.SelectedIcon()) +
+                         (IsWindowVisible(d.IconList()) ? ", list open" : ", list closed");
+            } else if (c == L"settings-ok" || c == L"settings-cancel") {
+                ok = d.Press(c == L"settings-ok" ? L"ОК" : L"Отмена");
+            } else if (c == L"read-settings") {
+                const std::string values = "checks=" + d.Checks() + " icon=" + std::to_string(d.SelectedIcon());
+                report_.Line("settings", values);
+                detail = values;
+                ok = true;
+            }
+            outcome = ok ? Outcome::Ok : Outcome::Failed;
+        });
+        if (outcome == Outcome::Ok && (c == L"settings-ok" || c == L"settings-cancel")) {
+            // The panel refreshes itself after the dialog closed and lets the
+            // window go when it has done so.
+            const bool closed = WaitFor([&] { return !IsWindow(dialog); }, 10000);
+            detail = closed ? "dialog closed" : "the dialog stayed";
+            if (!closed) outcome = Outcome::Failed;
+        }
+        return outcome;
+    }
+    if (c == L"category-list") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND combo = panel().FirstInFrame(L"Информационные точки", WC_COMBOBOXW);
+            if (!combo || (arg(0) != L"open" && arg(0) != L"close")) {
+                detail = combo ? "open or close" : "no list in the frame \"Информационные точки\"";
+                return;
+            }
+            const bool open = arg(0) == L"open";
+            if (open) SetFocus(combo);
+            SendMessageW(combo, CB_SHOWDROPDOWN, open ? TRUE : FALSE, 0);
+            std::wstring items;
+            for (const std::wstring &item : PanelDriver::ComboItems(combo)) items += (items.empty() ? L"" : L" | ") + item;
+            detail = std::to_string(PanelDriver::ComboCount(combo)) + " item(s): " + Utf8Of(items);
+            if (open) report_.Line("categories", Utf8Of(items));
+            outcome = Outcome::Ok;
+        });
+        return outcome;
+    }
     if (c == L"measure-frames") {
         const int n = std::max(1, number(0));
         std::vector<double> totals;
@@ -533,6 +633,10 @@ bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail) {
             }
             colour = HexOf(static_cast<HRESULT>(s.colour));
         }
+        // Dialogs and drop-down lists over the window, in its coordinates.
+        std::string above;
+        for (HWND w : WindowsAbove(shell_.Window()))
+            above += (above.empty() ? "" : ";") + RectText(RectInWindow(shell_.Window(), w));
         report_.Line("shot", Utf8Of(name) + " | file=" + Utf8Of(base) + (SUCCEEDED(png) ? ".png" : ".png NOT WRITTEN " + HexOf(png)) +
                                  " | window=" + std::to_string(picture.width) + "x" + std::to_string(picture.height) +
                                  " | map=" + RectText(map) + " | dock=" + RectText(shell_.DockRectInWindow()) +
@@ -540,7 +644,7 @@ bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail) {
                                  " | shapes=" + std::to_string(shell_.Map().Painter().Drawn().size()) +
                                  " | track=" + track + " | track.colour=" + colour +
                                  " | balloons=" + std::to_string(shell_.Shell().MapObject().ShownBalloons().size()) +
-                                 " | view=" + ViewText(shell_.Map().CurrentViewport().visible));
+                                 " | view=" + ViewText(shell_.Map().CurrentViewport().visible) + " | above=" + above);
         detail = Utf8Of(base) + ".png";
         ok = SUCCEEDED(png);
     });

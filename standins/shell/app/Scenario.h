@@ -46,7 +46,7 @@ private:
     void Watch();
     enum class Outcome { Ok, Pending, Skipped, Failed };
     Outcome Execute(const ScenarioStep &step, std::string &detail);
-    // Runs fn on the window's thread; false when the window is gone.
+    // Runs fn on the window's thread, waiting for it; false when the window is gone.
     template <class F>
     bool Ui(F &&fn);
     // Polls pred (on the window's thread) every 100 ms up to ms.
@@ -61,6 +61,7 @@ private:
     HWND window_;
     DWORD uiThread_;
     HANDLE thread_ = nullptr, watcher_ = nullptr, stop_ = nullptr;
+    HANDLE uiDone_ = nullptr;  // set by the window's thread after each Ui action
     int failed_ = 0;
     int shots_ = 0;
     std::string blockedBy_;

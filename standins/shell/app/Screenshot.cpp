@@ -8,8 +8,13 @@
 
 namespace kxapp {
 
-bool CaptureWindow(HWND window, Picture &out) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+namespace {
+
+// One top-level window with its frame, from its own device context; drawn
+// anew first, or only where it waits to be painted.
+bool CaptureOne(HWND window, bool redraw, Picture &out) {
+    RedrawWindow(window, nullptr, nullptr,
+                 (redraw ? RDW_INVALIDATE | RDW_FRAME : 0) | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -41,6 +46,48 @@ bool CaptureWindow(HWND window, Picture &out) {
     DeleteDC(memory);
     ReleaseDC(window, source);
     return ok;
+}
+
+BOOL CALLBACK CollectTopLevel(HWND w, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND> *>(lp)->push_back(w);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> WindowsAbove(HWND window) {
+    std::vector<HWND> windows;  // topmost first
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
+    std::vector<HWND> above;
+    for (HWND w : windows) {
+        if (w == window) break;
+        if (IsWindowVisible(w)) above.insert(above.begin(), w);
+    }
+    return above;
+}
+
+bool CaptureWindow(HWND window, Picture &out) {
+    if (!CaptureOne(window, true, out)) return false;
+    RECT base;
+    GetWindowRect(window, &base);
+    // A window's own context holds only its own pixels: the thread's windows
+    // above it (a dialog, a drop-down list) are laid over it, lowest first,
+    // as they are on the screen: only what waits to be painted is painted.
+    for (HWND w : WindowsAbove(window)) {
+        Picture layer;
+        RECT r;
+        if (!GetWindowRect(w, &r) || !CaptureOne(w, false, layer)) continue;
+        for (int y = 0; y < layer.height; ++y) {
+            const int ty = r.top - base.top + y;
+            if (ty < 0 || ty >= out.height) continue;
+            for (int x = 0; x < layer.width; ++x) {
+                const int tx = r.left - base.left + x;
+                if (tx < 0 || tx >= out.width) continue;
+                out.pixels[static_cast<size_t>(ty) * out.width + tx] = layer.pixels[static_cast<size_t>(y) * layer.width + x];
+            }
+        }
+    }
+    return true;
 }
 
 HRESULT WritePng(const Picture &picture, const std::wstring &path) {

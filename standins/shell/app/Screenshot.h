@@ -16,8 +16,11 @@ struct Picture {
     std::vector<uint32_t> pixels;  // top-down 0x00RRGGBB
 };
 
-// The window with its frame, as it is on the screen now (repaints first).
+// The window with its frame, as it is on the screen now (repaints first),
+// with the windows of its thread that lie above it.
 bool CaptureWindow(HWND window, Picture &out);
+// The visible top-level windows of the window's thread above it, lowest first.
+std::vector<HWND> WindowsAbove(HWND window);
 // S_OK when the file was written.
 HRESULT WritePng(const Picture &picture, const std::wstring &path);
 HRESULT WriteBmp(const Picture &picture, const std::wstring &path);

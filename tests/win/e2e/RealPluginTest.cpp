@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -77,6 +78,39 @@ TEST(RealPlugin, DocksStartsTalksToTheDispatcherDrawsAndEndsCleanly) {
         EXPECT_GE(inked * 10, shot.track.size() * 9) << shot.name << ": " << inked << " of " << shot.track.size()
                                                       << " track points show the track's colours";
     }
+    // The settings dialog over the window, with its icon list open.
+    const ShotInfo *before = nullptr, *dialog = nullptr;
+    for (const ShotInfo &shot : shots) {
+        if (shot.name == "start") before = &shot;
+        if (shot.name == "settings-list") dialog = &shot;
+    }
+    ASSERT_TRUE(before && dialog) << report;
+    ASSERT_FALSE(dialog->above.empty()) << "no dialog over the window:\n" << report;
+    Picture without, with;
+    ASSERT_TRUE(without.Load(std::wstring(before->file.begin(), before->file.end() - 4) + L".bmp"));
+    ASSERT_TRUE(with.Load(std::wstring(dialog->file.begin(), dialog->file.end() - 4) + L".bmp"));
+    const RECT &box = dialog->above.back();
+    size_t changed = 0, all = 0;
+    for (int y = std::max(0L, box.top); y < std::min<long>(box.bottom, with.height); ++y)
+        for (int x = std::max(0L, box.left); x < std::min<long>(box.right, with.width); ++x, ++all)
+            changed += with.At(x, y) != without.At(x, y);
+    EXPECT_GT(changed * 2, all) << "the dialog is not in the picture";
+    EXPECT_GT(with.Colours(box), 20u) << "the dialog's picture is blank";
+
+    // What the dialog showed: Cancel undid the changes, OK kept the icon.
+    const std::vector<std::string> reads = run.All("settings");
+    ASSERT_EQ(4u, reads.size()) << report;
+    auto checks = [](const std::string &read) { return read.substr(0, read.find(' ')); };
+    auto icon = [](const std::string &read) { return read.substr(read.find(" icon=") + 6); };
+    std::string cleared = checks(reads[0]);
+    ASSERT_EQ(std::string("checks=").size() + 13, cleared.size()) << reads[0];
+    cleared[std::string("checks=").size() + 2] = '0';
+    EXPECT_EQ(cleared, checks(reads[1]));
+    EXPECT_EQ("12", icon(reads[1]));
+    EXPECT_EQ(reads[0], reads[2]);
+    EXPECT_EQ(checks(reads[0]), checks(reads[3]));
+    EXPECT_EQ("7", icon(reads[3]));
+
     if (!sawTrack)
         std::cout << "note: no track was on the map in any screenshot yet; steps:\n"
                   << [&] { std::string s; for (const auto &l : run.All("step")) s += "  " + l + "\n"; return s; }();

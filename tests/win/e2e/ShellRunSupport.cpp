@@ -90,7 +90,11 @@ std::vector<ShotInfo> ShellRun::Shots() const {
             else if (key == "track.colour") shot.trackColour = strtoul(value.c_str(), nullptr, 16);
             else if (key == "balloons") shot.balloons = atoi(value.c_str());
             else if (key == "view") sscanf(value.c_str(), "%lf,%lf,%lf,%lf", &shot.view[0], &shot.view[1], &shot.view[2], &shot.view[3]);
-            else if (key == "track") {
+            else if (key == "above") {
+                std::istringstream rects(value);
+                std::string r;
+                while (std::getline(rects, r, ';')) shot.above.push_back(ParseRect(r));
+            } else if (key == "track") {
                 std::istringstream points(value);
                 std::string p;
                 while (std::getline(points, p, ';')) {

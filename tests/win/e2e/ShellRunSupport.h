@@ -19,6 +19,7 @@ struct ShotInfo {
     unsigned long trackColour = 0;
     int balloons = 0;
     double view[4] = {};
+    std::vector<RECT> above;  // windows over the shell's (dialogs, drop-down lists)
 };
 
 struct ShellRun {

@@ -268,30 +268,28 @@ TEST_F(LayerBuildTest, LastPointsAppendWithTheChosenVehicleIcon)
     EXPECT_EQ(48, RasterWidth(walk.shapes[2].symbol));
 }
 
-TEST_F(LayerBuildTest, LastPointWithIconZeroShowsTheDefaultCar)
+TEST_F(LayerBuildTest, LastPointWithoutAVehicleIconShowsTheDefaultCar)
 {
     AddLastPoint(Inside(0.2, 0.2), L"car");
-    // No panel bound: icon number 0, as after start-up without settings.
-    layer->BuildShapes(TLayer::BuildLastPoint);
-    ASSERT_EQ(1u, layer->Shapes().Vehicles.size());
-    EXPECT_EQ(IconBytes(L"ICCAR"), SymbolIconBytes(*layer->Shapes().Vehicles[0]));
-}
-
-TEST_F(LayerBuildTest, LastPointWithoutAnIconStillGetsASymbol)
-{
-    AddLastPoint(Inside(0.2, 0.2), L"car");
-    // Icon numbers without a resource.
-    layer->IconNumber = [] { return 999; };
-    layer->BuildShapes(TLayer::BuildLastPoint);
-    layer->IconNumber = [] { return -1; };
-    layer->BuildShapes(TLayer::BuildLastPoint);
-    EXPECT_EQ(0u, Registry().CountCalls("IGrymObjectFactory.CreateRaster("));
-    EXPECT_EQ(2u, Registry().CountCalls("IGrymObjectFactory.CreateRasterSymbol(null"));
+    // No panel bound (icon 0, as after start-up without settings); -1: the
+    // settings dialog confirmed without a chosen icon; 167 and 999: numbers
+    // without a vehicle icon, from a settings file.
+    int number = 0;
+    for (int n : {0, -1, 167, 999}) {
+        number = n;
+        if (n != 0)
+            layer->IconNumber = [&] { return number; };
+        layer->Shapes().Vehicles.clear();
+        layer->BuildShapes(TLayer::BuildLastPoint);
+        ASSERT_EQ(1u, layer->Shapes().Vehicles.size());
+        EXPECT_EQ(IconBytes(L"ICCAR"), SymbolIconBytes(*layer->Shapes().Vehicles[0])) << n;
+    }
+    EXPECT_EQ(0u, Registry().CountCalls("IGrymObjectFactory.CreateRasterSymbol(null"));
     const auto walk = WalkAll();
     ASSERT_TRUE(walk.Ok());
-    ASSERT_EQ(2u, walk.shapes.size());
+    ASSERT_EQ(1u, walk.shapes.size());
     EXPECT_EQ(SymbolKind::Raster, walk.shapes[0].symbol.kind);
-    EXPECT_FALSE(walk.shapes[0].symbol.hasRaster);
+    EXPECT_TRUE(walk.shapes[0].symbol.hasRaster);
 
     // An index past the group's vehicles (or a negative one) adds nothing.
     for (int k : {1, -1}) {
@@ -301,7 +299,7 @@ TEST_F(LayerBuildTest, LastPointWithoutAnIconStillGetsASymbol)
     PanelState().LastPointIndex = 0;
     PanelState().LastPointTexts.clear();
     layer->BuildShapes(TLayer::BuildLastPoint);
-    EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
+    EXPECT_EQ(1u, layer->Shapes().Vehicles.size());
 }
 
 TEST_F(LayerBuildTest, ShapeNumbersCountOnAcrossBuildsAndOtherModesDoNothing)

@@ -1,0 +1,26 @@
+// The settings tool button: the dialog edits the category table and the
+// vehicle icon; whichever button closed it, the panel then shows what may
+// have changed.
+#include "KXActiveXForm.h"
+
+#include "PanelState.h"
+#include "SelectionSupport.h"
+#include "SettingsDialog.h"
+
+void TKXActiveXForm::btnSettingsClick()
+{
+    // Modal to the shell's window, which holds the docked panel. Closed, the
+    // dialog is hidden; its window goes when the panel has caught up.
+    TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), PanelState().InfoPointCategories, IconNum, IconsList);
+    dialog.Show();
+    RunModal(L"TFormSettings", [&] { return dialog.RunModalLoop(); });
+    dialog.RethrowFailure();
+    // The group overview shows the chosen icon.
+    if (selection::ComboIndex(cmbGroupName) >= 0 && selection::ComboIndex(cmbCarDevice) < 0)
+        ShowLastPoints();
+    FillInfoPointCategories();
+    if (ToolButtonDown(ToolButton1))
+        ShowCheckpoints();
+    if (ToolButtonDown(ToolButton2))
+        ShowInfoPoints();
+}

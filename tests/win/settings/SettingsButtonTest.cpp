@@ -1,0 +1,214 @@
+// The panel's settings button over the stand-in shell and the in-process
+// dispatcher: the real dialog opens modal to the panel's top window through
+// the modal seam, the test works it there, and the panel then shows what
+// changed, whichever button closed it.
+#include "SelectionTestSupport.h"
+
+#include "Raster.h"
+#include "SettingsDialog.h"
+#include "Symbols.h"
+
+#include <windowsx.h>
+
+using namespace seltest;
+
+namespace {
+
+class SettingsButton : public SelectionTest {
+protected:
+    void SetUp() override
+    {
+        SelectionTest::SetUp();
+        PanelSeams().Modal = [this](const std::wstring &name, const std::function<INT_PTR()> &) {
+            modals.push_back(name);
+            HWND dialog = FindWindowW(TFormSettings::kWindowClass, nullptr);
+            EXPECT_TRUE(dialog && IsWindowVisible(dialog));
+            if (!dialog)
+                return INT_PTR(0);
+            owner = GetWindow(dialog, GW_OWNER);
+            ownerEnabled = IsWindowEnabled(owner) != FALSE;
+            if (work)
+                work(dialog);
+            return INT_PTR(0);
+        };
+    }
+
+    // The panel started, with the default category table (the settings
+    // file's business) whatever the file held.
+    void Start()
+    {
+        SelectionTest::Start();
+        PanelState().InfoPointCategories = kx::DefaultInfoPointCategories();
+        layer->IconNumber = [this] {
+            iconsDrawn.push_back(form->IconNum);
+            return form->IconNum;
+        };
+    }
+    void ClickSettings()
+    {
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::btnSettings, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->ToolBar1));
+    }
+    // What a user does in the dialog: clear boxes, choose an icon, press a button.
+    static void Uncheck(HWND dialog, int box)
+    {
+        HWND check = GetDlgItem(dialog, TFormSettings::idCheckBox1 + box - 1);
+        if (Button_GetCheck(check) == BST_CHECKED)
+            SendMessageW(check, BM_CLICK, 0, 0);
+    }
+    static void ChooseIcon(HWND dialog, int item)
+    {
+        SendMessageW(GetDlgItem(dialog, TFormSettings::idPaintBox1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        HWND list = GetDlgItem(dialog, TFormSettings::idComboBox1);
+        EXPECT_TRUE(IsWindowVisible(list));
+        SendMessageW(list, LB_SETTOPINDEX, item, 0);
+        RECT r{};
+        SendMessageW(list, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 5, r.top + 5));
+        SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 5, r.top + 5));
+    }
+    static void Press(HWND dialog, int button)
+    {
+        SendMessageW(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    }
+    // The vehicles of the overview carry a picture (of a raster).
+    bool VehiclesVisible()
+    {
+        for (const auto &shape : layer->Shapes().Vehicles) {
+            auto *symbol = kxshell::Inspect<kxshell::RasterSymbol>(shape->Symbol());
+            if (!symbol || !symbol->RasterObject())
+                return false;
+        }
+        return true;
+    }
+    // Overview shapes and category list cleared, to see them come back.
+    void ForgetWhatIsShown()
+    {
+        layer->Shapes().Vehicles.clear();
+        iconsDrawn.clear();
+        selection::ComboSelect(form->cmbInfoPoints, -1);
+    }
+    void ExpectDialogGone()
+    {
+        EXPECT_EQ(nullptr, FindWindowW(TFormSettings::kWindowClass, nullptr));
+        EXPECT_EQ(GetAncestor(form->Handle(), GA_ROOT), owner);
+        EXPECT_FALSE(ownerEnabled) << "the panel's window is disabled while the dialog runs";
+        EXPECT_TRUE(IsWindowEnabled(owner));
+    }
+
+    std::function<void(HWND)> work;
+    HWND owner = nullptr;
+    bool ownerEnabled = true;
+    std::vector<int> iconsDrawn;
+};
+
+TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
+{
+    Start();
+    Choose(form->cmbGroupName, 0);
+    ASSERT_EQ(-1, Sel(form->cmbCarDevice));
+    ForgetWhatIsShown();
+    work = [](HWND dialog) {
+        Uncheck(dialog, 3);
+        Uncheck(dialog, 5);
+        ChooseIcon(dialog, 12);
+        Press(dialog, TFormSettings::idOK);
+    };
+    ClickSettings();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(std::vector<std::wstring>{L"TFormSettings"}, modals);
+    ExpectDialogGone();
+
+    EXPECT_EQ(12, form->IconNum);
+    const auto &rows = PanelState().InfoPointCategories;
+    ASSERT_EQ(13u, rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(i != 2 && i != 4, rows[i].VisibleList) << i + 1;
+    // The overview was drawn again, with icon 12, for the two known positions.
+    EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
+    EXPECT_EQ((std::vector<int>{12, 12}), iconsDrawn);
+    EXPECT_TRUE(VehiclesVisible());
+    EXPECT_EQ(0, Sel(form->cmbInfoPoints)) << "the category list was filled again";
+}
+
+TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
+{
+    Start();
+    Choose(form->cmbGroupName, 0);
+    form->IconNum = 7;
+    const auto before = PanelState().InfoPointCategories;
+    ForgetWhatIsShown();
+    work = [](HWND dialog) {
+        Uncheck(dialog, 1);
+        ChooseIcon(dialog, 30);
+        Press(dialog, TFormSettings::idCancel);
+    };
+    ClickSettings();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    ExpectDialogGone();
+    EXPECT_EQ(7, form->IconNum);
+    EXPECT_EQ(before, PanelState().InfoPointCategories);
+    EXPECT_EQ((std::vector<int>{7, 7}), iconsDrawn);
+    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+}
+
+TEST_F(SettingsButton, OkWithoutAnIconStoresMinusOneAndVehiclesStayVisible)
+{
+    Start();
+    Choose(form->cmbGroupName, 0);
+    form->IconNum = 400;  // from a settings file: nothing to select
+    work = [](HWND dialog) { Press(dialog, TFormSettings::idOK); };
+    ClickSettings();
+    EXPECT_EQ(-1, form->IconNum);
+    ASSERT_EQ(2u, layer->Shapes().Vehicles.size());
+    EXPECT_TRUE(VehiclesVisible());
+}
+
+TEST_F(SettingsButton, OverviewIsRedrawnOnlyForAGroupWithoutAVehicle)
+{
+    // A vehicle chosen: its trips stay on the map.
+    Start();
+    Choose(form->cmbGroupName, 0);
+    Choose(form->cmbCarDevice, 0);
+    ForgetWhatIsShown();
+    work = [](HWND dialog) {
+        ChooseIcon(dialog, 2);
+        Press(dialog, TFormSettings::idOK);
+    };
+    ClickSettings();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(2, form->IconNum);
+    EXPECT_TRUE(iconsDrawn.empty());
+    EXPECT_TRUE(layer->Shapes().Vehicles.empty());
+    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+}
+
+TEST_F(SettingsButton, WithoutGroupsTheDialogStillWorks)
+{
+    fake.groups.clear();
+    Start();
+    ForgetWhatIsShown();
+    work = [](HWND dialog) { Press(dialog, TFormSettings::idOK); };
+    ClickSettings();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(1u, modals.size());
+    EXPECT_TRUE(iconsDrawn.empty());
+    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+}
+
+TEST_F(SettingsButton, ADialogLeftOpenByTheModalRunAppliesNothing)
+{
+    Start();
+    Choose(form->cmbGroupName, 0);
+    form->IconNum = 5;
+    work = [](HWND dialog) {
+        Uncheck(dialog, 2);
+        ChooseIcon(dialog, 9);
+    };  // and no button
+    ClickSettings();
+    ExpectDialogGone();
+    EXPECT_EQ(5, form->IconNum);
+    EXPECT_TRUE(PanelState().InfoPointCategories[1].VisibleList);
+}
+
+}  // namespace
