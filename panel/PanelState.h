@@ -59,7 +59,8 @@ struct TPanelState {
     int CheckpointCount = 0;
     TMapPointArrays CheckpointCircles;
     std::vector<std::wstring> CheckpointTexts;
-    std::vector<kx::TInfoPoints> InfoPointCategories;
+    // The category table; the settings file replaces the default rows.
+    std::vector<kx::TInfoPoints> InfoPointCategories = kx::DefaultInfoPointCategories();
     int InfoPointCategoryCount() const { return static_cast<int>(InfoPointCategories.size()); }
     TMapPointArrayss InfoPointPositions;
     std::vector<std::vector<std::wstring>> InfoPointTexts;
