@@ -71,6 +71,66 @@ HWND PanelDriver::FirstOfClass(const wchar_t *className) const {
     return nullptr;
 }
 
+HWND PanelDriver::ComboWithItem(const std::wstring &item) const {
+    for (HWND w : Children())
+        if (_wcsicmp(ClassOf(w).c_str(), WC_COMBOBOXW) == 0) {
+            const std::vector<std::wstring> items = ComboItems(w);
+            if (std::find(items.begin(), items.end(), item) != items.end()) return w;
+        }
+    return nullptr;
+}
+
+bool PanelDriver::ToolButtonByHint(const std::wstring &hint, HWND &toolbar, int &command) const {
+    toolbar = FirstOfClass(TOOLBARCLASSNAMEW);
+    if (!toolbar) return false;
+    const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON button{};
+        if (!SendMessageW(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP))
+            continue;
+        // What the tool tip would ask the owner when the mouse rests on it.
+        NMTTDISPINFOW info{};
+        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+        info.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
+        info.hdr.code = TTN_GETDISPINFOW;
+        SendMessageW(GetParent(toolbar), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+        if (info.lpszText && hint == info.lpszText) {
+            command = button.idCommand;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PanelDriver::ToolButtonDown(HWND toolbar, int command) {
+    return SendMessageW(toolbar, TB_ISBUTTONCHECKED, command, 0) != 0;
+}
+
+void PanelDriver::ClickToolButton(HWND toolbar, int command) {
+    SendMessageW(toolbar, TB_CHECKBUTTON, command, MAKELPARAM(ToolButtonDown(toolbar, command) ? FALSE : TRUE, 0));
+    SendMessageW(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), reinterpret_cast<LPARAM>(toolbar));
+}
+
+bool PanelDriver::TypeText(HWND edit, const std::wstring &text) {
+    if (!edit) return false;
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
+    return true;
+}
+
+bool PanelDriver::PostButtonClick(HWND button) {
+    if (!button) return false;
+    return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button)) != FALSE;
+}
+
+HWND PanelDriver::ButtonWithCaption(const std::wstring &caption) const {
+    for (HWND w : Children())
+        if (_wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) == 0 && TextOf(w) == caption) return w;
+    return nullptr;
+}
+
 int PanelDriver::ComboCount(HWND combo) {
     const LRESULT n = combo ? SendMessageW(combo, CB_GETCOUNT, 0, 0) : 0;
     return n == CB_ERR ? 0 : static_cast<int>(n);

@@ -20,6 +20,21 @@ public:
     // of it; `nth` counts from the left (0 first). Null when absent.
     HWND FieldRightOf(const std::wstring &label, const wchar_t *className, int nth = 0) const;
     HWND FirstOfClass(const wchar_t *className) const;
+    // The drop-down list that offers an item of this text.
+    HWND ComboWithItem(const std::wstring &item) const;
+    // A tool bar button by the hint its owner gives for it; false if none.
+    bool ToolButtonByHint(const std::wstring &hint, HWND &toolbar, int &command) const;
+    // As a click on a check button of a tool bar: its state flips, then
+    // its owner hears of the click.
+    static void ClickToolButton(HWND toolbar, int command);
+    static bool ToolButtonDown(HWND toolbar, int command);
+    // As typing: the whole text selected, then a key press per character.
+    static bool TypeText(HWND edit, const std::wstring &text);
+    // As a click on a button; posted, since a button that opens a menu
+    // holds its caller until the menu closes.
+    static bool PostButtonClick(HWND button);
+    // The push button showing this caption.
+    HWND ButtonWithCaption(const std::wstring &caption) const;
 
     static int ComboCount(HWND combo);
     static std::vector<std::wstring> ComboItems(HWND combo);

@@ -4,6 +4,7 @@
 #include "PanelDriver.h"
 #include "Screenshot.h"
 #include "ShellWindow.h"
+#include "ShapeWalker.h"
 
 #include <commctrl.h>
 
@@ -23,11 +24,14 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"choose-vehicle", L"set-period", L"wait-trips",  L"click-trip",
                                     L"wait-track",   L"fit-track",   L"hover-track",  L"hover-shape",
                                     L"zoom",         L"pan",         L"pause",        L"shot",
-                                    L"measure-frames"};
+                                    L"measure-frames", L"choose-category", L"set-min-duration", L"click-entry",
+                                    L"toggle",       L"menu-category", L"wait-entries", L"read-list",
+                                    L"read-map"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
-           command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames";
+           command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames" &&
+           command != L"read-list" && command != L"read-map";
 }
 
 std::vector<std::wstring> Split(const std::wstring &line) {
@@ -94,6 +98,63 @@ std::string Ms(double ms) {
     return buffer;
 }
 
+// The hints of the tool bar's check buttons, by the toggle's name.
+const wchar_t *ToggleHint(const std::wstring &name) {
+    if (name == L"track") return L"Трэк";
+    if (name == L"checkpoints") return L"Контрольные точки";
+    if (name == L"infopoints") return L"Информационные точки";
+    if (name == L"skip-stops") return L"Пропуск остановок";
+    return nullptr;
+}
+
+// PopupMenu1's items from row 2 on, with a separator after rows 5 and 7.
+int MenuPosition(int row) {
+    return row - 2 + (row > 5 ? 1 : 0) + (row > 7 ? 1 : 0);
+}
+
+BOOL CALLBACK FindPopupMenu(HWND w, LPARAM lp) {
+    wchar_t name[16] = {};
+    GetClassNameW(w, name, 16);
+    if (wcscmp(name, L"#32768") == 0 && IsWindowVisible(w)) {
+        *reinterpret_cast<HWND *>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// What the plug-in layers hand the shell over the whole map, by what the
+// shapes are: track lines, the vehicle marker, checkpoint circles (hint
+// "KT"), info point icons, and last known points (icons whose balloon text
+// has line breaks).
+struct MapShapeCounts {
+    size_t track = 0, vehicles = 0, checkpoints = 0, infopoints = 0, lastpoints = 0;
+};
+
+MapShapeCounts CountMapShapes(kxshell::StandInShell &shell) {
+    MapShapeCounts n;
+    kxshell::ShapeWalker walker(shell.SharedRegistry());
+    kxshell::WalkOptions noTitles;
+    noTitles.askTitle = false;  // a track line's title moves the player
+    kxshell::LayerCollection &layers = shell.Layers();
+    for (size_t i = 0; i < layers.Count(); ++i) {
+        ComPtr<IShapeSource> source = ComPtr<IShapeLayer>(layers.Layer(i)).As<IShapeSource>();
+        if (!source) continue;
+        for (const kxshell::WalkedShape &shape : walker.Walk(source.Get(), shell.MapObject().BoundsValues(), noTitles).shapes) {
+            if (shape.kind == kxshell::kShapeLine) ++n.track;
+            else if (shape.kind == kxshell::kShapePolygon) ++(shape.hint == L"KT" ? n.checkpoints : n.vehicles);
+            else {
+                const kxshell::WalkResult one = walker.WalkById(source.Get(), shape.id);
+                const bool balloon = !one.shapes.empty() && one.shapes[0].title.find(L"<br />") != std::wstring::npos;
+                ++(balloon ? n.lastpoints : n.infopoints);
+            }
+        }
+    }
+    return n;
+}
+
+const wchar_t kTripsItem[] = L"Список рейсов";
+const wchar_t kMinimumCaption[] = L"Продолжительность от, с:";
+
 }  // namespace
 
 std::wstring ScenarioStep::Text() const {
@@ -125,7 +186,10 @@ bool ParseScenario(const std::wstring &text, std::vector<ScenarioStep> &steps, s
         size_t wanted = 1;
         if (step.command == L"set-period") wanted = 4;
         else if (step.command == L"pan") wanted = 2;
-        else if (step.command == L"hover-track" || step.command == L"fit-track") wanted = 0;
+        else if (step.command == L"toggle") wanted = 2;
+        else if (step.command == L"hover-track" || step.command == L"fit-track" || step.command == L"read-list" ||
+                 step.command == L"read-map")
+            wanted = 0;
         if (step.args.size() != wanted) {
             error = L"line " + std::to_wstring(number) + L": " + step.command + L" takes " + std::to_wstring(wanted) +
                     L" argument(s)";
@@ -335,6 +399,158 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         }, number(0));
         detail = std::to_string(count) + " trip(s)";
         return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"choose-category") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND combo = panel().ComboWithItem(kTripsItem);
+            const int i = PanelDriver::ComboIndex(combo, arg(0));
+            if (!combo) detail = "no list offering the trips";
+            else if (i < 0) detail = "no such item among " + std::to_string(PanelDriver::ComboCount(combo));
+            else if (PanelDriver::ChooseComboItem(combo, i)) {
+                detail = "\"" + Utf8Of(PanelDriver::ComboItems(combo)[static_cast<size_t>(i)]) + "\", " +
+                         std::to_string(PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW))) + " row(s)";
+                outcome = Outcome::Ok;
+            }
+        });
+        return outcome;
+    }
+    if (c == L"set-min-duration") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND edit = panel().FieldRightOf(kMinimumCaption, WC_EDITW);
+            if (!PanelDriver::TypeText(edit, arg(0))) {
+                detail = "no field right of the caption";
+                return;
+            }
+            wchar_t text[16] = {};
+            GetWindowTextW(edit, text, 16);
+            detail = "\"" + Utf8Of(text) + "\", " + std::to_string(PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW))) +
+                     " row(s)";
+            outcome = Outcome::Ok;
+        });
+        return outcome;
+    }
+    if (c == L"wait-entries") {
+        int count = 0;
+        const bool ok = WaitFor([&] {
+            count = PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW));
+            return count > 0;
+        }, number(0));
+        detail = std::to_string(count) + " row(s)";
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"toggle") {
+        const wchar_t *hint = ToggleHint(arg(0));
+        const std::wstring state = arg(1);
+        if (!hint || (state != L"on" && state != L"off")) {
+            detail = "toggle track|checkpoints|infopoints|skip-stops on|off";
+            return Outcome::Failed;
+        }
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND toolbar = nullptr;
+            int command = 0;
+            if (!panel().ToolButtonByHint(hint, toolbar, command)) {
+                detail = "no button with the hint";
+                return;
+            }
+            const bool wanted = state == L"on";
+            if (PanelDriver::ToolButtonDown(toolbar, command) != wanted) PanelDriver::ClickToolButton(toolbar, command);
+            shell_.Map().RedrawNow();
+            detail = std::string(PanelDriver::ToolButtonDown(toolbar, command) ? "down" : "up") + ", " +
+                     std::to_string(shell_.Map().Painter().Drawn().size()) + " shape(s) drawn";
+            outcome = Outcome::Ok;
+        });
+        return outcome;
+    }
+    if (c == L"menu-category") {
+        const int row = number(0);
+        if (row < 2 || row > 13) {
+            detail = "menu rows are 2 to 13";
+            return Outcome::Failed;
+        }
+        HWND button = nullptr, owner = nullptr;
+        Ui([&] {
+            button = panel().ButtonWithCaption(L"6");
+            owner = button ? GetParent(button) : nullptr;
+        });
+        if (!PanelDriver::PostButtonClick(button)) {
+            detail = "no menu button";
+            return Outcome::Failed;
+        }
+        HWND menu = nullptr;
+        const auto t0 = Clock::now();
+        while (!menu && std::chrono::duration<double, std::milli>(Clock::now() - t0).count() < 5000) {
+            EnumThreadWindows(uiThread_, FindPopupMenu, reinterpret_cast<LPARAM>(&menu));
+            if (!menu) Sleep(50);
+        }
+        if (!menu) {
+            detail = "the menu did not open";
+            return Outcome::Pending;
+        }
+        Sleep(300);
+        std::string shot;
+        Shot(L"menu-open", shot);
+        // As a person with the keyboard: down to the item, then Enter.
+        for (int i = 0, items = row - 2 + 1; i < items; ++i) {
+            PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(owner, WM_KEYUP, VK_DOWN, 0);
+        }
+        PostMessageW(owner, WM_KEYDOWN, VK_RETURN, 0);
+        PostMessageW(owner, WM_KEYUP, VK_RETURN, 0);
+        const bool closed = WaitFor([&] {
+            HWND open = nullptr;
+            EnumThreadWindows(uiThread_, FindPopupMenu, reinterpret_cast<LPARAM>(&open));
+            return open == nullptr;
+        }, 5000);
+        detail = "item at position " + std::to_string(MenuPosition(row)) + ", picture " + shot;
+        return closed ? Outcome::Ok : Outcome::Failed;
+    }
+    if (c == L"read-list") {
+        Ui([&] {
+            HWND list = panel().FirstOfClass(WC_LISTVIEWW);
+            wchar_t caption[64] = {};
+            LVCOLUMNW column{};
+            column.mask = LVCF_TEXT;
+            column.pszText = caption;
+            column.cchTextMax = 64;
+            SendMessageW(list, LVM_GETCOLUMNW, 3, reinterpret_cast<LPARAM>(&column));
+            const int rows = PanelDriver::ListCount(list);
+            report_.Line("list", "column4=\"" + Utf8Of(caption) + "\" rows=" + std::to_string(rows));
+            for (int r = 0; r < rows; ++r)
+                report_.Line("row", PanelDriver::ListItemText(list, r, 0) + L" | " + PanelDriver::ListItemText(list, r, 1) +
+                                        L" | " + PanelDriver::ListItemText(list, r, 2) + L" | " +
+                                        PanelDriver::ListItemText(list, r, 3));
+            detail = std::to_string(rows) + " row(s)";
+        });
+        return Outcome::Ok;
+    }
+    if (c == L"read-map") {
+        Ui([&] {
+            const MapShapeCounts n = CountMapShapes(shell_.Shell());
+            const std::string line = "track=" + std::to_string(n.track) + " vehicles=" + std::to_string(n.vehicles) +
+                                     " checkpoints=" + std::to_string(n.checkpoints) + " infopoints=" +
+                                     std::to_string(n.infopoints) + " lastpoints=" + std::to_string(n.lastpoints);
+            report_.Line("map", line);
+            detail = line;
+        });
+        return Outcome::Ok;
+    }
+    if (c == L"click-entry") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND list = panel().FirstOfClass(WC_LISTVIEWW);
+            const int item = number(0) - 1;
+            if (PanelDriver::ClickListItem(list, item)) {
+                detail = "\"" + Utf8Of(PanelDriver::ListItemText(list, item, 1)) + " | " +
+                         Utf8Of(PanelDriver::ListItemText(list, item, 3)) + "\"";
+                outcome = Outcome::Ok;
+            } else {
+                detail = "no row " + std::to_string(item + 1);
+            }
+        });
+        return outcome;
     }
     if (c == L"click-trip") {
         Outcome outcome = Outcome::Failed;
