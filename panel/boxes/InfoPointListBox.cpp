@@ -54,7 +54,8 @@ int TInfoPointListBox::ShownCategory() const
 void TInfoPointListBox::cmbInfoPointsChange()
 {
     const int row = ShownCategory();
-    if (row < 0)
+    // Without a client (its creation failed) there are no trips to list.
+    if (row < 0 || !HaveDispatcher())
         return;
     if (Dispatcher().TripsCount() < 1)
         return;

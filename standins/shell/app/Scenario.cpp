@@ -391,13 +391,14 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         });
         return outcome;
     }
-    if (c == L"wait-trips") {
+    if (c == L"wait-trips" || c == L"wait-entries") {
+        // One list shows the trips or the entries of a category.
         int count = 0;
         const bool ok = WaitFor([&] {
             count = PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW));
             return count > 0;
         }, number(0));
-        detail = std::to_string(count) + " trip(s)";
+        detail = std::to_string(count) + (c == L"wait-trips" ? " trip(s)" : " row(s)");
         return ok ? Outcome::Ok : Outcome::Pending;
     }
     if (c == L"choose-category") {
@@ -430,15 +431,6 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
             outcome = Outcome::Ok;
         });
         return outcome;
-    }
-    if (c == L"wait-entries") {
-        int count = 0;
-        const bool ok = WaitFor([&] {
-            count = PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW));
-            return count > 0;
-        }, number(0));
-        detail = std::to_string(count) + " row(s)";
-        return ok ? Outcome::Ok : Outcome::Pending;
     }
     if (c == L"toggle") {
         const wchar_t *hint = ToggleHint(arg(0));

@@ -30,12 +30,14 @@ TEST_F(InfoPointsTest, CategoriesOfferedRowsAndTripsFirst)
 
 TEST_F(InfoPointsTest, EveryCategoryListsTheDispatchersEntriesFiltered)
 {
-    StartWith(L"");
+    // Four entries at least in every category, of half a minute each.
+    StartWith(L"/busy-lists:4");
     const int trip = BusiestTrip();
     ASSERT_GE(trip, 1);
     ChooseTrip(trip);
     ASSERT_EQ(trip, PanelState().CurrentTrip);
     const wchar_t *minima[] = {L"0", L"60", L"9999"};
+    int listedAtAll = 0;
     for (const wchar_t *minimum : minima) {
         SetMinimum(minimum);
         for (int row = 1; row <= kx::kDefaultCategoryCount; ++row) {
@@ -64,8 +66,10 @@ TEST_F(InfoPointsTest, EveryCategoryListsTheDispatchersEntriesFiltered)
                 ++listed;
             }
             EXPECT_EQ(listed, Rows());
+            listedAtAll += listed;
         }
     }
+    EXPECT_GE(listedAtAll, 4 * kx::kDefaultCategoryCount);
     // Back to the trips: the chosen one stays chosen.
     Choose(form->cmbInfoPoints, 0);
     EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->ListView1, 3));
@@ -125,7 +129,7 @@ TEST_F(InfoPointsTest, ClickingAnEntryMovesTheSliderToItsStart)
 // Each fault gives one message, and the panel works again once it is gone.
 TEST_F(InfoPointsTest, HostileEntriesGiveOneMessageAndThePanelRecovers)
 {
-    StartWith(L"");
+    StartWith(L"/busy-lists:3");
     const struct {
         const wchar_t *kind;
         int row;
@@ -135,8 +139,8 @@ TEST_F(InfoPointsTest, HostileEntriesGiveOneMessageAndThePanelRecovers)
         {L"empty-texts", 3, L"неверную продолжительность"},
         {L"huge-texts", 2, L"символов"},
         {L"nan", 5, L"не является числом"},
-        {L"negative-counts", 2, L"TripEntriesCount"},
-        {L"huge-counts", 6, L"TripEntriesCount"},
+        {L"negative-counts", 2, L"= -3"},
+        {L"huge-counts", 6, L"= 2147483647"},
     };
     SetMinimum(L"0");
     for (const auto &fault : faults) {
@@ -156,7 +160,7 @@ TEST_F(InfoPointsTest, HostileEntriesGiveOneMessageAndThePanelRecovers)
 
 TEST_F(InfoPointsTest, DispatcherDyingInTheMiddleOfAListGivesOneMessage)
 {
-    StartWith(L"");
+    StartWith(L"/busy-lists:3");
     SetMinimum(L"0");
     ExitDuringCall(6);
     ChooseCategory(2);
