@@ -482,8 +482,12 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
             return Outcome::Pending;
         }
         Sleep(300);
+        const HMENU items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+        const std::string before =
+            items && (GetMenuState(items, static_cast<UINT>(MenuPosition(row)), MF_BYPOSITION) & MF_CHECKED) ? "checked"
+                                                                                                          : "unchecked";
         std::string shot;
-        Shot(L"menu-open", shot);
+        Shot(L"menu-open", shot, menu);
         // As a person with the keyboard: down to the item, then Enter.
         for (int i = 0, items = row - 2 + 1; i < items; ++i) {
             PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
@@ -496,7 +500,13 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
             EnumThreadWindows(uiThread_, FindPopupMenu, reinterpret_cast<LPARAM>(&open));
             return open == nullptr;
         }, 5000);
-        detail = "item at position " + std::to_string(MenuPosition(row)) + ", picture " + shot;
+        auto mark = [&] {
+            return items && (GetMenuState(items, static_cast<UINT>(MenuPosition(row)), MF_BYPOSITION) & MF_CHECKED)
+                       ? std::string("checked")
+                       : std::string("unchecked");
+        };
+        detail = "item at position " + std::to_string(MenuPosition(row)) + " " + before + " -> " + mark() +
+                 ", picture " + shot;
         return closed ? Outcome::Ok : Outcome::Failed;
     }
     if (c == L"read-list") {
@@ -681,7 +691,7 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
     return Outcome::Failed;
 }
 
-bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail) {
+bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail, HWND popup) {
     bool ok = false;
     Ui([&] {
         Picture picture;
@@ -689,6 +699,10 @@ bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail) {
             detail = "capture failed";
             return;
         }
+        Picture part;
+        RECT window, at;
+        if (popup && CaptureWindow(popup, part) && GetWindowRect(shell_.Window(), &window) && GetWindowRect(popup, &at))
+            PastePicture(picture, part, at.left - window.left, at.top - window.top);
         CreateDirectoryW(options_.shotsDir.c_str(), nullptr);
         wchar_t prefix[8];
         swprintf(prefix, 8, L"%02d-", ++shots_);

@@ -43,6 +43,18 @@ bool CaptureWindow(HWND window, Picture &out) {
     return ok;
 }
 
+void PastePicture(Picture &onto, const Picture &part, int x, int y) {
+    for (int row = 0; row < part.height; ++row) {
+        const int ty = y + row;
+        if (ty < 0 || ty >= onto.height) continue;
+        for (int column = 0; column < part.width; ++column) {
+            const int tx = x + column;
+            if (tx < 0 || tx >= onto.width) continue;
+            onto.pixels[static_cast<size_t>(ty) * onto.width + tx] = part.pixels[static_cast<size_t>(row) * part.width + column];
+        }
+    }
+}
+
 HRESULT WritePng(const Picture &picture, const std::wstring &path) {
     ComPtr<IWICImagingFactory> factory;
     HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,

@@ -18,6 +18,8 @@ struct Picture {
 
 // The window with its frame, as it is on the screen now (repaints first).
 bool CaptureWindow(HWND window, Picture &out);
+// Copies `part` onto `onto` with its top-left corner at (x, y), clipped.
+void PastePicture(Picture &onto, const Picture &part, int x, int y);
 // S_OK when the file was written.
 HRESULT WritePng(const Picture &picture, const std::wstring &path);
 HRESULT WriteBmp(const Picture &picture, const std::wstring &path);
