@@ -76,7 +76,8 @@ void TMapToolBar::Redraw() const
 
 void TMapToolBar::ShowCheckpoints()
 {
-    if (!HaveDispatcher())
+    // Without the shell's map there is nothing to draw on.
+    if (!HaveDispatcher() || !map_)
         return;
     TKarvexAutomation &server = Dispatcher();
     if (server.ComputeStatus() == 1)
@@ -124,7 +125,7 @@ void TMapToolBar::ShowCheckpoints()
 
 void TMapToolBar::ShowInfoPoints()
 {
-    if (!HaveDispatcher())
+    if (!HaveDispatcher() || !map_)
         return;
     TKarvexAutomation &server = Dispatcher();
     if (server.ComputeStatus() == 1 || !Down(c_.ToolButton2))
