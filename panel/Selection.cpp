@@ -186,6 +186,20 @@ std::string LocaleText(LCTYPE what, const char *fallback)
     return kx::ToUtf8(buffer);
 }
 
+// A number text with a "." separator, given the user's separator.
+std::wstring WithLocaleSeparator(const std::string &number)
+{
+    // Read each time, as the dates are: the user may change the settings.
+    wchar_t separator[8] = L"";
+    if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) || !separator[0])
+        wcscpy(separator, L".");
+    std::wstring text = kx::ToWide(number);
+    const size_t dot = text.find(L'.');
+    if (dot != std::wstring::npos)
+        text.replace(dot, 1, separator);
+    return text;
+}
+
 }  // namespace
 
 double ParseServerDateTime(const std::wstring &text)
@@ -209,22 +223,29 @@ double ParseServerDateTime(const std::wstring &text)
     throw EPanelError(L"Неверная дата от ПО Карвекс: «" + text + L"»", DISP_E_TYPEMISMATCH);
 }
 
-std::wstring WithLocaleSeparator(const std::string &number)
+kx::EntryValues ReadEntryValues(TKarvexAutomation &server, kx::EntryValue value, const std::wstring &duration)
 {
-    // Read each time, as the dates are: the user may change the settings.
-    wchar_t separator[8] = L"";
-    if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) || !separator[0])
-        wcscpy(separator, L".");
-    std::wstring text = kx::ToWide(number);
-    const size_t dot = text.find(L'.');
-    if (dot != std::wstring::npos)
-        text.replace(dot, 1, separator);
-    return text;
+    kx::EntryValues v;
+    v.duration = kx::ToUtf8(duration);
+    switch (value) {
+    case kx::EntryValue::Speed: v.speed = server.TripEntrySpeed(); break;
+    case kx::EntryValue::Tank1:
+        v.tank1Begin = server.TripEntryTank1Begin();
+        v.tank1End = server.TripEntryTank1End();
+        break;
+    case kx::EntryValue::Tank2:
+        v.tank2Begin = server.TripEntryTank2Begin();
+        v.tank2End = server.TripEntryTank2End();
+        break;
+    default: break;
+    }
+    return v;
 }
 
-std::wstring LocaleNumber(double value)
+std::wstring EntryValueText(kx::EntryValue value, const kx::EntryValues &v, bool forMap)
 {
-    return WithLocaleSeparator(kx::FormatGeneral(value));
+    const std::string text = forMap ? kx::EntryMapText(value, v) : kx::EntryListValue(value, v);
+    return value == kx::EntryValue::Duration ? kx::ToWide(text) : WithLocaleSeparator(text);
 }
 
 void SelectEntriesList(TKarvexAutomation &server, const std::wstring &query)

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "kx/infopoints.h"
+
 class TKarvexAutomation;
 
 namespace selection {
@@ -45,10 +47,13 @@ double PickerValue(HWND picker);
 // "dd.mm.yyyy hh:mm:ss" form; a clear error for anything else.
 double ParseServerDateTime(const std::wstring &text);
 
-// A number in the shortest general form with the user's decimal separator.
-std::wstring LocaleNumber(double value);
-// A number text with a "." separator, given the user's separator.
-std::wstring WithLocaleSeparator(const std::string &number);
+
+// The numbers of the current entry that a category shows (speed, or one
+// tank's levels), read from the dispatcher; the duration text is given.
+kx::EntryValues ReadEntryValues(TKarvexAutomation &server, kx::EntryValue value, const std::wstring &duration);
+// An entry's value as the list or the map shows it: the duration text as
+// the dispatcher wrote it, numbers with the user's decimal separator.
+std::wstring EntryValueText(kx::EntryValue value, const kx::EntryValues &v, bool forMap);
 
 // Selects the dispatcher's entries list of the current trip for a category
 // query: "tank-num1" sends the type "tank" and the kind "num1"; a query

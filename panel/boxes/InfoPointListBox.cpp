@@ -18,8 +18,6 @@ constexpr int kValueColumn = 3;
 
 }  // namespace
 
-const wchar_t TInfoPointListBox::kTripsItem[] = L"Список рейсов";
-
 TInfoPointListBox::TInfoPointListBox(const TInfoPointListControls &controls, const TPanelState &state,
                                      std::function<void()> fillTrips)
     : c_(controls), state_(state), fillTrips_(std::move(fillTrips))
@@ -29,7 +27,7 @@ TInfoPointListBox::TInfoPointListBox(const TInfoPointListControls &controls, con
 void TInfoPointListBox::FillInfoPointCategories()
 {
     ComboClear(c_.cmbInfoPoints);
-    ComboAdd(c_.cmbInfoPoints, kTripsItem);
+    ComboAdd(c_.cmbInfoPoints, kx::ToWide(kx::kTripsListItem));
     SendMessageW(c_.cmbInfoPoints, CB_SETITEMDATA, 0, 0);
     for (int row = 1; row <= state_.InfoPointCategoryCount(); ++row) {
         const kx::TInfoPoints &category = state_.InfoPointCategories[static_cast<size_t>(row) - 1];
@@ -109,21 +107,7 @@ void TInfoPointListBox::ListEntries(int row)
             continue;
         const std::wstring begin = server.TripEntryBegin();
         const std::wstring end = server.TripEntryEnd();
-        std::wstring shown;
-        switch (value) {
-        case kx::EntryValue::Speed: shown = LocaleNumber(server.TripEntrySpeed()); break;
-        case kx::EntryValue::Tank1: {
-            const double from = server.TripEntryTank1Begin();
-            shown = LocaleNumber(server.TripEntryTank1End() - from);
-            break;
-        }
-        case kx::EntryValue::Tank2: {
-            const double from = server.TripEntryTank2Begin();
-            shown = LocaleNumber(server.TripEntryTank2End() - from);
-            break;
-        }
-        default: shown = duration; break;
-        }
+        const std::wstring shown = EntryValueText(value, ReadEntryValues(server, value, duration), false);
         ListAddRow(c_.ListView1, {std::to_wstring(++listed), begin, end, shown});
     }
 }

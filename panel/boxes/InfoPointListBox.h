@@ -39,8 +39,6 @@ public:
     // it); a changed minimum refills a category's list.
     void txtContChange();
 
-    // The first combo item, the trips.
-    static const wchar_t kTripsItem[];
     // The category row (1-based) shown, 0 for the trips, -1 with nothing chosen.
     int ShownCategory() const;
     // The minimum duration in seconds typed in txtCont; a clear error for

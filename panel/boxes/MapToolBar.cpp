@@ -36,25 +36,6 @@ TMapPoint ToMap(const TGeoToMap &toMap, double longitude, double latitude)
     return *p;
 }
 
-// The map text of one entry: speed, tank difference or the duration text.
-std::wstring EntryText(TKarvexAutomation &server, kx::EntryValue value)
-{
-    kx::EntryValues v;
-    switch (value) {
-    case kx::EntryValue::Speed: v.speed = server.TripEntrySpeed(); break;
-    case kx::EntryValue::Tank1:
-        v.tank1Begin = server.TripEntryTank1Begin();
-        v.tank1End = server.TripEntryTank1End();
-        break;
-    case kx::EntryValue::Tank2:
-        v.tank2Begin = server.TripEntryTank2Begin();
-        v.tank2End = server.TripEntryTank2End();
-        break;
-    default: return server.TripEntryDuration();
-    }
-    return WithLocaleSeparator(kx::EntryMapText(value, v));
-}
-
 }  // namespace
 
 TMapToolBar::TMapToolBar(const TMapToolBarControls &controls, TPanelState &state, TLayer *layer, IMap *map,
@@ -163,7 +144,9 @@ void TMapToolBar::ShowInfoPoints()
                 // An entry without a position is listed but has no place on the map.
                 if (const std::optional<TMapPoint> geo = kx::EntryGeoPosition(longitude, latitude))
                     position.push_back(ToMap(toMap, geo->X, geo->Y));
-                texts.push_back(EntryText(server, value));
+                const std::wstring duration =
+                    value == kx::EntryValue::Duration ? server.TripEntryDuration() : std::wstring();
+                texts.push_back(EntryValueText(value, ReadEntryValues(server, value, duration), true));
                 positions.push_back(std::move(position));
             }
         }

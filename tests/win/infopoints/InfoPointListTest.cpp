@@ -56,12 +56,11 @@ TEST_F(InfoPointsTest, EveryCategoryListsTheDispatchersEntriesFiltered)
                 EXPECT_EQ(e.begin, Cell(listed, 1));
                 EXPECT_EQ(e.end, Cell(listed, 2));
                 const kx::EntryValue value = kx::EntryValueFor(query);
-                const std::wstring expected = value == kx::EntryValue::Speed ? selection::LocaleNumber(e.speed)
-                                              : value == kx::EntryValue::Tank1
-                                                  ? selection::LocaleNumber(e.tank1End - e.tank1Begin)
-                                              : value == kx::EntryValue::Tank2
-                                                  ? selection::LocaleNumber(e.tank2End - e.tank2Begin)
-                                                  : e.duration;
+                const std::wstring expected =
+                    value == kx::EntryValue::Speed   ? Shown(kx::FormatGeneral(e.speed))
+                    : value == kx::EntryValue::Tank1 ? Shown(kx::FormatGeneral(e.tank1End - e.tank1Begin))
+                    : value == kx::EntryValue::Tank2 ? Shown(kx::FormatGeneral(e.tank2End - e.tank2Begin))
+                                                     : e.duration;
                 EXPECT_EQ(expected, Cell(listed, 3));
                 ++listed;
             }

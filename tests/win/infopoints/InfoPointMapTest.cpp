@@ -131,16 +131,18 @@ TEST_F(InfoPointsTest, InfoPointIconsCarryTheirTexts)
             v.tank2End = entries[j].tank2End;
             const std::string text = kx::EntryMapText(kx::EntryValueFor(table[r].query), v);
             const kx::EntryValue value = kx::EntryValueFor(table[r].query);
-            EXPECT_EQ(value == kx::EntryValue::Duration ? kx::ToWide(text) : selection::WithLocaleSeparator(text),
+            EXPECT_EQ(value == kx::EntryValue::Duration ? kx::ToWide(text) : Shown(text),
                       PanelState().InfoPointTexts[r][j]);
             drawn += entries[j].longitude != -777 && entries[j].latitude != -777;
         }
     }
     EXPECT_GT(drawn, 0u);
     EXPECT_EQ(drawn, Shapes().InfoPointIcons.size());
-    for (const auto &shape : Walk().shapes)
-        if (shape.kind == kxshell::kShapeIcon)
+    for (const auto &shape : Walk().shapes) {
+        if (shape.kind == kxshell::kShapeIcon) {
             EXPECT_EQ(shape.title, shape.hint);
+        }
+    }
 
     // Released, the icons go; pressed, they come back.
     ClickToolButton(TKXActiveXForm::ToolButton2);

@@ -13,6 +13,7 @@
 #include "kx/infopoints.h"
 #include "kx/text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace iptest {
@@ -25,6 +26,16 @@ struct RefEntry {
     double longitude = 0, latitude = 0, speed = 0, tank1Begin = 0, tank1End = 0, tank2Begin = 0, tank2End = 0;
     long long Seconds() const { return kx::ParseDurationSeconds(kx::ToUtf8(duration)); }
 };
+
+// A number text of the core's general form with the user's decimal separator.
+inline std::wstring Shown(const std::string &number)
+{
+    wchar_t separator[8] = L".";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
+    std::wstring text = kx::ToWide(number);
+    std::replace(text.begin(), text.end(), L'.', separator[0]);
+    return text;
+}
 
 struct RefCheckpoint {
     std::wstring name, address;
@@ -123,7 +134,7 @@ protected:
         size_t most = 0;
         for (int t = 1; t <= reference->TripsCount(); ++t) {
             size_t total = 0;
-            for (const std::string &q : {"parks", "over_speed", "tank-num1"})
+            for (const char *q : {"parks", "over_speed", "tank-num1"})
                 total += Entries(t, q).size();
             if (total > most) {
                 most = total;
