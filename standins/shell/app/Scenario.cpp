@@ -539,28 +539,17 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         });
         return Outcome::Ok;
     }
-    if (c == L"click-entry") {
+    if (c == L"click-trip" || c == L"click-entry") {
+        // One list shows the trips or the entries of a category: a trip is
+        // told by its begin and end, an entry by its begin and value.
+        const int second = c == L"click-trip" ? 2 : 3;
         Outcome outcome = Outcome::Failed;
         Ui([&] {
             HWND list = panel().FirstOfClass(WC_LISTVIEWW);
             const int item = number(0) - 1;
             if (PanelDriver::ClickListItem(list, item)) {
-                detail = "\"" + Utf8Of(PanelDriver::ListItemText(list, item, 1)) + " | " +
-                         Utf8Of(PanelDriver::ListItemText(list, item, 3)) + "\"";
-                outcome = Outcome::Ok;
-            } else {
-                detail = "no row " + std::to_string(item + 1);
-            }
-        });
-        return outcome;
-    }
-    if (c == L"click-trip") {
-        Outcome outcome = Outcome::Failed;
-        Ui([&] {
-            HWND list = panel().FirstOfClass(WC_LISTVIEWW);
-            const int item = number(0) - 1;
-            if (PanelDriver::ClickListItem(list, item)) {
-                detail = "\"" + Utf8Of(PanelDriver::ListItemText(list, item, 1)) + " — " + Utf8Of(PanelDriver::ListItemText(list, item, 2)) + "\"";
+                detail = "\"" + Utf8Of(PanelDriver::ListItemText(list, item, 1)) + " — " +
+                         Utf8Of(PanelDriver::ListItemText(list, item, second)) + "\"";
                 outcome = Outcome::Ok;
             } else {
                 detail = "no row " + std::to_string(item + 1);
