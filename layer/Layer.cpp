@@ -482,6 +482,8 @@ void TLayer::MakeInfoPointIcons()
         const int count = std::min({state.InfoPointCounts[c], static_cast<int>(positions.size()),
                                     static_cast<int>(texts.size())});
         for (int i = 0; i < count; ++i) {
+            // An entry without a position is listed, not drawn.
+            if (positions[i].empty()) continue;
             const std::wstring &text = texts[i];
             // A drain shows the drain icon instead of the refuel one.
             const std::wstring key = kx::ToWide(kx::IconKeyFor(category.Icon, kx::ToUtf8(text)));

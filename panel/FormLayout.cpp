@@ -8,6 +8,8 @@
 
 #include "KXActiveXForm.h"
 #include "Module.h"
+#include "kx/infopoints.h"
+#include "kx/text.h"
 
 namespace {
 
@@ -205,6 +207,10 @@ void TKXActiveXForm::CreateComponents()
     // 3. Info points and trips.
     GroupBox2 = group(L"Информационные точки", 252, 226);
     cmbInfoPoints = dropList(10, 270, 210, 10, nullptr);
+    // The trips are offered from the start, also when the start-up stops
+    // before the categories are listed.
+    SendMessageW(cmbInfoPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kx::ToWide(kx::kTripsListItem).c_str()));
+    SendMessageW(cmbInfoPoints, CB_SETCURSEL, 0, 0);
     ListView1 = make(WC_LISTVIEWW, L"",
                      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, 10, 296, 210,
                      148, nullptr, WS_EX_CLIENTEDGE);

@@ -10,6 +10,7 @@
 #include "PanelState.h"
 #include "Module.h"
 #include "Seams.h"
+#include "SelectionSupport.h"
 
 namespace {
 
@@ -261,16 +262,6 @@ void TKXActiveXForm::UnbindClientEvents()
         }
         data.ClientEventsOwner = nullptr;
     }
-}
-
-void TKXActiveXForm::FillInfoPointCategories()
-{
-    SendMessageW(cmbInfoPoints, CB_RESETCONTENT, 0, 0);
-    LRESULT index = SendMessageW(cmbInfoPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Список рейсов"));
-    SendMessageW(cmbInfoPoints, CB_SETITEMDATA, index, 0);
-    // The info point categories (settings, later) follow, valued by their row number.
-    SendMessageW(cmbInfoPoints, CB_SETCURSEL, 0, 0);
-    cmbInfoPointsChange();
 }
 
 // ---- properties -------------------------------------------------------------
@@ -998,9 +989,5 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
 
 std::wstring TKXActiveXForm::Text(HWND control)
 {
-    int n = GetWindowTextLengthW(control);
-    std::wstring text(n + 1, L'\0');
-    n = GetWindowTextW(control, &text[0], n + 1);
-    text.resize(n > 0 ? n : 0);
-    return text;
+    return selection::WindowText(control);
 }

@@ -17,21 +17,13 @@
 #include "ComPtr.h"
 #include "GrymCore.h"
 #include "KXProject.h"
+#include "MenuItem.h"
 #include "Seams.h"
 
 class TLayer;
 class TActiveFormControl;
 
 enum class TUpDownDirection { None, Up, Down };
-
-// One item of PopupMenu1.
-struct TMenuItem {
-    std::wstring Name;  // component name: "mnu2" to "mnu13"
-    std::wstring Caption;
-    UINT Command = 0;
-    bool Checked = true;
-    int ImageIndex = -1;  // into ImageList2
-};
 
 // A timer of the form, ticking through the form window's WM_TIMER.
 class TFormTimer {

@@ -60,7 +60,8 @@ struct TPanelState {
     TMapPointArrays CheckpointCircles;
     std::vector<std::wstring> CheckpointTexts;
     bool LoadKT = false;                     // checkpoints shown on the map (ToolButton1 down)
-    std::vector<kx::TInfoPoints> InfoPointCategories;
+    // The category table; the settings file replaces the default rows.
+    std::vector<kx::TInfoPoints> InfoPointCategories = kx::DefaultInfoPointCategories();
     int InfoPointCategoryCount() const { return static_cast<int>(InfoPointCategories.size()); }
     TMapPointArrayss InfoPointPositions;
     std::vector<std::vector<std::wstring>> InfoPointTexts;

@@ -135,9 +135,37 @@ void SetListColumnCaption(HWND list, int column, const std::wstring &caption)
     SendMessageW(list, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
 }
 
+void ListAddRow(HWND list, const std::vector<std::wstring> &cells)
+{
+    if (cells.empty())
+        return;
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = ListRows(list);
+    item.pszText = const_cast<LPWSTR>(cells[0].c_str());
+    const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0)
+        throw EPanelError(L"Не удалось добавить строку в список", E_OUTOFMEMORY);
+    for (size_t column = 1; column < cells.size(); ++column) {
+        LVITEMW sub{};
+        sub.iSubItem = static_cast<int>(column);
+        sub.pszText = const_cast<LPWSTR>(cells[column].c_str());
+        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+    }
+}
+
 void SetText(HWND control, const std::wstring &text)
 {
     SetWindowTextW(control, text.c_str());
+}
+
+std::wstring WindowText(HWND control)
+{
+    int n = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(control, &text[0], n + 1);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return text;
 }
 
 double PickerValue(HWND picker)
@@ -180,6 +208,20 @@ std::string LocaleText(LCTYPE what, const char *fallback)
     return kx::ToUtf8(buffer);
 }
 
+// A number text with a "." separator, given the user's separator.
+std::wstring WithLocaleSeparator(const std::string &number)
+{
+    // Read each time, as the dates are: the user may change the settings.
+    wchar_t separator[8] = L"";
+    if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) || !separator[0])
+        wcscpy(separator, L".");
+    std::wstring text = kx::ToWide(number);
+    const size_t dot = text.find(L'.');
+    if (dot != std::wstring::npos)
+        text.replace(dot, 1, separator);
+    return text;
+}
+
 }  // namespace
 
 double ParseServerDateTime(const std::wstring &text)
@@ -201,6 +243,39 @@ double ParseServerDateTime(const std::wstring &text)
     } catch (const kx::Error &) {
     }
     throw EPanelError(L"Неверная дата от ПО Карвекс: «" + text + L"»", DISP_E_TYPEMISMATCH);
+}
+
+kx::EntryValues ReadEntryValues(TKarvexAutomation &server, kx::EntryValue value, const std::wstring &duration)
+{
+    kx::EntryValues v;
+    v.duration = kx::ToUtf8(duration);
+    switch (value) {
+    case kx::EntryValue::Speed: v.speed = server.TripEntrySpeed(); break;
+    case kx::EntryValue::Tank1:
+        v.tank1Begin = server.TripEntryTank1Begin();
+        v.tank1End = server.TripEntryTank1End();
+        break;
+    case kx::EntryValue::Tank2:
+        v.tank2Begin = server.TripEntryTank2Begin();
+        v.tank2End = server.TripEntryTank2End();
+        break;
+    default: break;
+    }
+    return v;
+}
+
+std::wstring EntryValueText(kx::EntryValue value, const kx::EntryValues &v, bool forMap)
+{
+    const std::string text = forMap ? kx::EntryMapText(value, v) : kx::EntryListValue(value, v);
+    return value == kx::EntryValue::Duration ? kx::ToWide(text) : WithLocaleSeparator(text);
+}
+
+void SelectEntriesList(TKarvexAutomation &server, const std::wstring &query)
+{
+    const kx::EntriesQuery q = kx::SplitQuery(kx::ToUtf8(query));
+    server.TripEntriesListTypeName(kx::ToWide(q.type));
+    if (q.hasKind)
+        server.TripEntriesListKindName(kx::ToWide(q.kind));
 }
 
 std::wstring CategoryQuery(int row)

@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "kx/infopoints.h"
 
 class TKarvexAutomation;
 
@@ -30,8 +33,11 @@ void ListClear(HWND list);
 std::wstring ListCellText(HWND list, int row, int column);
 std::wstring ListColumnCaption(HWND list, int column);
 void SetListColumnCaption(HWND list, int column, const std::wstring &caption);
+// Appends a row: the first cell is its caption, the others its sub-items.
+void ListAddRow(HWND list, const std::vector<std::wstring> &cells);
 
 void SetText(HWND control, const std::wstring &text);
+std::wstring WindowText(HWND control);
 
 // The picker's value as a date-time (days since 30.12.1899).
 double PickerValue(HWND picker);
@@ -43,6 +49,19 @@ void SetPickerValue(HWND picker, double value);
 // time formats (the dispatcher writes them so), or in the fixed
 // "dd.mm.yyyy hh:mm:ss" form; a clear error for anything else.
 double ParseServerDateTime(const std::wstring &text);
+
+
+// The numbers of the current entry that a category shows (speed, or one
+// tank's levels), read from the dispatcher; the duration text is given.
+kx::EntryValues ReadEntryValues(TKarvexAutomation &server, kx::EntryValue value, const std::wstring &duration);
+// An entry's value as the list or the map shows it: the duration text as
+// the dispatcher wrote it, numbers with the user's decimal separator.
+std::wstring EntryValueText(kx::EntryValue value, const kx::EntryValues &v, bool forMap);
+
+// Selects the dispatcher's entries list of the current trip for a category
+// query: "tank-num1" sends the type "tank" and the kind "num1"; a query
+// without "-" sends only the type, and the dispatcher keeps the kind.
+void SelectEntriesList(TKarvexAutomation &server, const std::wstring &query);
 
 // The query of an info point category row (1-based), from the panel's table
 // or, before the settings filled it, the default table.

@@ -28,26 +28,6 @@ namespace {
 constexpr int kDurationColumn = 3;
 const wchar_t kDurationCaption[] = L"Прод-ть";
 
-void AddTripRow(HWND list, int number, const std::wstring &begin, const std::wstring &end,
-                const std::wstring &duration)
-{
-    const std::wstring caption = std::to_wstring(number);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = ListRows(list);
-    item.pszText = const_cast<LPWSTR>(caption.c_str());
-    const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (row < 0)
-        throw EPanelError(L"Не удалось добавить рейс в список", E_OUTOFMEMORY);
-    const std::wstring *cells[] = {&begin, &end, &duration};
-    for (int column = 1; column <= 3; ++column) {
-        LVITEMW sub{};
-        sub.iSubItem = column;
-        sub.pszText = const_cast<LPWSTR>(cells[column - 1]->c_str());
-        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
-    }
-}
-
 // Core errors carry UTF-8 texts; the panel shows wide ones.
 template <class F>
 auto Checked(F &&f) -> decltype(f())
@@ -117,7 +97,7 @@ void TKXActiveXForm::FillTrips()
         const std::wstring begin = server.TripBegin();
         const std::wstring end = server.TripEnd();
         const std::wstring duration = server.TripDuration();
-        AddTripRow(ListView1, b, begin, end, duration);
+        ListAddRow(ListView1, {std::to_wstring(b), begin, end, duration});
     }
     if (ListRows(ListView1) == 0)
         return;
@@ -212,11 +192,7 @@ void TKXActiveXForm::SetTrackBarRange(int minimum, int maximum)
 
 void TKXActiveXForm::SelectEntriesList(const std::wstring &query)
 {
-    const kx::EntriesQuery q = kx::SplitQuery(kx::ToUtf8(query));
-    TKarvexAutomation &server = Dispatcher();
-    server.TripEntriesListTypeName(kx::ToWide(q.type));
-    if (q.hasKind)
-        server.TripEntriesListKindName(kx::ToWide(q.kind));
+    selection::SelectEntriesList(Dispatcher(), query);
 }
 
 void TKXActiveXForm::TripsListBoxClick()

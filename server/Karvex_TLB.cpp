@@ -81,6 +81,17 @@ int CheckCount(LONG v, const wchar_t *name)
     return static_cast<int>(v);
 }
 
+// No name, address or date of the dispatcher comes near this: a longer text
+// would only end up cut off in a list cell or swamping a balloon.
+const size_t kMaxText = 65536;
+
+std::wstring CheckText(std::wstring v, const wchar_t *name)
+{
+    if (v.size() > kMaxText)
+        RaiseBadData(std::wstring(name) + L" длиной " + std::to_wstring(v.size()) + L" символов");
+    return v;
+}
+
 double CheckFinite(double v, const wchar_t *name)
 {
     if (!std::isfinite(v)) RaiseBadData(std::wstring(name) + L" не является числом");
@@ -402,7 +413,7 @@ void TKarvexAutomation::GetByName(const wchar_t *name, long &cache, VARIANT *out
     {                                                                 \
         BSTR b = nullptr;                                             \
         Call([&](IKarvexAutomation *s) { return s->get_##Name(&b); }); \
-        return TakeBstr(b);                                           \
+        return CheckText(TakeBstr(b), L## #Name);                     \
     }
 #define KX_COUNT(Name)                                                \
     int TKarvexAutomation::Name()                                     \

@@ -138,9 +138,9 @@ int MenuItemRow(std::string_view name) {
 
 int MenuImageIndex(int row, bool shown) { return shown ? row - 2 : row + 10; }
 
-TMapPoint EntryGeoPosition(double longitude, double latitude) {
-    if (longitude == kNoPosition || latitude == kNoPosition) return {0.0, 0.0};
-    return {longitude, latitude};
+std::optional<TMapPoint> EntryGeoPosition(double longitude, double latitude) {
+    if (longitude == kNoPosition || latitude == kNoPosition) return std::nullopt;
+    return TMapPoint{longitude, latitude};
 }
 
 bool HasKnownPosition(double longitude, double latitude) {

@@ -71,8 +71,10 @@ TEST(InfoPoints, MenuAndPositions) {
     EXPECT_EQ(MenuImageIndex(5, true), 3);
     EXPECT_EQ(MenuImageIndex(5, false), 15);
 
-    EXPECT_EQ(EntryGeoPosition(-777, 55), (TMapPoint{0, 0}));
+    EXPECT_FALSE(EntryGeoPosition(-777, 55).has_value());
+    EXPECT_FALSE(EntryGeoPosition(37, -777).has_value());
     EXPECT_EQ(EntryGeoPosition(37, 55), (TMapPoint{37, 55}));
+    EXPECT_EQ(EntryGeoPosition(0, 0), (TMapPoint{0, 0}));  // a real place, drawn
     EXPECT_TRUE(HasKnownPosition(37.6, 55.7));
     EXPECT_TRUE(HasKnownPosition(-74.0, -33.0));  // western and southern hemispheres
     EXPECT_FALSE(HasKnownPosition(0, 0));

@@ -1,6 +1,7 @@
 #pragma once
 // Info point categories, their lists and map texts, checkpoint circles and
 // the balloon texts built from server data.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,9 +73,10 @@ int MenuItemRow(std::string_view componentName);
 // Menu image of row k: coloured k-2, grey k+10.
 int MenuImageIndex(int row, bool shown);
 
-// Entries without a position carry -777; they are drawn at (0, 0).
+// Entries without a position carry -777 in either coordinate: they are
+// listed but not drawn (a point at 0, 0 would put them in the sea).
 constexpr double kNoPosition = -777.0;
-TMapPoint EntryGeoPosition(double longitude, double latitude);
+std::optional<TMapPoint> EntryGeoPosition(double longitude, double latitude);
 
 // A last known vehicle position is usable when it is a finite, in-range
 // geographic point that is neither the -777 mark nor exactly (0, 0).

@@ -44,6 +44,31 @@ bool Disconnected(HRESULT hr)
 
 const UINT_PTR kComputeTimer = 1;
 
+// Fills every entries list of the trips up to `atLeast` entries, spread
+// along each trip's track, for load tests of the lists.
+void PadEntryLists(std::vector<kxfleet::Trip> &trips, int atLeast)
+{
+    if (atLeast <= 0) return;
+    for (kxfleet::Trip &trip : trips) {
+        if (trip.track.empty()) continue;
+        for (const std::string &query : kxfleet::ListQueries()) {
+            std::vector<kxfleet::Entry> &list = trip.lists[query];
+            for (int k = static_cast<int>(list.size()); k < atLeast; ++k) {
+                const kxfleet::TrackPoint &p = trip.track[static_cast<size_t>(k) * trip.track.size() / atLeast];
+                kxfleet::Entry e;
+                e.begin = p.time;
+                e.end = p.time + (30 + k % 600) / kxfleet::kSecondsPerDay;
+                e.lon = p.lon;
+                e.lat = p.lat;
+                e.speed = p.speed;
+                e.tank1Begin = e.tank2Begin = 40;
+                e.tank1End = e.tank2End = k % 2 ? 52.5 : 31.25;
+                list.push_back(e);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- log
@@ -205,6 +230,7 @@ Dispatcher::Dispatcher(Options &opt, kxfleet::Fleet fleet, HWND window, ITypeInf
         kxfleet::DeriveOptions d;
         d.speedLimitKmh = opt_.speedLimitKmh;
         trips_ = kxfleet::ComputeTrips(*v, g->checkpoints, pending_.begin, pending_.end, d);
+        PadEntryLists(trips_, opt_.busyLists);
         last_ = pending_;
         haveLast_ = true;
         status_ = 0;
@@ -385,11 +411,14 @@ HRESULT Dispatcher::Str(const wchar_t *name, BSTR *out, const std::function<std:
     if (!out) return E_POINTER;
     *out = nullptr;
     return Call(name, L"", [&](std::wstring &r) {
-        const std::wstring s = get();
+        std::wstring s = get();
+        if (Malformed(L"empty-texts")) s.clear();
+        if (Malformed(L"huge-texts")) s.assign(200000, L'Ж');
         BSTR b = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
         if (!b) throw std::bad_alloc();
         *out = b;
-        r = L"«" + s + L"»";
+        r = s.size() > 200 ? L"«" + s.substr(0, 200) + L"…» (" + Num(static_cast<long long>(s.size())) + L")"
+                           : L"«" + s + L"»";
         return S_OK;
     });
 }
@@ -650,6 +679,7 @@ void Dispatcher::FinishComputation()
         d.speedLimitKmh = opt_.speedLimitKmh;
         trips_ = v && g ? kxfleet::ComputeTrips(*v, g->checkpoints, pending_.begin, pending_.end, d)
                         : std::vector<kxfleet::Trip>();
+        PadEntryLists(trips_, opt_.busyLists);
         status_ = 0;
     } catch (...) {
         trips_.clear();
@@ -844,11 +874,13 @@ STDMETHODIMP Dispatcher::get_TripEntryDuration(BSTR *v)
 
 STDMETHODIMP Dispatcher::get_TripEntryLongitude(double *v)
 {
-    return Dbl(L"TripEntryLongitude", v, [&] { return CurrentEntry().lon; });
+    return Dbl(L"TripEntryLongitude", v,
+               [&] { return Malformed(L"no-position") ? kxfleet::kNoPosition : CurrentEntry().lon; });
 }
 STDMETHODIMP Dispatcher::get_TripEntryLatitude(double *v)
 {
-    return Dbl(L"TripEntryLatitude", v, [&] { return CurrentEntry().lat; });
+    return Dbl(L"TripEntryLatitude", v,
+               [&] { return Malformed(L"no-position") ? kxfleet::kNoPosition : CurrentEntry().lat; });
 }
 STDMETHODIMP Dispatcher::get_TripEntrySpeed(double *v)
 {
@@ -907,11 +939,16 @@ STDMETHODIMP Dispatcher::put_CheckpointIndex(LONG v)
 
 STDMETHODIMP Dispatcher::get_CheckpointName(BSTR *v)
 {
-    return Str(L"CheckpointName", v, [&] { return Wide(CurrentCheckpoint().name); });
+    return Str(L"CheckpointName", v, [&] {
+        return Malformed(L"markup-texts") ? L"<img src=x>" + Wide(CurrentCheckpoint().name) : Wide(CurrentCheckpoint().name);
+    });
 }
 STDMETHODIMP Dispatcher::get_CheckpointAddress(BSTR *v)
 {
-    return Str(L"CheckpointAddress", v, [&] { return Wide(CurrentCheckpoint().address); });
+    return Str(L"CheckpointAddress", v, [&] {
+        return Malformed(L"markup-texts") ? L"<b>" + Wide(CurrentCheckpoint().address) + L"</b> & co"
+                                          : Wide(CurrentCheckpoint().address);
+    });
 }
 STDMETHODIMP Dispatcher::get_CheckpointLongitude(double *v)
 {
@@ -919,7 +956,7 @@ STDMETHODIMP Dispatcher::get_CheckpointLongitude(double *v)
 }
 STDMETHODIMP Dispatcher::get_CheckpointLatitude(double *v)
 {
-    return Dbl(L"CheckpointLatitude", v, [&] { return CurrentCheckpoint().centre.lat; });
+    return Dbl(L"CheckpointLatitude", v, [&] { return Malformed(L"pole") ? 90.0 : CurrentCheckpoint().centre.lat; });
 }
 STDMETHODIMP Dispatcher::get_CheckpointRadius(LONG *v)
 {
@@ -1011,7 +1048,8 @@ STDMETHODIMP Control::SetCallDelay(LONG ms)
 STDMETHODIMP Control::SetMalformed(BSTR kind)
 {
     static const wchar_t *kinds[] = {L"none", L"short-array", L"wrong-type-array", L"not-array", L"nan",
-                                     L"bad-dates", L"negative-counts", L"huge-counts"};
+                                     L"bad-dates", L"negative-counts", L"huge-counts", L"no-position",
+                                     L"markup-texts", L"empty-texts", L"huge-texts", L"pole"};
     const std::wstring k = Bstr(kind);
     for (const wchar_t *x : kinds)
         if (k == x) {

@@ -30,6 +30,7 @@ struct Options {
     int computeMs = 150;
     int idleExitSec = -1;  // -1: the default for how the process was started
     double speedLimitKmh = 80;
+    int busyLists = 0;  // every entries list of a trip padded to at least this many
 };
 
 // Messages the object posts to the main window so that events are raised

@@ -28,7 +28,10 @@ const wchar_t kUsage[] =
     L"  /fail-next:TEXT            the first call fails with TEXT\n"
     L"  /delay:MS                  every call waits MS\n"
     L"  /malformed:KIND            short-array, wrong-type-array, not-array, nan,\n"
-    L"                             bad-dates, negative-counts, huge-counts\n"
+    L"                             bad-dates, negative-counts, huge-counts,\n"
+    L"                             no-position, markup-texts, empty-texts,\n"
+    L"                             huge-texts, pole\n"
+    L"  /busy-lists:N              every entries list of a trip has at least N entries\n"
     L"  /exit-during-call:N        end the process abruptly during call N\n"
     L"  /online:MS                 online-data event period (0: never; default 60000)\n"
     L"  /compute-ms:MS             time a computation takes (default 150)\n"
@@ -303,6 +306,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
         else if (Option(a, L"compute-ms", &v)) g_opt.computeMs = ToInt(v);
         else if (Option(a, L"idle-exit", &v)) g_opt.idleExitSec = ToInt(v);
         else if (Option(a, L"speed-limit", &v)) g_opt.speedLimitKmh = _wtof(v.c_str());
+        else if (Option(a, L"busy-lists", &v)) g_opt.busyLists = ToInt(v);
         else {
             fwprintf(stderr, L"unknown option %ls\n%ls\n", a.c_str(), kUsage);
             return 2;

@@ -109,24 +109,41 @@ HWND PanelDriver::FirstInFrame(const std::wstring &frame, const wchar_t *classNa
     return nullptr;
 }
 
+HWND PanelDriver::ComboWithItem(const std::wstring &item) const {
+    for (HWND w : Children())
+        if (_wcsicmp(ClassOf(w).c_str(), WC_COMBOBOXW) == 0) {
+            const std::vector<std::wstring> items = ComboItems(w);
+            if (std::find(items.begin(), items.end(), item) != items.end()) return w;
+        }
+    return nullptr;
+}
+
+bool PanelDriver::TypeText(HWND edit, const std::wstring &text) {
+    if (!edit) return false;
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
+    return true;
+}
+
+bool PanelDriver::PostButtonClick(HWND button) {
+    if (!button) return false;
+    return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button)) != FALSE;
+}
+
 bool PanelDriver::ClickToolButton(const std::wstring &hint) const {
-    HWND bar = FirstOfClass(TOOLBARCLASSNAMEW);
-    if (!bar) return false;
-    const int count = static_cast<int>(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        TBBUTTON button{};
-        if (!SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP)) continue;
-        // The hint, asked of the tool bar's owner as its tooltip asks for it.
-        NMTTDISPINFOW info{};
-        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(bar, TB_GETTOOLTIPS, 0, 0));
-        info.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
-        info.hdr.code = TTN_GETDISPINFOW;
-        SendMessageW(GetParent(bar), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
-        if (!info.lpszText || IS_INTRESOURCE(info.lpszText) || hint != info.lpszText) continue;
-        PostMessageW(GetParent(bar), WM_COMMAND, MAKEWPARAM(button.idCommand, BN_CLICKED), reinterpret_cast<LPARAM>(bar));
-        return true;
-    }
-    return false;
+    HWND toolbar = nullptr;
+    int command = 0;
+    if (!FindToolButton(hint, toolbar, command)) return false;
+    return PostMessageW(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(toolbar)) != FALSE;
+}
+
+HWND PanelDriver::ButtonWithCaption(const std::wstring &caption) const {
+    for (HWND w : Children())
+        if (_wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) == 0 && TextOf(w) == caption) return w;
+    return nullptr;
 }
 
 int PanelDriver::ComboCount(HWND combo) {

@@ -26,6 +26,15 @@ public:
     // reports a click: posted, so that a dialog the click opens does not
     // hold the caller. False when no button has that hint.
     bool ClickToolButton(const std::wstring &hint) const;
+    // The drop-down list that offers an item of this text.
+    HWND ComboWithItem(const std::wstring &item) const;
+    // As typing: the whole text selected, then a key press per character.
+    static bool TypeText(HWND edit, const std::wstring &text);
+    // As a click on a button; posted, since a button that opens a menu
+    // holds its caller until the menu closes.
+    static bool PostButtonClick(HWND button);
+    // The push button showing this caption.
+    HWND ButtonWithCaption(const std::wstring &caption) const;
 
     static int ComboCount(HWND combo);
     static std::vector<std::wstring> ComboItems(HWND combo);

@@ -4,6 +4,7 @@
 #include "PanelDriver.h"
 #include "Screenshot.h"
 #include "ShellWindow.h"
+#include "ShapeWalker.h"
 
 #include <commctrl.h>
 
@@ -24,26 +25,28 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"choose-vehicle", L"set-period", L"wait-trips",  L"click-trip",
                                     L"wait-track",   L"fit-track",   L"hover-track",  L"hover-shape",
                                     L"zoom",         L"pan",         L"pause",        L"shot",
-                                    L"measure-frames", L"type-speed", L"type-duration", L"toggle-tool",
-                                    L"report-panel", L"open-settings", L"settings-check", L"settings-icon",
-                                    L"settings-wheel", L"settings-ok", L"settings-cancel", L"read-settings",
-                                    L"category-list"};
+                                    L"measure-frames", L"type-speed", L"report-panel", L"open-settings",
+                                    L"settings-check", L"settings-icon", L"settings-wheel", L"settings-ok",
+                                    L"settings-cancel", L"read-settings", L"category-list", L"choose-category",
+                                    L"set-min-duration", L"click-entry", L"toggle", L"menu-category",
+                                    L"wait-entries", L"read-list", L"read-map"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
            command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames" &&
            command != L"report-panel" && command != L"open-settings" && command.compare(0, 9, L"settings-") != 0 &&
-           command != L"read-settings" && command != L"category-list";
+           command != L"read-settings" && command != L"category-list" && command != L"read-list" &&
+           command != L"read-map";
 }
 
 // How many arguments a command takes, at least and at most.
 std::pair<size_t, size_t> ArgumentCount(const std::wstring &command) {
     if (command == L"set-period") return {4, 4};
-    if (command == L"pan" || command == L"settings-check") return {2, 2};
+    if (command == L"pan" || command == L"settings-check" || command == L"toggle") return {2, 2};
     if (command == L"settings-wheel") return {1, 2};
     if (command == L"hover-track" || command == L"fit-track" || command == L"report-panel" ||
         command == L"open-settings" || command == L"settings-ok" || command == L"settings-cancel" ||
-        command == L"read-settings")
+        command == L"read-settings" || command == L"read-list" || command == L"read-map")
         return {0, 0};
     return {1, 1};
 }
@@ -111,6 +114,63 @@ std::string Ms(double ms) {
     snprintf(buffer, sizeof buffer, "%.1f", ms);
     return buffer;
 }
+
+// The hints of the tool bar's check buttons, by the toggle's name.
+const wchar_t *ToggleHint(const std::wstring &name) {
+    if (name == L"track") return L"Трэк";
+    if (name == L"checkpoints") return L"Контрольные точки";
+    if (name == L"infopoints") return L"Информационные точки";
+    if (name == L"skip-stops") return L"Пропуск остановок";
+    return nullptr;
+}
+
+// PopupMenu1's items from row 2 on, with a separator after rows 5 and 7.
+int MenuPosition(int row) {
+    return row - 2 + (row > 5 ? 1 : 0) + (row > 7 ? 1 : 0);
+}
+
+BOOL CALLBACK FindPopupMenu(HWND w, LPARAM lp) {
+    wchar_t name[16] = {};
+    GetClassNameW(w, name, 16);
+    if (wcscmp(name, L"#32768") == 0 && IsWindowVisible(w)) {
+        *reinterpret_cast<HWND *>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// What the plug-in layers hand the shell over the whole map, by what the
+// shapes are: track lines, the vehicle marker, checkpoint circles (hint
+// "KT"), info point icons, and last known points (icons whose balloon text
+// has line breaks).
+struct MapShapeCounts {
+    size_t track = 0, vehicles = 0, checkpoints = 0, infopoints = 0, lastpoints = 0;
+};
+
+MapShapeCounts CountMapShapes(kxshell::StandInShell &shell) {
+    MapShapeCounts n;
+    kxshell::ShapeWalker walker(shell.SharedRegistry());
+    kxshell::WalkOptions noTitles;
+    noTitles.askTitle = false;  // a track line's title moves the player
+    kxshell::LayerCollection &layers = shell.Layers();
+    for (size_t i = 0; i < layers.Count(); ++i) {
+        ComPtr<IShapeSource> source = ComPtr<IShapeLayer>(layers.Layer(i)).As<IShapeSource>();
+        if (!source) continue;
+        for (const kxshell::WalkedShape &shape : walker.Walk(source.Get(), shell.MapObject().BoundsValues(), noTitles).shapes) {
+            if (shape.kind == kxshell::kShapeLine) ++n.track;
+            else if (shape.kind == kxshell::kShapePolygon) ++(shape.hint == L"KT" ? n.checkpoints : n.vehicles);
+            else {
+                const kxshell::WalkResult one = walker.WalkById(source.Get(), shape.id);
+                const bool balloon = !one.shapes.empty() && one.shapes[0].title.find(L"<br />") != std::wstring::npos;
+                ++(balloon ? n.lastpoints : n.infopoints);
+            }
+        }
+    }
+    return n;
+}
+
+const wchar_t kTripsItem[] = L"Список рейсов";
+const wchar_t kMinimumCaption[] = L"Продолжительность от, с:";
 
 }  // namespace
 
@@ -354,28 +414,11 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         });
         return outcome;
     }
-    if (c == L"type-speed" || c == L"type-duration") {
-        const wchar_t *label = c == L"type-speed" ? L"Скорость воспроизведения:" : L"Продолжительность от, с:";
-        const wchar_t *kind = c == L"type-speed" ? WC_COMBOBOXW : WC_EDITW;
+    if (c == L"type-speed") {
         bool ok = false;
-        Ui([&] { ok = PanelDriver::TypeInto(panel().FieldRightOf(label, kind), arg(0)); });
+        Ui([&] { ok = PanelDriver::TypeInto(panel().FieldRightOf(L"Скорость воспроизведения:", WC_COMBOBOXW), arg(0)); });
         if (!ok) detail = "no field right of the caption";
         return ok ? Outcome::Ok : Outcome::Failed;
-    }
-    if (c == L"toggle-tool") {
-        Outcome outcome = Outcome::Failed;
-        Ui([&] {
-            HWND bar = nullptr;
-            int command = 0;
-            if (!panel().FindToolButton(arg(0), bar, command)) {
-                detail = "no tool button with that hint";
-                return;
-            }
-            PanelDriver::ClickToolButton(bar, command);
-            detail = PanelDriver::ToolButtonDown(bar, command) ? "down" : "up";
-            outcome = Outcome::Ok;
-        });
-        return outcome;
     }
     if (c == L"report-panel") {
         std::string choices;
@@ -384,22 +427,165 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         detail = choices;
         return Outcome::Ok;
     }
-    if (c == L"wait-trips") {
+    if (c == L"wait-trips" || c == L"wait-entries") {
+        // One list shows the trips or the entries of a category.
         int count = 0;
         const bool ok = WaitFor([&] {
             count = PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW));
             return count > 0;
         }, number(0));
-        detail = std::to_string(count) + " trip(s)";
+        detail = std::to_string(count) + (c == L"wait-trips" ? " trip(s)" : " row(s)");
         return ok ? Outcome::Ok : Outcome::Pending;
     }
-    if (c == L"click-trip") {
+    if (c == L"choose-category") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND combo = panel().ComboWithItem(kTripsItem);
+            const int i = PanelDriver::ComboIndex(combo, arg(0));
+            if (!combo) detail = "no list offering the trips";
+            else if (i < 0) detail = "no such item among " + std::to_string(PanelDriver::ComboCount(combo));
+            else if (PanelDriver::ChooseComboItem(combo, i)) {
+                detail = "\"" + Utf8Of(PanelDriver::ComboItems(combo)[static_cast<size_t>(i)]) + "\", " +
+                         std::to_string(PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW))) + " row(s)";
+                outcome = Outcome::Ok;
+            }
+        });
+        return outcome;
+    }
+    if (c == L"set-min-duration") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND edit = panel().FieldRightOf(kMinimumCaption, WC_EDITW);
+            if (!PanelDriver::TypeText(edit, arg(0))) {
+                detail = "no field right of the caption";
+                return;
+            }
+            wchar_t text[16] = {};
+            GetWindowTextW(edit, text, 16);
+            detail = "\"" + Utf8Of(text) + "\", " + std::to_string(PanelDriver::ListCount(panel().FirstOfClass(WC_LISTVIEWW))) +
+                     " row(s)";
+            outcome = Outcome::Ok;
+        });
+        return outcome;
+    }
+    if (c == L"toggle") {
+        const wchar_t *hint = ToggleHint(arg(0));
+        const std::wstring state = arg(1);
+        if (!hint || (state != L"on" && state != L"off")) {
+            detail = "toggle track|checkpoints|infopoints|skip-stops on|off";
+            return Outcome::Failed;
+        }
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND toolbar = nullptr;
+            int command = 0;
+            if (!panel().FindToolButton(hint, toolbar, command)) {
+                detail = "no button with the hint";
+                return;
+            }
+            const bool wanted = state == L"on";
+            if (PanelDriver::ToolButtonDown(toolbar, command) != wanted) PanelDriver::ClickToolButton(toolbar, command);
+            shell_.Map().RedrawNow();
+            detail = std::string(PanelDriver::ToolButtonDown(toolbar, command) ? "down" : "up") + ", " +
+                     std::to_string(shell_.Map().Painter().Drawn().size()) + " shape(s) drawn";
+            outcome = Outcome::Ok;
+        });
+        return outcome;
+    }
+    if (c == L"menu-category") {
+        const int row = number(0);
+        if (row < 2 || row > 13) {
+            detail = "menu rows are 2 to 13";
+            return Outcome::Failed;
+        }
+        HWND button = nullptr, owner = nullptr;
+        Ui([&] {
+            button = panel().ButtonWithCaption(L"6");
+            owner = button ? GetParent(button) : nullptr;
+        });
+        if (!PanelDriver::PostButtonClick(button)) {
+            detail = "no menu button";
+            return Outcome::Failed;
+        }
+        HWND menu = nullptr;
+        const auto t0 = Clock::now();
+        while (!menu && std::chrono::duration<double, std::milli>(Clock::now() - t0).count() < 5000) {
+            EnumThreadWindows(uiThread_, FindPopupMenu, reinterpret_cast<LPARAM>(&menu));
+            if (!menu) Sleep(50);
+        }
+        if (!menu) {
+            detail = "the menu did not open";
+            return Outcome::Pending;
+        }
+        Sleep(300);
+        const HMENU items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+        const std::string before =
+            items && (GetMenuState(items, static_cast<UINT>(MenuPosition(row)), MF_BYPOSITION) & MF_CHECKED) ? "checked"
+                                                                                                          : "unchecked";
+        std::string shot;
+        Shot(L"menu-open", shot, menu);
+        // As a person with the keyboard: down to the item, then Enter.
+        for (int i = 0, items = row - 2 + 1; i < items; ++i) {
+            PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(owner, WM_KEYUP, VK_DOWN, 0);
+        }
+        PostMessageW(owner, WM_KEYDOWN, VK_RETURN, 0);
+        PostMessageW(owner, WM_KEYUP, VK_RETURN, 0);
+        const bool closed = WaitFor([&] {
+            HWND open = nullptr;
+            EnumThreadWindows(uiThread_, FindPopupMenu, reinterpret_cast<LPARAM>(&open));
+            return open == nullptr;
+        }, 5000);
+        auto mark = [&] {
+            return items && (GetMenuState(items, static_cast<UINT>(MenuPosition(row)), MF_BYPOSITION) & MF_CHECKED)
+                       ? std::string("checked")
+                       : std::string("unchecked");
+        };
+        detail = "item at position " + std::to_string(MenuPosition(row)) + " " + before + " -> " + mark() +
+                 ", picture " + shot;
+        return closed ? Outcome::Ok : Outcome::Failed;
+    }
+    if (c == L"read-list") {
+        Ui([&] {
+            HWND list = panel().FirstOfClass(WC_LISTVIEWW);
+            wchar_t caption[64] = {};
+            LVCOLUMNW column{};
+            column.mask = LVCF_TEXT;
+            column.pszText = caption;
+            column.cchTextMax = 64;
+            SendMessageW(list, LVM_GETCOLUMNW, 3, reinterpret_cast<LPARAM>(&column));
+            const int rows = PanelDriver::ListCount(list);
+            report_.Line("list", "column4=\"" + Utf8Of(caption) + "\" rows=" + std::to_string(rows));
+            for (int r = 0; r < rows; ++r)
+                report_.Line("row", PanelDriver::ListItemText(list, r, 0) + L" | " + PanelDriver::ListItemText(list, r, 1) +
+                                        L" | " + PanelDriver::ListItemText(list, r, 2) + L" | " +
+                                        PanelDriver::ListItemText(list, r, 3));
+            detail = std::to_string(rows) + " row(s)";
+        });
+        return Outcome::Ok;
+    }
+    if (c == L"read-map") {
+        Ui([&] {
+            const MapShapeCounts n = CountMapShapes(shell_.Shell());
+            const std::string line = "track=" + std::to_string(n.track) + " vehicles=" + std::to_string(n.vehicles) +
+                                     " checkpoints=" + std::to_string(n.checkpoints) + " infopoints=" +
+                                     std::to_string(n.infopoints) + " lastpoints=" + std::to_string(n.lastpoints);
+            report_.Line("map", line);
+            detail = line;
+        });
+        return Outcome::Ok;
+    }
+    if (c == L"click-trip" || c == L"click-entry") {
+        // One list shows the trips or the entries of a category: a trip is
+        // told by its begin and end, an entry by its begin and value.
+        const int second = c == L"click-trip" ? 2 : 3;
         Outcome outcome = Outcome::Failed;
         Ui([&] {
             HWND list = panel().FirstOfClass(WC_LISTVIEWW);
             const int item = number(0) - 1;
             if (PanelDriver::ClickListItem(list, item)) {
-                detail = "\"" + Utf8Of(PanelDriver::ListItemText(list, item, 1)) + " — " + Utf8Of(PanelDriver::ListItemText(list, item, 2)) + "\"";
+                detail = "\"" + Utf8Of(PanelDriver::ListItemText(list, item, 1)) + " — " +
+                         Utf8Of(PanelDriver::ListItemText(list, item, second)) + "\"";
                 outcome = Outcome::Ok;
             } else {
                 detail = "no row " + std::to_string(item + 1);
@@ -605,7 +791,7 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
     return Outcome::Failed;
 }
 
-bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail) {
+bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail, HWND popup) {
     bool ok = false;
     Ui([&] {
         Picture picture;
@@ -613,6 +799,10 @@ bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail) {
             detail = "capture failed";
             return;
         }
+        Picture part;
+        RECT window, at;
+        if (popup && CaptureWindow(popup, part) && GetWindowRect(shell_.Window(), &window) && GetWindowRect(popup, &at))
+            PastePicture(picture, part, at.left - window.left, at.top - window.top);
         CreateDirectoryW(options_.shotsDir.c_str(), nullptr);
         wchar_t prefix[8];
         swprintf(prefix, 8, L"%02d-", ++shots_);

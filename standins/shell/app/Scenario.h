@@ -52,7 +52,8 @@ private:
     // Polls pred (on the window's thread) every 100 ms up to ms.
     template <class P>
     bool WaitFor(P &&pred, int ms);
-    bool Shot(const std::wstring &name, std::string &detail);
+    // A picture of the window; an open popup (a menu) drawn over it where it stands.
+    bool Shot(const std::wstring &name, std::string &detail, HWND popup = nullptr);
 
     ShellWindow &shell_;
     const Options &options_;

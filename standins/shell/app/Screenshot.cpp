@@ -77,17 +77,21 @@ bool CaptureWindow(HWND window, Picture &out) {
         Picture layer;
         RECT r;
         if (!GetWindowRect(w, &r) || !CaptureOne(w, false, layer)) continue;
-        for (int y = 0; y < layer.height; ++y) {
-            const int ty = r.top - base.top + y;
-            if (ty < 0 || ty >= out.height) continue;
-            for (int x = 0; x < layer.width; ++x) {
-                const int tx = r.left - base.left + x;
-                if (tx < 0 || tx >= out.width) continue;
-                out.pixels[static_cast<size_t>(ty) * out.width + tx] = layer.pixels[static_cast<size_t>(y) * layer.width + x];
-            }
-        }
+        PastePicture(out, layer, r.left - base.left, r.top - base.top);
     }
     return true;
+}
+
+void PastePicture(Picture &onto, const Picture &part, int x, int y) {
+    for (int row = 0; row < part.height; ++row) {
+        const int ty = y + row;
+        if (ty < 0 || ty >= onto.height) continue;
+        for (int column = 0; column < part.width; ++column) {
+            const int tx = x + column;
+            if (tx < 0 || tx >= onto.width) continue;
+            onto.pixels[static_cast<size_t>(ty) * onto.width + tx] = part.pixels[static_cast<size_t>(row) * part.width + column];
+        }
+    }
 }
 
 HRESULT WritePng(const Picture &picture, const std::wstring &path) {

@@ -21,6 +21,8 @@ struct Picture {
 bool CaptureWindow(HWND window, Picture &out);
 // The visible top-level windows of the window's thread above it, lowest first.
 std::vector<HWND> WindowsAbove(HWND window);
+// Copies `part` onto `onto` with its top-left corner at (x, y), clipped.
+void PastePicture(Picture &onto, const Picture &part, int x, int y);
 // S_OK when the file was written.
 HRESULT WritePng(const Picture &picture, const std::wstring &path);
 HRESULT WriteBmp(const Picture &picture, const std::wstring &path);

@@ -32,8 +32,8 @@ const char kChoose[] =
     "choose-vehicle 2\n"
     "wait-trips 20000\n"
     "type-speed 30x\n"
-    "toggle-tool \"Пропуск остановок\"\n"
-    "type-duration 120\n"
+    "toggle skip-stops off\n"
+    "set-min-duration 120\n"
     "report-panel\n";
 
 const char kLookAgain[] =

@@ -45,7 +45,9 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     ASSERT_NE(nullptr, PanelState().Client);
     EXPECT_EQ(2u, PanelState().MarkerPolygons.size());
     EXPECT_TRUE(PanelState().MarkerPolygons[0].empty());
-    EXPECT_EQ(1, SendMessageW(form->cmbInfoPoints, CB_GETCOUNT, 0, 0));
+    // The trips, then the categories of the default table.
+    EXPECT_EQ(1 + static_cast<LRESULT>(PanelState().InfoPointCategories.size()),
+              SendMessageW(form->cmbInfoPoints, CB_GETCOUNT, 0, 0));
     EXPECT_EQ(L"Список рейсов", ComboText(form->cmbInfoPoints, 0));
     EXPECT_EQ(0, SendMessageW(form->cmbInfoPoints, CB_GETCURSEL, 0, 0));
 

@@ -1,0 +1,207 @@
+#include "MapToolBar.h"
+
+#include <commctrl.h>
+
+#include <new>
+
+#include "Karvex_TLB.h"
+#include "Layer.h"
+#include "PanelState.h"
+#include "Seams.h"
+#include "SelectionSupport.h"
+
+#include "kx/error.h"
+#include "kx/infopoints.h"
+#include "kx/text.h"
+
+using namespace selection;
+
+namespace {
+
+TGeoToMap Converter(IMap *map, IGrymObjectFactory *factory)
+{
+    TGeoToMap toMap(map, factory);
+    if (!toMap.Available())
+        throw EPanelError(L"Карта не переводит географические координаты в свои", E_NOINTERFACE);
+    return toMap;
+}
+
+TMapPoint ToMap(const TGeoToMap &toMap, double longitude, double latitude)
+{
+    const std::optional<TMapPoint> p = toMap(longitude, latitude);
+    if (!p)
+        throw EPanelError(L"Карта не перевела точку " + kx::ToWide(kx::FormatGeneral(longitude)) + L", " +
+                              kx::ToWide(kx::FormatGeneral(latitude)),
+                          E_FAIL);
+    return *p;
+}
+
+}  // namespace
+
+TMapToolBar::TMapToolBar(const TMapToolBarControls &controls, TPanelState &state, TLayer *layer, IMap *map,
+                         IGrymObjectFactory *factory)
+    : c_(controls), state_(state), layer_(layer), map_(map), factory_(factory)
+{
+}
+
+bool TMapToolBar::Down(UINT button) const
+{
+    return SendMessageW(c_.ToolBar1, TB_ISBUTTONCHECKED, button, 0) != 0;
+}
+
+void TMapToolBar::Redraw() const
+{
+    if (map_)
+        map_->Invalidate(VARIANT_TRUE);
+}
+
+void TMapToolBar::ShowCheckpoints()
+{
+    // Without the shell's map there is nothing to draw on.
+    if (!HaveDispatcher() || !map_)
+        return;
+    TKarvexAutomation &server = Dispatcher();
+    if (server.ComputeStatus() == 1)
+        return;
+    if (!Down(c_.ToolButton1)) {
+        // Stored circles are not drawn while the button is up.
+        if (layer_)
+            layer_->Shapes().Checkpoints.clear();
+        Redraw();
+        return;
+    }
+    TMapPointArrays circles;
+    std::vector<std::wstring> texts;
+    try {
+        const TGeoToMap toMap = Converter(map_, factory_);
+        server.SelectGroup(server.ServerGroupKey());
+        server.SelectServerCar(server.ServerCar());
+        server.LoadCheckpoints(server.CheckpointsKey());
+        const int n = server.CheckpointsCount();
+        for (int i = 1; i <= n; ++i) {
+            server.CheckpointIndex(i);
+            const int radius = server.CheckpointRadius();
+            const double longitude = server.CheckpointLongitude();
+            const double latitude = server.CheckpointLatitude();
+            const std::wstring name = server.CheckpointName();
+            const std::wstring address = server.CheckpointAddress();
+            TMapPointArray circle = kx::CheckpointCircleGeo(longitude, latitude, radius);
+            for (TMapPoint &p : circle)
+                p = ToMap(toMap, p.X, p.Y);
+            texts.push_back(kx::ToWide(kx::CheckpointBalloonText(kx::ToUtf8(name), kx::ToUtf8(address))));
+            circles.push_back(std::move(circle));
+        }
+    } catch (...) {
+        // The dispatcher's checkpoints are an extra on the map: a failure
+        // leaves those read before it, and nothing says so.
+        texts.resize(circles.size());
+    }
+    state_.CheckpointCount = static_cast<int>(circles.size());
+    state_.CheckpointCircles = std::move(circles);
+    state_.CheckpointTexts = std::move(texts);
+    if (layer_)
+        layer_->BuildShapes(TLayer::BuildCheckpoints);
+    Redraw();
+}
+
+void TMapToolBar::ShowInfoPoints()
+{
+    if (!HaveDispatcher() || !map_)
+        return;
+    TKarvexAutomation &server = Dispatcher();
+    if (server.ComputeStatus() == 1 || !Down(c_.ToolButton2))
+        return;
+    if (layer_)
+        layer_->Shapes().InfoPointIcons.clear();
+    const size_t rows = state_.InfoPointCategories.size();
+    state_.InfoPointPositions.resize(rows);
+    state_.InfoPointTexts.resize(rows);
+    state_.InfoPointCounts.resize(rows);
+    // Without a chosen trip there are no entries to show.
+    const bool haveTrip = state_.CurrentTrip >= 1;
+    if (haveTrip)
+        server.TripIndex(state_.CurrentTrip);
+    const TGeoToMap toMap = Converter(map_, factory_);
+
+    // Row 1 holds the checkpoints, drawn as circles instead.
+    for (size_t r = 1; r < rows; ++r) {
+        const kx::TInfoPoints &category = state_.InfoPointCategories[r];
+        if (!category.VisibleIcon)
+            continue;
+        TMapPointArrays positions;
+        std::vector<std::wstring> texts;
+        if (haveTrip) {
+            SelectEntriesList(server, kx::ToWide(category.query));
+            const kx::EntryValue value = kx::EntryValueFor(category.query);
+            // Grown as the entries come, not sized by the count the
+            // dispatcher claims.
+            const int n = server.TripEntriesCount();
+            for (int j = 1; j <= n; ++j) {
+                server.TripEntryIndex(j);
+                const double longitude = server.TripEntryLongitude();
+                const double latitude = server.TripEntryLatitude();
+                TMapPointArray position;
+                // An entry without a position is listed but has no place on the map.
+                if (const std::optional<TMapPoint> geo = kx::EntryGeoPosition(longitude, latitude))
+                    position.push_back(ToMap(toMap, geo->X, geo->Y));
+                const std::wstring duration =
+                    value == kx::EntryValue::Duration ? server.TripEntryDuration() : std::wstring();
+                texts.push_back(EntryValueText(value, ReadEntryValues(server, value, duration), true));
+                positions.push_back(std::move(position));
+            }
+        }
+        state_.InfoPointCounts[r] = static_cast<int>(positions.size());
+        state_.InfoPointPositions[r] = std::move(positions);
+        state_.InfoPointTexts[r] = std::move(texts);
+    }
+    if (layer_)
+        layer_->BuildShapes(TLayer::BuildInfoPoints);
+    Redraw();
+}
+
+void TMapToolBar::ToolButton1Click()
+{
+    if (Down(c_.ToolButton1))
+        ShowCheckpoints();
+    else if (layer_)
+        layer_->Shapes().Checkpoints.clear();
+    Redraw();
+}
+
+void TMapToolBar::ToolButton2Click()
+{
+    // The button has toggled all the same; the map waits for a list.
+    if (ListRows(c_.ListView1) == 0)
+        return;
+    if (Down(c_.ToolButton2))
+        ShowInfoPoints();
+    else if (layer_)
+        layer_->Shapes().InfoPointIcons.clear();
+    Redraw();
+}
+
+void TMapToolBar::SpeedButton1Click()
+{
+    RECT button{};
+    GetWindowRect(c_.SpeedButton1, &button);
+    if (c_.popup)
+        c_.popup(POINT{button.left, button.top});
+}
+
+void TMapToolBar::mnuClick(TMenuItem &item)
+{
+    int row = 0;
+    try {
+        row = kx::MenuItemRow(kx::ToUtf8(item.Name));
+    } catch (const kx::Error &) {
+        return;
+    }
+    // A settings file with fewer rows leaves some items without a category.
+    if (row < 2 || row > state_.InfoPointCategoryCount())
+        return;
+    item.Checked = !item.Checked;
+    CheckMenuItem(c_.PopupMenu1, item.Command, MF_BYCOMMAND | (item.Checked ? MF_CHECKED : MF_UNCHECKED));
+    item.ImageIndex = kx::MenuImageIndex(row, item.Checked);
+    state_.InfoPointCategories[static_cast<size_t>(row) - 1].VisibleIcon = item.Checked;
+    ShowInfoPoints();
+}
