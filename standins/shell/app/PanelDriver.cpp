@@ -232,7 +232,9 @@ bool PanelDriver::FindToolButton(const std::wstring &hint, HWND &toolBar, int &c
 }
 
 void PanelDriver::ClickToolButton(HWND toolBar, int command) {
-    TBBUTTONINFOW info{sizeof info, TBIF_STYLE};
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_STYLE;
     SendMessageW(toolBar, TB_GETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
     if (info.fsStyle & BTNS_CHECK)
         SendMessageW(toolBar, TB_CHECKBUTTON, command, MAKELPARAM(!ToolButtonDown(toolBar, command), 0));

@@ -164,7 +164,7 @@ TEST_F(PanelSettings, ABadValueIsOneMessageAndLaterValuesKeepTheirOldState)
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton1));
     EXPECT_EQ(L"6", ContText());
-    EXPECT_EQ(0, PanelState().InfoPointCategoryCount());
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().InfoPointCategories) << "the table the panel starts with";
     EXPECT_EQ(doc, ReadBytes(path));
 
     // Shut-down writes what the panel holds but keeps the file's categories,
@@ -255,7 +255,7 @@ TEST_F(PanelSettings, AFileThatIsNotXmlIsReportedAtStartAndEndAndKeptAsItIs)
         EXPECT_NE(std::wstring::npos, m.text.find(L"KXSettings.xml")) << m.text;
         EXPECT_EQ(L"", m.caption);
     }
-    EXPECT_EQ(0, PanelState().InfoPointCategoryCount());
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().InfoPointCategories) << "the table the panel starts with";
     EXPECT_EQ(broken, ReadBytes(path));
 }
 

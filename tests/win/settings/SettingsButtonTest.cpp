@@ -107,6 +107,9 @@ TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
     Start();
     Choose(form->cmbGroupName, 0);
     ASSERT_EQ(-1, Sel(form->cmbCarDevice));
+    // The overview's computation (no vehicle) has no trips: the refreshed
+    // list loads no track over the vehicles.
+    fake.trips.clear();
     ForgetWhatIsShown();
     work = [](HWND dialog) {
         Uncheck(dialog, 3);
@@ -156,6 +159,7 @@ TEST_F(SettingsButton, OkWithoutAnIconStoresMinusOneAndVehiclesStayVisible)
 {
     Start();
     Choose(form->cmbGroupName, 0);
+    fake.trips.clear();  // the overview's computation has no trips
     form->IconNum = 400;  // from a settings file: nothing to select
     work = [](HWND dialog) { Press(dialog, TFormSettings::idOK); };
     ClickSettings();
