@@ -26,9 +26,9 @@ Track Track::FromCrds(std::vector<double> crds) {
                         " holds a value that is not a finite number");
     }
     for (std::size_t k = 1; k < crds.size() / kFieldsPerPoint; ++k) {
-        if (!(crds[k * kFieldsPerPoint] > crds[(k - 1) * kFieldsPerPoint]))
+        if (crds[k * kFieldsPerPoint] < crds[(k - 1) * kFieldsPerPoint])
             throw Error("Track point " + std::to_string(k) +
-                        " is not later than the point before it");
+                        " is earlier than the point before it");
     }
     Track t;
     t.crds_ = std::move(crds);
@@ -65,33 +65,24 @@ std::int64_t Track::SecondsFromStart(TDateTime t) const {
     return DaysToWholeSeconds(t - startTime());
 }
 
-std::int64_t Track::SliderPosition(TDateTime t) const {
-    if (empty() || std::isnan(t)) return 0;
-    return std::clamp<std::int64_t>(SecondsFromStart(ClampTime(t)), 0, RangeSeconds());
-}
-
 TDateTime Track::TimeAtSecond(std::int64_t seconds) const {
     if (empty()) return 0.0;
     return startTime() + static_cast<double>(seconds) / static_cast<double>(kSecondsPerDay);
 }
 
-TDateTime Track::ClampTime(TDateTime t) const {
-    if (empty()) return t;
-    if (std::isnan(t)) return startTime();
-    return std::clamp(t, startTime(), endTime());
-}
-
-int Track::FindPointByTime(TDateTime t) const {
+int Track::FindPointByTime(TDateTime t, int current) const {
     const int n = count();
-    if (n < 2 || std::isnan(t)) return 0;
-    // Times strictly increase: bisect for the last segment start <= t.
-    int lo = 0, hi = n - 1;  // answer in [lo, hi), hi is the last point
-    while (hi - lo > 1) {
+    if (n - 1 <= 0) return current;
+    // Times never decrease: the first k with time(k) >= t bisects. A NaN
+    // compares false everywhere, as in a scan that finds nothing.
+    int lo = 0, hi = n - 1;  // the answer lies in [lo, hi]; hi means none
+    while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (crds_[static_cast<std::size_t>(mid) * kFieldsPerPoint] <= t) lo = mid;
-        else hi = mid;
+        if (crds_[static_cast<std::size_t>(mid) * kFieldsPerPoint] >= t) hi = mid;
+        else lo = mid + 1;
     }
-    return lo;
+    if (lo == n - 1) return current;
+    return lo >= 1 ? lo - 1 : 1;
 }
 
 }  // namespace kx

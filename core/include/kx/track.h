@@ -33,15 +33,15 @@ struct TStops {
 int FindStopAt(const std::vector<TStops>& stops, TDateTime t);
 
 // Five doubles per point, as the server delivers them: time, X, Y,
-// distance (m), speed (km/h). Times strictly increase, so every segment has
-// a positive duration and lookups can bisect.
+// distance (m), speed (km/h). Times never decrease, so lookups can bisect;
+// two points may share a time (recorders repeat a second now and then).
 class Track {
 public:
     static constexpr int kFieldsPerPoint = 5;
 
     Track() = default;
     // Throws kx::Error for a length that is not a multiple of five, a value
-    // that is NaN or infinite, or times that do not strictly increase.
+    // that is NaN or infinite, or a time earlier than the one before it.
     static Track FromCrds(std::vector<double> crds);
 
     int count() const { return static_cast<int>(crds_.size() / kFieldsPerPoint); }
@@ -67,15 +67,13 @@ public:
     std::int64_t RangeSeconds() const;
     // Whole seconds of t after the start (halves to even), unclamped.
     std::int64_t SecondsFromStart(TDateTime t) const;
-    // The same, clamped into 0..RangeSeconds().
-    std::int64_t SliderPosition(TDateTime t) const;
     TDateTime TimeAtSecond(std::int64_t seconds) const;
-    TDateTime ClampTime(TDateTime t) const;
 
-    // Index of the point that starts the segment holding t: the last k in
-    // 0..N-2 with time(k) <= t (0 before the start, N-2 past the end).
-    // 0 for tracks of fewer than two points.
-    int FindPointByTime(TDateTime t) const;
+    // The player's point for time t: with k the first of the points 0..N-2
+    // whose time is at or after t, k - 1 (the start of the segment holding
+    // t), or 1 when that is point 0. When no such k exists (t after point
+    // N-2) or the track has fewer than two points, `current` stays.
+    int FindPointByTime(TDateTime t, int current) const;
 
 private:
     double field(int k, int f) const;
