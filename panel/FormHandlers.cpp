@@ -1,7 +1,8 @@
-// Handlers whose work belongs to the selection, trips, player, info point and
-// settings code. They are bound to their controls now and empty until that
-// code fills them in.
+// Handlers of the controls that delegate to their box, and those whose work
+// belongs to the info point and settings code, bound to their controls now
+// and empty until that code fills them in.
 #include "KXActiveXForm.h"
+#include "boxes/PlayerBox.h"
 
 // Start-up steps.
 void TKXActiveXForm::ProcessSettings(int /*mode*/) {}
@@ -11,15 +12,21 @@ void TKXActiveXForm::cmbInfoPointsChange() {}
 void TKXActiveXForm::txtContChange() {}
 void TKXActiveXForm::txtContKeyPress(wchar_t & /*key*/) {}
 
-// The player.
-void TKXActiveXForm::SpeedTrackBarChange() {}
-void TKXActiveXForm::cmbSpeedKeyPress(wchar_t & /*key*/) {}
-void TKXActiveXForm::UpDown1ChangingEx(bool & /*allowChange*/, int /*newValue*/, TUpDownDirection /*direction*/) {}
-void TKXActiveXForm::btnPlayClick() {}
-void TKXActiveXForm::btnStopClick() {}
-void TKXActiveXForm::TrackBarChange() {}
-void TKXActiveXForm::Timer1Timer() {}
-void TKXActiveXForm::LocateOnTrack(double /*x*/, double /*y*/) {}
+// The player (boxes/PlayerBox).
+void TKXActiveXForm::SpeedTrackBarChange() { Player->SpeedTrackBarChange(); }
+void TKXActiveXForm::cmbSpeedKeyPress(wchar_t &key) { Player->cmbSpeedKeyPress(key); }
+void TKXActiveXForm::UpDown1ChangingEx(bool & /*allowChange*/, int /*newValue*/, TUpDownDirection direction)
+{
+    Player->UpDown1ChangingEx(direction == TUpDownDirection::Up     ? kx::SpinDirection::Up
+                              : direction == TUpDownDirection::Down ? kx::SpinDirection::Down
+                                                                    : kx::SpinDirection::None);
+}
+void TKXActiveXForm::btnPlayClick() { Player->btnPlayClick(); }
+void TKXActiveXForm::btnStopClick() { Player->btnStopClick(); }
+void TKXActiveXForm::TrackBarChange() { Player->TrackBarChange(); }
+void TKXActiveXForm::Timer1Timer() { Player->Timer1Timer(); }
+void TKXActiveXForm::LocateOnTrack(double x, double y) { Player->LocateOnTrack(x, y); }
+void TKXActiveXForm::StopPlayer() { Player->Stop(); }
 
 // Checkpoints and info points on the map.
 void TKXActiveXForm::ShowCheckpoints() {}

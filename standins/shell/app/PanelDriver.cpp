@@ -71,6 +71,47 @@ HWND PanelDriver::FirstOfClass(const wchar_t *className) const {
     return nullptr;
 }
 
+HWND PanelDriver::StopButton() const {
+    for (HWND w : Children())
+        if (_wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) == 0 && TextOf(w) == L"<") return w;
+    return nullptr;
+}
+
+HWND PanelDriver::PlayButton() const {
+    HWND stop = StopButton();
+    if (!stop) return nullptr;
+    const RECT s = ScreenRect(stop);
+    HWND best = nullptr;
+    for (HWND w : Children()) {
+        if (w == stop || _wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) != 0 || GetParent(w) != GetParent(stop)) continue;
+        const RECT r = ScreenRect(w);
+        if (r.right <= s.left && r.bottom > s.top && r.top < s.bottom && (!best || r.left > ScreenRect(best).left)) best = w;
+    }
+    return best;
+}
+
+bool PanelDriver::FindToolButton(const std::wstring &hint, HWND &toolbar, int &command) const {
+    for (HWND w : Children()) {
+        if (_wcsicmp(ClassOf(w).c_str(), TOOLBARCLASSNAMEW) != 0) continue;
+        const int count = static_cast<int>(SendMessageW(w, TB_BUTTONCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            TBBUTTON button{};
+            if (!SendMessageW(w, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP)) continue;
+            NMTTDISPINFOW info{};
+            info.hdr.hwndFrom = w;
+            info.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
+            info.hdr.code = TTN_GETDISPINFOW;
+            SendMessageW(GetParent(w), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+            if (info.lpszText && hint == info.lpszText) {
+                toolbar = w;
+                command = button.idCommand;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 int PanelDriver::ComboCount(HWND combo) {
     const LRESULT n = combo ? SendMessageW(combo, CB_GETCOUNT, 0, 0) : 0;
     return n == CB_ERR ? 0 : static_cast<int>(n);
@@ -156,5 +197,45 @@ bool PanelDriver::ClickListItem(HWND list, int item) {
     SendMessageW(GetParent(list), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
     return true;
 }
+
+bool PanelDriver::ClickButton(HWND button) {
+    if (!button || !IsWindowEnabled(button)) return false;
+    SetFocus(button);
+    Notify(button, BN_CLICKED);
+    return true;
+}
+
+bool PanelDriver::TypeIntoCombo(HWND combo, const std::wstring &keys) {
+    COMBOBOXINFO info{sizeof(info)};
+    if (!combo || !GetComboBoxInfo(combo, &info) || !info.hwndItem) return false;
+    SetFocus(info.hwndItem);
+    SendMessageW(info.hwndItem, EM_SETSEL, 0, -1);
+    for (wchar_t key : keys) SendMessageW(info.hwndItem, WM_CHAR, key, 1);
+    return true;
+}
+
+bool PanelDriver::SetToolButton(HWND toolbar, int command, bool down) {
+    if (!toolbar) return false;
+    const bool isDown = SendMessageW(toolbar, TB_ISBUTTONCHECKED, command, 0) != 0;
+    if (isDown == down) return true;
+    SendMessageW(toolbar, TB_CHECKBUTTON, command, MAKELPARAM(down ? TRUE : FALSE, 0));
+    SendMessageW(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), reinterpret_cast<LPARAM>(toolbar));
+    return true;
+}
+
+bool PanelDriver::DragSlider(HWND slider, int position) {
+    if (!slider) return false;
+    SetFocus(slider);
+    const HWND parent = GetParent(slider);
+    const LPARAM from = reinterpret_cast<LPARAM>(slider);
+    SendMessageW(slider, TBM_SETPOS, TRUE, position);
+    const WPARAM pos = static_cast<WPARAM>(SendMessageW(slider, TBM_GETPOS, 0, 0));
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, pos), from);
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), from);
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), from);
+    return true;
+}
+
+std::wstring PanelDriver::Text(HWND control) { return control ? TextOf(control) : std::wstring(); }
 
 }  // namespace kxapp

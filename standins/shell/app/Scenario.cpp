@@ -6,6 +6,7 @@
 #include "ShellWindow.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,11 +24,14 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"choose-vehicle", L"set-period", L"wait-trips",  L"click-trip",
                                     L"wait-track",   L"fit-track",   L"hover-track",  L"hover-shape",
                                     L"zoom",         L"pan",         L"pause",        L"shot",
-                                    L"measure-frames"};
+                                    L"measure-frames", L"play",      L"stop",         L"set-speed",
+                                    L"skip-stops",   L"seek",        L"wait-slider",  L"wait-stopped",
+                                    L"read-pane",    L"tick-stats",  L"resources",    L"wait-balloon"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
-           command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames";
+           command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames" &&
+           command != L"tick-stats" && command != L"resources";
 }
 
 std::vector<std::wstring> Split(const std::wstring &line) {
@@ -88,6 +92,18 @@ std::string ViewText(const kxshell::RectValues &v) {
     return buffer;
 }
 
+// The process's handles, private memory and window system objects.
+std::string ResourceText() {
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&memory), sizeof(memory));
+    return "handles=" + std::to_string(handles) + " private_kb=" + std::to_string(memory.PrivateUsage / 1024) +
+           " gdi=" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) +
+           " user=" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+}
+
 std::string Ms(double ms) {
     char buffer[32];
     snprintf(buffer, sizeof buffer, "%.1f", ms);
@@ -125,7 +141,10 @@ bool ParseScenario(const std::wstring &text, std::vector<ScenarioStep> &steps, s
         size_t wanted = 1;
         if (step.command == L"set-period") wanted = 4;
         else if (step.command == L"pan") wanted = 2;
-        else if (step.command == L"hover-track" || step.command == L"fit-track") wanted = 0;
+        else if (step.command == L"wait-slider") wanted = 2;
+        else if (step.command == L"hover-track" || step.command == L"fit-track" || step.command == L"play" ||
+                 step.command == L"stop" || step.command == L"read-pane" || step.command == L"tick-stats")
+            wanted = 0;
         if (step.args.size() != wanted) {
             error = L"line " + std::to_wstring(number) + L": " + step.command + L" takes " + std::to_wstring(wanted) +
                     L" argument(s)";
@@ -467,6 +486,117 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
                  " vertices: median " + Ms(totals[totals.size() / 2]) + " ms, mean " + Ms(sum / n) + " ms, min " + Ms(totals.front()) +
                  " ms, max " + Ms(totals.back()) + " ms (last: walk " + Ms(last.walkMs) + " ms, drawing " + Ms(last.drawMs) + " ms)";
         report_.Line("frames", detail);
+        return Outcome::Ok;
+    }
+    if (c == L"play" || c == L"stop") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            const PanelDriver p = panel();
+            HWND button = c == L"play" ? p.PlayButton() : p.StopButton();
+            if (PanelDriver::ClickButton(button)) {
+                detail = "play button shows \"" + Utf8Of(PanelDriver::Text(p.PlayButton())) + "\"";
+                outcome = Outcome::Ok;
+            } else {
+                detail = "no " + Utf8Of(c) + " button";
+            }
+        });
+        return outcome;
+    }
+    if (c == L"set-speed") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND combo = panel().FieldRightOf(L"Скорость воспроизведения:", WC_COMBOBOXW);
+            if (PanelDriver::TypeIntoCombo(combo, arg(0))) {
+                detail = "shows \"" + Utf8Of(PanelDriver::Text(combo)) + "\"";
+                outcome = Outcome::Ok;
+            } else {
+                detail = "no speed field";
+            }
+        });
+        return outcome;
+    }
+    if (c == L"skip-stops") {
+        if (arg(0) != L"on" && arg(0) != L"off") {
+            detail = "skip-stops takes on or off";
+            return Outcome::Failed;
+        }
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND toolbar = nullptr;
+            int command = 0;
+            if (!panel().FindToolButton(L"Пропуск остановок", toolbar, command)) {
+                detail = "no tool button \"Пропуск остановок\"";
+                return;
+            }
+            if (PanelDriver::SetToolButton(toolbar, command, arg(0) == L"on")) outcome = Outcome::Ok;
+        });
+        return outcome;
+    }
+    if (c == L"seek") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND slider = panel().FirstOfClass(TRACKBAR_CLASSW);
+            if (PanelDriver::DragSlider(slider, number(0))) {
+                detail = "slider at " + std::to_string(SendMessageW(slider, TBM_GETPOS, 0, 0));
+                outcome = Outcome::Ok;
+            } else {
+                detail = "no slider";
+            }
+        });
+        return outcome;
+    }
+    if (c == L"wait-slider") {
+        long position = 0;
+        const bool ok = WaitFor([&] {
+            position = static_cast<long>(SendMessageW(panel().FirstOfClass(TRACKBAR_CLASSW), TBM_GETPOS, 0, 0));
+            return position >= number(0);
+        }, number(1));
+        detail = "slider at " + std::to_string(position);
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"wait-balloon") {
+        size_t shown = 0;
+        const bool ok = WaitFor([&] {
+            shown = shell_.Shell().MapObject().ShownBalloons().size();
+            return shown > 0;
+        }, number(0));
+        detail = std::to_string(shown) + " balloon(s)";
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"wait-stopped") {
+        // Stopped, not paused: the play symbol on the button and no date shown.
+        const bool ok = WaitFor([&] {
+            const PanelDriver p = panel();
+            return PanelDriver::Text(p.PlayButton()) == L"4" &&
+                   PanelDriver::Text(p.FieldRightOf(L"Дата:", L"Static")).empty();
+        }, number(0));
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"read-pane") {
+        Ui([&] {
+            const PanelDriver p = panel();
+            auto field = [&](const wchar_t *label) { return Utf8Of(PanelDriver::Text(p.FieldRightOf(label, L"Static"))); };
+            detail = "date=\"" + field(L"Дата:") + "\" speed=\"" + field(L"Скорость:") + "\" distance=\"" +
+                     field(L"Пробег:") + "\" slider=" +
+                     std::to_string(SendMessageW(p.FirstOfClass(TRACKBAR_CLASSW), TBM_GETPOS, 0, 0)) + " play=\"" +
+                     Utf8Of(PanelDriver::Text(p.PlayButton())) + "\"";
+        });
+        report_.Line("pane", detail);
+        return Outcome::Ok;
+    }
+    if (c == L"tick-stats") {
+        TickStats stats;
+        Ui([&] { stats = shell_.TakeTickStats(); });
+        char figures[96];
+        snprintf(figures, sizeof figures, " mean_ms=%.3f worst_ms=%.3f",
+                 stats.ticks ? stats.totalMs / static_cast<double>(stats.ticks) : 0.0, stats.worstMs);
+        detail = "ticks=" + std::to_string(stats.ticks) + figures + " frames=" + std::to_string(stats.frames);
+        report_.Line("ticks", detail);
+        return Outcome::Ok;
+    }
+    if (c == L"resources") {
+        Ui([&] { detail = Utf8Of(arg(0)) + " " + ResourceText(); });
+        report_.Line("resources", detail);
         return Outcome::Ok;
     }
     detail = "unknown command";

@@ -175,7 +175,11 @@ size_t Picture::Colours(const RECT &r) const {
     return static_cast<size_t>(std::unique(seen.begin(), seen.end()) - seen.begin());
 }
 
-OwnDispatcher::OwnDispatcher(const std::wstring &logPath) : log_(logPath) {
+std::string ReadScenario(const wchar_t *name) {
+    return ReadFile(std::wstring(KX_SCENARIO_DIR) + L"/" + name);
+}
+
+OwnDispatcher::OwnDispatcher(const std::wstring &logPath, const std::wstring &arguments) : log_(logPath) {
     std::wstring reg = std::wstring(L"\"") + KX_DISPATCHER_EXE + L"\" /RegServer";
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -185,7 +189,7 @@ OwnDispatcher::OwnDispatcher(const std::wstring &logPath) : log_(logPath) {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
-    std::wstring command = std::wstring(L"\"") + KX_DISPATCHER_EXE + L"\" /hidden /online:0 /idle-exit:60 /log:" + logPath;
+    std::wstring command = std::wstring(L"\"") + KX_DISPATCHER_EXE + L"\" /hidden /online:0 /idle-exit:60 /log:" + logPath + L" " + arguments;
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) return;
     CloseHandle(process_.hThread);
     // Ready when it says so through its event; attaching would make this

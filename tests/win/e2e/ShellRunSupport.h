@@ -45,6 +45,9 @@ private:
     std::wstring path_;
 };
 
+// The text of a scenario of this folder's scenarios/.
+std::string ReadScenario(const wchar_t *name);
+
 ShellRun RunShell(const std::wstring &folder, const std::wstring &arguments, const std::string &scenario, DWORD timeoutMs);
 
 struct Picture {
@@ -83,7 +86,8 @@ inline int Blue(uint32_t c) { return c & 0xFF; }
 // a log, waited for at the end and ended by its handle if it stays.
 class OwnDispatcher {
 public:
-    explicit OwnDispatcher(const std::wstring &logPath);
+    // `arguments` are added to the dispatcher's command line.
+    explicit OwnDispatcher(const std::wstring &logPath, const std::wstring &arguments = L"");
     ~OwnDispatcher();
     bool Ready() const { return ready_; }
     // True when the process ended by itself within ms.
