@@ -259,10 +259,14 @@ void TKXActiveXForm::ActiveFormDestroy()
         }
         PanelStep(L"ClearData");
         data.ClearForShutdown();
-        // Whatever the list shows: a player left running would tick on
-        // after the track has gone.
-        PanelStep(L"btnStopClick");
-        StopPlayer();
+        try {
+            PanelStep(L"btnStopClick");
+            // Whatever the list shows: a player left running would tick on
+            // after the track has gone.
+            StopPlayer();
+        } catch (...) {
+            // Stopping swallows its errors.
+        }
         PanelStep(L"ProcessSettings(1)");
         ProcessSettings(1);
     });

@@ -206,12 +206,13 @@ SegmentIndex::SegmentIndex(const TMapPointArray& points) {
     if (points.size() < 2) return;
     segments_ = points.size() - 1;
     std::vector<TShapeBounds> leaves((segments_ + kFanOut - 1) / kFanOut);
-    double longest = 0.0, farthest = 0.0;
+    double longest2 = 0.0, farthest = 0.0;
     for (std::size_t leaf = 0; leaf < leaves.size(); ++leaf) {
         const std::size_t first = leaf * kFanOut;
         const std::size_t last = std::min(first + kFanOut, segments_);  // segments [first, last)
         const TMapPoint& p0 = points[first];
         TShapeBounds box{p0.X, p0.Y, p0.X, p0.Y};
+        farthest = std::max({farthest, std::fabs(p0.X), std::fabs(p0.Y)});
         for (std::size_t j = first; j < last; ++j) {
             const TMapPoint& a = points[j];
             const TMapPoint& b = points[j + 1];
@@ -219,8 +220,9 @@ SegmentIndex::SegmentIndex(const TMapPointArray& points) {
             box.MinY = std::min(box.MinY, b.Y);
             box.MaxX = std::max(box.MaxX, b.X);
             box.MaxY = std::max(box.MaxY, b.Y);
-            longest = std::max(longest, std::hypot(b.X - a.X, b.Y - a.Y));
-            farthest = std::max({farthest, std::fabs(a.X), std::fabs(a.Y), std::fabs(b.X), std::fabs(b.Y)});
+            const double dx = b.X - a.X, dy = b.Y - a.Y;
+            longest2 = std::max(longest2, dx * dx + dy * dy);
+            farthest = std::max({farthest, std::fabs(b.X), std::fabs(b.Y)});
         }
         leaves[leaf] = box;
     }
@@ -238,7 +240,7 @@ SegmentIndex::SegmentIndex(const TMapPointArray& points) {
     // Heron's formula loses about sqrt(epsilon) of the longest side on flat
     // triangles; the box distances are nearly exact. A segment is passed over
     // only when its box lies farther than the best measure by more than that.
-    slack_ = 1e-6 * longest + 1e-12 * farthest;
+    slack_ = 1e-6 * std::sqrt(longest2) + 1e-12 * farthest;
 }
 
 std::optional<TrackHit> SegmentIndex::Nearest(const TMapPointArray& points, const TMapPoint& c) const {

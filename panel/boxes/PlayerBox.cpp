@@ -50,6 +50,16 @@ void RepaintNow(HWND control)
     RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
+// A label of the info pane, set and painted at once; a text that has not
+// changed costs no painting (at 600x this runs a thousand times a second).
+void ShowLabel(HWND label, const std::wstring &text)
+{
+    if (WindowText(label) == text)
+        return;
+    SetText(label, text);
+    RepaintNow(label);
+}
+
 // Clears the slider flag for the program's own moves, whatever they raise.
 class TQuietSlider {
 public:
@@ -361,10 +371,8 @@ void TPlayerBox::ShowPosition(kx::TDateTime t)
     const kx::PositionView view =
         kx::ViewAt(data.Track, data.CurrentPointIndex, t, visible, selection::UserDecimalSeparator());
     data.CurrentPointIndex = view.pointIndex;
-    SetText(c_.lblSpeed, kx::ToWide(view.speed));
-    RepaintNow(c_.lblSpeed);
-    SetText(c_.lblDistance, kx::ToWide(view.distance));
-    RepaintNow(c_.lblDistance);
+    ShowLabel(c_.lblSpeed, kx::ToWide(view.speed));
+    ShowLabel(c_.lblDistance, kx::ToWide(view.distance));
     data.MarkerPolygons = view.marker;
     if (view.recentre && factory_) {
         double width = 0, height = 0;
