@@ -306,7 +306,10 @@ void TPlayerBox::TrackBarChange()
 
 void TPlayerBox::SpeedTrackBarChange()
 {
-    Reanchor(PanelState().PlayTime);
+    // Stopped or paused, the anchor already holds where play will begin (the
+    // track's start after a stop): only a running clock is re-anchored.
+    if (Playing())
+        Reanchor(PanelState().PlayTime);
     SetSpeedText(WindowText(c_.cmbSpeed));
 }
 

@@ -57,7 +57,7 @@ HWND PanelDriver::FieldRightOf(const std::wstring &label, const wchar_t *classNa
     const LONG row = (c.top + c.bottom) / 2;
     std::vector<HWND> candidates;
     for (HWND w : children) {
-        if (_wcsicmp(ClassOf(w).c_str(), className) != 0 || GetParent(w) != GetParent(caption)) continue;
+        if (w == caption || _wcsicmp(ClassOf(w).c_str(), className) != 0 || GetParent(w) != GetParent(caption)) continue;
         const RECT r = ScreenRect(w);
         if (r.left >= c.left && r.top - 6 <= row && row <= r.bottom + 6) candidates.push_back(w);
     }

@@ -92,16 +92,23 @@ std::string ViewText(const kxshell::RectValues &v) {
     return buffer;
 }
 
-// The process's handles, private memory and window system objects.
+// The process's handles, memory and window system objects; a count the
+// platform does not report shows as n/a.
 std::string ResourceText() {
+    auto count = [](bool known, unsigned long long value) { return known ? std::to_string(value) : std::string("n/a"); };
     DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    const bool haveHandles = GetProcessHandleCount(GetCurrentProcess(), &handles) && handles > 0;
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&memory), sizeof(memory));
-    return "handles=" + std::to_string(handles) + " private_kb=" + std::to_string(memory.PrivateUsage / 1024) +
-           " gdi=" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) +
-           " user=" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    const bool haveMemory =
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&memory), sizeof(memory));
+    // Private bytes: PrivateUsage, or the page file's share where that is 0.
+    const SIZE_T privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    return "handles=" + count(haveHandles, handles) + " private_kb=" + count(haveMemory && privateBytes, privateBytes / 1024) +
+           " working_kb=" + count(haveMemory && memory.WorkingSetSize, memory.WorkingSetSize / 1024) +
+           " gdi=" + count(gdi > 0, gdi) + " user=" + count(user > 0, user);
 }
 
 std::string Ms(double ms) {

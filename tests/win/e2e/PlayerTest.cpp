@@ -60,10 +60,18 @@ TEST(Player, PlaysALongTripToItsEndThreeTimesAndGivesEverythingBack) {
     ASSERT_EQ(2u, resources.size()) << report;
     const auto first = Figures(resources[0]), third = Figures(resources[1]);
     std::printf("after the first play: %s\nafter the third play: %s\n", resources[0].c_str(), resources[1].c_str());
-    EXPECT_LE(third.at("handles"), first.at("handles") + 16);
-    EXPECT_LE(third.at("private_kb"), first.at("private_kb") * 1.05 + 4096);
-    EXPECT_LE(third.at("gdi"), first.at("gdi") + 8);
-    EXPECT_LE(third.at("user"), first.at("user") + 8);
+    // Each where the platform reports it (a count it does not know is "n/a").
+    const struct {
+        const char *name;
+        double factor, margin;
+    } limits[] = {{"handles", 1, 16}, {"private_kb", 1.05, 4096}, {"working_kb", 1.1, 8192}, {"gdi", 1, 8}, {"user", 1, 8}};
+    size_t compared = 0;
+    for (const auto &limit : limits) {
+        if (!first.count(limit.name) || !third.count(limit.name) || first.at(limit.name) <= 0) continue;
+        ++compared;
+        EXPECT_LE(third.at(limit.name), first.at(limit.name) * limit.factor + limit.margin) << limit.name;
+    }
+    EXPECT_GE(compared, 1u) << "the platform reports no resource at all";
 
     EXPECT_EQ("KXPlayer 0x00000000", run.First("plugin.terminate"));
     EXPECT_EQ("0", run.First("leaks")) << report;

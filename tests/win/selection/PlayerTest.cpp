@@ -149,6 +149,12 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
     EXPECT_EQ(0, AnchorSecond());
     EXPECT_NEAR(75, PlaySecond(), 1e-3);
+    // A new speed after the stop: play still begins at the start.
+    PasteSpeed(L"60");
+    Click(form->btnPlay);
+    Wait(0.75);
+    Tick();
+    EXPECT_NEAR(45, PlaySecond(), 1e-3);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -186,8 +192,8 @@ TEST_F(Player, TicksLandOnThePointBeforeTheirTime)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.speed);
-        PasteSpeed(c.speed);
         form->StopPlayer();
+        PasteSpeed(c.speed);
         Click(form->btnPlay);
         EXPECT_GE(form->Timer1.Interval(), 1u);
         Wait(c.wallSeconds);
