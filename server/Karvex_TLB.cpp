@@ -45,10 +45,21 @@ std::wstring TakeBstr(BSTR b)
     return s;
 }
 
+// A dispatcher that has gone (closed, crashed, killed): the system's own
+// text is in the system's language, and the panel speaks Russian.
+bool ConnectionLost(HRESULT hr)
+{
+    return hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) ||
+           hr == RPC_E_DISCONNECTED || hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
+           hr == CO_E_OBJNOTCONNECTED;
+}
+
 // The text a failed call left: the error object the server raised, else
 // the system's text for the HRESULT.
 [[noreturn]] void RaiseFromCall(HRESULT hr)
 {
+    if (ConnectionLost(hr))
+        throw KarvexError(L"Связь с ПО Карвекс потеряна: программа закрыта или не отвечает (" + SystemText(hr) + L")", hr);
     std::wstring text;
     IErrorInfo *ei = nullptr;
     if (GetErrorInfo(0, &ei) == S_OK && ei) {
