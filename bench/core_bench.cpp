@@ -11,62 +11,119 @@
 
 namespace {
 
-constexpr int kPoints = 100000;
+constexpr int kPoints = 1000000;
 constexpr double kSec = 1.0 / 86400;
 
+// A million points of a drive: a random walk in map metres, a report about
+// every second with the same second repeated now and then.
 const kx::Track& BigTrack() {
     static const kx::Track track = [] {
         std::vector<double> crds;
         crds.reserve(kPoints * 5);
-        double x = 0, y = 0, heading = 0;
+        double x = 4.2e6, y = 7.5e6, heading = 0, second = 0;
         std::mt19937 rng(42);
         std::uniform_real_distribution<double> turn(-0.3, 0.3);
         for (int k = 0; k < kPoints; ++k) {
             heading += turn(rng);
             x += 10 * std::cos(heading);
             y += 10 * std::sin(heading);
-            crds.insert(crds.end(), {39850.0 + k * 2 * kSec, x, y, k * 10.0, 36.0});
+            if (rng() % 20 != 0) second += 1;
+            crds.insert(crds.end(), {39850.0 + second * kSec, x, y, k * 10.0, 36.0});
         }
         return kx::Track::FromCrds(std::move(crds));
     }();
     return track;
 }
 
-void BM_NearestOnTrack(benchmark::State& state) {
-    const kx::Track& t = BigTrack();
-    const kx::TMapPoint probe = t.mapPoints()[kPoints / 2];
-    for (auto _ : state) {
-        auto hit = kx::NearestOnTrack(t.mapPoints(), {probe.X + 3, probe.Y - 2});
-        benchmark::DoNotOptimize(hit);
-    }
-    state.SetItemsProcessed(state.iterations() * kPoints);
+const kx::SegmentIndex& BigIndex() {
+    static const kx::SegmentIndex index(BigTrack().mapPoints());
+    return index;
 }
-BENCHMARK(BM_NearestOnTrack)->Unit(benchmark::kMicrosecond);
 
-void BM_FindPointByTime(benchmark::State& state) {
+std::vector<kx::TMapPoint> Probes(int n) {
+    const kx::Track& t = BigTrack();
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> off(-40, 40);
+    std::vector<kx::TMapPoint> probes;
+    for (int i = 0; i < n; ++i) {
+        const kx::TMapPoint& p = t.mapPoints()[rng() % t.mapPoints().size()];
+        probes.push_back({p.X + off(rng), p.Y + off(rng)});
+    }
+    return probes;
+}
+
+std::vector<double> Times() {
     const kx::Track& t = BigTrack();
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> when(t.startTime(), t.endTime());
     std::vector<double> times(1024);
     for (double& v : times) v = when(rng);
+    return times;
+}
+
+// The player's own work per tick: the point for the time, then the labels,
+// the pose, the marker and the recentring test.
+void BM_TickWork(benchmark::State& state) {
+    const kx::Track& t = BigTrack();
+    const std::vector<double> times = Times();
+    const kx::TShapeBounds visible{4.19e6, 7.49e6, 4.21e6, 7.51e6};
     std::size_t i = 0;
+    int current = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(t.FindPointByTime(times[i++ & 1023]));
+        const double when = times[i++ & 1023];
+        const kx::PositionView v = kx::ViewAt(t, current, when, visible, ',');
+        current = v.pointIndex;
+        benchmark::DoNotOptimize(v);
     }
+    state.counters["points"] = kPoints;
+}
+BENCHMARK(BM_TickWork)->Unit(benchmark::kMicrosecond);
+
+void BM_FindPointByTime(benchmark::State& state) {
+    const kx::Track& t = BigTrack();
+    const std::vector<double> times = Times();
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(t.FindPointByTime(times[i++ & 1023], 0));
 }
 BENCHMARK(BM_FindPointByTime);
 
-void BM_PlanTick(benchmark::State& state) {
+void BM_LocateOnTrackScan(benchmark::State& state) {
     const kx::Track& t = BigTrack();
-    const std::vector<kx::TStops> stops(50, kx::TStops{39851.0, 39851.01, "00:14:24"});
-    kx::PlayClock clock{t.startTime(), 45000.0, 600};
-    double now = 45000.0;
+    const std::vector<kx::TMapPoint> probes = Probes(64);
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(kx::NearestOnTrack(t.mapPoints(), probes[i++ & 63]));
+    state.counters["points"] = kPoints;
+}
+BENCHMARK(BM_LocateOnTrackScan)->Unit(benchmark::kMicrosecond);
+
+void BM_LocateOnTrackIndexed(benchmark::State& state) {
+    const kx::Track& t = BigTrack();
+    const kx::SegmentIndex& index = BigIndex();
+    const std::vector<kx::TMapPoint> probes = Probes(1024);
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(index.Nearest(t.mapPoints(), probes[i++ & 1023]));
+    state.counters["points"] = kPoints;
+    state.counters["index_bytes_per_point"] = static_cast<double>(index.MemoryBytes()) / kPoints;
+}
+BENCHMARK(BM_LocateOnTrackIndexed)->Unit(benchmark::kMicrosecond);
+
+void BM_BuildSegmentIndex(benchmark::State& state) {
+    const kx::Track& t = BigTrack();
+    for (auto _ : state) benchmark::DoNotOptimize(kx::SegmentIndex(t.mapPoints()));
+    state.counters["points"] = kPoints;
+}
+BENCHMARK(BM_BuildSegmentIndex)->Unit(benchmark::kMillisecond);
+
+// What the track load does to the numbers in the plug-in, for the index's share.
+void BM_TrackFromNumbers(benchmark::State& state) {
+    const std::vector<double> crds = BigTrack().crds();
     for (auto _ : state) {
-        now += 1e-7;
-        benchmark::DoNotOptimize(kx::PlanTick(t, stops, clock, now, true, 0, 0));
+        kx::Track t = kx::Track::FromCrds(crds);
+        for (int k = 0; k < t.count(); ++k) t.SetMapPoint(k, {t.x(k) + 1, t.y(k) + 1});
+        benchmark::DoNotOptimize(t);
     }
 }
-BENCHMARK(BM_PlanTick);
+BENCHMARK(BM_TrackFromNumbers)->Unit(benchmark::kMillisecond);
 
 void BM_FormatFixedDateTime(benchmark::State& state) {
     double t = 39850.123456;

@@ -1,11 +1,11 @@
-// Handlers whose work belongs to the group boxes of the panel, and those of
-// the player and the settings, bound to their controls and empty until that
-// code fills them in.
+// The form's handlers of the group boxes, each delegating to its box
+// (panel/boxes): the player, the trip and info point list, the map tool bar.
 #include "KXActiveXForm.h"
 
 #include "PanelState.h"
 #include "boxes/InfoPointListBox.h"
 #include "boxes/MapToolBar.h"
+#include "boxes/PlayerBox.h"
 
 namespace {
 
@@ -36,15 +36,21 @@ void TKXActiveXForm::cmbInfoPointsChange() { InfoPointList(*this).cmbInfoPointsC
 void TKXActiveXForm::txtContChange() { InfoPointList(*this).txtContChange(); }
 void TKXActiveXForm::txtContKeyPress(wchar_t &key) { InfoPointList(*this).txtContKeyPress(key); }
 
-// The player.
-void TKXActiveXForm::SpeedTrackBarChange() {}
-void TKXActiveXForm::cmbSpeedKeyPress(wchar_t & /*key*/) {}
-void TKXActiveXForm::UpDown1ChangingEx(bool & /*allowChange*/, int /*newValue*/, TUpDownDirection /*direction*/) {}
-void TKXActiveXForm::btnPlayClick() {}
-void TKXActiveXForm::btnStopClick() {}
-void TKXActiveXForm::TrackBarChange() {}
-void TKXActiveXForm::Timer1Timer() {}
-void TKXActiveXForm::LocateOnTrack(double /*x*/, double /*y*/) {}
+// The player (boxes/PlayerBox).
+void TKXActiveXForm::SpeedTrackBarChange() { Player->SpeedTrackBarChange(); }
+void TKXActiveXForm::cmbSpeedKeyPress(wchar_t &key) { Player->cmbSpeedKeyPress(key); }
+void TKXActiveXForm::UpDown1ChangingEx(bool & /*allowChange*/, int /*newValue*/, TUpDownDirection direction)
+{
+    Player->UpDown1ChangingEx(direction == TUpDownDirection::Up     ? kx::SpinDirection::Up
+                              : direction == TUpDownDirection::Down ? kx::SpinDirection::Down
+                                                                    : kx::SpinDirection::None);
+}
+void TKXActiveXForm::btnPlayClick() { Player->btnPlayClick(); }
+void TKXActiveXForm::btnStopClick() { Player->btnStopClick(); }
+void TKXActiveXForm::TrackBarChange() { Player->TrackBarChange(); }
+void TKXActiveXForm::Timer1Timer() { Player->Timer1Timer(); }
+void TKXActiveXForm::LocateOnTrack(double x, double y) { Player->LocateOnTrack(x, y); }
+void TKXActiveXForm::StopPlayer() { Player->Stop(); }
 
 // Checkpoints and info points on the map.
 void TKXActiveXForm::ShowCheckpoints() { MapToolBar(*this).ShowCheckpoints(); }

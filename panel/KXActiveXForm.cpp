@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ActiveFormControl.h"
+#include "boxes/PlayerBox.h"
 #include "PanelControl.h"
 #include "PanelState.h"
 #include "Module.h"
@@ -18,6 +19,8 @@ const wchar_t kFormClass[] = L"KXActiveXFormWindow";
 const wchar_t kParkingClass[] = L"KXActiveXFormParking";
 constexpr UINT_PTR kTimer1Id = 1;
 constexpr UINT_PTR kTimer2Id = 2;
+constexpr UINT_PTR kStopHoldTimerId = 3;
+constexpr UINT kStopHoldMs = 1000;
 
 int g_formCount = 0;
 HWND g_parking = nullptr;
@@ -132,6 +135,21 @@ TKXActiveXForm::TKXActiveXForm(TActiveFormControl &control) : control_(control)
     CreateComponents();
     Timer1.Init(hwnd_, kTimer1Id, 1000, false);
     Timer2.Init(hwnd_, kTimer2Id, 50, true);
+    StopHoldTimer.Init(hwnd_, kStopHoldTimerId, kStopHoldMs, false);
+    TPlayerControls player;
+    player.btnPlay = btnPlay;
+    player.btnStop = btnStop;
+    player.cmbSpeed = cmbSpeed;
+    player.UpDown1 = UpDown1;
+    player.TrackBar = TrackBar;
+    player.lblDate = lblDate;
+    player.lblSpeed = lblSpeed;
+    player.lblDistance = lblDistance;
+    player.ListView1 = ListView1;
+    player.ToolBar1 = ToolBar1;
+    player.SkipStopsButton = ToolButton3;
+    Player = std::make_unique<TPlayerBox>(player, Timer1, StopHoldTimer,
+                                          [this](int position) { SetTrackBarPosition(position); });
     loaded_ = true;
 }
 
@@ -166,6 +184,7 @@ void TKXActiveXForm::Attach(IMap *map, IGrymObjectFactory *factory, TLayer *laye
     Map = map;
     Factory = factory;
     Layer = layer;
+    Player->Attach(map, factory, layer);
 }
 
 HRESULT TKXActiveXForm::QueryInterface(REFIID iid, void **out)
@@ -243,7 +262,9 @@ void TKXActiveXForm::ActiveFormDestroy()
         data.ClearForShutdown();
         try {
             PanelStep(L"btnStopClick");
-            btnStopClick();
+            // Whatever the list shows: a player left running would tick on
+            // after the track has gone.
+            StopPlayer();
         } catch (...) {
             // Stopping swallows its errors.
         }
@@ -839,6 +860,9 @@ void TKXActiveXForm::HandleTimer(UINT_PTR id)
     } else if (id == Timer1.Id()) {
         if (Timer1.Ticking())
             Handle([&] { Timer1Timer(); });
+    } else if (id == StopHoldTimer.Id()) {
+        if (StopHoldTimer.Enabled())
+            Handle([&] { Player->StopHoldTimer(); });
     }
 }
 
@@ -978,7 +1002,7 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
             if (Events.OnDestroy)
                 Events.OnDestroy();
         });
-        for (UINT_PTR id : {Timer1.Id(), Timer2.Id()})
+        for (UINT_PTR id : {Timer1.Id(), Timer2.Id(), StopHoldTimer.Id()})
             KillTimer(hwnd_, id);
         return 0;
     default:

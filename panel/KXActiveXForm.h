@@ -9,12 +9,14 @@
 #include <olectl.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
 
 #include "ComPtr.h"
+#include "FormTimer.h"
 #include "GrymCore.h"
 #include "KXProject.h"
 #include "MenuItem.h"
@@ -22,27 +24,9 @@
 
 class TLayer;
 class TActiveFormControl;
+class TPlayerBox;
 
 enum class TUpDownDirection { None, Up, Down };
-
-// A timer of the form, ticking through the form window's WM_TIMER.
-class TFormTimer {
-public:
-    void Init(HWND window, UINT_PTR id, UINT interval, bool enabled);
-    bool Enabled() const { return enabled_; }
-    void SetEnabled(bool enabled);
-    UINT Interval() const { return interval_; }
-    void SetInterval(UINT interval);  // 0 stops the ticks (the timer stays enabled)
-    UINT_PTR Id() const { return id_; }
-    bool Ticking() const { return enabled_ && interval_ > 0; }
-
-private:
-    void Apply();
-    HWND window_ = nullptr;
-    UINT_PTR id_ = 0;
-    UINT interval_ = 0;
-    bool enabled_ = false;
-};
 
 // The form's own events; the control object binds them to its event sink.
 struct TFormEvents {
@@ -179,7 +163,8 @@ public:
     // A range set by the program: the position the control clamps into it
     // raises no change event.
     void SetTrackBarRange(int minimum, int maximum);
-    // Stops the player as its stop button does; never throws.
+    // Stops the player as its stop button does, whatever the trips list
+    // shows (track loading, the group overview, shut-down); never throws.
     void StopPlayer();
     // Shows PopupMenu1 at a screen point (through the modal seam) and runs
     // mnuClick for the chosen item.
@@ -211,6 +196,10 @@ public:
     HIMAGELIST ImageList1 = nullptr, ImageList2 = nullptr, IconsList = nullptr;
     HMENU PopupMenu1 = nullptr;
     TFormTimer Timer1, Timer2;
+    TFormTimer StopHoldTimer;  // the player's one-second hold at a skipped stop
+
+    // The player's box, over the controls above; created and freed with the form.
+    std::unique_ptr<TPlayerBox> Player;
 
     // Properties of IKXActiveXForm.
     TFormProperties Props;

@@ -10,6 +10,7 @@ void TPanelState::ClearForShutdown()
 {
     // The track goes whole: its map points cannot outlive its numbers.
     Track = kx::Track();
+    TrackIndex = kx::SegmentIndex();
     CheckpointCircles.clear();
     InfoPointPositions.clear();
     MarkerPolygons.clear();

@@ -9,6 +9,7 @@
 #include "ComPtr.h"
 #include "GrymCore.h"
 
+#include "kx/geometry.h"
 #include "kx/infopoints.h"
 #include "kx/track.h"
 
@@ -28,6 +29,9 @@ struct TPanelState {
     // X and Y replaced by map coordinates once loaded, and the same points as
     // TrackMapPoints. Replaced whole by each load; empty before the first.
     kx::Track Track;
+    // The track's segments indexed for the search from the track line; built
+    // with each load, replaced and cleared with the track.
+    kx::SegmentIndex TrackIndex;
     std::vector<kx::TStops> TripStops;
     int CurrentTrip = 0;  // 1-based in the trips list; 0: the next list selects trip 1
 

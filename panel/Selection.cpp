@@ -224,15 +224,32 @@ std::wstring WithLocaleSeparator(const std::string &number)
 
 }  // namespace
 
-double ParseServerDateTime(const std::wstring &text)
+kx::LocaleDateFormat UserDateFormat()
 {
-    // Read each time: the user may change the regional settings while the
-    // shell runs, and the dispatcher follows them.
     kx::LocaleDateFormat format;
     format.shortDate = LocaleText(LOCALE_SSHORTDATE, "dd.MM.yyyy");
     format.longTime = LocaleText(LOCALE_STIMEFORMAT, "H:mm:ss");
     format.am = LocaleText(LOCALE_S1159, "AM");
     format.pm = LocaleText(LOCALE_S2359, "PM");
+    return format;
+}
+
+char UserDecimalSeparator()
+{
+    const std::string separator = LocaleText(LOCALE_SDECIMAL, ".");
+    return separator.size() == 1 ? separator[0] : '.';
+}
+
+std::wstring DisplayDateTime(double value)
+{
+    return kx::ToWide(kx::FormatDisplayDateTime(value, UserDateFormat()));
+}
+
+double ParseServerDateTime(const std::wstring &text)
+{
+    // Read each time: the user may change the regional settings while the
+    // shell runs, and the dispatcher follows them.
+    const kx::LocaleDateFormat format = UserDateFormat();
     const std::string utf8 = kx::ToUtf8(text);
     try {
         return kx::ParseLocaleDateTime(utf8, format);
@@ -516,11 +533,3 @@ void TKXActiveXForm::OnCloseKarvex()
     EnableWindow(ListView1, FALSE);
 }
 
-void TKXActiveXForm::StopPlayer()
-{
-    try {
-        btnStopClick();
-    } catch (...) {
-        // Stopping swallows its errors, wherever it is called from.
-    }
-}

@@ -10,6 +10,8 @@
 
 #include "kx/infopoints.h"
 
+#include "kx/datetime.h"
+
 class TKarvexAutomation;
 
 namespace selection {
@@ -45,6 +47,13 @@ double PickerValue(HWND picker);
 // picker cannot show.
 void SetPickerValue(HWND picker, double value);
 
+// The user's regional settings, read on each call: the date and time
+// patterns, the decimal separator (one character; "." otherwise), and a
+// date-time as the panel shows it (short date, a blank, long time).
+kx::LocaleDateFormat UserDateFormat();
+char UserDecimalSeparator();
+std::wstring DisplayDateTime(double value);
+
 // A date-time text of the dispatcher, read with the user's short date and
 // time formats (the dispatcher writes them so), or in the fixed
 // "dd.mm.yyyy hh:mm:ss" form; a clear error for anything else.
@@ -75,6 +84,7 @@ struct TTrackLoadTimes {
     int points = 0;
     double transferMs = 0;    // the array from the dispatcher, checked
     double conversionMs = 0;  // every point to map coordinates
+    double indexMs = 0;       // the segment index of the search from the track line
     double shapesMs = 0;      // the layer's track shapes
 };
 TTrackLoadTimes &LastTrackLoadTimes();

@@ -155,7 +155,11 @@ void TKXActiveXForm::LoadTrack(int trip)
         track.SetMapPoint(k, *p);
     }
     times.conversionMs = ms(Clock::now() - t0);
+    t0 = Clock::now();
+    kx::SegmentIndex index(track.mapPoints());
+    times.indexMs = ms(Clock::now() - t0);
     data.Track = std::move(track);
+    data.TrackIndex = std::move(index);
     data.PlayAnchorTime = data.Track.startTime();
     SetTrackBarRange(0, static_cast<int>(std::min<std::int64_t>(data.Track.RangeSeconds(), INT_MAX)));
     StopPlayer();

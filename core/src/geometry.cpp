@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "kx/error.h"
 
@@ -93,12 +94,10 @@ MarkerPose PoseAt(const Track& track, int k, TDateTime t) {
     k = std::clamp(k, 0, n - 1);
     const TMapPointArray& p = track.mapPoints();
     const auto K = static_cast<std::size_t>(k);
+    const bool hasIn = k > 0, hasOut = k + 1 < n;
     MarkerPose pose;
-    if (SameWholeSecond(track.time(k), t) || k == n - 1) {
-        // Standing on point k: between the incoming and outgoing moves,
-        // whichever of them exist.
-        pose.position = p[K];
-        const bool hasIn = k > 0, hasOut = k + 1 < n;
+    pose.position = p[K];
+    if (SameWholeSecond(track.time(k), t)) {
         if (hasIn && hasOut)
             pose.angle = MeanDirection(SegmentAngle(p[K - 1], p[K]), SegmentAngle(p[K], p[K + 1]));
         else if (hasIn)
@@ -107,38 +106,93 @@ MarkerPose PoseAt(const Track& track, int k, TDateTime t) {
             pose.angle = SegmentAngle(p[K], p[K + 1]);
         return pose;
     }
+    if (!hasOut) {
+        if (hasIn) pose.angle = SegmentAngle(p[K - 1], p[K]);
+        return pose;
+    }
     const double span = track.time(k + 1) - track.time(k);
-    const double f = std::clamp((t - track.time(k)) / span, 0.0, 1.0);
-    pose.position = {p[K].X + f * (p[K + 1].X - p[K].X), p[K].Y + f * (p[K + 1].Y - p[K].Y)};
-    pose.angle = SegmentAngle(p[K], p[K + 1]);
+    if (span == 0.0) {
+        pose.angle = SegmentAngle(p[K], p[K + 1]);
+        return pose;
+    }
+    const double f = (t - track.time(k)) / span;
+    TMapPoint at{p[K].X + f * (p[K + 1].X - p[K].X), p[K].Y + f * (p[K + 1].Y - p[K].Y)};
+    if (at.X == 0.0 || at.Y == 0.0) at = p[K];
+    pose.position = at;
+    pose.angle = SegmentAngle(p[K], at);
     return pose;
 }
 
-std::optional<TrackHit> NearestOnTrack(const TMapPointArray& points, const TMapPoint& c) {
-    if (points.empty()) return std::nullopt;
-    if (points.size() == 1) {
-        const double dx = c.X - points[0].X, dy = c.Y - points[0].Y;
-        return TrackHit{0, 0.0, std::sqrt(dx * dx + dy * dy)};
+namespace {
+
+// The measure of one segment; `atVertex` when it is the distance to A.
+double SegmentMeasure(const TMapPoint& a, const TMapPoint& b, const TMapPoint& c, bool& atVertex) {
+    const double d1 = (c.X - a.X) * (c.X - a.X) + (c.Y - a.Y) * (c.Y - a.Y);
+    const double d2 = (c.X - b.X) * (c.X - b.X) + (c.Y - b.Y) * (c.Y - b.Y);
+    const double l = (a.X - b.X) * (a.X - b.X) + (a.Y - b.Y) * (a.Y - b.Y);
+    const double toA = std::sqrt(d1);
+    if (d1 + d2 >= l) {
+        atVertex = true;
+        return toA;
     }
-    double best = -1.0;  // squared distance
-    TrackHit hit;
-    for (std::size_t j = 0; j + 1 < points.size(); ++j) {
-        const TMapPoint& a = points[j];
-        const TMapPoint& b = points[j + 1];
-        const double abx = b.X - a.X, aby = b.Y - a.Y;
-        const double l = abx * abx + aby * aby;
-        double f = 0.0;
-        if (l > 0) f = std::clamp(((c.X - a.X) * abx + (c.Y - a.Y) * aby) / l, 0.0, 1.0);
-        const double dx = c.X - (a.X + f * abx), dy = c.Y - (a.Y + f * aby);
-        const double d = dx * dx + dy * dy;
-        if (best < 0 || d < best) {
-            best = d;
-            hit.segment = static_cast<int>(j);
-            hit.fraction = f;
+    const double p = toA, q = std::sqrt(d2), side = std::sqrt(l);
+    const double s = (p + q + side) / 2;
+    // Rounding can take the product of a flat triangle below zero.
+    const double area = std::sqrt(std::max(0.0, s * (s - p) * (s - q) * (s - side)));
+    const double dist = 2 * area / side;
+    atVertex = toA == dist;
+    return dist;
+}
+
+// The first of the least measures wins, as in a scan in segment order.
+struct Best {
+    double distance = -1.0;
+    std::size_t segment = 0;
+    bool atVertex = false;
+
+    void Offer(const TMapPointArray& points, std::size_t j, const TMapPoint& c) {
+        bool vertex = false;
+        const double d = SegmentMeasure(points[j], points[j + 1], c, vertex);
+        if (distance < 0 || d < distance || (d == distance && j < segment)) {
+            distance = d;
+            segment = j;
+            atVertex = vertex;
         }
     }
-    hit.distance = std::sqrt(best);
+};
+
+std::optional<TrackHit> HitOf(const TMapPointArray& points, const Best& best, const TMapPoint& c) {
+    if (best.distance < 0) return std::nullopt;
+    TrackHit hit;
+    hit.segment = static_cast<int>(best.segment);
+    hit.distance = best.distance;
+    if (!best.atVertex) {
+        const TMapPoint& a = points[best.segment];
+        const TMapPoint& b = points[best.segment + 1];
+        const double ca = (c.X - a.X) * (c.X - a.X) + (c.Y - a.Y) * (c.Y - a.Y);
+        const double ab = (a.X - b.X) * (a.X - b.X) + (a.Y - b.Y) * (a.Y - b.Y);
+        const double f = std::sqrt((ca - best.distance * best.distance) / ab);
+        // A radicand rounded below zero gives NaN: the foot is then at A.
+        hit.fraction = f >= 0 && f <= 1 ? f : 0.0;
+    }
     return hit;
+}
+
+bool Finite(const TMapPoint& c) { return std::isfinite(c.X) && std::isfinite(c.Y); }
+
+double BoxDistance(const TShapeBounds& box, const TMapPoint& c) {
+    const double dx = std::max({box.MinX - c.X, 0.0, c.X - box.MaxX});
+    const double dy = std::max({box.MinY - c.Y, 0.0, c.Y - box.MaxY});
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+}  // namespace
+
+std::optional<TrackHit> NearestOnTrack(const TMapPointArray& points, const TMapPoint& c) {
+    if (points.size() < 2 || !Finite(c)) return std::nullopt;
+    Best best;
+    for (std::size_t j = 0; j + 1 < points.size(); ++j) best.Offer(points, j, c);
+    return HitOf(points, best, c);
 }
 
 TDateTime TimeOfHit(const Track& track, const TrackHit& hit) {
@@ -146,6 +200,84 @@ TDateTime TimeOfHit(const Track& track, const TrackHit& hit) {
     if (hit.segment + 1 >= track.count()) return t0;
     const double seconds = (track.time(hit.segment + 1) - t0) * kSecondsPerDay * hit.fraction;
     return t0 + static_cast<double>(RoundHalfEven(seconds)) / kSecondsPerDay;
+}
+
+SegmentIndex::SegmentIndex(const TMapPointArray& points) {
+    if (points.size() < 2) return;
+    segments_ = points.size() - 1;
+    std::vector<TShapeBounds> leaves((segments_ + kFanOut - 1) / kFanOut);
+    double longest2 = 0.0, farthest = 0.0;
+    for (std::size_t leaf = 0; leaf < leaves.size(); ++leaf) {
+        const std::size_t first = leaf * kFanOut;
+        const std::size_t last = std::min(first + kFanOut, segments_);  // segments [first, last)
+        const TMapPoint& p0 = points[first];
+        TShapeBounds box{p0.X, p0.Y, p0.X, p0.Y};
+        farthest = std::max({farthest, std::fabs(p0.X), std::fabs(p0.Y)});
+        for (std::size_t j = first; j < last; ++j) {
+            const TMapPoint& a = points[j];
+            const TMapPoint& b = points[j + 1];
+            box.MinX = std::min(box.MinX, b.X);
+            box.MinY = std::min(box.MinY, b.Y);
+            box.MaxX = std::max(box.MaxX, b.X);
+            box.MaxY = std::max(box.MaxY, b.Y);
+            const double dx = b.X - a.X, dy = b.Y - a.Y;
+            longest2 = std::max(longest2, dx * dx + dy * dy);
+            farthest = std::max({farthest, std::fabs(b.X), std::fabs(b.Y)});
+        }
+        leaves[leaf] = box;
+    }
+    levels_.push_back(std::move(leaves));
+    while (levels_.back().size() > 1) {
+        const std::vector<TShapeBounds>& below = levels_.back();
+        std::vector<TShapeBounds> above((below.size() + kFanOut - 1) / kFanOut);
+        for (std::size_t i = 0; i < above.size(); ++i) {
+            above[i] = below[i * kFanOut];
+            for (std::size_t j = i * kFanOut + 1; j < std::min((i + 1) * kFanOut, below.size()); ++j)
+                above[i] = UnionBounds(above[i], below[j]);
+        }
+        levels_.push_back(std::move(above));
+    }
+    // Heron's formula loses about sqrt(epsilon) of the longest side on flat
+    // triangles; the box distances are nearly exact. A segment is passed over
+    // only when its box lies farther than the best measure by more than that.
+    slack_ = 1e-6 * std::sqrt(longest2) + 1e-12 * farthest;
+}
+
+std::optional<TrackHit> SegmentIndex::Nearest(const TMapPointArray& points, const TMapPoint& c) const {
+    if (points.size() != segments_ + 1 || levels_.empty()) return NearestOnTrack(points, c);
+    if (!Finite(c)) return std::nullopt;
+    struct Entry {
+        double bound;
+        std::size_t level, node;
+        bool operator>(const Entry& o) const { return bound > o.bound; }
+    };
+    std::vector<Entry> heap;
+    const auto push = [&](std::size_t level, std::size_t node) {
+        heap.push_back({BoxDistance(levels_[level][node], c), level, node});
+        std::push_heap(heap.begin(), heap.end(), std::greater<Entry>());
+    };
+    push(levels_.size() - 1, 0);
+    Best best;
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), std::greater<Entry>());
+        const Entry e = heap.back();
+        heap.pop_back();
+        if (best.distance >= 0 && e.bound > best.distance + slack_) break;
+        const std::size_t first = e.node * kFanOut;
+        if (e.level == 0) {
+            for (std::size_t j = first; j < std::min(first + kFanOut, segments_); ++j) best.Offer(points, j, c);
+        } else {
+            for (std::size_t child = first; child < std::min(first + kFanOut, levels_[e.level - 1].size()); ++child)
+                push(e.level - 1, child);
+        }
+    }
+    return HitOf(points, best, c);
+}
+
+std::size_t SegmentIndex::MemoryBytes() const {
+    std::size_t bytes = sizeof(*this);
+    for (const auto& level : levels_) bytes += level.capacity() * sizeof(TShapeBounds) + sizeof(level);
+    return bytes;
 }
 
 }  // namespace kx

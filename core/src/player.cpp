@@ -64,28 +64,41 @@ void PlayClock::ChangeSpeed(TDateTime now, int newSpeed) {
 }
 
 TickPlan PlanTick(const Track& track, const std::vector<TStops>& stops, const PlayClock& clock,
-                  TDateTime now, bool skipStops, int currentIndex, std::int64_t sliderPosition) {
+                  TDateTime now, bool skipStops, int currentIndex, std::int64_t sliderPosition,
+                  std::int64_t sliderMaximum) {
     TickPlan plan;
-    const std::int64_t range = track.RangeSeconds();
-    if (!(currentIndex < track.count() - 1 && sliderPosition < range)) {
+    if (!(currentIndex < track.count() - 1 && sliderPosition < sliderMaximum)) {
         plan.stop = true;
         return plan;
     }
-    TDateTime t = clock.TimeAt(now);
+    plan.playTime = clock.TimeAt(now);
+    plan.pointIndex = track.FindPointByTime(plan.playTime, currentIndex);
     if (skipStops) {
-        plan.skippedStop = FindStopAt(stops, t);
-        if (plan.skippedStop >= 0) t = stops[static_cast<std::size_t>(plan.skippedStop)].end;
+        plan.skippedStop = FindStopAt(stops, plan.playTime);
+        if (plan.skippedStop >= 0) plan.playTime = stops[static_cast<std::size_t>(plan.skippedStop)].end;
     }
-    plan.playTime = track.ClampTime(t);
-    plan.pointIndex = track.FindPointByTime(plan.playTime);
-    plan.sliderPosition = track.SliderPosition(plan.playTime);
-    // Reaching the end stops the player; the tick then shows nothing more.
-    plan.stop = plan.sliderPosition >= range;
+    plan.sliderPosition = track.SecondsFromStart(plan.playTime);
     return plan;
 }
 
-std::string StopBalloonText(const TStops& stop) { return "Остановка: " + stop.text; }
+PositionView ViewAt(const Track& track, int current, TDateTime t, const TShapeBounds& visible,
+                    char decimalSeparator) {
+    if (track.empty()) throw Error("No track is loaded");
+    PositionView view;
+    view.markerSize = MarkerSizeFor(visible.MaxX - visible.MinX);
+    // An index kept from a longer track must not be read past this one's end.
+    const int k = std::clamp(track.FindPointByTime(t, current), 0, track.count() - 1);
+    view.pointIndex = k;
+    view.speed = SpeedLabel(track.speed(k), decimalSeparator);
+    view.distance = DistanceLabel(track.distance(k));
+    view.pose = PoseAt(track, k, t);
+    const double size = static_cast<double>(view.markerSize);
+    view.marker = BuildMarker(view.pose.position.X, view.pose.position.Y, view.pose.angle, size);
+    view.recentre = NeedsRecentre(visible, view.pose.position, size);
+    return view;
+}
 
+std::string StopBalloonText(const TStops& stop) { return "Остановка: " + HtmlEscape(stop.text); }
 std::string SpeedLabel(double kmh, char decimalSeparator) {
     return FormatFixed(kmh, 1, decimalSeparator) + " км/ч";
 }

@@ -30,6 +30,9 @@ Track Track::FromCrds(std::vector<double> crds) {
     Track t;
     t.crds_ = std::move(crds);
     t.mapPoints_.resize(t.crds_.size() / kFieldsPerPoint);
+    t.latestTime_.resize(t.mapPoints_.size());
+    for (std::size_t k = 0; k < t.latestTime_.size(); ++k)
+        t.latestTime_[k] = k ? std::max(t.latestTime_[k - 1], t.crds_[k * kFieldsPerPoint]) : t.crds_[0];
     for (std::size_t k = 0; k < t.mapPoints_.size(); ++k)
         t.mapPoints_[k] = {t.crds_[k * kFieldsPerPoint + 1], t.crds_[k * kFieldsPerPoint + 2]};
     return t;
@@ -63,33 +66,26 @@ std::int64_t Track::SecondsFromStart(TDateTime t) const {
     return DaysToWholeSeconds(t - startTime());
 }
 
-std::int64_t Track::SliderPosition(TDateTime t) const {
-    if (empty() || std::isnan(t)) return 0;
-    return std::clamp<std::int64_t>(SecondsFromStart(ClampTime(t)), 0, RangeSeconds());
-}
-
 TDateTime Track::TimeAtSecond(std::int64_t seconds) const {
     if (empty()) return 0.0;
     return startTime() + static_cast<double>(seconds) / static_cast<double>(kSecondsPerDay);
 }
 
-TDateTime Track::ClampTime(TDateTime t) const {
-    if (empty()) return t;
-    if (std::isnan(t)) return startTime();
-    return std::clamp(t, startTime(), std::max(startTime(), endTime()));
-}
-
-int Track::FindPointByTime(TDateTime t) const {
+int Track::FindPointByTime(TDateTime t, int current) const {
     const int n = count();
-    if (n < 2 || std::isnan(t)) return 0;
-    // Times strictly increase: bisect for the last segment start <= t.
-    int lo = 0, hi = n - 1;  // answer in [lo, hi), hi is the last point
-    while (hi - lo > 1) {
+    if (n - 1 <= 0) return current;
+    // The first k with time(k) >= t is the first k whose running maximum
+    // reaches t, and the running maximum never decreases, so it bisects even
+    // when a time steps back. A NaN compares false everywhere, as in a scan
+    // that finds nothing.
+    int lo = 0, hi = n - 1;  // the answer lies in [lo, hi]; hi means none
+    while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (crds_[static_cast<std::size_t>(mid) * kFieldsPerPoint] <= t) lo = mid;
-        else hi = mid;
+        if (latestTime_[static_cast<std::size_t>(mid)] >= t) hi = mid;
+        else lo = mid + 1;
     }
-    return lo;
+    if (lo == n - 1) return current;
+    return lo >= 1 ? lo - 1 : 1;
 }
 
 }  // namespace kx

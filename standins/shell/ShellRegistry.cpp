@@ -68,7 +68,7 @@ std::vector<RefDifference> ShellRegistry::DifferencesFrom(const RefSnapshot &sna
 }
 
 void ShellRegistry::Log(std::string entry) {
-    calls_.push_back(std::move(entry));
+    if (keepCallLog) calls_.push_back(std::move(entry));
 }
 
 size_t ShellRegistry::CountCalls(const std::string &prefix) const {

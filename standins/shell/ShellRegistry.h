@@ -69,6 +69,9 @@ public:
     // Getters and setters of points, sizes and rectangles are frequent and
     // rarely interesting; they are logged only when asked for.
     bool logValueAccess = false;
+    // A shell that runs for hours keeps no call log: it would grow with
+    // every call a plug-in makes (the windowed shell turns it off).
+    bool keepCallLog = true;
 
 private:
     uint64_t nextSerial_ = 1;

@@ -67,34 +67,83 @@ TEST(Player, ClockRunsAtSpeedAndReanchors) {
 }
 
 TEST(Player, TickPlans) {
-    const Track t = LinearTrack(100);
-    PlayClock c{kT0, kNow, 1};
-    TickPlan p = PlanTick(t, {}, c, kNow + 25 * kSec, false, 0, 0);
-    EXPECT_FALSE(p.stop);
-    EXPECT_EQ(p.pointIndex, 2);
-    EXPECT_EQ(p.sliderPosition, 25);
-    EXPECT_EQ(p.skippedStop, -1);
-
-    // Inside a stop: jump to its end, only when skipping.
+    const Track t = LinearTrack(100);  // a point every 10 s, X = the second
     const std::vector<TStops> stops = {{kT0 + 20 * kSec, kT0 + 40 * kSec, "0:00:20"}};
-    p = PlanTick(t, stops, c, kNow + 25 * kSec, true, 2, 25);
-    EXPECT_EQ(p.skippedStop, 0);
-    EXPECT_EQ(p.sliderPosition, 40);
-    EXPECT_EQ(p.pointIndex, 4);
-    EXPECT_EQ(StopBalloonText(stops[0]), "Остановка: 0:00:20");
-    EXPECT_EQ(PlanTick(t, stops, c, kNow + 25 * kSec, false, 2, 25).sliderPosition, 25);
+    const struct {
+        const char* what;
+        int speed;
+        double wallSeconds;
+        bool skip;
+        int current;
+        std::int64_t slider, sliderMax;
+        bool stop;
+        double playSecond;
+        int point, skipped;
+    } cases[] = {
+        {"in a segment", 1, 25, false, 0, 0, 100, false, 25, 2, -1},
+        {"on a point: the segment before it", 1, 30, false, 0, 0, 100, false, 30, 2, -1},
+        {"at 600x 75 ms is 45 s", 600, 0.075, false, 0, 0, 100, false, 45, 4, -1},
+        {"inside a stop, skipping: its end", 1, 25, true, 2, 25, 100, false, 40, 2, 0},
+        {"inside a stop, not skipping", 1, 25, false, 2, 25, 100, false, 25, 2, -1},
+        {"at a stop's end it is not skipped", 1, 40, true, 2, 25, 100, false, 40, 3, -1},
+        {"past the end: the index stays, the slider will clamp", 1, 500, false, 7, 90, 100, false, 500, 7, -1},
+        {"already on the last point", 1, 5, false, 10, 0, 100, true, 0, 0, -1},
+        {"slider at its maximum", 1, 5, false, 0, 100, 100, true, 0, 0, -1},
+    };
+    for (const auto& c : cases) {
+        const PlayClock clock{kT0, kNow, c.speed};
+        const TickPlan p = PlanTick(t, stops, clock, kNow + c.wallSeconds * kSec, c.skip, c.current,
+                                    c.slider, c.sliderMax);
+        EXPECT_EQ(p.stop, c.stop) << c.what;
+        if (c.stop) continue;
+        EXPECT_NEAR((p.playTime - kT0) / kSec, c.playSecond, 1e-3) << c.what;
+        EXPECT_EQ(p.sliderPosition, static_cast<std::int64_t>(c.playSecond)) << c.what;
+        EXPECT_EQ(p.pointIndex, c.point) << c.what;
+        EXPECT_EQ(p.skippedStop, c.skipped) << c.what;
+    }
+    EXPECT_TRUE(PlanTick(Track(), {}, PlayClock{}, kNow, false, 0, 0, 10).stop);
+}
 
-    // The end of the track: stop, with the time clamped to the last point.
-    p = PlanTick(t, {}, c, kNow + 500 * kSec, false, 5, 90);
-    EXPECT_TRUE(p.stop);
-    EXPECT_EQ(p.playTime, t.endTime());
-    EXPECT_TRUE(PlanTick(t, {}, c, kNow, false, 10, 0).stop);    // already on the last point
-    EXPECT_TRUE(PlanTick(t, {}, c, kNow, false, 0, 100).stop);   // slider at its maximum
-    EXPECT_TRUE(PlanTick(Track(), {}, c, kNow, false, 0, 0).stop);
+TEST(Player, TheClockStaysRightAtEverySpeedTheBoxAccepts) {
+    // An hour of wall time at 9999x, re-anchored every simulated second as a
+    // fast timer would, against one reading: no drift beyond a millisecond.
+    PlayClock c{kT0, kNow, 9999};
+    for (int tick = 1; tick <= 1000; ++tick) {
+        const TDateTime now = kNow + tick * 3.6 * kSec;
+        if (tick % 7 == 0) c.Reanchor(now, c.TimeAt(now));
+    }
+    const TDateTime end = kNow + 3600 * kSec;
+    EXPECT_NEAR((c.TimeAt(end) - kT0) / kSec, 3600.0 * 9999, 1e-3 * 9999);
+    EXPECT_GE(TimerIntervalMs(9999), 1);
+}
+
+TEST(Player, ViewOfAPosition) {
+    std::vector<double> crds;
+    for (int k = 0; k < 4; ++k) crds.insert(crds.end(), {kT0 + k * 100 * kSec, 1000.0 + 100 * k, 500, 7.0 * k, 10.25 * k});
+    const Track t = Track::FromCrds(crds);
+    const TShapeBounds visible{0, 0, 7000, 3000};
+    PositionView v = ViewAt(t, 0, kT0 + 150 * kSec, visible, ',');
+    EXPECT_EQ(v.pointIndex, 1);
+    EXPECT_EQ(v.markerSize, 100);
+    EXPECT_EQ(v.speed, "10,3 км/ч");   // the point's values, not interpolated
+    EXPECT_EQ(v.distance, "7 м");
+    EXPECT_NEAR(v.pose.position.X, 1150, 1e-6);
+    ASSERT_EQ(v.marker.size(), 2u);
+    EXPECT_NEAR(v.marker[0][2].X, 1250, 1e-6);  // the tip, one size ahead
+    EXPECT_FALSE(v.recentre);
+    // Within two sizes of an edge: recentre.
+    EXPECT_TRUE(ViewAt(t, 0, kT0 + 150 * kSec, {0, 0, 7000, 690}, '.').recentre);
+    // An index kept from a longer track is not read past this one.
+    v = ViewAt(t, 40, kT0 + 350 * kSec, visible, '.');
+    EXPECT_EQ(v.pointIndex, 3);
+    EXPECT_EQ(v.distance, "21 м");
+    EXPECT_THROW(ViewAt(Track(), 0, kT0, visible, '.'), Error);
 }
 
 TEST(Player, Labels) {
     EXPECT_EQ(SpeedLabel(42.25), "42.3 км/ч");
     EXPECT_EQ(SpeedLabel(0, ','), "0,0 км/ч");
     EXPECT_EQ(DistanceLabel(1234.4), "1234 м");
+    EXPECT_EQ(StopBalloonText({0, 0, "0:10:00"}), "Остановка: 0:10:00");
+    EXPECT_EQ(StopBalloonText({0, 0, "<b>"}), "Остановка: &lt;b&gt;");
 }

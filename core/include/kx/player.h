@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "kx/geometry.h"
 #include "kx/track.h"
 
 namespace kx {
@@ -49,16 +50,32 @@ struct PlayClock {
 
 // What one tick of the player does, decided from the state alone.
 struct TickPlan {
-    bool stop = false;          // end of track: stop and do nothing else
-    TDateTime playTime = 0.0;   // clamped into the track
-    int pointIndex = 0;
+    bool stop = false;          // the player stands at the end: stop, nothing else
+    TDateTime playTime = 0.0;   // the clock's time, or the end of a skipped stop
+    int pointIndex = 0;         // FindPointByTime of the clock's time
     int skippedStop = -1;       // index into the stops, or -1
-    std::int64_t sliderPosition = 0;
+    std::int64_t sliderPosition = 0;  // whole seconds from the start, not yet clamped
 };
+// `sliderPosition` and `sliderMaximum` are the slider's before the tick.
 TickPlan PlanTick(const Track& track, const std::vector<TStops>& stops, const PlayClock& clock,
-                  TDateTime now, bool skipStops, int currentIndex, std::int64_t sliderPosition);
+                  TDateTime now, bool skipStops, int currentIndex, std::int64_t sliderPosition,
+                  std::int64_t sliderMaximum);
 
-std::string StopBalloonText(const TStops& stop);   // "Остановка: <text>"
+// What the info pane and the marker show for a track time.
+struct PositionView {
+    int pointIndex = 0;
+    std::string speed;      // "12.5 км/ч"
+    std::string distance;   // "1234 м"
+    std::int64_t markerSize = 0;
+    MarkerPose pose;
+    TMapPointArrays marker;  // outer and inner arrow
+    bool recentre = false;   // the marker came within two sizes of an edge
+};
+// `current` is the player's point before; throws kx::Error for an empty track.
+PositionView ViewAt(const Track& track, int current, TDateTime t, const TShapeBounds& visible,
+                    char decimalSeparator);
+
+std::string StopBalloonText(const TStops& stop);   // "Остановка: <text>", the text escaped
 std::string SpeedLabel(double kmh, char decimalSeparator = '.');      // "12.5 км/ч"
 std::string DistanceLabel(double metres);                            // "1234 м"
 

@@ -35,7 +35,8 @@ int FindStopAt(const std::vector<TStops>& stops, TDateTime t);
 // Five doubles per point, as the server delivers them: time, X, Y,
 // distance (m), speed (km/h). Times normally increase, but real recordings
 // repeat a time or step back a second now and then: nothing here divides by
-// a segment's duration or relies on the order.
+// a segment's duration, and lookups bisect over the running maximum of the
+// times, which gives what a scan from the start gives.
 class Track {
 public:
     static constexpr int kFieldsPerPoint = 5;
@@ -68,21 +69,20 @@ public:
     std::int64_t RangeSeconds() const;
     // Whole seconds of t after the start (halves to even), unclamped.
     std::int64_t SecondsFromStart(TDateTime t) const;
-    // The same, clamped into 0..RangeSeconds().
-    std::int64_t SliderPosition(TDateTime t) const;
     TDateTime TimeAtSecond(std::int64_t seconds) const;
-    TDateTime ClampTime(TDateTime t) const;
 
-    // Index of the point that starts the segment holding t: the last k in
-    // 0..N-2 with time(k) <= t (0 before the start, N-2 past the end).
-    // 0 for tracks of fewer than two points.
-    int FindPointByTime(TDateTime t) const;
+    // The player's point for time t: with k the first of the points 0..N-2
+    // whose time is at or after t, k - 1 (the start of the segment holding
+    // t), or 1 when that is point 0. When no such k exists (t after point
+    // N-2) or the track has fewer than two points, `current` stays.
+    int FindPointByTime(TDateTime t, int current) const;
 
 private:
     double field(int k, int f) const;
 
     std::vector<double> crds_;
     TMapPointArray mapPoints_;
+    std::vector<double> latestTime_;  // k: the latest time among points 0..k
 };
 
 }  // namespace kx

@@ -21,6 +21,7 @@ struct Options {
     bool defaultFleet = true;
     std::vector<std::wstring> gpxFiles;
     int longTrackPoints = 0;
+    double longTrackStepSeconds = 1.0;
     std::wstring logPath;
     std::wstring failNext;
     int delayMs = 0;

@@ -25,6 +25,7 @@ const wchar_t kUsage[] =
     L"  /gpx:FILE                  add the recording as a vehicle (repeatable)\n"
     L"  /no-fleet                  leave out the built-in fleet\n"
     L"  /long-track:N              add a vehicle whose one trip has N points\n"
+    L"  /long-track-step:S         seconds between its points (default 1; 0.1 allowed)\n"
     L"  /fail-next:TEXT            the first call fails with TEXT\n"
     L"  /delay:MS                  every call waits MS\n"
     L"  /malformed:KIND            short-array, wrong-type-array, not-array, nan,\n"
@@ -88,6 +89,13 @@ bool Option(const std::wstring &arg, const wchar_t *name, std::wstring *value = 
 }
 
 int ToInt(const std::wstring &s) { return _wtoi(s.c_str()); }
+
+// A positive number of seconds; anything else keeps one.
+double ToSeconds(const std::wstring &s)
+{
+    const double v = _wtof(s.c_str());
+    return v > 0 ? v : 1.0;
+}
 
 std::vector<std::wstring> Arguments()
 {
@@ -217,7 +225,8 @@ kxfleet::Fleet BuildFleet()
         }
     }
     if (g_opt.longTrackPoints > 0) {
-        kxfleet::Vehicle v = kxfleet::GenerateLongTrip(g_opt.longTrackPoints, 990001, kxfleet::MakeDateTime(2009, 2, 6, 8));
+        kxfleet::Vehicle v = kxfleet::GenerateLongTrip(g_opt.longTrackPoints, 990001, kxfleet::MakeDateTime(2009, 2, 6, 8),
+                                                         g_opt.longTrackStepSeconds);
         fleet.AddVehicle(std::move(v), "LOAD", "Нагрузочный тест");
     }
     return fleet;
@@ -298,6 +307,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
         else if (Option(a, L"log", &v)) g_opt.logPath = v;
         else if (Option(a, L"gpx", &v)) g_opt.gpxFiles.push_back(v);
         else if (Option(a, L"long-track", &v)) g_opt.longTrackPoints = ToInt(v);
+        else if (Option(a, L"long-track-step", &v)) g_opt.longTrackStepSeconds = ToSeconds(v);
         else if (Option(a, L"fail-next", &v)) g_opt.failNext = v;
         else if (Option(a, L"delay", &v)) g_opt.delayMs = ToInt(v);
         else if (Option(a, L"malformed", &v)) g_opt.malformed = v;

@@ -139,6 +139,7 @@ void MapView::Paint(HDC target) {
     HDC dc = canvas_.Dc();
     DrawMapBackground(dc, view);
     frame_ = painter_.Paint(shell_, canvas_, view);
+    ++framesDrawn_;
     for (const std::string &problem : frame_.problems)
         if (onProblem) onProblem(problem);
     balloons_ = DrawBalloons(dc, view, shell_.MapObject());

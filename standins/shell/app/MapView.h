@@ -41,6 +41,7 @@ public:
     // Draws one frame now; its statistics.
     FrameStats RedrawNow();
     const FrameStats &LastFrame() const { return frame_; }
+    size_t FramesDrawn() const { return framesDrawn_; }
     const LayerPainter &Painter() const { return painter_; }
     // Lets go of everything taken from the layers (before plug-ins end).
     void ForgetLayers();
@@ -61,6 +62,7 @@ private:
     Canvas canvas_;
     LayerPainter painter_;
     FrameStats frame_;
+    size_t framesDrawn_ = 0;
     HoverTip tip_;
     std::vector<PlacedBalloon> balloons_;
     bool dragging_ = false, dragged_ = false;

@@ -75,7 +75,7 @@ HWND PanelDriver::FieldRightOf(const std::wstring &label, const wchar_t *classNa
     const LONG row = (c.top + c.bottom) / 2;
     std::vector<HWND> candidates;
     for (HWND w : children) {
-        if (_wcsicmp(ClassOf(w).c_str(), className) != 0 || GetParent(w) != GetParent(caption)) continue;
+        if (w == caption || _wcsicmp(ClassOf(w).c_str(), className) != 0 || GetParent(w) != GetParent(caption)) continue;
         const RECT r = ScreenRect(w);
         if (r.left >= c.left && r.top - 6 <= row && row <= r.bottom + 6) candidates.push_back(w);
     }
@@ -144,6 +144,21 @@ HWND PanelDriver::ButtonWithCaption(const std::wstring &caption) const {
     for (HWND w : Children())
         if (_wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) == 0 && TextOf(w) == caption) return w;
     return nullptr;
+}
+
+HWND PanelDriver::StopButton() const { return ButtonWithCaption(L"<"); }
+
+HWND PanelDriver::PlayButton() const {
+    HWND stop = StopButton();
+    if (!stop) return nullptr;
+    const RECT s = ScreenRect(stop);
+    HWND best = nullptr;
+    for (HWND w : Children()) {
+        if (w == stop || _wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) != 0 || GetParent(w) != GetParent(stop)) continue;
+        const RECT r = ScreenRect(w);
+        if (r.right <= s.left && r.bottom > s.top && r.top < s.bottom && (!best || r.left > ScreenRect(best).left)) best = w;
+    }
+    return best;
 }
 
 int PanelDriver::ComboCount(HWND combo) {
@@ -442,5 +457,40 @@ bool SettingsDialogDriver::Press(const std::wstring &caption) const {
         }
     return false;
 }
+
+bool PanelDriver::ClickButton(HWND button) {
+    if (!button || !IsWindowEnabled(button)) return false;
+    SetFocus(button);
+    Notify(button, BN_CLICKED);
+    return true;
+}
+
+bool PanelDriver::TypeIntoCombo(HWND combo, const std::wstring &keys) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!combo || !GetComboBoxInfo(combo, &info)) return false;
+    return TypeText(info.hwndItem, keys);
+}
+
+bool PanelDriver::SetToolButton(HWND toolbar, int command, bool down) {
+    if (!toolbar) return false;
+    if (ToolButtonDown(toolbar, command) != down) ClickToolButton(toolbar, command);
+    return true;
+}
+
+bool PanelDriver::DragSlider(HWND slider, int position) {
+    if (!slider) return false;
+    SetFocus(slider);
+    const HWND parent = GetParent(slider);
+    const LPARAM from = reinterpret_cast<LPARAM>(slider);
+    SendMessageW(slider, TBM_SETPOS, TRUE, position);
+    const WPARAM pos = static_cast<WPARAM>(SendMessageW(slider, TBM_GETPOS, 0, 0));
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, pos), from);
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), from);
+    SendMessageW(parent, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), from);
+    return true;
+}
+
+std::wstring PanelDriver::Text(HWND control) { return control ? TextOf(control) : std::wstring(); }
 
 }  // namespace kxapp

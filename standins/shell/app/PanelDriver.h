@@ -36,6 +36,11 @@ public:
     // The push button showing this caption.
     HWND ButtonWithCaption(const std::wstring &caption) const;
 
+    // The player's buttons as a person sees them: stop shows its stop
+    // symbol ("<" in the symbol font), play is the button left of it.
+    HWND StopButton() const;
+    HWND PlayButton() const;
+
     static int ComboCount(HWND combo);
     static std::vector<std::wstring> ComboItems(HWND combo);
     // Index of `choice`: a 1-based number or the text of an item; -1 if none.
@@ -62,6 +67,16 @@ public:
     static std::wstring ListItemText(HWND list, int item, int column);
     // As a click on a row: selection and focus, then the click notification.
     static bool ClickListItem(HWND list, int item);
+    // As a click: the button's notification to its parent.
+    static bool ClickButton(HWND button);
+    // As typing into a combo box's edit: everything selected, then one
+    // character message per key (the panel's key filter sees each).
+    static bool TypeIntoCombo(HWND combo, const std::wstring &keys);
+    // As a click on a check button of a tool bar, when its state differs.
+    static bool SetToolButton(HWND toolbar, int command, bool down);
+    // As a drag of the slider's thumb to `position`, released there.
+    static bool DragSlider(HWND slider, int position);
+    static std::wstring Text(HWND control);
 
 private:
     std::vector<HWND> Children() const;

@@ -7,6 +7,7 @@
 #include "ShapeWalker.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,28 +26,32 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"choose-vehicle", L"set-period", L"wait-trips",  L"click-trip",
                                     L"wait-track",   L"fit-track",   L"hover-track",  L"hover-shape",
                                     L"zoom",         L"pan",         L"pause",        L"shot",
-                                    L"measure-frames", L"type-speed", L"report-panel", L"open-settings",
-                                    L"settings-check", L"settings-icon", L"settings-wheel", L"settings-ok",
-                                    L"settings-cancel", L"read-settings", L"category-list", L"choose-category",
-                                    L"set-min-duration", L"click-entry", L"toggle", L"menu-category",
-                                    L"wait-entries", L"read-list", L"read-map"};
+                                    L"measure-frames", L"report-panel", L"open-settings", L"settings-check",
+                                    L"settings-icon", L"settings-wheel", L"settings-ok", L"settings-cancel",
+                                    L"read-settings", L"category-list", L"choose-category", L"set-min-duration",
+                                    L"click-entry", L"toggle", L"menu-category", L"wait-entries", L"read-list",
+                                    L"read-map", L"play", L"stop", L"set-speed", L"skip-stops", L"seek",
+                                    L"wait-slider", L"wait-stopped", L"read-pane", L"tick-stats", L"resources",
+                                    L"wait-balloon"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
            command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames" &&
            command != L"report-panel" && command != L"open-settings" && command.compare(0, 9, L"settings-") != 0 &&
            command != L"read-settings" && command != L"category-list" && command != L"read-list" &&
-           command != L"read-map";
+           command != L"read-map" && command != L"tick-stats" && command != L"resources";
 }
 
 // How many arguments a command takes, at least and at most.
 std::pair<size_t, size_t> ArgumentCount(const std::wstring &command) {
     if (command == L"set-period") return {4, 4};
-    if (command == L"pan" || command == L"settings-check" || command == L"toggle") return {2, 2};
+    if (command == L"pan" || command == L"settings-check" || command == L"toggle" || command == L"wait-slider")
+        return {2, 2};
     if (command == L"settings-wheel") return {1, 2};
     if (command == L"hover-track" || command == L"fit-track" || command == L"report-panel" ||
         command == L"open-settings" || command == L"settings-ok" || command == L"settings-cancel" ||
-        command == L"read-settings" || command == L"read-list" || command == L"read-map")
+        command == L"read-settings" || command == L"read-list" || command == L"read-map" || command == L"play" ||
+        command == L"stop" || command == L"read-pane" || command == L"tick-stats")
         return {0, 0};
     return {1, 1};
 }
@@ -107,6 +112,25 @@ std::string ViewText(const kxshell::RectValues &v) {
     char buffer[128];
     snprintf(buffer, sizeof buffer, "%.3f,%.3f,%.3f,%.3f", v.minX, v.minY, v.maxX, v.maxY);
     return buffer;
+}
+
+// The process's handles, memory and window system objects; a count the
+// platform does not report shows as n/a.
+std::string ResourceText() {
+    auto count = [](bool known, unsigned long long value) { return known ? std::to_string(value) : std::string("n/a"); };
+    DWORD handles = 0;
+    const bool haveHandles = GetProcessHandleCount(GetCurrentProcess(), &handles) && handles > 0;
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    const bool haveMemory =
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&memory), sizeof(memory));
+    // Private bytes: PrivateUsage, or the page file's share where that is 0.
+    const SIZE_T privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    return "handles=" + count(haveHandles, handles) + " private_kb=" + count(haveMemory && privateBytes, privateBytes / 1024) +
+           " working_kb=" + count(haveMemory && memory.WorkingSetSize, memory.WorkingSetSize / 1024) +
+           " gdi=" + count(gdi > 0, gdi) + " user=" + count(user > 0, user);
 }
 
 std::string Ms(double ms) {
@@ -413,12 +437,6 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
             outcome = ok ? Outcome::Ok : Outcome::Failed;
         });
         return outcome;
-    }
-    if (c == L"type-speed") {
-        bool ok = false;
-        Ui([&] { ok = PanelDriver::TypeInto(panel().FieldRightOf(L"Скорость воспроизведения:", WC_COMBOBOXW), arg(0)); });
-        if (!ok) detail = "no field right of the caption";
-        return ok ? Outcome::Ok : Outcome::Failed;
     }
     if (c == L"report-panel") {
         std::string choices;
@@ -785,6 +803,117 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
                  " vertices: median " + Ms(totals[totals.size() / 2]) + " ms, mean " + Ms(sum / n) + " ms, min " + Ms(totals.front()) +
                  " ms, max " + Ms(totals.back()) + " ms (last: walk " + Ms(last.walkMs) + " ms, drawing " + Ms(last.drawMs) + " ms)";
         report_.Line("frames", detail);
+        return Outcome::Ok;
+    }
+    if (c == L"play" || c == L"stop") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            const PanelDriver p = panel();
+            HWND button = c == L"play" ? p.PlayButton() : p.StopButton();
+            if (PanelDriver::ClickButton(button)) {
+                detail = "play button shows \"" + Utf8Of(PanelDriver::Text(p.PlayButton())) + "\"";
+                outcome = Outcome::Ok;
+            } else {
+                detail = "no " + Utf8Of(c) + " button";
+            }
+        });
+        return outcome;
+    }
+    if (c == L"set-speed") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND combo = panel().FieldRightOf(L"Скорость воспроизведения:", WC_COMBOBOXW);
+            if (PanelDriver::TypeIntoCombo(combo, arg(0))) {
+                detail = "shows \"" + Utf8Of(PanelDriver::Text(combo)) + "\"";
+                outcome = Outcome::Ok;
+            } else {
+                detail = "no speed field";
+            }
+        });
+        return outcome;
+    }
+    if (c == L"skip-stops") {
+        if (arg(0) != L"on" && arg(0) != L"off") {
+            detail = "skip-stops takes on or off";
+            return Outcome::Failed;
+        }
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND toolbar = nullptr;
+            int command = 0;
+            if (!panel().FindToolButton(L"Пропуск остановок", toolbar, command)) {
+                detail = "no tool button \"Пропуск остановок\"";
+                return;
+            }
+            if (PanelDriver::SetToolButton(toolbar, command, arg(0) == L"on")) outcome = Outcome::Ok;
+        });
+        return outcome;
+    }
+    if (c == L"seek") {
+        Outcome outcome = Outcome::Failed;
+        Ui([&] {
+            HWND slider = panel().FirstOfClass(TRACKBAR_CLASSW);
+            if (PanelDriver::DragSlider(slider, number(0))) {
+                detail = "slider at " + std::to_string(SendMessageW(slider, TBM_GETPOS, 0, 0));
+                outcome = Outcome::Ok;
+            } else {
+                detail = "no slider";
+            }
+        });
+        return outcome;
+    }
+    if (c == L"wait-slider") {
+        long position = 0;
+        const bool ok = WaitFor([&] {
+            position = static_cast<long>(SendMessageW(panel().FirstOfClass(TRACKBAR_CLASSW), TBM_GETPOS, 0, 0));
+            return position >= number(0);
+        }, number(1));
+        detail = "slider at " + std::to_string(position);
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"wait-balloon") {
+        size_t shown = 0;
+        const bool ok = WaitFor([&] {
+            shown = shell_.Shell().MapObject().ShownBalloons().size();
+            return shown > 0;
+        }, number(0));
+        detail = std::to_string(shown) + " balloon(s)";
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"wait-stopped") {
+        // Stopped, not paused: the play symbol on the button and no date shown.
+        const bool ok = WaitFor([&] {
+            const PanelDriver p = panel();
+            return PanelDriver::Text(p.PlayButton()) == L"4" &&
+                   PanelDriver::Text(p.FieldRightOf(L"Дата:", L"Static")).empty();
+        }, number(0));
+        return ok ? Outcome::Ok : Outcome::Pending;
+    }
+    if (c == L"read-pane") {
+        Ui([&] {
+            const PanelDriver p = panel();
+            auto field = [&](const wchar_t *label) { return Utf8Of(PanelDriver::Text(p.FieldRightOf(label, L"Static"))); };
+            detail = "date=\"" + field(L"Дата:") + "\" speed=\"" + field(L"Скорость:") + "\" distance=\"" +
+                     field(L"Пробег:") + "\" slider=" +
+                     std::to_string(SendMessageW(p.FirstOfClass(TRACKBAR_CLASSW), TBM_GETPOS, 0, 0)) + " play=\"" +
+                     Utf8Of(PanelDriver::Text(p.PlayButton())) + "\"";
+        });
+        report_.Line("pane", detail);
+        return Outcome::Ok;
+    }
+    if (c == L"tick-stats") {
+        TickStats stats;
+        Ui([&] { stats = shell_.TakeTickStats(); });
+        char figures[96];
+        snprintf(figures, sizeof figures, " mean_ms=%.3f worst_ms=%.3f",
+                 stats.ticks ? stats.totalMs / static_cast<double>(stats.ticks) : 0.0, stats.worstMs);
+        detail = "ticks=" + std::to_string(stats.ticks) + figures + " frames=" + std::to_string(stats.frames);
+        report_.Line("ticks", detail);
+        return Outcome::Ok;
+    }
+    if (c == L"resources") {
+        Ui([&] { detail = Utf8Of(arg(0)) + " " + ResourceText(); });
+        report_.Line("resources", detail);
         return Outcome::Ok;
     }
     detail = "unknown command";

@@ -1,5 +1,8 @@
 #include "ShellWindow.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "CoordinateSystem.h"
 
 #include <commctrl.h>
@@ -80,6 +83,7 @@ bool ShellWindow::Start() {
     // What the shell holds now is its own; whatever differs at the end was
     // left behind by a plug-in.
     shell_.TakeSnapshot();
+    shell_.Registry().keepCallLog = false;
     plugins_.LoadFolder(options_.pluginsDir);
     report_.Line("layers", std::to_string(shell_.Layers().Count()));
     dock_.DockPages();
@@ -97,8 +101,24 @@ void ShellWindow::RunMessageLoop() {
             if (active && dock && IsChild(dock, msg.hwnd) && active->TranslateAccelerator(&msg) == S_OK) continue;
         }
         TranslateMessage(&msg);
+        const bool pageTimer = msg.message == WM_TIMER && dock_.Window() && IsChild(dock_.Window(), msg.hwnd);
+        const auto t0 = std::chrono::steady_clock::now();
         DispatchMessageW(&msg);
+        if (pageTimer) {
+            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+            ++ticks_.ticks;
+            ticks_.totalMs += ms;
+            ticks_.worstMs = std::max(ticks_.worstMs, ms);
+        }
     }
+}
+
+TickStats ShellWindow::TakeTickStats() {
+    TickStats taken = ticks_;
+    taken.frames = map_.FramesDrawn() - framesAtTake_;
+    framesAtTake_ = map_.FramesDrawn();
+    ticks_ = TickStats();
+    return taken;
 }
 
 void ShellWindow::Layout() {

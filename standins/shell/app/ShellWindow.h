@@ -15,6 +15,14 @@
 
 namespace kxapp {
 
+// The time the shell's thread spent in the docked pages' timer messages
+// (a plug-in's ticks), and the map frames drawn meanwhile.
+struct TickStats {
+    size_t ticks = 0;
+    double totalMs = 0, worstMs = 0;
+    size_t frames = 0;
+};
+
 // Runs a function on the window's thread (sent by the scenario's thread).
 const UINT WM_KX_RUN = WM_APP + 1;
 
@@ -39,6 +47,8 @@ public:
     RECT MapRectInWindow() const;
     RECT DockRectInWindow() const;
     void SetStatus(const std::wstring &text);
+    // The figures since the last call; counting starts afresh.
+    TickStats TakeTickStats();
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -57,6 +67,8 @@ private:
     HWND window_ = nullptr, status_ = nullptr;
     bool shutDown_ = false;
     int exitCode_ = 0;
+    TickStats ticks_;
+    size_t framesAtTake_ = 0;
 };
 
 RECT RectInWindow(HWND window, HWND child);

@@ -15,13 +15,6 @@ namespace {
 
 using namespace e2e;
 
-std::string ReadScenario(const wchar_t *name) {
-    std::ifstream in((std::wstring(KX_SCENARIO_DIR) + L"/" + name).c_str(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool Light(uint32_t c) { return Red(c) > 200 && Green(c) > 200 && Blue(c) > 190; }
 bool Dark(uint32_t c) { return Red(c) < 90 && Green(c) < 90 && Blue(c) < 90; }
 // The track's lines: red over black.

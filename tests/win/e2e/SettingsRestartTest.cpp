@@ -31,7 +31,7 @@ const char kChoose[] =
     "pause 1500\n"
     "choose-vehicle 2\n"
     "wait-trips 20000\n"
-    "type-speed 30x\n"
+    "set-speed 30x\n"
     "toggle skip-stops off\n"
     "set-min-duration 120\n"
     "report-panel\n";

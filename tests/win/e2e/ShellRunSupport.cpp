@@ -198,6 +198,10 @@ size_t Picture::Colours(const RECT &r) const {
     return static_cast<size_t>(std::unique(seen.begin(), seen.end()) - seen.begin());
 }
 
+std::string ReadScenario(const wchar_t *name) {
+    return ReadFile(std::wstring(KX_SCENARIO_DIR) + L"/" + name);
+}
+
 OwnDispatcher::OwnDispatcher(const std::wstring &logPath, const std::wstring &options) : log_(logPath) {
     std::wstring reg = std::wstring(L"\"") + KX_DISPATCHER_EXE + L"\" /RegServer";
     STARTUPINFOW si{};

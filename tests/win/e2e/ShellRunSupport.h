@@ -46,6 +46,9 @@ private:
     std::wstring path_;
 };
 
+// The text of a scenario of this folder's scenarios/.
+std::string ReadScenario(const wchar_t *name);
+
 // The shell's own folder inside a scratch folder: KXShell.exe with its
 // Plugins (and, after a run with the real plug-in, Plugins\KXSettings.xml).
 std::wstring ShellCopyDir(const std::wstring &folder);

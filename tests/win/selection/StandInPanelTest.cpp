@@ -10,6 +10,8 @@
 
 #include <chrono>
 
+#include "kx/text.h"
+
 using namespace seltest;
 
 namespace {
@@ -165,12 +167,54 @@ TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
         vertices += shape.VertexCount();
     EXPECT_GE(vertices, 100000u);
     std::printf("100000-point track: end event handled in %.0f ms: transfer %.0f ms, conversion %.0f ms, "
-                "shape build %.0f ms; the shell's walk of the drawn shapes %.0f ms\n",
-                endMs, times.transferMs, times.conversionMs, times.shapesMs, drawMs);
+                "segment index %.1f ms (%.2f bytes a point), shape build %.0f ms; the shell's walk of the drawn "
+                "shapes %.0f ms\n",
+                endMs, times.transferMs, times.conversionMs, times.indexMs,
+                static_cast<double>(PanelState().TrackIndex.MemoryBytes()) / times.points, times.shapesMs, drawMs);
     EXPECT_EQ(100000, times.points);
 
     FreeClient();
     EXPECT_TRUE(own.Exited(8000));
+}
+
+TEST_F(StandInPanel, ThePlayerGoesOnWhenTheDispatcherDiesAndTheNextCallSaysSo)
+{
+    OwnDispatcher own(L"");
+    ASSERT_TRUE(own.ready());
+    double now = 40000.5;
+    PanelSeams().Now = [&] { return now; };
+    auto tick = [&](double wallSeconds) {
+        now += wallSeconds / 86400;
+        SendMessageW(form->Handle(), WM_TIMER, form->Timer1.Id(), 0);
+    };
+    Start();
+    SetPeriod(5, 6);
+    Choose(form->cmbGroupName, 0);
+    ASSERT_TRUE(Computed(10000));
+    Choose(form->cmbCarDevice, 0);
+    ASSERT_TRUE(Computed(10000));
+    ASSERT_GE(Rows(), 1);
+    ClickRow(0);
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->btnPlay), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->btnPlay));
+    tick(0.05);
+    const LRESULT before = SliderPos();
+    EXPECT_GT(before, 1);
+
+    own.Kill();
+    tick(0.05);
+    EXPECT_GT(SliderPos(), before) << "the loaded track plays on";
+    EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+
+    // The next call to the dispatcher fails with a text in Russian.
+    ClickRow(0);
+    ASSERT_EQ(1u, messages.size());
+    const std::wstring &text = messages[0].text;
+    EXPECT_EQ(0u, text.find(L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. ")) << kx::ToUtf8(text);
+    EXPECT_GT(PanelState().TrackPointCount(), 1) << "the track stays";
+    std::printf("the dispatcher gone: \"%s\"\n", kx::ToUtf8(text).c_str());
 }
 
 }  // namespace

@@ -126,6 +126,12 @@ public:
         }
     }
     DWORD pid() const { return pi_.dwProcessId; }
+    // Ends the program abruptly, as a crash would, and waits until it has gone.
+    void Kill()
+    {
+        TerminateProcess(pi_.hProcess, 9);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
     bool Exited(int ms)
     {
         return PumpUntil([&] { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0; }, ms);

@@ -380,9 +380,9 @@ Fleet GenerateDefaultFleet(const FleetOptions &opt)
     return fleet;
 }
 
-Vehicle GenerateLongTrip(int points, int device, double start)
+Vehicle GenerateLongTrip(int points, int device, double start, double stepSeconds)
 {
-    // Laps of the Garden Ring at a smoothly varying speed, one report a second.
+    // Laps of the Garden Ring at a smoothly varying speed, one report a step.
     const City &city = Moscow();
     const char *ring[] = {"Triumfalnaya", "Samotechnaya", "Sukharevskaya", "KrasnyeVorota", "Kurskaya",
                           "Taganskaya", "Paveletskaya", "Dobryninskaya", "Kaluzhskaya", "ParkKultury",
@@ -407,11 +407,11 @@ Vehicle GenerateLongTrip(int points, int device, double start)
         k = k == 0 ? 0 : std::min(k - 1, pts.size() - 2);
         const GeoPoint p = Lerp(pts[k], pts[k + 1], (pos - cum[k]) / (cum[k + 1] - cum[k]));
         Sample smp;
-        smp.time = start + i / kSecondsPerDay;
+        smp.time = start + i * stepSeconds / kSecondsPerDay;
         smp.pos = p;
         smp.speed = kmh;
         v.samples.push_back(smp);
-        s += kmh / 3.6;
+        s += kmh / 3.6 * stepSeconds;
     }
     return v;
 }

@@ -130,9 +130,10 @@ struct FleetOptions {
 // The built-in fleet: deterministic, the same on every run.
 Fleet GenerateDefaultFleet(const FleetOptions &opt = {});
 
-// One synthetic vehicle with a single trip of exactly `points` samples, one a
-// second, for load tests of track delivery.
-Vehicle GenerateLongTrip(int points, int device, double start);
+// One synthetic vehicle with a single trip of exactly `points` samples, one
+// every `stepSeconds` (a second unless asked), for load tests of track
+// delivery and of playback.
+Vehicle GenerateLongTrip(int points, int device, double start, double stepSeconds = 1.0);
 
 class GpxError : public std::runtime_error {
 public:
