@@ -341,8 +341,9 @@ TEST_F(Player, WhatEndsTheHoldAtAStop)
         EXPECT_FALSE(form->StopHoldTimer.Enabled());
         EXPECT_EQ(c.playing, form->Player->Playing());
         EXPECT_EQ(c.playing, Ticking());
-        if (c.second >= 0)
+        if (c.second >= 0) {
             EXPECT_NEAR(c.second, AnchorSecond(), 1e-3);
+        }
         // A hold timer that fired meanwhile resumes nothing.
         HoldEnds();
         EXPECT_EQ(c.playing, Ticking());
