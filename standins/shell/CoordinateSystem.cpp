@@ -34,7 +34,7 @@ HRESULT CoordinateSystem::ToMap(IMapPoint *geo, IMapPoint **map) {
     double longitude = 0, latitude = 0;
     HRESULT hr = geo->GetX(&longitude);
     if (SUCCEEDED(hr)) hr = geo->GetY(&latitude);
-    Log("ICoordinateConverter.ToMap(" + FormatDouble(longitude) + ", " + FormatDouble(latitude) + ")");
+    LogCall([&] { return "ICoordinateConverter.ToMap(" + FormatDouble(longitude) + ", " + FormatDouble(latitude) + ")"; });
     if (FAILED(hr)) return hr;
     const MercatorPoint p = GeoToMercator(longitude, latitude);
     return Guarded([&] { return CreateInto<MapPoint>(map, SharedRegistry(), p.x, p.y); });

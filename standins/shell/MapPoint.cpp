@@ -8,26 +8,26 @@ MapPoint::MapPoint(RegistryPtr registry, double x, double y)
 HRESULT MapPoint::GetX(double *x) {
     if (!x) return E_POINTER;
     *x = x_;
-    LogValue("IMapPoint.GetX()");
+    LogValue([&] { return std::string("IMapPoint.GetX()"); });
     return S_OK;
 }
 
 HRESULT MapPoint::PutX(double x) {
     x_ = x;
-    LogValue("IMapPoint.PutX(" + FormatDouble(x) + ")");
+    LogValue([&] { return "IMapPoint.PutX(" + FormatDouble(x) + ")"; });
     return S_OK;
 }
 
 HRESULT MapPoint::GetY(double *y) {
     if (!y) return E_POINTER;
     *y = y_;
-    LogValue("IMapPoint.GetY()");
+    LogValue([&] { return std::string("IMapPoint.GetY()"); });
     return S_OK;
 }
 
 HRESULT MapPoint::PutY(double y) {
     y_ = y;
-    LogValue("IMapPoint.PutY(" + FormatDouble(y) + ")");
+    LogValue([&] { return "IMapPoint.PutY(" + FormatDouble(y) + ")"; });
     return S_OK;
 }
 

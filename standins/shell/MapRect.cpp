@@ -8,7 +8,7 @@ MapRect::MapRect(RegistryPtr registry, const RectValues &values)
 HRESULT MapRect::Answer(double *out, double value, const char *name) {
     if (!out) return E_POINTER;
     *out = value;
-    LogValue(std::string("IMapRect.") + name + "()");
+    LogValue([&] { return std::string("IMapRect.") + name + "()"; });
     return S_OK;
 }
 

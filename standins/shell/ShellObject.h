@@ -47,8 +47,15 @@ protected:
     ULONG IncrementRefs() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
     ULONG DecrementRefs() { return static_cast<ULONG>(InterlockedDecrement(&refs_)); }
     void Log(std::string entry) { registry_->Log(std::move(entry)); }
-    void LogValue(std::string entry) {
-        if (registry_->logValueAccess) registry_->Log(std::move(entry));
+    // Entries made only when they are kept: formatting numbers for a log
+    // nobody reads would be the stand-in's cost, not the plug-in's.
+    template <class MakeEntry>
+    void LogCall(MakeEntry &&entry) {
+        if (registry_->keepCallLog) registry_->Log(entry());
+    }
+    template <class MakeEntry>
+    void LogValue(MakeEntry &&entry) {
+        if (registry_->logValueAccess && registry_->keepCallLog) registry_->Log(entry());
     }
 
 private:
