@@ -63,8 +63,8 @@ void TMapToolBar::ShowCheckpoints()
     TKarvexAutomation &server = Dispatcher();
     if (server.ComputeStatus() == 1)
         return;
-    if (!Down(c_.ToolButton1)) {
-        // Stored circles are not drawn while the button is up.
+    if (!state_.LoadKT) {
+        // Stored circles are not drawn while checkpoints are switched off.
         if (layer_)
             layer_->Shapes().Checkpoints.clear();
         Redraw();
@@ -161,7 +161,9 @@ void TMapToolBar::ShowInfoPoints()
 
 void TMapToolBar::ToolButton1Click()
 {
-    if (Down(c_.ToolButton1))
+    // The flag the settings file keeps follows the button.
+    state_.LoadKT = Down(c_.ToolButton1);
+    if (state_.LoadKT)
         ShowCheckpoints();
     else if (layer_)
         layer_->Shapes().Checkpoints.clear();

@@ -34,6 +34,7 @@ const char kChoose[] =
     "set-speed 30x\n"
     "toggle skip-stops off\n"
     "set-min-duration 120\n"
+    "toggle checkpoints on\n"
     "report-panel\n";
 
 const char kLookAgain[] =
@@ -55,7 +56,7 @@ TEST(SettingsRestart, ChoicesComeBackAndTheirTripsAreAskedFor) {
     ASSERT_EQ(0, first.exitCode) << first.Text();
     ASSERT_TRUE(first.All("message-box").empty()) << first.Text();
     const std::string chosen = first.First("panel");
-    EXPECT_NE(std::string::npos, chosen.find("speed=30x | duration=120 | skip-stops=up")) << chosen;
+    EXPECT_NE(std::string::npos, chosen.find("speed=30x | duration=120 | skip-stops=up | checkpoints=down")) << chosen;
     EXPECT_NE(std::string::npos, chosen.find("period=05.02.2009 06:00 - 05.02.2009 22:30")) << chosen;
 
     const std::string settings = ReadText(ShellCopyDir(folder.Path()) + L"\\Plugins\\KXSettings.xml");

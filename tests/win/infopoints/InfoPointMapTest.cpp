@@ -27,7 +27,9 @@ TEST_F(InfoPointsTest, CheckpointCirclesWithTheirBalloonTexts)
     ASSERT_GE(expected.size(), 1u);
     ClickToolButton(TKXActiveXForm::ToolButton1);  // up
     EXPECT_TRUE(Shapes().Checkpoints.empty());
+    EXPECT_FALSE(PanelState().LoadKT) << "the flag the settings file keeps follows the button";
     ClickToolButton(TKXActiveXForm::ToolButton1);  // down
+    EXPECT_TRUE(PanelState().LoadKT);
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
     ASSERT_EQ(static_cast<int>(expected.size()), PanelState().CheckpointCount);
     ASSERT_EQ(expected.size(), Shapes().Checkpoints.size());
@@ -62,6 +64,7 @@ TEST_F(InfoPointsTest, CheckpointCirclesWithTheirBalloonTexts)
 TEST_F(InfoPointsTest, CheckpointTextsAreEscapedAndPolesGiveFiniteCircles)
 {
     StartWith(L"");
+    PanelState().LoadKT = true;  // checkpoints switched on
     Malformed(L"markup-texts");
     form->ShowCheckpoints();
     ASSERT_GE(PanelState().CheckpointCount, 1);
@@ -81,6 +84,7 @@ TEST_F(InfoPointsTest, CheckpointTextsAreEscapedAndPolesGiveFiniteCircles)
 TEST_F(InfoPointsTest, FailedCheckpointFetchKeepsOnlyWhatItRead)
 {
     StartWith(L"");
+    PanelState().LoadKT = true;  // checkpoints switched on
     const size_t all = Checkpoints().size();
     ASSERT_GE(all, 3u);
     form->ShowCheckpoints();
