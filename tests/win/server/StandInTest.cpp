@@ -435,38 +435,3 @@ TEST_F(StandIn, AServerDyingMidSessionGivesAClearErrorAndNoHang)
     EXPECT_NE(c.Pid(), pid);
 }
 
-TEST_F(StandIn, MeasuresCallLatencyAndBulkTrackDelivery)
-{
-    OwnDispatcher own(L"/long-track:100000");
-    ASSERT_TRUE(own.ready());
-    {
-        TKarvexAutomation k;
-        k.Start();
-        const int calls = 1000;
-        auto t0 = Clock::now();
-        for (int i = 0; i < calls; ++i) k.GroupsCount();
-        const double perCall = MsSince(t0) / calls;
-        t0 = Clock::now();
-        for (int i = 0; i < calls / 2; ++i) k.PropertyName(L"Group_Name");
-        const double perNamedCall = MsSince(t0) / (calls / 2);
-        int ends = 0;
-        k.OnEndComputing = [&] { ++ends; };
-        k.ComputeTrips(L"LOAD", 990001, Day(6), Day(8), L"GSM", 1);
-        ASSERT_TRUE(PumpUntil([&] { return ends == 1; }, 20000));
-        ASSERT_EQ(k.TripsCount(), 1);
-        k.TripIndex(1);
-        const int n = k.TrackPointsCount();
-        ASSERT_EQ(n, 100000);
-        t0 = Clock::now();
-        const std::vector<double> crds = k.TrackCrdsArray(n);
-        const double bulk = MsSince(t0);
-        ASSERT_EQ(crds.size(), 500000u);
-        std::printf("per call (vtable): %.3f ms; per call (by name): %.3f ms; 100000-point TrackCrdsArray: %.0f ms\n",
-                    perCall, perNamedCall, bulk);
-        RecordProperty("call_ms", std::to_string(perCall));
-        RecordProperty("track100k_ms", std::to_string(bulk));
-        EXPECT_LT(perCall, 20);
-        EXPECT_LT(bulk, 10000);
-    }
-    EXPECT_TRUE(own.Exited(8000));
-}
