@@ -11,6 +11,8 @@
 
 #include "kx/geometry.h"
 
+#include "BenchClock.h"
+
 #include <windows.h>
 #include <olectl.h>
 
@@ -25,18 +27,6 @@ HINSTANCE ModuleInstance()
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 struct Figures {
     double perSecond;
     double microseconds;  // median of the rounds, per build
@@ -48,9 +38,9 @@ Figures Measure(int rounds, int count, kxshell::ShellRegistry &registry, F &&run
 {
     std::vector<double> perRun;
     for (int r = 0; r < rounds; ++r) {
-        const double start = Now();
+        const double start = BenchSeconds();
         for (int i = 0; i < count; ++i) run(i);
-        perRun.push_back((Now() - start) / count);
+        perRun.push_back((BenchSeconds() - start) / count);
         // The stand-in shell logs every call; keep the log from growing.
         registry.ClearCalls();
     }

@@ -7,6 +7,8 @@
 
 #include "StandInShell.h"
 
+#include "BenchClock.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -21,27 +23,15 @@ HINSTANCE ModuleInstance()
 
 namespace {
 
-double Seconds()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Median of five rounds, in milliseconds.
 template <class F>
 double MedianMs(F &&run)
 {
     std::vector<double> ms;
     for (int r = 0; r < 5; ++r) {
-        const double start = Seconds();
+        const double start = BenchSeconds();
         run();
-        ms.push_back((Seconds() - start) * 1000);
+        ms.push_back((BenchSeconds() - start) * 1000);
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
