@@ -47,7 +47,7 @@ std::string Quote(std::string_view text) {
 }
 
 [[noreturn]] void BadDateTime(std::string_view text) {
-    throw Error("Not a valid date and time: " + Quote(text));
+    throw Error("не является датой и временем: " + Quote(text));
 }
 
 // Splits a pattern into runs of one letter and literal characters; quoted
@@ -169,14 +169,14 @@ bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 
 
 int DaysInMonth(int year, int month) {
     static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) throw Error("Month out of range: " + std::to_string(month));
+    if (month < 1 || month > 12) throw Error("нет месяца с номером " + std::to_string(month));
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 TDateTime EncodeDate(int year, int month, int day) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
         day > DaysInMonth(year, month)) {
-        throw Error("Invalid date: " + std::to_string(day) + "." + std::to_string(month) + "." +
+        throw Error("нет такой даты: " + std::to_string(day) + "." + std::to_string(month) + "." +
                     std::to_string(year));
     }
     return static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
@@ -187,7 +187,7 @@ TDateTime EncodeDate(int year, int month, int day) {
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
         millisecond < 0 || millisecond > 999) {
-        throw Error("Invalid time: " + std::to_string(hour) + ":" + std::to_string(minute) + ":" +
+        throw Error("нет такого времени: " + std::to_string(hour) + ":" + std::to_string(minute) + ":" +
                     std::to_string(second));
     }
     const std::int64_t ms = ((hour * 60LL + minute) * 60 + second) * 1000 + millisecond;
@@ -203,7 +203,7 @@ TDateTime EncodeDateTime(const CivilDateTime& c) {
 CivilDateTime DecodeDateTime(TDateTime value) {
     if (!std::isfinite(value) || value < static_cast<double>(kMinSerial) - 1 ||
         value > static_cast<double>(kMaxSerial) + 1) {
-        throw Error("Date-time value out of range");
+        throw Error("дата и время вне допустимого диапазона");
     }
     double whole = std::trunc(value);
     std::int64_t ms = static_cast<std::int64_t>(std::llround(std::fabs(value - whole) * kMsPerDay));
@@ -212,7 +212,7 @@ CivilDateTime DecodeDateTime(TDateTime value) {
         ms -= kMsPerDay;
         serial += value < 0 ? -1 : 1;
     }
-    if (serial < kMinSerial || serial > kMaxSerial) throw Error("Date-time value out of range");
+    if (serial < kMinSerial || serial > kMaxSerial) throw Error("дата и время вне допустимого диапазона");
     CivilDateTime c;
     CivilFromDays(serial + kEpochOffset, c.year, c.month, c.day);
     c.millisecond = static_cast<int>(ms % 1000);
@@ -236,7 +236,7 @@ TDateTime CombineDateTime(TDateTime date, TDateTime timeOfDay) {
 std::int64_t RoundHalfEven(double value) {
     // 2^63 is exactly representable; anything at or beyond it overflows.
     if (!std::isfinite(value) || std::fabs(value) >= 9223372036854775808.0)
-        throw Error("Number out of range for rounding");
+        throw Error("число слишком велико для округления");
     const double lower = std::floor(value);
     const double diff = value - lower;
     double r = lower;
@@ -336,11 +336,11 @@ TDateTime ParseLocaleDateTime(std::string_view text, const LocaleDateFormat& fmt
             year = ExpandYear(value, digits);
             break;
         default:
-            throw Error("Unsupported short date pattern: " + Quote(fmt.shortDate));
+            throw Error("краткий формат даты не поддерживается: " + Quote(fmt.shortDate));
         }
     }
     if (day < 0 || month < 0 || year < 0)
-        throw Error("Unsupported short date pattern: " + Quote(fmt.shortDate));
+        throw Error("краткий формат даты не поддерживается: " + Quote(fmt.shortDate));
 
     CivilDateTime c;
     c.year = year;
@@ -381,7 +381,7 @@ TDateTime ParseLocaleDateTime(std::string_view text, const LocaleDateFormat& fmt
 }
 
 std::int64_t ParseDurationSeconds(std::string_view text) {
-    auto bad = [&]() -> std::int64_t { throw Error("Not a valid duration: " + Quote(text)); };
+    auto bad = [&]() -> std::int64_t { throw Error("не является продолжительностью: " + Quote(text)); };
     std::string_view t = text;
     while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
     while (!t.empty() && t.back() == ' ') t.remove_suffix(1);

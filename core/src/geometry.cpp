@@ -90,7 +90,7 @@ TShapeBounds CentredRect(const TMapPoint& c, double width, double height) {
 
 MarkerPose PoseAt(const Track& track, int k, TDateTime t) {
     const int n = track.count();
-    if (n == 0) throw Error("No track is loaded");
+    if (n == 0) throw Error("трек не загружен");
     k = std::clamp(k, 0, n - 1);
     const TMapPointArray& p = track.mapPoints();
     const auto K = static_cast<std::size_t>(k);

@@ -94,7 +94,7 @@ std::int64_t ParseThresholdText(std::string_view text) {
     try {
         return ParseInt32(t);
     } catch (const Error&) {
-        throw Error("\"" + std::string(text) + "\" is not a valid minimum duration");
+        throw Error("\"" + std::string(text) + "\" не является минимальной продолжительностью");
     }
 }
 
@@ -133,7 +133,7 @@ int MenuItemRow(std::string_view name) {
         } catch (const Error&) {
         }
     }
-    throw Error("\"" + std::string(name) + "\" is not an info point menu item");
+    throw Error("\"" + std::string(name) + "\" не является пунктом меню информационных точек");
 }
 
 int MenuImageIndex(int row, bool shown) { return shown ? row - 2 : row + 10; }
@@ -152,7 +152,7 @@ bool HasKnownPosition(double longitude, double latitude) {
 
 TMapPointArray CheckpointCircleGeo(double longitude, double latitude, double radiusMetres) {
     if (!std::isfinite(longitude) || !std::isfinite(latitude) || !std::isfinite(radiusMetres))
-        throw Error("Checkpoint position or radius is not a finite number");
+        throw Error("положение или радиус контрольной точки не является конечным числом");
     const double d = std::max(radiusMetres, 0.0) * 180.0 / kHalfMeridianMetres;
     const double cosLat = std::max(std::cos(latitude * kPi / 180.0), kMinCosLatitude);
     TMapPointArray ring(kCheckpointCirclePoints);

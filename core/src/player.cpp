@@ -20,7 +20,7 @@ int ParseSpeedText(std::string_view text) {
     try {
         speed = ParseInt32(digits);
     } catch (const Error&) {
-        throw Error("\"" + std::string(text) + "\" is not a valid playback speed");
+        throw Error("\"" + std::string(text) + "\" не является скоростью воспроизведения");
     }
     return std::max<std::int32_t>(speed, 1);
 }
@@ -83,7 +83,7 @@ TickPlan PlanTick(const Track& track, const std::vector<TStops>& stops, const Pl
 
 PositionView ViewAt(const Track& track, int current, TDateTime t, const TShapeBounds& visible,
                     char decimalSeparator) {
-    if (track.empty()) throw Error("No track is loaded");
+    if (track.empty()) throw Error("трек не загружен");
     PositionView view;
     view.markerSize = MarkerSizeFor(visible.MaxX - visible.MinX);
     // An index kept from a longer track must not be read past this one's end.

@@ -15,8 +15,8 @@ bool SameDevice(std::string_view itemText, std::string_view serverValue) {
     try {
         device = ParseInt32(Trim(serverValue));
     } catch (const Error&) {
-        throw Error("The tracking server's device number \"" + std::string(serverValue) +
-                    "\" is not an integer");
+        throw Error("номер прибора \"" + std::string(serverValue) +
+                    "\", переданный ПО Карвекс, не является целым числом");
     }
     return itemText == std::to_string(device);
 }

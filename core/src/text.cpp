@@ -80,7 +80,7 @@ std::u16string ConvertUtf8(std::string_view text, bool strict) {
             AppendUtf16(out, cp);
         } else {
             if (strict)
-                throw Error("Invalid UTF-8 text at byte " + std::to_string(i));
+                throw Error("неверный текст UTF-8 в байте " + std::to_string(i));
             out += kReplacementChar;
         }
         i += len;
@@ -177,7 +177,7 @@ bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
 
 std::int32_t ParseInt32(std::string_view text) {
     auto bad = [&]() -> std::int32_t {
-        throw Error("\"" + std::string(text) + "\" is not a valid integer value");
+        throw Error("\"" + std::string(text) + "\" не является целым числом");
     };
     std::size_t i = 0;
     bool negative = false;
