@@ -2,6 +2,8 @@
 
 #include "ShellObject.h"
 
+#include "kx/text.h"
+
 #include <cstdio>
 
 namespace kxshell {
@@ -90,14 +92,7 @@ std::string FormatDouble(double value) {
     return buffer;
 }
 
-std::string Utf8(const wchar_t *text) {
-    if (!text || !*text) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string out(static_cast<size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
+std::string Utf8(const wchar_t *text) { return text ? kx::ToUtf8(text) : std::string(); }
 
 std::string Utf8(const std::wstring &text) {
     return Utf8(text.c_str());

@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "kx/text.h"
+
 namespace kxapp {
 namespace {
 
@@ -261,12 +263,7 @@ bool PanelDriver::ToolButtonDown(HWND toolBar, int command) {
 }
 
 std::string PanelDriver::Choices() const {
-    auto utf8 = [](const std::wstring &w) {
-        const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-        std::string out(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &out[0], n, nullptr, nullptr);
-        return out;
-    };
+    auto utf8 = [](const std::wstring &w) { return kx::ToUtf8(w); };
     auto combo = [&](const wchar_t *label) { return utf8(TextOf(FieldRightOf(label, WC_COMBOBOXW))); };
     auto picker = [&](const wchar_t *label, int nth, const wchar_t *format) {
         SYSTEMTIME st{};

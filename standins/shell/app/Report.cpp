@@ -1,22 +1,12 @@
 #include "Report.h"
 
+#include "kx/text.h"
+
 namespace kxapp {
 
-std::string Utf8Of(const std::wstring &text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
+std::string Utf8Of(const std::wstring &text) { return kx::ToUtf8(text); }
 
-std::wstring WideOf(const std::string &text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-    return out;
-}
+std::wstring WideOf(const std::string &text) { return kx::ToWide(text); }
 
 std::string HexOf(HRESULT hr) {
     char buffer[16];
