@@ -1,5 +1,6 @@
 #include "GpxFile.h"
 
+#include <windows.h>
 #include <oleauto.h>
 
 #include <cmath>

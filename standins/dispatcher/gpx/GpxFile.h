@@ -8,8 +8,6 @@
 // Call on a thread with COM initialised.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
