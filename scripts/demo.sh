@@ -32,12 +32,16 @@ export LOCPATH="$KX_DEPS/locale"
 export LANG=ru_RU.UTF-8
 
 # One run of the shell with a scenario: the dispatcher, the shell, the wait.
+# Further arguments go to the dispatcher; its standard error (what it says
+# of the GPX files it imports) lands in dispatcher<suffix>-stderr.txt.
 run_shell() {
     local shots="$1" scenario_file="$2" report="$3" last_shot="$4"
+    shift 4
     local suffix="$(basename "$report" .txt)"
     suffix="${suffix#report}"
     wine "$bin/KXDispatcher.exe" /RegServer >/dev/null 2>&1
-    wine "$bin/KXDispatcher.exe" /hidden /online:0 /idle-exit:120 /log:"Z:$shots/dispatcher$suffix.log" >/dev/null 2>&1 &
+    wine "$bin/KXDispatcher.exe" /hidden /online:0 /idle-exit:120 /log:"Z:$shots/dispatcher$suffix.log" "$@" \
+        >/dev/null 2>"$shots/dispatcher$suffix-stderr.txt" &
     local dispatcher=$!
     local stay=() size=(--size 1280x770)
     [ "$show" = 1 ] && stay=(--stay)
@@ -80,6 +84,10 @@ run_on_display() {
     cp "$bin/Plugins/KXSettings.xml" "$shots/KXSettings.xml" 2>/dev/null || true
     [ "$show" = 1 ] && return $status
     run_shell "$shots" "$bin/scenarios/demo-restart.txt" "$shots/report-restart.txt" restored || status=$?
+    # A third start, with a GPX recording of one's own beside the fleet.
+    run_shell "$shots" "$bin/scenarios/demo-gpx.txt" "$shots/report-gpx.txt" gpx-stops \
+        /gpx:"Z:$KX_ROOT/standins/dispatcher/samples/morning-round.gpx" || status=$?
+    grep -a "morning-round" "$shots/dispatcher-gpx-stderr.txt" | tr -d '\r' >"$shots/gpx-import.txt" || true
     return $status
 }
 
@@ -103,7 +111,7 @@ fi
 report="$shots/report.txt"
 echo
 code=""
-for r in "$report" "$shots/report-restart.txt"; do
+for r in "$report" "$shots/report-restart.txt" "$shots/report-gpx.txt"; do
     [ -f "$r" ] || continue
     echo "$(basename "$r"):"
     grep -E '^(plugin|page|step|panel|settings|categories|message-box|leaks|exit):' "$r" | sed 's/^/  /'
@@ -113,6 +121,11 @@ done
 if [ -f "$shots/KXSettings.xml" ]; then
     echo
     echo "Settings file: $bin/Plugins/KXSettings.xml (as the first run left it: $shots/KXSettings.xml)"
+fi
+if [ -s "$shots/gpx-import.txt" ]; then
+    echo
+    echo "GPX import (the dispatcher's standard error):"
+    sed 's/^/  /' "$shots/gpx-import.txt"
 fi
 echo
 echo "Screenshots: $shots"

@@ -115,6 +115,23 @@ std::wstring TXmlElement::Name() const
     return name.Str();
 }
 
+std::wstring TXmlElement::LocalName() const
+{
+    TBstr name;
+    Check(element_->get_baseName(name.Put()), "baseName");
+    return name.Str();
+}
+
+std::vector<TXmlElement> TXmlElement::Children() const
+{
+    std::vector<TXmlElement> children;
+    ForEachElement(element_.Get(), [&](const ComPtr<IXMLDOMElement> &e) {
+        children.emplace_back(document_.Get(), e.Get());
+        return false;
+    });
+    return children;
+}
+
 int TXmlElement::ChildCount() const
 {
     int count = 0;

@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ComPtr.h"
 
@@ -24,11 +25,15 @@ public:
 
     explicit operator bool() const { return static_cast<bool>(element_); }
     std::wstring Name() const;
+    std::wstring LocalName() const;  // the name without its namespace prefix
 
     // Only element children count: whitespace, comments and processing
     // instructions between them play no part.
     int ChildCount() const;
     TXmlElement ChildAt(int index) const;  // empty when out of range
+    // All element children in one walk, for long lists (ChildAt walks from
+    // the first each time).
+    std::vector<TXmlElement> Children() const;
     TXmlElement Find(const std::wstring &name) const;  // first child of that name, or empty
     // The text of the named child; nothing when it is missing or its text is empty.
     std::optional<std::wstring> ChildText(const std::wstring &name) const;

@@ -31,6 +31,7 @@ struct Options {
     int computeMs = 150;
     int idleExitSec = -1;  // -1: the default for how the process was started
     double speedLimitKmh = 80;
+    double glitchSpeedKmh = 250;  // GPX points implying a faster move are skipped
     int busyLists = 0;  // every entries list of a trip padded to at least this many
 };
 

@@ -3,6 +3,7 @@
 // imported GPX recordings; faults can be ordered from the command line or
 // through IKXDispatcherControl. See usage() for the command line.
 #include "Dispatcher.h"
+#include "GpxFile.h"
 #include "Text.h"
 
 #include <oleauto.h>
@@ -10,8 +11,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 using namespace kxd;
 
@@ -38,6 +37,8 @@ const wchar_t kUsage[] =
     L"  /compute-ms:MS             time a computation takes (default 150)\n"
     L"  /idle-exit:S               exit if no client came within S seconds\n"
     L"  /speed-limit:KMH           speeding threshold (default 80)\n"
+    L"  /max-speed:KMH             GPX points implying a faster move are position\n"
+    L"                             glitches and skipped (default 250)\n"
     L"Environment KXDISPATCHER_ARGS adds options (also when COM starts it).";
 
 const UINT_PTR kComputeTimer = 1, kOnlineTimer = 2, kIdleTimer = 3;
@@ -95,6 +96,13 @@ double ToSeconds(const std::wstring &s)
 {
     const double v = _wtof(s.c_str());
     return v > 0 ? v : 1.0;
+}
+
+// A positive speed; anything else keeps the default.
+double ToSpeed(const std::wstring &s, double fallback)
+{
+    const double v = _wtof(s.c_str());
+    return v > 0 && std::isfinite(v) ? v : fallback;
 }
 
 std::vector<std::wstring> Arguments()
@@ -181,49 +189,30 @@ int Unregister()
     return 0;
 }
 
-bool ReadFile(const std::wstring &path, std::string &out)
-{
-    std::ifstream f(Utf8(path), std::ios::binary);
-    if (!f) return false;
-    std::ostringstream s;
-    s << f.rdbuf();
-    out = s.str();
-    return true;
-}
-
-double UtcOffsetHours()
-{
-    TIME_ZONE_INFORMATION tz;
-    const DWORD mode = GetTimeZoneInformation(&tz);
-    LONG bias = tz.Bias;
-    if (mode == TIME_ZONE_ID_DAYLIGHT) bias += tz.DaylightBias;
-    return -bias / 60.0;
-}
-
 kxfleet::Fleet BuildFleet()
 {
     kxfleet::Fleet fleet = g_opt.defaultFleet ? kxfleet::GenerateDefaultFleet() : kxfleet::Fleet{};
     int serial = 0;
+    kxfleet::GpxImportOptions gpx;
+    gpx.maxSpeedKmh = g_opt.glitchSpeedKmh;
+    kxfleet::DeriveOptions derive;
+    derive.speedLimitKmh = g_opt.speedLimitKmh;
+    const double now = NowUtc();
     for (const std::wstring &file : g_opt.gpxFiles) {
-        std::string text;
-        if (!ReadFile(file, text)) {
-            Log::Line(L"GPX: не удалось прочитать " + file);
-            continue;
+        GpxFileImport imported = ImportGpxFile(file, now, gpx, derive);
+        // Told in the window and the log file, and to whoever started the
+        // program from a console.
+        for (const std::wstring &line : imported.report) {
+            Log::Line(L"GPX: " + line);
+            std::fprintf(stderr, "%s\n", Utf8(line).c_str());
         }
-        try {
-            kxfleet::GpxTrack t = kxfleet::ParseGpx(text, UtcOffsetHours());
-            kxfleet::Vehicle v;
-            const size_t slash = file.find_last_of(L"\\/");
-            v.name = t.name.empty() ? Utf8(file.substr(slash == std::wstring::npos ? 0 : slash + 1)) : t.name;
-            v.number = "GPX-" + std::to_string(++serial);
-            v.device = 900000 + serial;
-            v.samples = std::move(t.samples);
-            Log::Line(L"GPX: " + file + L": " + std::to_wstring(v.samples.size()) + L" точек");
-            fleet.AddVehicle(std::move(v), "GPX", "Записи GPX");
-        } catch (const std::exception &e) {
-            Log::Line(L"GPX: " + file + L": " + Wide(e.what()));
-        }
+        if (!imported.usable) continue;
+        kxfleet::Vehicle v = std::move(imported.vehicle);
+        v.number = "GPX-" + std::to_string(++serial);
+        v.device = 900000 + serial;
+        fleet.AddVehicle(std::move(v), "GPX", "Записи GPX");
     }
+    std::fflush(stderr);
     if (g_opt.longTrackPoints > 0) {
         kxfleet::Vehicle v = kxfleet::GenerateLongTrip(g_opt.longTrackPoints, 990001, kxfleet::MakeDateTime(2009, 2, 6, 8),
                                                          g_opt.longTrackStepSeconds);
@@ -316,6 +305,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
         else if (Option(a, L"compute-ms", &v)) g_opt.computeMs = ToInt(v);
         else if (Option(a, L"idle-exit", &v)) g_opt.idleExitSec = ToInt(v);
         else if (Option(a, L"speed-limit", &v)) g_opt.speedLimitKmh = _wtof(v.c_str());
+        else if (Option(a, L"max-speed", &v)) g_opt.glitchSpeedKmh = ToSpeed(v, g_opt.glitchSpeedKmh);
         else if (Option(a, L"busy-lists", &v)) g_opt.busyLists = ToInt(v);
         else {
             fwprintf(stderr, L"unknown option %ls\n%ls\n", a.c_str(), kUsage);

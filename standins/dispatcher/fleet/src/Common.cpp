@@ -11,7 +11,7 @@ constexpr double kPi = 3.14159265358979323846;
 double Rad(double deg) { return deg * kPi / 180.0; }
 
 // Days from 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-long DaysFromCivil(long y, unsigned m, unsigned d)
+constexpr long DaysFromCivil(long y, unsigned m, unsigned d)
 {
     y -= m <= 2;
     const long era = (y >= 0 ? y : y - 399) / 400;
@@ -34,8 +34,9 @@ void CivilFromDays(long z, int &y, int &m, int &d)
     y = static_cast<int>(static_cast<long>(yoe) + era * 400 + (m <= 2));
 }
 
-// 1899-12-30 is day 0 of OLE dates.
-const long kOleEpoch = DaysFromCivil(1899, 12, 30);
+// 1899-12-30 is day 0 of OLE dates; a constant, so that dates made while
+// other files initialise their statics are right too.
+constexpr long kOleEpoch = DaysFromCivil(1899, 12, 30);
 }  // namespace
 
 double DistanceMetres(GeoPoint a, GeoPoint b)
@@ -85,6 +86,14 @@ std::string FormatDuration(double days)
     return buf;
 }
 
+bool IsRealDate(int year, int month, int day)
+{
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1) return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap);
+}
+
 bool ParseDotDateTime(const std::string &text, double &out)
 {
     int d, mo, y, h, mi, s = 0, n = 0;
@@ -98,11 +107,8 @@ bool ParseDotDateTime(const std::string &text, double &out)
     }
     while (*p == ' ') ++p;
     if (*p) return false;
-    if (y < 1900 || y > 9999 || mo < 1 || mo > 12 || d < 1 || h > 23 || h < 0 || mi < 0 || mi > 59 || s < 0 || s > 59)
+    if (y < 1900 || y > 9999 || !IsRealDate(y, mo, d) || h > 23 || h < 0 || mi < 0 || mi > 59 || s < 0 || s > 59)
         return false;
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (d > kDays[mo - 1] + (mo == 2 && leap)) return false;
     out = MakeDateTime(y, mo, d, h, mi, s);
     return true;
 }

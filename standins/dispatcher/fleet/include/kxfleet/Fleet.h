@@ -30,6 +30,8 @@ GeoPoint Lerp(GeoPoint a, GeoPoint b, double t);
 
 // Civil date and time <-> OLE date-time.
 double MakeDateTime(int year, int month, int day, int hour = 0, int minute = 0, double second = 0);
+// Whether the day exists in the proleptic Gregorian calendar (no 30 February).
+bool IsRealDate(int year, int month, int day);
 struct CivilTime {
     int year, month, day, hour, minute, second;
 };
@@ -135,18 +137,7 @@ Fleet GenerateDefaultFleet(const FleetOptions &opt = {});
 // delivery and of playback.
 Vehicle GenerateLongTrip(int points, int device, double start, double stepSeconds = 1.0);
 
-class GpxError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-// Samples of every track point of a GPX document, times shifted by
-// utcOffsetHours into local time. Speeds come from the file when it has
-// them, else they stay unknown (and are derived from the motion).
-struct GpxTrack {
-    std::string name;   // the document's track name, may be empty
-    std::vector<Sample> samples;
-};
-GpxTrack ParseGpx(const std::string &text, double utcOffsetHours);
+// GPX recordings: see kxfleet/Gpx.h.
 
 // ---------------------------------------------------------------- texts
 
