@@ -53,6 +53,12 @@ TKXPlayer::TKXPlayer(bool counted) : counted_(counted)
 
 TKXPlayer::~TKXPlayer()
 {
+    // Without Terminate the layer leaves the map here, while the view it
+    // asks is still there.
+    if (layer_) {
+        layer_->Detach();
+        layer_.Reset();
+    }
     customPages_.Reset();
     map_.Reset();
     factory_.Reset();
@@ -182,8 +188,7 @@ STDMETHODIMP TKXPlayer::Initialize(ULONG_PTR, IBaseViewThread *view)
         // A second Initialize replaces what the first one set up.
         if (layer_) {
             layer_->Detach();
-            layer_->Release();
-            layer_ = nullptr;
+            layer_.Reset();
         }
         baseView_.reset(new TBaseView(view));
         view_ = baseView_->View();
@@ -191,10 +196,7 @@ STDMETHODIMP TKXPlayer::Initialize(ULONG_PTR, IBaseViewThread *view)
         frame_ = baseView_->Frame();
         map_ = baseView_->Map();
 
-        // The plug-in keeps one reference of its own to the layer, so the
-        // layer lives until Terminate even if the shell refused to take it.
-        layer_ = new TLayer(baseView_.get());
-        layer_->AddRef();
+        layer_ = ComPtr<TLayer>(new TLayer(baseView_.get()));
 
         customPages_.Reset();
         if (frame_) frame_->CustomPages(customPages_.Put());
@@ -219,7 +221,7 @@ STDMETHODIMP TKXPlayer::CreateControl(IUnknown **control)
     if (FAILED(hr)) return hr;
     SetPanelDestroyedHandler(ForgetDestroyedPanel);
     g_currentPanel = form;
-    AttachPanel(form, map_.Get(), factory_.Get(), layer_);
+    AttachPanel(form, map_.Get(), factory_.Get(), layer_.Get());
     if (layer_) {
         // Through the current panel, which a destroyed form leaves empty.
         layer_->IconNumber = [] { return PanelIconNumber(g_currentPanel); };
@@ -236,10 +238,7 @@ STDMETHODIMP TKXPlayer::Terminate()
     baseView_.reset();
     factory_.Reset();
     map_.Reset();
-    if (layer_) {
-        layer_->Release();
-        layer_ = nullptr;
-    }
+    layer_.Reset();
     customPages_.Reset();
     return S_OK;
 }

@@ -88,7 +88,9 @@ private:
     std::unique_ptr<TConnectionPoint> eventPoint_;
     ComPtr<IUnknown> eventSink_; // kept as the sink changes; never called
     std::unique_ptr<TBaseView> baseView_;
-    TLayer *layer_ = nullptr;
+    // One reference of the plug-in's own, from Initialize to Terminate: the
+    // layer lives even if the shell refused to take it.
+    ComPtr<TLayer> layer_;
     ComPtr<IBaseViewThread> view_;
     ComPtr<IBaseViewFrame> frame_;
     ComPtr<IGrymObjectFactory> factory_;

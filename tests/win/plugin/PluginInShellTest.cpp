@@ -104,6 +104,20 @@ TEST_F(PluginInShell, TerminateBeforeAnyControlStillDetachesTheLayer)
     ShutDownAndExpectBalancedReferences();
 }
 
+// A shell that lets the plug-in go without Terminate: the layer leaves the
+// map while the plug-in's view of it still exists, and nothing is left over.
+TEST_F(PluginInShell, ReleasedWithoutTerminateTheLayerLeavesTheMap)
+{
+    ASSERT_EQ(S_OK, Hosted()->Initialize(0, shell.BaseViewInterface()));
+    ASSERT_EQ(1u, shell.Layers().Count());
+    hosted_.Reset();
+    object.Reset();
+    // The shell still holds the plug-in as its page until it shuts down.
+    shell.Shutdown();
+    EXPECT_EQ(1u, shell.Registry().CountCalls("ILayerCollection.RemoveLayer"));
+    for (const auto &leak : shell.Leaks()) ADD_FAILURE() << leak.Describe();
+}
+
 TEST_F(PluginInShell, RefusedLayerIsNeverRemoved)
 {
     shell.Layers().SetRefuseAdd(true);
