@@ -79,6 +79,7 @@ FrameStats LayerPainter::Paint(kxshell::StandInShell &shell, Canvas &canvas, con
             drawn.layer = index;
             drawn.id = shape.id;
             drawn.kind = shape.kind;
+            drawn.hint = shape.hint;
             DrawShape(canvas, view, shape, drawn);
             stats.vertices += shape.VertexCount();
             drawn_.push_back(std::move(drawn));

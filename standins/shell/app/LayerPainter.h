@@ -18,6 +18,7 @@ struct DrawnShape {
     size_t layer = 0;
     long id = 0;
     long kind = 0;
+    std::wstring hint;          // the layer's hint for the shape, when it gave one
     std::vector<POINT> points;  // device pixels
     RECT bounds{};              // device pixels, grown by the stroke
     double strokePixels = 1;

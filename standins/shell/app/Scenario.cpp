@@ -47,7 +47,7 @@ std::pair<size_t, size_t> ArgumentCount(const std::wstring &command) {
     if (command == L"set-period") return {4, 4};
     if (command == L"pan" || command == L"settings-check" || command == L"toggle" || command == L"wait-slider")
         return {2, 2};
-    if (command == L"settings-wheel") return {1, 2};
+    if (command == L"settings-wheel" || command == L"hover-shape") return {1, 2};
     if (command == L"hover-track" || command == L"fit-track" || command == L"report-panel" ||
         command == L"open-settings" || command == L"settings-ok" || command == L"settings-cancel" ||
         command == L"read-settings" || command == L"read-list" || command == L"read-map" || command == L"play" ||
@@ -628,9 +628,11 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         Outcome outcome = Outcome::Pending;
         Ui([&] {
             shell_.Map().RedrawNow();
+            // The last shape of the kind drawn, of the given hint when one is named.
+            const std::wstring hint = c == L"hover-shape" && step.args.size() > 1 ? arg(1) : std::wstring();
             const DrawnShape *target = nullptr;
             for (const DrawnShape &s : shell_.Map().Painter().Drawn())
-                if (s.kind == kind && !s.points.empty()) target = &s;
+                if (s.kind == kind && !s.points.empty() && (hint.empty() || s.hint == hint)) target = &s;
             if (!target) {
                 detail = "no shape of kind " + std::to_string(kind) + " on screen";
                 return;
