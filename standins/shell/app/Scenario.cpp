@@ -486,9 +486,11 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         });
         return outcome;
     }
-    if (c == L"toggle") {
-        const wchar_t *hint = ToggleHint(arg(0));
-        const std::wstring state = arg(1);
+    if (c == L"toggle" || c == L"skip-stops") {
+        // "skip-stops on|off" is "toggle skip-stops on|off".
+        const bool skipStops = c == L"skip-stops";
+        const wchar_t *hint = ToggleHint(skipStops ? L"skip-stops" : arg(0));
+        const std::wstring state = arg(skipStops ? 0 : 1);
         if (!hint || (state != L"on" && state != L"off")) {
             detail = "toggle track|checkpoints|infopoints|skip-stops on|off";
             return Outcome::Failed;
@@ -501,8 +503,7 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
                 detail = "no button with the hint";
                 return;
             }
-            const bool wanted = state == L"on";
-            if (PanelDriver::ToolButtonDown(toolbar, command) != wanted) PanelDriver::ClickToolButton(toolbar, command);
+            PanelDriver::SetToolButton(toolbar, command, state == L"on");
             shell_.Map().RedrawNow();
             detail = std::string(PanelDriver::ToolButtonDown(toolbar, command) ? "down" : "up") + ", " +
                      std::to_string(shell_.Map().Painter().Drawn().size()) + " shape(s) drawn";
@@ -831,23 +832,6 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
             } else {
                 detail = "no speed field";
             }
-        });
-        return outcome;
-    }
-    if (c == L"skip-stops") {
-        if (arg(0) != L"on" && arg(0) != L"off") {
-            detail = "skip-stops takes on or off";
-            return Outcome::Failed;
-        }
-        Outcome outcome = Outcome::Failed;
-        Ui([&] {
-            HWND toolbar = nullptr;
-            int command = 0;
-            if (!panel().FindToolButton(L"Пропуск остановок", toolbar, command)) {
-                detail = "no tool button \"Пропуск остановок\"";
-                return;
-            }
-            if (PanelDriver::SetToolButton(toolbar, command, arg(0) == L"on")) outcome = Outcome::Ok;
         });
         return outcome;
     }
