@@ -429,7 +429,7 @@ void TLayer::MakeTrackLines()
 {
     shapes_.TrackLines.clear();
     shapes_.Vehicles.clear();
-    const kx::TMapPointArray &track = PanelState().TrackMapPoints();
+    const kx::TMapPointArray &track = PanelState().Trip.TrackMapPoints();
     // A trip without points has no line: two vertex-less polylines would
     // only be handed to the shell on every draw.
     if (track.empty()) return;
@@ -446,7 +446,7 @@ void TLayer::MakeTrackLines()
 void TLayer::MakeVehicleMarker()
 {
     shapes_.Vehicles.clear();
-    const TMapPointArrays &polygons = PanelState().MarkerPolygons;
+    const TMapPointArrays &polygons = PanelState().Player.MarkerPolygons;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     // The panel's shut-down empties the polygons; a tick after it must not
     // read them.
@@ -470,16 +470,16 @@ void TLayer::MakeInfoPointIcons()
     const TPanelState &state = PanelState();
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     // Row 0 holds the checkpoints, which have circles of their own (mode 4).
-    for (int c = 1; c < state.InfoPointCategoryCount(); ++c) {
-        const kx::TInfoPoints &category = state.InfoPointCategories[c];
+    for (int c = 1; c < state.Settings.InfoPointCategoryCount(); ++c) {
+        const kx::TInfoPoints &category = state.Settings.InfoPointCategories[c];
         if (!category.VisibleIcon) continue;
-        if (c >= static_cast<int>(state.InfoPointCounts.size()) ||
-            c >= static_cast<int>(state.InfoPointPositions.size()) ||
-            c >= static_cast<int>(state.InfoPointTexts.size()))
+        if (c >= static_cast<int>(state.InfoPoints.Counts.size()) ||
+            c >= static_cast<int>(state.InfoPoints.Positions.size()) ||
+            c >= static_cast<int>(state.InfoPoints.Texts.size()))
             continue;
-        const TMapPointArrays &positions = state.InfoPointPositions[c];
-        const std::vector<std::wstring> &texts = state.InfoPointTexts[c];
-        const int count = std::min({state.InfoPointCounts[c], static_cast<int>(positions.size()),
+        const TMapPointArrays &positions = state.InfoPoints.Positions[c];
+        const std::vector<std::wstring> &texts = state.InfoPoints.Texts[c];
+        const int count = std::min({state.InfoPoints.Counts[c], static_cast<int>(positions.size()),
                                     static_cast<int>(texts.size())});
         for (int i = 0; i < count; ++i) {
             // An entry without a position is listed, not drawn.
@@ -500,23 +500,23 @@ void TLayer::MakeCheckpoints()
     shapes_.Checkpoints.clear();
     const TPanelState &state = PanelState();
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
-    const int count = std::min({state.CheckpointCount, static_cast<int>(state.CheckpointCircles.size()),
-                                static_cast<int>(state.CheckpointTexts.size())});
+    const int count = std::min({state.Checkpoints.Count, static_cast<int>(state.Checkpoints.Circles.size()),
+                                static_cast<int>(state.Checkpoints.Texts.size())});
     for (int i = 0; i < count; ++i) {
         // A red outline round a black cross-hatch on a clear background.
         ComPtr<ISymbol> outline = LineSymbol(factory, kSolid, 0.5, kRed);
         ComPtr<ISymbol> circle = PolygonSymbol(factory, kCrossHatch, kBlack, kInvisible, outline.Get());
-        AddShape(shapes_.Checkpoints, TShape::KindPolygon, state.CheckpointCircles[i],
-                 state.CheckpointTexts[i], L"KT", kOrigin, kLabelGrey, circle.Get());
+        AddShape(shapes_.Checkpoints, TShape::KindPolygon, state.Checkpoints.Circles[i],
+                 state.Checkpoints.Texts[i], L"KT", kOrigin, kLabelGrey, circle.Get());
     }
 }
 
 void TLayer::MakeLastPoint()
 {
     const TPanelState &state = PanelState();
-    const int k = state.LastPointIndex;
-    if (k < 0 || k >= static_cast<int>(state.LastPoints.size()) ||
-        k >= static_cast<int>(state.LastPointTexts.size()))
+    const int k = state.LastPoints.Index;
+    if (k < 0 || k >= static_cast<int>(state.LastPoints.Points.size()) ||
+        k >= static_cast<int>(state.LastPoints.Texts.size()))
         return;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     const int iconNumber = IconNumber ? IconNumber() : 0;
@@ -530,7 +530,7 @@ void TLayer::MakeLastPoint()
         raster = LoadIconRaster(L"ICCAR", L"IC");
     // Without even that resource the shape still gets a (rasterless) symbol.
     ComPtr<ISymbol> symbol = RasterSymbol(factory, raster.Get());
-    const std::wstring &text = state.LastPointTexts[k];
-    AddShape(shapes_.Vehicles, TShape::KindIcon, state.LastPoints[k], text, WithoutLineBreaks(text),
+    const std::wstring &text = state.LastPoints.Texts[k];
+    AddShape(shapes_.Vehicles, TShape::KindIcon, state.LastPoints.Points[k], text, WithoutLineBreaks(text),
              std::nullopt, kRed, symbol.Get());
 }

@@ -11,7 +11,7 @@ namespace {
 
 TInfoPointListBox InfoPointList(TKXActiveXForm &form)
 {
-    return TInfoPointListBox({form.cmbInfoPoints, form.ListView1, form.txtCont}, PanelState(),
+    return TInfoPointListBox({form.cmbInfoPoints, form.ListView1, form.txtCont}, PanelState().Settings, PanelState().Trip,
                              [&form] { form.FillTrips(); });
 }
 
@@ -25,7 +25,9 @@ TMapToolBar MapToolBar(TKXActiveXForm &form)
     controls.SpeedButton1 = form.SpeedButton1;
     controls.PopupMenu1 = form.PopupMenu1;
     controls.popup = [&form](POINT at) { form.PopupMenu1Popup(at); };
-    return TMapToolBar(controls, PanelState(), form.Layer, form.Map.Get(), form.Factory.Get());
+    TPanelState &state = PanelState();
+    return TMapToolBar(controls, state.Checkpoints, state.InfoPoints, state.Settings, state.Trip, form.Layer,
+                       form.Map.Get(), form.Factory.Get());
 }
 
 }  // namespace

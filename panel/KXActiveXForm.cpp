@@ -148,7 +148,7 @@ TKXActiveXForm::TKXActiveXForm(TActiveFormControl &control) : control_(control)
     player.ListView1 = ListView1;
     player.ToolBar1 = ToolBar1;
     player.SkipStopsButton = ToolButton3;
-    Player = std::make_unique<TPlayerBox>(player, Timer1, StopHoldTimer,
+    Player = std::make_unique<TPlayerBox>(player, PanelState().Player, PanelState().Trip, Timer1, StopHoldTimer,
                                           [this](int position) { SetTrackBarPosition(position); });
     loaded_ = true;
 }
@@ -208,25 +208,25 @@ void TKXActiveXForm::ActiveFormCreateOnTimer()
     PanelStep(L"CreateClient");
     try {
         std::unique_ptr<IDispatcherLink> link = PanelSeams().CreateDispatcherLink();
-        if (data.Client) {
+        if (data.Link.Client) {
             // A second panel's start-up replaces the module's one client.
             UnbindClientEvents();
-            delete std::exchange(data.Client, nullptr);
+            data.Link.Client.reset();
         }
-        data.Client = link.release();
-        if (!data.Client)
+        data.Link.Client = std::move(link);
+        if (!data.Link.Client)
             throw EPanelError(L"Клиент программы Карвекс не создан");
-        data.Client->Start();
+        data.Link.Client->Start();
     } catch (...) {
         ShowMessage(nullptr, L"Ошибка запуска ПО Карвекс", L"Ошибка", MB_OK);
     }
 
     PanelStep(L"BindEvents");
-    if (data.Client) {
-        data.Client->BindEvents([this] { Handle([&] { OnEndComputing(); }); },
+    if (data.Link.Client) {
+        data.Link.Client->BindEvents([this] { Handle([&] { OnEndComputing(); }); },
                                 [this] { Handle([&] { OnCloseKarvex(); }); },
                                 [this] { Handle([&] { OnReceiveOnlineData(); }); });
-        data.ClientEventsOwner = this;
+        data.Link.EventsOwner = this;
     }
 
     PanelStep(L"IconNum");
@@ -246,7 +246,7 @@ void TKXActiveXForm::ActiveFormCreateOnTimer()
     PanelStep(L"FillInfoPointCategories");
     FillInfoPointCategories();
     PanelStep(L"MarkerPolygons");
-    data.MarkerPolygons.assign(2, TMapPointArray());
+    Player->ResetMarker();
 }
 
 void TKXActiveXForm::ActiveFormDestroy()
@@ -254,9 +254,9 @@ void TKXActiveXForm::ActiveFormDestroy()
     RunHandler(nullptr, [&] {
         TPanelState &data = PanelState();
         PanelStep(L"FreeClient");
-        if (data.Client) {
-            data.ClientEventsOwner = nullptr;
-            delete std::exchange(data.Client, nullptr);
+        if (data.Link.Client) {
+            data.Link.EventsOwner = nullptr;
+            data.Link.Client.reset();
         }
         PanelStep(L"ClearData");
         data.ClearForShutdown();
@@ -276,12 +276,12 @@ void TKXActiveXForm::ActiveFormDestroy()
 void TKXActiveXForm::UnbindClientEvents()
 {
     TPanelState &data = PanelState();
-    if (data.Client && data.ClientEventsOwner == this) {
+    if (data.Link.Client && data.Link.EventsOwner == this) {
         try {
-            data.Client->BindEvents({}, {}, {});
+            data.Link.Client->BindEvents({}, {}, {});
         } catch (...) {
         }
-        data.ClientEventsOwner = nullptr;
+        data.Link.EventsOwner = nullptr;
     }
 }
 

@@ -25,6 +25,7 @@
 class TLayer;
 class TActiveFormControl;
 class TPlayerBox;
+struct TSavedSelection;
 
 enum class TUpDownDirection { None, Up, Down };
 
@@ -112,8 +113,11 @@ public:
     void RequestTrips();
     void ShowLastPoints();
     void SyncSelectionFromServer();
+    // The saved selection of the settings file, and the trips it stands for.
+    void RestoreSelection(const TSavedSelection &saved);
 
     // Trips and track loading.
+    void ListComputedTrips();
     void LoadTrack(int trip);
     void SelectEntriesList(const std::wstring &query);
 

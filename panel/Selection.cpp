@@ -7,10 +7,12 @@
 
 #include <new>
 
+#include "GeoToMap.h"
 #include "Karvex_TLB.h"
 #include "Layer.h"
 #include "PanelState.h"
 #include "SelectionSupport.h"
+#include "SettingsFile.h"
 
 #include "kx/datetime.h"
 #include "kx/error.h"
@@ -23,7 +25,7 @@ namespace selection {
 TKarvexAutomation &Dispatcher()
 {
     TPanelState &data = PanelState();
-    TKarvexAutomation *client = data.Client ? data.Client->Automation() : nullptr;
+    TKarvexAutomation *client = data.Link.Client ? data.Link.Client->Automation() : nullptr;
     if (!client)
         throw EPanelError(L"Нет связи с ПО Карвекс", E_UNEXPECTED);
     return *client;
@@ -32,7 +34,7 @@ TKarvexAutomation &Dispatcher()
 bool HaveDispatcher()
 {
     TPanelState &data = PanelState();
-    return data.Client && data.Client->Automation();
+    return data.Link.Client && data.Link.Client->Automation();
 }
 
 int ComboCount(HWND combo)
@@ -299,7 +301,7 @@ std::wstring CategoryQuery(int row)
 {
     const TPanelState &data = PanelState();
     const std::vector<kx::TInfoPoints> table =
-        data.InfoPointCategories.empty() ? kx::DefaultInfoPointCategories() : data.InfoPointCategories;
+        data.Settings.InfoPointCategories.empty() ? kx::DefaultInfoPointCategories() : data.Settings.InfoPointCategories;
     if (row < 1 || row > static_cast<int>(table.size()))
         throw EPanelError(L"Нет категории информационных точек №" + std::to_wstring(row), E_INVALIDARG);
     return kx::ToWide(table[static_cast<size_t>(row) - 1].query);
@@ -315,9 +317,9 @@ namespace {
 std::wstring SelectedGroupKey(int index)
 {
     const TPanelState &data = PanelState();
-    if (!data.GroupKeys || index < 0 || index >= static_cast<int>(data.GroupKeys->size()))
+    if (!data.Selection.GroupKeys || index < 0 || index >= static_cast<int>(data.Selection.GroupKeys->size()))
         throw EPanelError(L"Для выбранной группы нет ключа", E_UNEXPECTED);
-    return (*data.GroupKeys)[static_cast<size_t>(index)];
+    return (*data.Selection.GroupKeys)[static_cast<size_t>(index)];
 }
 
 }  // namespace
@@ -325,7 +327,7 @@ std::wstring SelectedGroupKey(int index)
 void TKXActiveXForm::FillGroups()
 {
     TPanelState &data = PanelState();
-    data.GroupKeys.emplace();
+    data.Selection.GroupKeys.emplace();
     // Keys and names stay aligned: a fresh list for both.
     ComboClear(cmbGroupName);
     // Without a client (its creation failed) there is nobody to ask; a client
@@ -340,7 +342,7 @@ void TKXActiveXForm::FillGroups()
         const std::wstring name = server.GroupName();
         // Both read before either is added: a failed read leaves them aligned.
         ComboAdd(cmbGroupName, name);
-        data.GroupKeys->push_back(std::move(key));
+        data.Selection.GroupKeys->push_back(std::move(key));
     }
     if (ComboCount(cmbGroupName) > 0)
         ComboSelect(cmbGroupName, 0);
@@ -354,7 +356,7 @@ void TKXActiveXForm::cmbGroupNameChange()
     ComboClear(cmbCarName);
     ComboClear(cmbCarNum);
     ComboClear(cmbCarDevice);
-    if (!PanelState().SyncingFromServer)
+    if (!PanelState().Selection.SyncingFromServer)
         RequestTrips();
     ShowLastPoints();
 
@@ -379,13 +381,13 @@ void TKXActiveXForm::cmbChange(HWND sender)
     ComboSelect(cmbCarName, index);
     ComboSelect(cmbCarNum, index);
     ComboSelect(cmbCarDevice, index);
-    if (!PanelState().ComputeRequested)
+    if (!PanelState().Selection.ComputeRequested)
         RequestTrips();
 }
 
 void TKXActiveXForm::DateTimeChange(HWND /*sender*/)
 {
-    if (!PanelState().ComputeRequested)
+    if (!PanelState().Selection.ComputeRequested)
         RequestTrips();
 }
 
@@ -406,14 +408,14 @@ void TKXActiveXForm::RequestTrips()
     } catch (const kx::Error &e) {
         throw EPanelError(kx::ToWide(e.what()), E_INVALIDARG);
     }
-    data.ComputeRequested = true;
+    data.Selection.ComputeRequested = true;
     try {
         server.ComputeTrips(key, device, kx::ToWide(kx::FormatFixedDateTime(begin)), kx::ToWide(kx::FormatFixedDateTime(end)),
                             L"GSM", 1);
     } catch (...) {
         // No computation runs, so no end event will clear the flag: without
         // this the panel would never ask again.
-        data.ComputeRequested = false;
+        data.Selection.ComputeRequested = false;
         throw;
     }
     ComboSelect(cmbInfoPoints, -1);
@@ -438,8 +440,8 @@ void TKXActiveXForm::ShowLastPoints()
     server.SelectGroup(SelectedGroupKey(group));
     const int n = server.CarsCount();
     try {
-        data.LastPoints.assign(static_cast<size_t>(n), TMapPointArray(1));
-        data.LastPointTexts.assign(static_cast<size_t>(n), std::wstring());
+        data.LastPoints.Points.assign(static_cast<size_t>(n), TMapPointArray(1));
+        data.LastPoints.Texts.assign(static_cast<size_t>(n), std::wstring());
     } catch (const std::bad_alloc &) {
         throw EPanelError(L"ПО Карвекс сообщило о " + std::to_wstring(n) + L" ТС в группе: столько не разместить",
                           E_OUTOFMEMORY);
@@ -454,7 +456,7 @@ void TKXActiveXForm::ShowLastPoints()
     const TGeoToMap toMap(Map.Get(), Factory.Get());
     for (int i = 1; i <= n; ++i) {
         server.CarIndex(i);
-        data.LastPointIndex = i - 1;
+        data.LastPoints.Index = i - 1;
         const double x = server.CarLastLongitude();
         const double y = server.CarLastLatitude();
         // Both <= 0: the dispatcher does not know where the vehicle is. Values
@@ -468,9 +470,9 @@ void TKXActiveXForm::ShowLastPoints()
         const std::wstring number = server.CarNumber();
         const int device = server.CarDevice();
         const std::wstring lastTime = server.CarLastTime();
-        data.LastPoints[static_cast<size_t>(i) - 1][0] = *point;
+        data.LastPoints.Points[static_cast<size_t>(i) - 1][0] = *point;
         // Names and numbers are the dispatcher's texts: escaped for the balloon.
-        data.LastPointTexts[static_cast<size_t>(i) - 1] =
+        data.LastPoints.Texts[static_cast<size_t>(i) - 1] =
             kx::ToWide(kx::LastPointBalloonText(kx::ToUtf8(name), kx::ToUtf8(number), device, kx::ToUtf8(lastTime)));
         if (Layer)
             Layer->BuildShapes(TLayer::BuildLastPoint);
@@ -482,7 +484,7 @@ void TKXActiveXForm::ShowLastPoints()
 void TKXActiveXForm::SyncSelectionFromServer()
 {
     TPanelState &data = PanelState();
-    data.SyncingFromServer = true;
+    data.Selection.SyncingFromServer = true;
     TKarvexAutomation &server = Dispatcher();
 
     server.SelectGroup(server.ServerGroupKey());
@@ -506,15 +508,77 @@ void TKXActiveXForm::SyncSelectionFromServer()
         }
         if (same) {
             ComboSelect(cmbCarDevice, i);
-            data.ComputeRequested = true;
+            data.Selection.ComputeRequested = true;
             cmbChange(cmbCarDevice);
         }
     }
 }
 
+void TKXActiveXForm::OnEndComputing()
+{
+    TPanelState &data = PanelState();
+    if (data.Selection.SkipNextEndComputing) {
+        data.Selection.SkipNextEndComputing = false;
+        return;
+    }
+    // Events come from a client; one without operations has nothing to list.
+    if (!HaveDispatcher())
+        return;
+    try {
+        if (!data.Selection.ComputeRequested)
+            SyncSelectionFromServer();
+        data.Selection.ComputeRequested = false;
+        ListComputedTrips();
+        if (ToolButtonDown(ToolButton1))
+            ShowCheckpoints();
+        if (ToolButtonDown(ToolButton2))
+            ShowInfoPoints();
+        data.Selection.SyncingFromServer = false;
+    } catch (...) {
+        // The computation has ended whatever went wrong here: a flag left set
+        // would keep every later change from asking for a new one.
+        data.Selection.SyncingFromServer = false;
+        data.Selection.ComputeRequested = false;
+        throw;
+    }
+}
+
+// The saved group, vehicle and period, and the trips they stand for. Any
+// failure ends the block quietly: an index past the lists or a dispatcher
+// that fails here must not keep the rest of the settings from the panel.
+void TKXActiveXForm::RestoreSelection(const TSavedSelection &r)
+{
+    TSelectionState &data = PanelState().Selection;
+    try {
+        if (!r.groupId)
+            return;
+        ComboSelect(cmbGroupName, *r.groupId);  // an index past the list selects none
+        cmbGroupNameChange();
+        data.ComputeRequested = true;  // the picker and vehicle changes below ask for nothing
+        if (ComboIndex(cmbGroupName) >= 0) {
+            if (!r.carId)
+                return;
+            ComboSelect(cmbCarDevice, *r.carId);
+        }
+        if (!r.begin)
+            return;
+        SetPickerValue(DateBegin, kx::DateOf(*r.begin));
+        SetPickerValue(TimeBegin, *r.begin);
+        if (!r.end)
+            return;
+        SetPickerValue(DateEnd, kx::DateOf(*r.end));
+        SetPickerValue(TimeEnd, *r.end);
+        data.ComputeRequested = false;
+        if (ComboIndex(cmbCarDevice) >= 0)
+            cmbChange(cmbCarDevice);
+    } catch (...) {
+        // Ignored by design; the flag keeps the value it had.
+    }
+}
+
 void TKXActiveXForm::OnReceiveOnlineData()
 {
-    PanelState().SkipNextEndComputing = true;
+    PanelState().Selection.SkipNextEndComputing = true;
     if (ComboIndex(cmbCarDevice) < 0)
         ShowLastPoints();
 }
@@ -525,10 +589,10 @@ void TKXActiveXForm::OnCloseKarvex()
     // Freed, not only forgotten: the client holds the proxy, the event sink
     // and the subscription. The client is built to be freed from inside its
     // own event.
-    if (data.Client) {
-        IDispatcherLink *client = std::exchange(data.Client, nullptr);
-        data.ClientEventsOwner = nullptr;
-        delete client;
+    if (data.Link.Client) {
+        std::unique_ptr<IDispatcherLink> client = std::move(data.Link.Client);
+        data.Link.EventsOwner = nullptr;
+        client.reset();
     }
     EnableWindow(ListView1, FALSE);
 }

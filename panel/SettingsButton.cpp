@@ -11,7 +11,7 @@ void TKXActiveXForm::btnSettingsClick()
 {
     // Modal to the shell's window, which holds the docked panel. Closed, the
     // dialog is hidden; its window goes when the panel has caught up.
-    TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), PanelState().InfoPointCategories, IconNum, IconsList);
+    TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), PanelState().Settings.InfoPointCategories, IconNum, IconsList);
     dialog.Show();
     RunModal(L"TFormSettings", [&] { return dialog.RunModalLoop(); });
     dialog.RethrowFailure();

@@ -10,6 +10,7 @@
 #include <climits>
 #include <new>
 
+#include "GeoToMap.h"
 #include "Karvex_TLB.h"
 #include "Layer.h"
 #include "PanelState.h"
@@ -47,34 +48,11 @@ TTrackLoadTimes &LastTrackLoadTimes()
     return times;
 }
 
-void TKXActiveXForm::OnEndComputing()
+void TKXActiveXForm::ListComputedTrips()
 {
-    TPanelState &data = PanelState();
-    if (data.SkipNextEndComputing) {
-        data.SkipNextEndComputing = false;
-        return;
-    }
-    // Events come from a client; one without operations has nothing to list.
-    if (!HaveDispatcher())
-        return;
-    try {
-        if (!data.ComputeRequested)
-            SyncSelectionFromServer();
-        data.ComputeRequested = false;
-        data.CurrentTrip = 0;
-        FillTrips();
-        if (ToolButtonDown(ToolButton1))
-            ShowCheckpoints();
-        if (ToolButtonDown(ToolButton2))
-            ShowInfoPoints();
-        data.SyncingFromServer = false;
-    } catch (...) {
-        // The computation has ended whatever went wrong here: a flag left set
-        // would keep every later change from asking for a new one.
-        data.SyncingFromServer = false;
-        data.ComputeRequested = false;
-        throw;
-    }
+    // A new computation's trips are listed from the first.
+    PanelState().Trip.CurrentTrip = 0;
+    FillTrips();
 }
 
 void TKXActiveXForm::FillTrips()
@@ -90,7 +68,7 @@ void TKXActiveXForm::FillTrips()
         SetText(lblTripNum, L"N/A");
         return;
     }
-    SetText(lblTripNum, std::to_wstring(data.CurrentTrip));
+    SetText(lblTripNum, std::to_wstring(data.Trip.CurrentTrip));
     for (int b = 1; b <= n; ++b) {
         server.TripIndex(b);
         SetListColumnCaption(ListView1, kDurationColumn, kDurationCaption);
@@ -101,12 +79,12 @@ void TKXActiveXForm::FillTrips()
     }
     if (ListRows(ListView1) == 0)
         return;
-    if (data.CurrentTrip > 0 && Map) {
-        ListSelectRow(ListView1, data.CurrentTrip - 1);
-        SetText(lblTripNum, ListSelectedRow(ListView1) >= 0 ? std::to_wstring(data.CurrentTrip) : L"N/A");
-        LoadTrack(data.CurrentTrip);
+    if (data.Trip.CurrentTrip > 0 && Map) {
+        ListSelectRow(ListView1, data.Trip.CurrentTrip - 1);
+        SetText(lblTripNum, ListSelectedRow(ListView1) >= 0 ? std::to_wstring(data.Trip.CurrentTrip) : L"N/A");
+        LoadTrack(data.Trip.CurrentTrip);
     } else {
-        data.CurrentTrip = 1;
+        data.Trip.CurrentTrip = 1;
         ListSelectRow(ListView1, 0);
         SetText(lblTripNum, L"1");
         if (Map)
@@ -130,7 +108,7 @@ void TKXActiveXForm::LoadTrack(int trip)
     // and the slider stay as they were, for the user to see what was shown.
     if (count < 1) {
         StopPlayer();
-        data.Track = kx::Track();
+        data.Trip.Track = kx::Track();
         return;
     }
 
@@ -158,23 +136,22 @@ void TKXActiveXForm::LoadTrack(int trip)
     t0 = Clock::now();
     kx::SegmentIndex index(track.mapPoints());
     times.indexMs = ms(Clock::now() - t0);
-    data.Track = std::move(track);
-    data.TrackIndex = std::move(index);
-    data.PlayAnchorTime = data.Track.startTime();
-    SetTrackBarRange(0, static_cast<int>(std::min<std::int64_t>(data.Track.RangeSeconds(), INT_MAX)));
+    data.Trip.Track = std::move(track);
+    data.Trip.TrackIndex = std::move(index);
+    SetTrackBarRange(0, static_cast<int>(std::min<std::int64_t>(data.Trip.Track.RangeSeconds(), INT_MAX)));
     StopPlayer();
 
     t0 = Clock::now();
     if (Layer)
         Layer->BuildShapes(TLayer::BuildTrack);
     times.shapesMs = ms(Clock::now() - t0);
-    times.points = data.Track.count();
+    times.points = data.Trip.Track.count();
     LastTrackLoadTimes() = times;
 
     if (Map && Factory) {
         // The second point, as the view has always been brought there; a track
         // of one point has only its first.
-        const TMapPoint &centre = data.Track.mapPoints()[data.Track.count() > 1 ? 1 : 0];
+        const TMapPoint &centre = data.Trip.Track.mapPoints()[data.Trip.Track.count() > 1 ? 1 : 0];
         ComPtr<IMapPoint> point;
         Factory->CreateMapPoint(0, 0, point.Put());
         if (point) {
@@ -215,24 +192,24 @@ void TKXActiveXForm::TripsListBoxClick()
     };
 
     if (shown == 0) {
-        data.CurrentTrip = row + 1;
+        data.Trip.CurrentTrip = row + 1;
         showMapPoints();
-        LoadTrack(data.CurrentTrip);
-        SetText(lblTripNum, ListSelectedRow(ListView1) >= 0 ? std::to_wstring(data.CurrentTrip) : L"N/A");
+        LoadTrack(data.Trip.CurrentTrip);
+        SetText(lblTripNum, ListSelectedRow(ListView1) >= 0 ? std::to_wstring(data.Trip.CurrentTrip) : L"N/A");
 
         // The trip's stops, which the player skips.
         SelectEntriesList(CategoryQuery(2));
         TKarvexAutomation &server = Dispatcher();
         const int n = server.TripEntriesCount();
         try {
-            data.TripStops.assign(static_cast<size_t>(n), kx::TStops());
+            data.Trip.TripStops.assign(static_cast<size_t>(n), kx::TStops());
         } catch (const std::bad_alloc &) {
             throw EPanelError(L"ПО Карвекс сообщило о " + std::to_wstring(n) + L" остановках: столько не разместить",
                               E_OUTOFMEMORY);
         }
         for (int i = 1; i <= n; ++i) {
             server.TripEntryIndex(i);
-            kx::TStops &stop = data.TripStops[static_cast<size_t>(i) - 1];
+            kx::TStops &stop = data.Trip.TripStops[static_cast<size_t>(i) - 1];
             stop.begin = ParseServerDateTime(server.TripEntryBegin());
             stop.end = ParseServerDateTime(server.TripEntryEnd());
             stop.text = kx::ToUtf8(server.TripEntryDuration());
@@ -258,7 +235,7 @@ void TKXActiveXForm::TripsListBoxClick()
             throw EPanelError(L"Строки " + std::to_wstring(row + 1) + L" нет в списке ПО Карвекс", E_UNEXPECTED);
         server.TripEntryIndex(numbers[static_cast<size_t>(row)]);
         const double t = ParseServerDateTime(server.TripEntryBegin());
-        const std::int64_t second = Checked([&] { return kx::RoundHalfEven((t - data.Track.startTime()) * 86400); });
+        const std::int64_t second = Checked([&] { return kx::RoundHalfEven((t - data.Trip.Track.startTime()) * 86400); });
         SetTrackBarPosition(static_cast<int>(std::clamp<std::int64_t>(second, INT_MIN, INT_MAX)));
     };
     try {
@@ -268,7 +245,7 @@ void TKXActiveXForm::TripsListBoxClick()
         // One retry, with the trip, its map points and the category's list
         // fetched afresh; its failure reaches the user.
         showMapPoints();
-        LoadTrack(data.CurrentTrip);
+        LoadTrack(data.Trip.CurrentTrip);
         const LRESULT category = SendMessageW(cmbInfoPoints, CB_GETITEMDATA, shown, 0);
         SelectEntriesList(CategoryQuery(static_cast<int>(category)));
         seek();
@@ -280,7 +257,7 @@ void TKXActiveXForm::ToolButton4Click()
     if (ListRows(ListView1) == 0)
         return;
     if (ToolButtonDown(ToolButton4))
-        LoadTrack(PanelState().CurrentTrip);
+        LoadTrack(PanelState().Trip.CurrentTrip);
     else if (Layer)
         Layer->Shapes().TrackLines.clear();
     if (Map)

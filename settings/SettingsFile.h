@@ -15,6 +15,13 @@
 // How far a read got: every step before `stoppedAt` has its value.
 enum class TSettingsStep { LoadKT, LoadIT, IconNum, Restore, Speed, Stops, Cont, Categories, Done };
 
+// The saved group, vehicle and period; each absent when missing or not
+// convertible.
+struct TSavedSelection {
+    std::optional<std::int32_t> groupId, carId;
+    std::optional<kx::TDateTime> begin, end;
+};
+
 struct TSettingsRead {
     // No file was there and none could be created: nothing read, nothing to say.
     bool absent = false;
@@ -23,12 +30,9 @@ struct TSettingsRead {
     bool replacedByDefault = false;
 
     // The values of the steps reached. The restore block's four values are
-    // in `restore` instead, each absent when missing or not convertible.
+    // in `restore` instead.
     kx::SettingsValues values;
-    struct {
-        std::optional<std::int32_t> groupId, carId;
-        std::optional<kx::TDateTime> begin, end;
-    } restore;
+    TSavedSelection restore;
     // With the Categories step reached, values.categories has the table's
     // length and its first `rowsRead` rows filled; later rows are empty.
     int rowsRead = 0;

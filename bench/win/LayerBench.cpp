@@ -63,7 +63,7 @@ int main()
         const auto &b = shell.MapObject().BoundsValues();
         const double cx = (b.minX + b.maxX) / 2, cy = (b.minY + b.maxY) / 2;
         auto place = [&](int i) {
-            PanelState().MarkerPolygons = kx::BuildMarker(cx + i % 100, cy, 0.01 * (i % 628), 40);
+            PanelState().Player.MarkerPolygons = kx::BuildMarker(cx + i % 100, cy, 0.01 * (i % 628), 40);
         };
 
         const int rounds = 9, count = 2000;

@@ -83,10 +83,10 @@ int main()
 
         TPanelState &data = PanelState();
         auto t0 = Clock::now();
-        data.Track = MakeTrack(cx, cy);
+        data.Trip.Track = MakeTrack(cx, cy);
         const double trackMs = MicrosecondsSince(t0) / 1000;
         t0 = Clock::now();
-        data.TrackIndex = kx::SegmentIndex(data.Track.mapPoints());
+        data.Trip.TrackIndex = kx::SegmentIndex(data.Trip.Track.mapPoints());
         const double indexMs = MicrosecondsSince(t0) / 1000;
 
         // The box over plain windows of the right kinds; no layer: its build
@@ -97,18 +97,18 @@ int main()
         controls.lblSpeed = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 20, 100, 20, parent, nullptr, nullptr, nullptr);
         controls.lblDistance = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 40, 100, 20, parent, nullptr, nullptr, nullptr);
         TFormTimer timer1, hold;
-        TPlayerBox box(controls, timer1, hold, [](int) {});
+        TPlayerBox box(controls, data.Player, data.Trip, timer1, hold, [](int) {});
         box.Attach(shell.MapInterface(), shell.FactoryInterface(), nullptr);
 
         std::mt19937 rng(7);
-        std::uniform_real_distribution<double> when(data.Track.startTime(), data.Track.endTime());
+        std::uniform_real_distribution<double> when(data.Trip.Track.startTime(), data.Trip.Track.endTime());
         std::vector<double> times(4096);
         for (double &t : times)
             t = when(rng);
         // Follow the marker so that the view moves as in play.
         const Spread show = Measure(4000, [&](int i) { box.ShowPosition(times[static_cast<size_t>(i) % times.size()]); });
         // In play the time only moves forward: nearby points, recentring now and then.
-        double t = data.Track.startTime();
+        double t = data.Trip.Track.startTime();
         const Spread play = Measure(20000, [&](int) {
             t += 1.0 / 86400;
             box.ShowPosition(t);
@@ -118,7 +118,7 @@ int main()
         const kx::TShapeBounds visible{cx - 3500, cy - 3500, cx + 3500, cy + 3500};
         int current = 0;
         const Spread arithmetic = Measure(20000, [&](int i) {
-            current = kx::ViewAt(data.Track, current, times[static_cast<size_t>(i) % times.size()], visible, ',').pointIndex;
+            current = kx::ViewAt(data.Trip.Track, current, times[static_cast<size_t>(i) % times.size()], visible, ',').pointIndex;
         });
         const Spread labels = Measure(4000, [&](int i) {
             SetWindowTextW(controls.lblSpeed, i % 2 ? L"36,0 км/ч" : L"35,0 км/ч");
@@ -130,16 +130,16 @@ int main()
         std::uniform_real_distribution<double> off(-40, 40);
         std::vector<kx::TMapPoint> probes;
         for (int i = 0; i < 200; ++i) {
-            const kx::TMapPoint &p = data.Track.mapPoints()[rng() % kPoints];
+            const kx::TMapPoint &p = data.Trip.Track.mapPoints()[rng() % kPoints];
             probes.push_back({p.X + off(rng), p.Y + off(rng)});
         }
         size_t same = 0;
         const Spread indexed = Measure(200, [&](int i) {
-            same += data.TrackIndex.Nearest(data.TrackMapPoints(), probes[static_cast<size_t>(i)]).has_value();
+            same += data.Trip.TrackIndex.Nearest(data.Trip.TrackMapPoints(), probes[static_cast<size_t>(i)]).has_value();
         });
         const Spread scan = Measure(20, [&](int i) {
-            const auto a = kx::NearestOnTrack(data.TrackMapPoints(), probes[static_cast<size_t>(i)]);
-            const auto c = data.TrackIndex.Nearest(data.TrackMapPoints(), probes[static_cast<size_t>(i)]);
+            const auto a = kx::NearestOnTrack(data.Trip.TrackMapPoints(), probes[static_cast<size_t>(i)]);
+            const auto c = data.Trip.TrackIndex.Nearest(data.Trip.TrackMapPoints(), probes[static_cast<size_t>(i)]);
             same += a && c && a->segment == c->segment && a->distance == c->distance;
         });
 
@@ -154,7 +154,7 @@ int main()
         std::printf("  track search, indexed: mean %.1f us, worst %.1f us; plain scan: mean %.0f us (%.0fx)\n",
                     indexed.mean, indexed.worst, scan.mean, scan.mean / indexed.mean);
         std::printf("  segment index: %.2f bytes a point, built in %.1f ms; the track's numbers and points in %.0f ms\n",
-                    static_cast<double>(data.TrackIndex.MemoryBytes()) / kPoints, indexMs, trackMs);
+                    static_cast<double>(data.Trip.TrackIndex.MemoryBytes()) / kPoints, indexMs, trackMs);
         std::printf("  answers found: %zu of 220 (the scan's 20 compared)\n", same);
         DestroyWindow(parent);
         data = TPanelState();

@@ -3,6 +3,7 @@
 // that conversion for a 100,000-point track against the stand-in shell, with
 // the shell's call log kept (as in tests) and dropped (as in the windowed
 // shell), beside the plain arithmetic of the same projection.
+#include "GeoToMap.h"
 #include "PanelState.h"
 
 #include "StandInShell.h"

@@ -1,7 +1,8 @@
 #include "InfoPointListBox.h"
 
 #include "Karvex_TLB.h"
-#include "PanelState.h"
+#include "SettingsValues.h"
+#include "TripState.h"
 #include "Seams.h"
 #include "SelectionSupport.h"
 
@@ -18,9 +19,9 @@ constexpr int kValueColumn = 3;
 
 }  // namespace
 
-TInfoPointListBox::TInfoPointListBox(const TInfoPointListControls &controls, const TPanelState &state,
-                                     std::function<void()> fillTrips)
-    : c_(controls), state_(state), fillTrips_(std::move(fillTrips))
+TInfoPointListBox::TInfoPointListBox(const TInfoPointListControls &controls, const TSettingsValues &settings,
+                                     const TTripState &trip, std::function<void()> fillTrips)
+    : c_(controls), settings_(settings), trip_(trip), fillTrips_(std::move(fillTrips))
 {
 }
 
@@ -29,8 +30,8 @@ void TInfoPointListBox::FillInfoPointCategories()
     ComboClear(c_.cmbInfoPoints);
     ComboAdd(c_.cmbInfoPoints, kx::ToWide(kx::kTripsListItem));
     SendMessageW(c_.cmbInfoPoints, CB_SETITEMDATA, 0, 0);
-    for (int row = 1; row <= state_.InfoPointCategoryCount(); ++row) {
-        const kx::TInfoPoints &category = state_.InfoPointCategories[static_cast<size_t>(row) - 1];
+    for (int row = 1; row <= settings_.InfoPointCategoryCount(); ++row) {
+        const kx::TInfoPoints &category = settings_.InfoPointCategories[static_cast<size_t>(row) - 1];
         if (!category.VisibleList)
             continue;
         ComboAdd(c_.cmbInfoPoints, kx::ToWide(category.name));
@@ -76,14 +77,14 @@ long long TInfoPointListBox::MinimumSeconds() const
 
 void TInfoPointListBox::ListEntries(int row)
 {
-    if (row > state_.InfoPointCategoryCount())
+    if (row > settings_.InfoPointCategoryCount())
         throw EPanelError(L"Нет категории информационных точек №" + std::to_wstring(row), E_INVALIDARG);
-    const kx::TInfoPoints &category = state_.InfoPointCategories[static_cast<size_t>(row) - 1];
+    const kx::TInfoPoints &category = settings_.InfoPointCategories[static_cast<size_t>(row) - 1];
     const kx::EntryValue value = kx::EntryValueFor(category.query);
     const long long minimum = MinimumSeconds();
 
     TKarvexAutomation &server = Dispatcher();
-    server.TripIndex(state_.CurrentTrip);
+    server.TripIndex(trip_.CurrentTrip);
     ListClear(c_.ListView1);
     SelectEntriesList(server, kx::ToWide(category.query));
     SetListColumnCaption(c_.ListView1, kValueColumn, kx::ToWide(kx::FourthColumnCaption(category.query)));

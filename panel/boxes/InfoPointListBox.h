@@ -4,9 +4,9 @@
 // txtCont (its up-down UpDown2 steps the text, which raises txtContChange).
 //
 // The form makes one for each handler call: it holds no state of its own.
-// The controls are the form's; the category table and CurrentTrip belong to
-// the panel state (the settings fill the table, the trip list sets the
-// trip), which this box only reads; listing the trips is the form's.
+// The controls are the form's; the category table (the settings values) and
+// the current trip (the trip's part) are the panel state's, which this box
+// only reads; listing the trips is the form's.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +14,8 @@
 #include <functional>
 #include <string>
 
-struct TPanelState;
+struct TSettingsValues;
+struct TTripState;
 
 struct TInfoPointListControls {
     HWND cmbInfoPoints = nullptr;
@@ -24,8 +25,8 @@ struct TInfoPointListControls {
 
 class TInfoPointListBox {
 public:
-    TInfoPointListBox(const TInfoPointListControls &controls, const TPanelState &state,
-                      std::function<void()> fillTrips);
+    TInfoPointListBox(const TInfoPointListControls &controls, const TSettingsValues &settings,
+                      const TTripState &trip, std::function<void()> fillTrips);
 
     // Rebuilds the combo: "Список рейсов", then every row offered in the
     // list; selects the trips and lists them.
@@ -49,6 +50,7 @@ private:
     void ListEntries(int row);
 
     TInfoPointListControls c_;
-    const TPanelState &state_;
+    const TSettingsValues &settings_;
+    const TTripState &trip_;
     std::function<void()> fillTrips_;
 };

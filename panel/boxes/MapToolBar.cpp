@@ -4,9 +4,12 @@
 
 #include <new>
 
+#include "GeoToMap.h"
 #include "Karvex_TLB.h"
 #include "Layer.h"
-#include "PanelState.h"
+#include "MapObjects.h"
+#include "SettingsValues.h"
+#include "TripState.h"
 #include "Seams.h"
 #include "SelectionSupport.h"
 
@@ -38,9 +41,11 @@ TMapPoint ToMap(const TGeoToMap &toMap, double longitude, double latitude)
 
 }  // namespace
 
-TMapToolBar::TMapToolBar(const TMapToolBarControls &controls, TPanelState &state, TLayer *layer, IMap *map,
-                         IGrymObjectFactory *factory)
-    : c_(controls), state_(state), layer_(layer), map_(map), factory_(factory)
+TMapToolBar::TMapToolBar(const TMapToolBarControls &controls, TCheckpoints &checkpoints,
+                         TInfoPointsOnMap &infoPoints, TSettingsValues &settings, const TTripState &trip,
+                         TLayer *layer, IMap *map, IGrymObjectFactory *factory)
+    : c_(controls), checkpoints_(checkpoints), infoPoints_(infoPoints), settings_(settings), trip_(trip),
+      layer_(layer), map_(map), factory_(factory)
 {
 }
 
@@ -63,7 +68,7 @@ void TMapToolBar::ShowCheckpoints()
     TKarvexAutomation &server = Dispatcher();
     if (server.ComputeStatus() == 1)
         return;
-    if (!state_.LoadKT) {
+    if (!settings_.LoadKT) {
         // Stored circles are not drawn while checkpoints are switched off.
         if (layer_)
             layer_->Shapes().Checkpoints.clear();
@@ -96,9 +101,9 @@ void TMapToolBar::ShowCheckpoints()
         // leaves those read before it, and nothing says so.
         texts.resize(circles.size());
     }
-    state_.CheckpointCount = static_cast<int>(circles.size());
-    state_.CheckpointCircles = std::move(circles);
-    state_.CheckpointTexts = std::move(texts);
+    checkpoints_.Count = static_cast<int>(circles.size());
+    checkpoints_.Circles = std::move(circles);
+    checkpoints_.Texts = std::move(texts);
     if (layer_)
         layer_->BuildShapes(TLayer::BuildCheckpoints);
     Redraw();
@@ -113,19 +118,19 @@ void TMapToolBar::ShowInfoPoints()
         return;
     if (layer_)
         layer_->Shapes().InfoPointIcons.clear();
-    const size_t rows = state_.InfoPointCategories.size();
-    state_.InfoPointPositions.resize(rows);
-    state_.InfoPointTexts.resize(rows);
-    state_.InfoPointCounts.resize(rows);
+    const size_t rows = settings_.InfoPointCategories.size();
+    infoPoints_.Positions.resize(rows);
+    infoPoints_.Texts.resize(rows);
+    infoPoints_.Counts.resize(rows);
     // Without a chosen trip there are no entries to show.
-    const bool haveTrip = state_.CurrentTrip >= 1;
+    const bool haveTrip = trip_.CurrentTrip >= 1;
     if (haveTrip)
-        server.TripIndex(state_.CurrentTrip);
+        server.TripIndex(trip_.CurrentTrip);
     const TGeoToMap toMap = Converter(map_, factory_);
 
     // Row 1 holds the checkpoints, drawn as circles instead.
     for (size_t r = 1; r < rows; ++r) {
-        const kx::TInfoPoints &category = state_.InfoPointCategories[r];
+        const kx::TInfoPoints &category = settings_.InfoPointCategories[r];
         if (!category.VisibleIcon)
             continue;
         TMapPointArrays positions;
@@ -150,9 +155,9 @@ void TMapToolBar::ShowInfoPoints()
                 positions.push_back(std::move(position));
             }
         }
-        state_.InfoPointCounts[r] = static_cast<int>(positions.size());
-        state_.InfoPointPositions[r] = std::move(positions);
-        state_.InfoPointTexts[r] = std::move(texts);
+        infoPoints_.Counts[r] = static_cast<int>(positions.size());
+        infoPoints_.Positions[r] = std::move(positions);
+        infoPoints_.Texts[r] = std::move(texts);
     }
     if (layer_)
         layer_->BuildShapes(TLayer::BuildInfoPoints);
@@ -162,8 +167,8 @@ void TMapToolBar::ShowInfoPoints()
 void TMapToolBar::ToolButton1Click()
 {
     // The flag the settings file keeps follows the button.
-    state_.LoadKT = Down(c_.ToolButton1);
-    if (state_.LoadKT)
+    settings_.LoadKT = Down(c_.ToolButton1);
+    if (settings_.LoadKT)
         ShowCheckpoints();
     else if (layer_)
         layer_->Shapes().Checkpoints.clear();
@@ -199,11 +204,11 @@ void TMapToolBar::mnuClick(TMenuItem &item)
         return;
     }
     // A settings file with fewer rows leaves some items without a category.
-    if (row < 2 || row > state_.InfoPointCategoryCount())
+    if (row < 2 || row > settings_.InfoPointCategoryCount())
         return;
     item.Checked = !item.Checked;
     CheckMenuItem(c_.PopupMenu1, item.Command, MF_BYCOMMAND | (item.Checked ? MF_CHECKED : MF_UNCHECKED));
     item.ImageIndex = kx::MenuImageIndex(row, item.Checked);
-    state_.InfoPointCategories[static_cast<size_t>(row) - 1].VisibleIcon = item.Checked;
+    settings_.InfoPointCategories[static_cast<size_t>(row) - 1].VisibleIcon = item.Checked;
     ShowInfoPoints();
 }

@@ -3,10 +3,12 @@
 // entries of the current trip as icons, and SpeedButton1 opens PopupMenu1,
 // whose items show or hide one category's icons.
 //
-// The form makes one for each call: it holds no state of its own. It writes
-// the checkpoint and info point arrays of the panel state (which the layer
-// reads when it builds modes 3 and 4) and the rows' VisibleIcon flags; the
-// controls, the menu items, the map and the layer stay the form's.
+// The form makes one for each call: it holds no state of its own. It is the
+// one writer of the checkpoints and the info points on the map (which the
+// layer reads when it builds modes 4 and 3), and changes the user's LoadKT
+// choice and the rows' VisibleIcon flags in the settings values; it reads
+// the current trip. The controls, the menu items, the map and the layer
+// stay the form's.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +18,10 @@
 #include "GrymCore.h"
 #include "MenuItem.h"
 
-struct TPanelState;
+struct TCheckpoints;
+struct TInfoPointsOnMap;
+struct TSettingsValues;
+struct TTripState;
 class TLayer;
 
 struct TMapToolBarControls {
@@ -32,7 +37,8 @@ struct TMapToolBarControls {
 
 class TMapToolBar {
 public:
-    TMapToolBar(const TMapToolBarControls &controls, TPanelState &state, TLayer *layer, IMap *map,
+    TMapToolBar(const TMapToolBarControls &controls, TCheckpoints &checkpoints, TInfoPointsOnMap &infoPoints,
+                TSettingsValues &settings, const TTripState &trip, TLayer *layer, IMap *map,
                 IGrymObjectFactory *factory);
 
     // Fetches the checkpoints while ToolButton1 is down and rebuilds their
@@ -52,7 +58,10 @@ private:
     void Redraw() const;
 
     TMapToolBarControls c_;
-    TPanelState &state_;
+    TCheckpoints &checkpoints_;
+    TInfoPointsOnMap &infoPoints_;
+    TSettingsValues &settings_;
+    const TTripState &trip_;
     TLayer *layer_;
     IMap *map_;
     IGrymObjectFactory *factory_;

@@ -8,7 +8,8 @@
 #include <optional>
 
 #include "Layer.h"
-#include "PanelState.h"
+#include "PlayerState.h"
+#include "TripState.h"
 #include "Seams.h"
 #include "SelectionSupport.h"
 
@@ -74,10 +75,16 @@ private:
 
 }  // namespace
 
-TPlayerBox::TPlayerBox(const TPlayerControls &controls, TFormTimer &timer1, TFormTimer &stopHold,
-                       std::function<void(int)> moveSlider)
-    : c_(controls), timer1_(timer1), stopHold_(stopHold), moveSlider_(std::move(moveSlider))
+TPlayerBox::TPlayerBox(const TPlayerControls &controls, TPlayerState &player, const TTripState &trip,
+                       TFormTimer &timer1, TFormTimer &stopHold, std::function<void(int)> moveSlider)
+    : c_(controls), player_(player), trip_(trip), timer1_(timer1), stopHold_(stopHold),
+      moveSlider_(std::move(moveSlider))
 {
+}
+
+void TPlayerBox::ResetMarker()
+{
+    player_.MarkerPolygons.assign(2, TMapPointArray());
 }
 
 void TPlayerBox::Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer)
@@ -125,15 +132,18 @@ void TPlayerBox::RepaintControls()
 
 kx::TDateTime TPlayerBox::ClockTime() const
 {
-    const TPanelState &data = PanelState();
-    return kx::PlayClock{data.PlayAnchorTime, data.PlayWallClock, data.PlaySpeed}.TimeAt(Now());
+    return player_.Clock.TimeAt(Now());
+}
+
+kx::TDateTime TPlayerBox::TrackStart() const
+{
+    // After shut-down there is no track to start from.
+    return trip_.Track.empty() ? 0 : trip_.Track.startTime();
 }
 
 void TPlayerBox::Reanchor(kx::TDateTime trackTime)
 {
-    TPanelState &data = PanelState();
-    data.PlayWallClock = Now();
-    data.PlayAnchorTime = trackTime;
+    player_.Clock.Reanchor(Now(), trackTime);
 }
 
 // ---- play, pause, stop --------------------------------------------------------
@@ -142,20 +152,17 @@ void TPlayerBox::btnPlayClick()
 {
     if (!EntrySelected())
         return;
-    TPanelState &data = PanelState();
     if (Playing()) {
         EndHold(false);
         timer1_.SetEnabled(false);
         SetText(c_.btnPlay, kPlayCaption);
-        Reanchor(data.PlayTime);
+        Reanchor(player_.PlayTime);
         return;
     }
-    timer1_.SetInterval(static_cast<UINT>(kx::TimerIntervalMs(data.PlaySpeed)));
+    timer1_.SetInterval(static_cast<UINT>(kx::TimerIntervalMs(player_.Clock.speed)));
     timer1_.SetEnabled(true);
     SetText(c_.btnPlay, kPauseCaption);
-    data.PlayWallClock = Now();
-    if (data.PlayAnchorTime == 0 && !data.Track.empty())
-        data.PlayAnchorTime = data.Track.startTime();
+    player_.Clock.Start(Now(), TrackStart());
 }
 
 void TPlayerBox::btnStopClick()
@@ -168,20 +175,17 @@ void TPlayerBox::Stop() noexcept
 {
     try {
         ++stops_;
-        TPanelState &data = PanelState();
         EndHold(false);
         if (layer_)
             layer_->Shapes().Vehicles.clear();
         timer1_.SetEnabled(false);
         SetText(c_.btnPlay, kPlayCaption);
-        data.PlayWallClock = Now();
-        // After shut-down there is no track to start from.
-        data.PlayAnchorTime = data.Track.empty() ? 0 : data.Track.startTime();
+        player_.Clock.Reanchor(Now(), TrackStart());
         SetSliderQuietly(1);
         SetText(c_.lblDate, L"");
         SetText(c_.lblSpeed, L"0 км/ч");
         SetText(c_.lblDistance, L"0 м");
-        data.CurrentPointIndex = 0;
+        player_.CurrentPointIndex = 0;
         if (map_)
             map_->Invalidate(VARIANT_TRUE);
     } catch (...) {
@@ -193,26 +197,25 @@ void TPlayerBox::Stop() noexcept
 
 void TPlayerBox::Timer1Timer()
 {
-    TPanelState &data = PanelState();
-    const kx::TickPlan plan = kx::PlanTick(data.Track, data.TripStops,
-                                           {data.PlayAnchorTime, data.PlayWallClock, data.PlaySpeed}, Now(),
-                                           SkipStops(), data.CurrentPointIndex, SliderPosition(), SliderMaximum());
+    const kx::TickPlan plan = kx::PlanTick(trip_.Track, trip_.TripStops,
+                                           player_.Clock, Now(),
+                                           SkipStops(), player_.CurrentPointIndex, SliderPosition(), SliderMaximum());
     if (plan.stop) {
         Stop();
         return;
     }
-    data.CurrentPointIndex = plan.pointIndex;
-    data.PlayTime = plan.playTime;
-    SetText(c_.lblDate, DisplayDateTime(data.PlayTime));
+    player_.CurrentPointIndex = plan.pointIndex;
+    player_.PlayTime = plan.playTime;
+    SetText(c_.lblDate, DisplayDateTime(player_.PlayTime));
     const unsigned stopsBefore = stops_;
     SetSliderQuietly(plan.sliderPosition);
     // The slider reached its end and that stopped the player: the tick ends
     // with the stop, rather than showing a place on the reset state.
     if (stops_ != stopsBefore)
         return;
-    ShowPosition(data.PlayTime);
+    ShowPosition(player_.PlayTime);
     if (plan.skippedStop >= 0)
-        HoldAtStop(data.TripStops[static_cast<size_t>(plan.skippedStop)]);
+        HoldAtStop(trip_.TripStops[static_cast<size_t>(plan.skippedStop)]);
     RepaintControls();
 }
 
@@ -223,10 +226,9 @@ void TPlayerBox::HoldAtStop(const kx::TStops &stop)
 {
     EndHold(false);
     ComPtr<IBalloonList> balloons = map_ ? map_.As<IBalloonList>() : ComPtr<IBalloonList>();
-    const TPanelState &data = PanelState();
-    const size_t at = static_cast<size_t>(std::clamp(data.CurrentPointIndex, 0, data.TrackPointCount() - 1));
-    if (balloons && factory_ && at < data.TrackMapPoints().size()) {
-        const TMapPoint &p = data.TrackMapPoints()[at];
+    const size_t at = static_cast<size_t>(std::clamp(player_.CurrentPointIndex, 0, trip_.TrackPointCount() - 1));
+    if (balloons && factory_ && at < trip_.TrackMapPoints().size()) {
+        const TMapPoint &p = trip_.TrackMapPoints()[at];
         ComPtr<IMapPoint> anchor;
         ComPtr<IDevicePoint> offset;
         ComPtr<IDeviceSize> size;
@@ -275,7 +277,7 @@ void TPlayerBox::EndHold(bool resume)
             map_->Invalidate(VARIANT_TRUE);
     }
     if (resume) {
-        Reanchor(PanelState().PlayTime);
+        Reanchor(player_.PlayTime);
         timer1_.SetEnabled(true);
     }
 }
@@ -291,17 +293,16 @@ void TPlayerBox::TrackBarChange()
         Stop();
         return;
     }
-    TPanelState &data = PanelState();
-    if (!sliderEventsEnabled_ || data.Track.empty())
+    if (!sliderEventsEnabled_ || trip_.Track.empty())
         return;
     // A move during the hold at a stop plays on from the chosen second at once.
     if (holding_)
         EndHold(true);
-    data.PlayTime = data.Track.TimeAtSecond(position);
-    SetText(c_.lblDate, DisplayDateTime(data.PlayTime));
+    player_.PlayTime = trip_.Track.TimeAtSecond(position);
+    SetText(c_.lblDate, DisplayDateTime(player_.PlayTime));
     RepaintNow(c_.lblDate);
-    ShowPosition(data.PlayTime);
-    Reanchor(data.PlayTime);
+    ShowPosition(player_.PlayTime);
+    Reanchor(player_.PlayTime);
 }
 
 void TPlayerBox::SpeedTrackBarChange()
@@ -309,13 +310,12 @@ void TPlayerBox::SpeedTrackBarChange()
     // Stopped or paused, the anchor already holds where play will begin (the
     // track's start after a stop): only a running clock is re-anchored.
     if (Playing())
-        Reanchor(PanelState().PlayTime);
+        Reanchor(player_.PlayTime);
     SetSpeedText(WindowText(c_.cmbSpeed));
 }
 
 void TPlayerBox::SetSpeedText(const std::wstring &text)
 {
-    TPanelState &data = PanelState();
     int speed;
     try {
         speed = kx::ParseSpeedText(kx::ToUtf8(text));
@@ -323,7 +323,7 @@ void TPlayerBox::SetSpeedText(const std::wstring &text)
         throw EPanelError(L"«" + text + L"» — не скорость воспроизведения: нужно целое число, например 60x",
                           DISP_E_TYPEMISMATCH);
     }
-    data.PlaySpeed = speed;
+    player_.Clock.speed = speed;
     const std::wstring shown = kx::ToWide(kx::SpeedText(speed));
     if (WindowText(c_.cmbSpeed) != shown) {
         SetWindowTextW(c_.cmbSpeed, shown.c_str());
@@ -353,14 +353,12 @@ void TPlayerBox::UpDown1ChangingEx(kx::SpinDirection direction)
 
 void TPlayerBox::FindPointByTime(kx::TDateTime t)
 {
-    TPanelState &data = PanelState();
-    data.CurrentPointIndex = data.Track.FindPointByTime(t, data.CurrentPointIndex);
+    player_.CurrentPointIndex = trip_.Track.FindPointByTime(t, player_.CurrentPointIndex);
 }
 
 void TPlayerBox::ShowPosition(kx::TDateTime t)
 {
-    TPanelState &data = PanelState();
-    if (data.Track.empty() || !map_)
+    if (trip_.Track.empty() || !map_)
         return;
     ComPtr<IMapRect> rect;
     map_->VisibleRect(rect.Put());
@@ -372,11 +370,11 @@ void TPlayerBox::ShowPosition(kx::TDateTime t)
     rect->GetMinY(&visible.MinY);
     rect->GetMaxY(&visible.MaxY);
     const kx::PositionView view =
-        kx::ViewAt(data.Track, data.CurrentPointIndex, t, visible, selection::UserDecimalSeparator());
-    data.CurrentPointIndex = view.pointIndex;
+        kx::ViewAt(trip_.Track, player_.CurrentPointIndex, t, visible, selection::UserDecimalSeparator());
+    player_.CurrentPointIndex = view.pointIndex;
     ShowLabel(c_.lblSpeed, kx::ToWide(view.speed));
     ShowLabel(c_.lblDistance, kx::ToWide(view.distance));
-    data.MarkerPolygons = view.marker;
+    player_.MarkerPolygons = view.marker;
     if (view.recentre && factory_) {
         double width = 0, height = 0;
         rect->GetWidth(&width);
@@ -395,14 +393,13 @@ void TPlayerBox::ShowPosition(kx::TDateTime t)
 void TPlayerBox::LocateOnTrack(double x, double y) noexcept
 {
     try {
-        TPanelState &data = PanelState();
-        const std::optional<kx::TrackHit> hit = data.TrackIndex.Nearest(data.TrackMapPoints(), {x, y});
+        const std::optional<kx::TrackHit> hit = trip_.TrackIndex.Nearest(trip_.TrackMapPoints(), {x, y});
         if (!hit)
             return;
-        data.PlayTime = kx::TimeOfHit(data.Track, *hit);
-        SetText(c_.lblDate, DisplayDateTime(data.PlayTime));
-        SetSliderQuietly(data.Track.SecondsFromStart(data.PlayTime));
-        ShowPosition(data.PlayTime);
+        player_.PlayTime = kx::TimeOfHit(trip_.Track, *hit);
+        SetText(c_.lblDate, DisplayDateTime(player_.PlayTime));
+        SetSliderQuietly(trip_.Track.SecondsFromStart(player_.PlayTime));
+        ShowPosition(player_.PlayTime);
     } catch (...) {
         // A failed jump leaves the player where it was.
     }

@@ -4,11 +4,10 @@
 // to the place of the track line under the mouse.
 //
 // Ownership: the form creates one box over its controls and timers and frees
-// it with itself. The box writes the player's part of the panel state
-// (CurrentPointIndex, PlayTime, PlayAnchorTime, PlayWallClock, PlaySpeed,
-// MarkerPolygons) and reads the track and the trip's stops; of its own it
-// keeps only the slider flag and the balloon of a skipped stop while it is
-// shown. The map and the factory are counted copies handed over by Attach;
+// it with itself. The box is the one writer of the player's part of the
+// panel state (its clock, the track time and point shown, the marker) and
+// reads the trip's track and stops; of its own it keeps only the slider flag
+// and the balloon of a skipped stop while it is shown. The map and the factory are counted copies handed over by Attach;
 // the layer is the plug-in's, kept as a plain pointer like the form's.
 #pragma once
 
@@ -25,6 +24,8 @@
 #include "kx/player.h"
 
 class TLayer;
+struct TPlayerState;
+struct TTripState;
 
 // The controls of the player's box and of the info pane.
 struct TPlayerControls {
@@ -41,8 +42,8 @@ public:
     // hold at a skipped stop (its interval is the hold). `moveSlider` sets
     // the slider's position as the form does: clamped into its range, and
     // raising the change event (TrackBarChange) when the position changes.
-    TPlayerBox(const TPlayerControls &controls, TFormTimer &timer1, TFormTimer &stopHold,
-               std::function<void(int)> moveSlider);
+    TPlayerBox(const TPlayerControls &controls, TPlayerState &player, const TTripState &trip,
+               TFormTimer &timer1, TFormTimer &stopHold, std::function<void(int)> moveSlider);
 
     void Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer);
 
@@ -62,7 +63,9 @@ public:
     // The program's stop (track loading, the group overview, shut-down):
     // what the stop button does, whatever the list shows. Never throws.
     void Stop() noexcept;
-    // The speed box's text and PlaySpeed together, as the settings restore
+    // The marker's two polygons, empty until the player shows a place.
+    void ResetMarker();
+    // The speed box's text and the clock's speed together, as the settings restore
     // them; a text that is not a speed throws EPanelError and changes nothing.
     void SetSpeedText(const std::wstring &text);
 
@@ -82,14 +85,17 @@ private:
     // Moves the slider as the program does: its change event seeks nothing.
     void SetSliderQuietly(std::int64_t position);
     kx::TDateTime ClockTime() const;
+    kx::TDateTime TrackStart() const;
     void Reanchor(kx::TDateTime trackTime);
     // Shows the skipped stop's balloon and holds the tick for a moment.
     void HoldAtStop(const kx::TStops &stop);
-    // Ends a hold; `resume` starts the tick again, re-anchored at PlayTime.
+    // Ends a hold; `resume` starts the tick again, re-anchored at the time shown.
     void EndHold(bool resume);
     void RepaintControls();
 
     TPlayerControls c_;
+    TPlayerState &player_;
+    const TTripState &trip_;
     TFormTimer &timer1_;
     TFormTimer &stopHold_;
     std::function<void(int)> moveSlider_;

@@ -87,7 +87,7 @@ TEST_F(LayerBuildTest, TrackReplacesTheOldTrackAndRemovesTheVehicles)
 TEST_F(LayerBuildTest, MarkerIsTwoPolygonsWithTheirSymbols)
 {
     PlaceMarker(Inside(0.5, 0.5));
-    const TMapPointArrays polygons = PanelState().MarkerPolygons;
+    const TMapPointArrays polygons = PanelState().Player.MarkerPolygons;
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     const auto walk = WalkAll(/*askTitle=*/true);
     ASSERT_TRUE(walk.Ok());
@@ -147,7 +147,7 @@ TEST_F(LayerBuildTest, MarkerWithoutItsPolygonsIsNotDrawn)
     PanelState().ClearForShutdown();
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
-    PanelState().MarkerPolygons.assign(2, {});
+    PanelState().Player.MarkerPolygons.assign(2, {});
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
 }
@@ -165,7 +165,7 @@ TEST_F(LayerBuildTest, CheckpointsAreHatchedCirclesNamedByTheirTexts)
     for (size_t i = 0; i < 2; ++i) {
         const auto &shape = walk.shapes[i];
         EXPECT_EQ(kxshell::kShapePolygon, shape.kind);
-        EXPECT_EQ(Flat(PanelState().CheckpointCircles[i]), shape.coordinates);
+        EXPECT_EQ(Flat(PanelState().Checkpoints.Circles[i]), shape.coordinates);
         EXPECT_EQ(L"KT", shape.hint);
         EXPECT_TRUE(shape.hasLabel);
         EXPECT_EQ(0xAAAAAA, shape.textSymbol.colour);
@@ -178,10 +178,10 @@ TEST_F(LayerBuildTest, CheckpointsAreHatchedCirclesNamedByTheirTexts)
     }
 
     // A count beyond the arrays is not read past them; a rebuild replaces.
-    PanelState().CheckpointCount = 5;
+    PanelState().Checkpoints.Count = 5;
     layer->BuildShapes(TLayer::BuildCheckpoints);
     EXPECT_EQ(2u, layer->Shapes().Checkpoints.size());
-    PanelState().CheckpointCount = 1;
+    PanelState().Checkpoints.Count = 1;
     layer->BuildShapes(TLayer::BuildCheckpoints);
     EXPECT_EQ(1u, layer->Shapes().Checkpoints.size());
 }
@@ -190,7 +190,7 @@ TEST_F(LayerBuildTest, InfoPointsShowTheirCategoryIconAndADrainShowsIcX)
 {
     UseDefaultCategories();
     const int tank1 = 5;
-    ASSERT_EQ("IcZ", PanelState().InfoPointCategories[tank1].Icon);
+    ASSERT_EQ("IcZ", PanelState().Settings.InfoPointCategories[tank1].Icon);
     AddInfoPoint(tank1, Inside(0.1, 0.2), L"+40.5 л");
     AddInfoPoint(tank1, Inside(0.3, 0.4), L"-12.0 л");
     AddInfoPoint(2, Inside(0.5, 0.6), L"00:15:00");
@@ -225,17 +225,17 @@ TEST_F(LayerBuildTest, InfoPointsSkipRowZeroHiddenCategoriesAndMissingEntries)
     UseDefaultCategories();
     AddInfoPoint(0, Inside(0.5, 0.5), L"checkpoint row");
     AddInfoPoint(3, Inside(0.5, 0.5), L"hidden");
-    PanelState().InfoPointCategories[3].VisibleIcon = false;
+    PanelState().Settings.InfoPointCategories[3].VisibleIcon = false;
     AddInfoPoint(4, Inside(0.5, 0.5), L"shown");
     AddInfoPoint(12, Inside(0.5, 0.5), L"count missing");
-    PanelState().InfoPointCounts.resize(5);  // rows past 4 have no count
-    PanelState().InfoPointCounts[4] = 3;     // more than the list holds
+    PanelState().InfoPoints.Counts.resize(5);  // rows past 4 have no count
+    PanelState().InfoPoints.Counts[4] = 3;     // more than the list holds
     layer->BuildShapes(TLayer::BuildInfoPoints);
     ASSERT_EQ(1u, layer->Shapes().InfoPointIcons.size());
     EXPECT_EQ(L"shown", layer->Shapes().InfoPointIcons[0]->Text());
 
     // A rebuild with every icon hidden empties the list.
-    for (auto &category : PanelState().InfoPointCategories) category.VisibleIcon = false;
+    for (auto &category : PanelState().Settings.InfoPointCategories) category.VisibleIcon = false;
     layer->BuildShapes(TLayer::BuildInfoPoints);
     EXPECT_TRUE(layer->Shapes().InfoPointIcons.empty());
 }
@@ -249,7 +249,7 @@ TEST_F(LayerBuildTest, LastPointsAppendWithTheChosenVehicleIcon)
     AddLastPoint(Inside(0.2, 0.2), L"<b>Газель</b><br />А123БВ<br />");
     AddLastPoint(Inside(0.7, 0.7), L"second");
     for (int k : {0, 1}) {
-        PanelState().LastPointIndex = k;
+        PanelState().LastPoints.Index = k;
         layer->BuildShapes(TLayer::BuildLastPoint);
     }
     const TShapeList &vehicles = layer->Shapes().Vehicles;
@@ -293,11 +293,11 @@ TEST_F(LayerBuildTest, LastPointWithoutAVehicleIconShowsTheDefaultCar)
 
     // An index past the group's vehicles (or a negative one) adds nothing.
     for (int k : {1, -1}) {
-        PanelState().LastPointIndex = k;
+        PanelState().LastPoints.Index = k;
         layer->BuildShapes(TLayer::BuildLastPoint);
     }
-    PanelState().LastPointIndex = 0;
-    PanelState().LastPointTexts.clear();
+    PanelState().LastPoints.Index = 0;
+    PanelState().LastPoints.Texts.clear();
     layer->BuildShapes(TLayer::BuildLastPoint);
     EXPECT_EQ(1u, layer->Shapes().Vehicles.size());
 }

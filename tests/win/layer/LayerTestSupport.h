@@ -118,38 +118,38 @@ protected:
         }
         kx::Track track = kx::Track::FromCrds(std::move(crds));
         for (size_t k = 0; k < points.size(); ++k) track.SetMapPoint(static_cast<int>(k), points[k]);
-        PanelState().Track = std::move(track);
+        PanelState().Trip.Track = std::move(track);
     }
-    void PlaceMarker(const kx::TMapPoint &at) { PanelState().MarkerPolygons = kx::BuildMarker(at.X, at.Y, 0.3, 40); }
+    void PlaceMarker(const kx::TMapPoint &at) { PanelState().Player.MarkerPolygons = kx::BuildMarker(at.X, at.Y, 0.3, 40); }
     void AddCheckpoint(const kx::TMapPoint &centre, const std::wstring &text)
     {
         TPanelState &s = PanelState();
-        s.CheckpointCircles.push_back({{centre.X - 50, centre.Y}, {centre.X, centre.Y + 50}, {centre.X + 50, centre.Y}});
-        s.CheckpointTexts.push_back(text);
-        s.CheckpointCount = static_cast<int>(s.CheckpointCircles.size());
+        s.Checkpoints.Circles.push_back({{centre.X - 50, centre.Y}, {centre.X, centre.Y + 50}, {centre.X + 50, centre.Y}});
+        s.Checkpoints.Texts.push_back(text);
+        s.Checkpoints.Count = static_cast<int>(s.Checkpoints.Circles.size());
     }
     // The default thirteen categories, every one empty.
     void UseDefaultCategories()
     {
         TPanelState &s = PanelState();
-        s.InfoPointCategories = kx::DefaultInfoPointCategories();
-        const size_t n = s.InfoPointCategories.size();
-        s.InfoPointPositions.assign(n, {});
-        s.InfoPointTexts.assign(n, {});
-        s.InfoPointCounts.assign(n, 0);
+        s.Settings.InfoPointCategories = kx::DefaultInfoPointCategories();
+        const size_t n = s.Settings.InfoPointCategories.size();
+        s.InfoPoints.Positions.assign(n, {});
+        s.InfoPoints.Texts.assign(n, {});
+        s.InfoPoints.Counts.assign(n, 0);
     }
     void AddInfoPoint(int category, const kx::TMapPoint &at, const std::wstring &text)
     {
         TPanelState &s = PanelState();
-        s.InfoPointPositions[category].push_back({at});
-        s.InfoPointTexts[category].push_back(text);
-        s.InfoPointCounts[category] = static_cast<int>(s.InfoPointTexts[category].size());
+        s.InfoPoints.Positions[category].push_back({at});
+        s.InfoPoints.Texts[category].push_back(text);
+        s.InfoPoints.Counts[category] = static_cast<int>(s.InfoPoints.Texts[category].size());
     }
     void AddLastPoint(const kx::TMapPoint &at, const std::wstring &text)
     {
         TPanelState &s = PanelState();
-        s.LastPoints.push_back({at});
-        s.LastPointTexts.push_back(text);
+        s.LastPoints.Points.push_back({at});
+        s.LastPoints.Texts.push_back(text);
     }
 
 private:

@@ -42,11 +42,11 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     EXPECT_EQ(1, link->binds);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(0, form->IconNum);
-    ASSERT_NE(nullptr, PanelState().Client);
-    EXPECT_EQ(2u, PanelState().MarkerPolygons.size());
-    EXPECT_TRUE(PanelState().MarkerPolygons[0].empty());
+    ASSERT_NE(nullptr, PanelState().Link.Client);
+    EXPECT_EQ(2u, PanelState().Player.MarkerPolygons.size());
+    EXPECT_TRUE(PanelState().Player.MarkerPolygons[0].empty());
     // The trips, then the categories of the default table.
-    EXPECT_EQ(1 + static_cast<LRESULT>(PanelState().InfoPointCategories.size()),
+    EXPECT_EQ(1 + static_cast<LRESULT>(PanelState().Settings.InfoPointCategories.size()),
               SendMessageW(form->cmbInfoPoints, CB_GETCOUNT, 0, 0));
     EXPECT_EQ(L"Список рейсов", ComboText(form->cmbInfoPoints, 0));
     EXPECT_EQ(0, SendMessageW(form->cmbInfoPoints, CB_GETCURSEL, 0, 0));
@@ -68,7 +68,7 @@ TEST_F(LifecycleTest, FailedConnectionShowsTheMessageOnceAndGoesOn)
     EXPECT_EQ(UINT(MB_OK), messages[0].flags);
     EXPECT_EQ(nullptr, messages[0].owner);
     // The client stays, its events are bound and the later steps all ran.
-    EXPECT_NE(nullptr, PanelState().Client);
+    EXPECT_NE(nullptr, PanelState().Link.Client);
     EXPECT_EQ(1, link->binds);
     EXPECT_EQ(kStartUp, steps);
 }
@@ -83,7 +83,7 @@ TEST_F(LifecycleTest, ClientThatCannotBeMadeIsReportedTheSameWay)
     form->ActiveFormCreateOnTimer();
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"Ошибка запуска ПО Карвекс", messages[0].text);
-    EXPECT_EQ(nullptr, PanelState().Client);
+    EXPECT_EQ(nullptr, PanelState().Link.Client);
     EXPECT_EQ(kStartUp, steps) << "no client to bind, the rest runs";
 }
 
@@ -119,7 +119,7 @@ TEST_F(LifecycleTest, LaterErrorEndsStartUpAndIsShownWithItsText)
     EXPECT_EQ(form->Handle(), messages[0].owner);
     std::vector<std::wstring> upTo(kStartUp.begin(), kStartUp.begin() + 6);
     EXPECT_EQ(upTo, steps);
-    EXPECT_TRUE(PanelState().MarkerPolygons.empty());
+    EXPECT_TRUE(PanelState().Player.MarkerPolygons.empty());
     EXPECT_FALSE(form->Timer2.Enabled()) << "a failed start-up is not retried";
 }
 
@@ -142,19 +142,19 @@ TEST_F(LifecycleTest, ShutDownFreesClientClearsDataStopsAndSaves)
     ComPtr<IUnknown> control = MakeControl(&form);
     ASSERT_TRUE(PumpUntilStarted(form));
     TPanelState &data = PanelState();
-    data.Track = kx::Track::FromCrds({40000, 37.6, 55.7, 0, 0, 40000.001, 37.7, 55.8, 10, 20});
-    data.CheckpointCircles = {{{5, 6}}};
-    data.InfoPointPositions = {{{{7, 8}}}};
+    data.Trip.Track = kx::Track::FromCrds({40000, 37.6, 55.7, 0, 0, 40000.001, 37.7, 55.8, 10, 20});
+    data.Checkpoints.Circles = {{{5, 6}}};
+    data.InfoPoints.Positions = {{{{7, 8}}}};
     steps.clear();
 
     form->ActiveFormDestroy();
     EXPECT_EQ(kShutDown, steps);
     EXPECT_TRUE(link->destroyed);
-    EXPECT_EQ(nullptr, data.Client);
-    EXPECT_TRUE(data.TrackMapPoints().empty());
-    EXPECT_TRUE(data.CheckpointCircles.empty());
-    EXPECT_TRUE(data.InfoPointPositions.empty());
-    EXPECT_TRUE(data.MarkerPolygons.empty());
+    EXPECT_EQ(nullptr, data.Link.Client);
+    EXPECT_TRUE(data.Trip.TrackMapPoints().empty());
+    EXPECT_TRUE(data.Checkpoints.Circles.empty());
+    EXPECT_TRUE(data.InfoPoints.Positions.empty());
+    EXPECT_TRUE(data.Player.MarkerPolygons.empty());
     EXPECT_TRUE(messages.empty());
 }
 
@@ -205,7 +205,7 @@ TEST_F(LifecycleTest, DestroyingTheFormAloneRaisesOnDestroyAndNothingElse)
     EXPECT_EQ(0u, sink.refs) << "the sink is released";
     EXPECT_TRUE(steps.empty()) << "no shut-down step, no settings written";
     EXPECT_FALSE(link->destroyed);
-    EXPECT_NE(nullptr, PanelState().Client);
+    EXPECT_NE(nullptr, PanelState().Link.Client);
     // The client stays, but no longer calls into the destroyed form.
     EXPECT_EQ(1, link->unbinds);
     EXPECT_FALSE(link->endComputing);

@@ -82,7 +82,7 @@ protected:
     {
         // The module-wide client outlives forms by design; tests start clean.
         TPanelState &data = PanelState();
-        delete data.Client;
+        data.Link.Client.reset();
         data = TPanelState();
         ResetPanelSeams();
     }

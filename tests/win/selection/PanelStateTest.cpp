@@ -1,4 +1,5 @@
 // The panel state's one geographic conversion and what shut-down clears.
+#include "GeoToMap.h"
 #include "PanelState.h"
 #include "StandInShell.h"
 
@@ -32,18 +33,18 @@ TEST(PanelState, GeoToMapGoesThroughTheShellsConverter)
 TEST(PanelState, ShutDownClearsTheMapDataItLists)
 {
     TPanelState state;
-    state.Track = kx::Track::FromCrds({39848.0, 37.6, 55.7, 0, 0, 39848.001, 37.7, 55.8, 50, 30});
-    state.CheckpointCircles = {{{1, 2}}};
-    state.InfoPointPositions = {{{{3, 4}}}};
-    state.MarkerPolygons.assign(2, {});
-    state.LastPoints = {{{5, 6}}};
+    state.Trip.Track = kx::Track::FromCrds({39848.0, 37.6, 55.7, 0, 0, 39848.001, 37.7, 55.8, 50, 30});
+    state.Checkpoints.Circles = {{{1, 2}}};
+    state.InfoPoints.Positions = {{{{3, 4}}}};
+    state.Player.MarkerPolygons.assign(2, {});
+    state.LastPoints.Points = {{{5, 6}}};
     state.ClearForShutdown();
-    EXPECT_TRUE(state.TrackMapPoints().empty());
-    EXPECT_EQ(0, state.TrackPointCount());
-    EXPECT_TRUE(state.CheckpointCircles.empty());
-    EXPECT_TRUE(state.InfoPointPositions.empty());
-    EXPECT_TRUE(state.MarkerPolygons.empty());
-    EXPECT_EQ(1u, state.LastPoints.size()) << "the group overview is not shut-down data";
+    EXPECT_TRUE(state.Trip.TrackMapPoints().empty());
+    EXPECT_EQ(0, state.Trip.TrackPointCount());
+    EXPECT_TRUE(state.Checkpoints.Circles.empty());
+    EXPECT_TRUE(state.InfoPoints.Positions.empty());
+    EXPECT_TRUE(state.Player.MarkerPolygons.empty());
+    EXPECT_EQ(1u, state.LastPoints.Points.size()) << "the group overview is not shut-down data";
 }
 
 } // namespace

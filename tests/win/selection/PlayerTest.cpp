@@ -48,7 +48,7 @@ protected:
         EndOfComputation();
         ClickRow(0);
         ASSERT_TRUE(messages.empty()) << messages[0].text;
-        ASSERT_EQ(91, PanelState().TrackPointCount());
+        ASSERT_EQ(91, PanelState().Trip.TrackPointCount());
     }
 
     // ---- the user's actions and the clock
@@ -97,8 +97,8 @@ protected:
 
     // ---- what the panel shows
     std::wstring Shown(HWND control) const { return TKXActiveXForm::Text(control); }
-    double PlaySecond() const { return (PanelState().PlayTime - kTripStart) / kSec; }
-    double AnchorSecond() const { return (PanelState().PlayAnchorTime - kTripStart) / kSec; }
+    double PlaySecond() const { return (PanelState().Player.PlayTime - kTripStart) / kSec; }
+    double AnchorSecond() const { return (PanelState().Player.Clock.anchorTime - kTripStart) / kSec; }
     bool Ticking() const { return form->Timer1.Enabled(); }
     size_t Balloons() { return MapObject().ShownBalloons().size(); }
 
@@ -113,7 +113,7 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
     EXPECT_TRUE(Ticking());
     EXPECT_EQ(1u, form->Timer1.Interval()) << "600x: a tick a simulated second";
     EXPECT_EQ(L";", Shown(form->btnPlay));
-    EXPECT_EQ(start, PanelState().PlayWallClock);
+    EXPECT_EQ(start, PanelState().Player.Clock.wallClock);
     EXPECT_EQ(0, AnchorSecond()) << "the first play starts at the track's start";
 
     Wait(0.075);  // 45 seconds of the track
@@ -145,7 +145,7 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
     EXPECT_EQ(L"", Shown(form->lblDate));
     EXPECT_EQ(L"0 км/ч", Shown(form->lblSpeed));
     EXPECT_EQ(L"0 м", Shown(form->lblDistance));
-    EXPECT_EQ(0, PanelState().CurrentPointIndex);
+    EXPECT_EQ(0, PanelState().Player.CurrentPointIndex);
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
     EXPECT_EQ(0, AnchorSecond());
     EXPECT_NEAR(75, PlaySecond(), 1e-3);
@@ -199,7 +199,7 @@ TEST_F(Player, TicksLandOnThePointBeforeTheirTime)
         Wait(c.wallSeconds);
         Tick();
         EXPECT_EQ(c.slider, SliderPos());
-        EXPECT_EQ(c.point, PanelState().CurrentPointIndex);
+        EXPECT_EQ(c.point, PanelState().Player.CurrentPointIndex);
         EXPECT_EQ(c.distance, Shown(form->lblDistance));
     }
 }
@@ -207,7 +207,7 @@ TEST_F(Player, TicksLandOnThePointBeforeTheirTime)
 TEST_F(Player, SpeedBoxTextsAndIntervals)
 {
     LoadTrip();
-    EXPECT_EQ(600, PanelState().PlaySpeed);
+    EXPECT_EQ(600, PanelState().Player.Clock.speed);
     const struct {
         const wchar_t *pasted, *shown;
         int speed;
@@ -224,7 +224,7 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     for (const auto &c : cases) {
         PasteSpeed(c.pasted);
         EXPECT_EQ(c.shown, Shown(form->cmbSpeed)) << c.pasted;
-        EXPECT_EQ(c.speed, PanelState().PlaySpeed) << c.pasted;
+        EXPECT_EQ(c.speed, PanelState().Player.Clock.speed) << c.pasted;
         EXPECT_EQ(c.interval, form->Timer1.Interval()) << c.pasted;
     }
     EXPECT_TRUE(messages.empty());
@@ -232,7 +232,7 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     PasteSpeed(L"1.5");
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"скорость")) << messages[0].text;
-    EXPECT_EQ(9999, PanelState().PlaySpeed);
+    EXPECT_EQ(9999, PanelState().Player.Clock.speed);
     EXPECT_EQ(1u, form->Timer1.Interval());
 
     // Typing: digits and a lowercase x only; the text follows each key.
@@ -240,14 +240,14 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     SendMessageW(SpeedEdit(), EM_SETSEL, 0, -1);
     TypeSpeed(L"2X5-0");
     EXPECT_EQ(L"250x", Shown(form->cmbSpeed));
-    EXPECT_EQ(250, PanelState().PlaySpeed);
+    EXPECT_EQ(250, PanelState().Player.Clock.speed);
 
     // The settings' entry: the same reading.
     form->Player->SetSpeedText(L"0x");
     EXPECT_EQ(L"1x", Shown(form->cmbSpeed));
-    EXPECT_EQ(1, PanelState().PlaySpeed);
+    EXPECT_EQ(1, PanelState().Player.Clock.speed);
     EXPECT_THROW(form->Player->SetSpeedText(L"быстро"), EPanelError);
-    EXPECT_EQ(1, PanelState().PlaySpeed);
+    EXPECT_EQ(1, PanelState().Player.Clock.speed);
 }
 
 TEST_F(Player, ArrowsStepTheSpeedList)
@@ -255,19 +255,19 @@ TEST_F(Player, ArrowsStepTheSpeedList)
     LoadTrip();
     SpinSpeed(-1);
     EXPECT_EQ(L"300x", Shown(form->cmbSpeed));
-    EXPECT_EQ(300, PanelState().PlaySpeed);
+    EXPECT_EQ(300, PanelState().Player.Clock.speed);
     SpinSpeed(-1);
     EXPECT_EQ(L"100x", Shown(form->cmbSpeed));
     SpinSpeed(+1);
     EXPECT_EQ(L"300x", Shown(form->cmbSpeed));
-    EXPECT_EQ(300, PanelState().PlaySpeed);
+    EXPECT_EQ(300, PanelState().Player.Clock.speed);
     EXPECT_EQ(3u, form->Timer1.Interval()) << "1000 / 300";
 }
 
 TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
 {
     LoadTrip();
-    ASSERT_EQ(2u, PanelState().TripStops.size());  // 08:10-08:20 and 09:00-09:05
+    ASSERT_EQ(2u, PanelState().Trip.TripStops.size());  // 08:10-08:20 and 09:00-09:05
     Click(form->btnPlay);
     Wait(700.0 / 600);  // 08:11:40, inside the first stop
     Tick();
@@ -282,7 +282,7 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
     EXPECT_EQ(-20, shown.placement.offsetY);
     EXPECT_EQ(70, shown.placement.width);
     EXPECT_EQ(40, shown.placement.height);
-    const TMapPoint at = PanelState().TrackMapPoints()[PanelState().CurrentPointIndex];
+    const TMapPoint at = PanelState().Trip.TrackMapPoints()[PanelState().Player.CurrentPointIndex];
     EXPECT_EQ(at.X, shown.placement.anchorX);
     EXPECT_EQ(at.Y, shown.placement.anchorY);
     // Held: no tick, still playing, the balloon stays until the hold ends.
@@ -298,7 +298,7 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
     EXPECT_TRUE(Ticking());
     EXPECT_FALSE(form->StopHoldTimer.Enabled());
     EXPECT_NEAR(1200, AnchorSecond(), 1e-3) << "on from the stop's end";
-    EXPECT_EQ(now, PanelState().PlayWallClock);
+    EXPECT_EQ(now, PanelState().Player.Clock.wallClock);
     Wait(0.1);
     Tick();
     EXPECT_NEAR(1260, PlaySecond(), 1e-3);
@@ -407,17 +407,17 @@ TEST_F(Player, TheMarkerItsSizeAndTheViewFollowingIt)
 {
     LoadTrip();
     const TPanelState &data = PanelState();
-    const TMapPoint p5 = data.TrackMapPoints()[5], p6 = data.TrackMapPoints()[6];
+    const TMapPoint p5 = data.Trip.TrackMapPoints()[5], p6 = data.Trip.TrackMapPoints()[6];
     // A view 7000 units wide around point 5: a marker of 100.
     MapObject().SetVisible({p5.X - 3500, p5.Y - 2000, p5.X + 3500, p5.Y + 2000});
     const int recentred = MapObject().SetVisibleRectCount();
     form->Player->ShowPosition(kTripStart + 330 * kSec);  // halfway from point 5 to 6
-    ASSERT_EQ(2u, data.MarkerPolygons.size());
+    ASSERT_EQ(2u, data.Player.MarkerPolygons.size());
     const TMapPoint mid{(p5.X + p6.X) / 2, (p5.Y + p6.Y) / 2};
-    const TMapPoint tip = data.MarkerPolygons[0][2], notch = data.MarkerPolygons[0][0];
+    const TMapPoint tip = data.Player.MarkerPolygons[0][2], notch = data.Player.MarkerPolygons[0][0];
     EXPECT_NEAR(100, std::hypot(tip.X - mid.X, tip.Y - mid.Y), 1e-6);
     EXPECT_NEAR(40, std::hypot(notch.X - mid.X, notch.Y - mid.Y), 1e-6);
-    EXPECT_NEAR(60, std::hypot(data.MarkerPolygons[1][2].X - mid.X, data.MarkerPolygons[1][2].Y - mid.Y), 1e-6);
+    EXPECT_NEAR(60, std::hypot(data.Player.MarkerPolygons[1][2].X - mid.X, data.Player.MarkerPolygons[1][2].Y - mid.Y), 1e-6);
     // The tip ahead: towards point 6.
     EXPECT_GT((tip.X - mid.X) * (p6.X - p5.X) + (tip.Y - mid.Y) * (p6.Y - p5.Y), 0);
     EXPECT_EQ(Kmh(L"30", L"0"), Shown(form->lblSpeed));
@@ -439,19 +439,19 @@ TEST_F(Player, TheTrackLineMovesThePlayerWithoutReanchoring)
 {
     LoadTrip();
     const TPanelState &data = PanelState();
-    const TMapPoint p10 = data.TrackMapPoints()[10], p11 = data.TrackMapPoints()[11];
-    const double anchor = data.PlayAnchorTime, wall = data.PlayWallClock;
+    const TMapPoint p10 = data.Trip.TrackMapPoints()[10], p11 = data.Trip.TrackMapPoints()[11];
+    const double anchor = data.Player.Clock.anchorTime, wall = data.Player.Clock.wallClock;
     // Two fifths along the segment from point 10 (a minute long).
     form->LocateOnTrack(p10.X + 0.4 * (p11.X - p10.X), p10.Y + 0.4 * (p11.Y - p10.Y));
     EXPECT_NEAR(624, PlaySecond(), 1e-3);
     EXPECT_EQ(624, SliderPos());
     EXPECT_EQ(PlatformDateTime(kTripStart + 624 * kSec), Shown(form->lblDate));
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
-    EXPECT_EQ(anchor, data.PlayAnchorTime);
-    EXPECT_EQ(wall, data.PlayWallClock);
+    EXPECT_EQ(anchor, data.Player.Clock.anchorTime);
+    EXPECT_EQ(wall, data.Player.Clock.wallClock);
     // Past the last point the search takes the last segment's start; a
     // point of nothing (no track) moves nothing.
-    form->LocateOnTrack(data.TrackMapPoints()[90].X + 500, data.TrackMapPoints()[90].Y + 500);
+    form->LocateOnTrack(data.Trip.TrackMapPoints()[90].X + 500, data.Trip.TrackMapPoints()[90].Y + 500);
     EXPECT_EQ(5340, SliderPos());
     form->LocateOnTrack(std::nan(""), 0);
     EXPECT_EQ(5340, SliderPos());
@@ -479,10 +479,10 @@ TEST_F(Player, ShutDownStopsAndStopAfterItReadsNothing)
     Click(form->btnPlay);
     ShutDownPanel(form);
     EXPECT_FALSE(Ticking());
-    EXPECT_TRUE(PanelState().Track.empty());
+    EXPECT_TRUE(PanelState().Trip.Track.empty());
     Click(form->btnStop);
     form->Player->Timer1Timer();
-    EXPECT_EQ(0, PanelState().PlayAnchorTime);
+    EXPECT_EQ(0, PanelState().Player.Clock.anchorTime);
     EXPECT_FALSE(Ticking());
     form->LocateOnTrack(0, 0);
     EXPECT_TRUE(messages.empty());

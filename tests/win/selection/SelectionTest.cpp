@@ -17,8 +17,8 @@ TEST_F(Selection, StartUpListsGroupsAlignedWithKeysAndAsksNothing)
     ASSERT_EQ(2, selection::ComboCount(form->cmbGroupName));
     EXPECT_EQ(L"Грузовые", Item(form->cmbGroupName, 0));
     EXPECT_EQ(L"Легковые", Item(form->cmbGroupName, 1));
-    ASSERT_TRUE(PanelState().GroupKeys.has_value());
-    EXPECT_EQ((std::vector<std::wstring>{L"G1", L"G2"}), *PanelState().GroupKeys);
+    ASSERT_TRUE(PanelState().Selection.GroupKeys.has_value());
+    EXPECT_EQ((std::vector<std::wstring>{L"G1", L"G2"}), *PanelState().Selection.GroupKeys);
     EXPECT_EQ(0, Sel(form->cmbGroupName));
     // Selecting item 0 runs no handler: no vehicles, no request.
     EXPECT_EQ(0, selection::ComboCount(form->cmbCarName));
@@ -35,7 +35,7 @@ TEST_F(Selection, DispatcherWithoutGroupsLeavesTheComboEmptyAndPeriodChangesQuie
     SetPicker(form->DateEnd, 2009, 2, 7);
     fake.Fire(202);  // online data: no group to overview
     EXPECT_TRUE(fake.computeRequests.empty());
-    EXPECT_FALSE(PanelState().ComputeRequested);
+    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -44,7 +44,7 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     Start();
     SetPicker(form->DateBegin, 2009, 2, 5);
     SetPicker(form->TimeBegin, 2000, 1, 1, 7, 5);
-    PanelState().ComputeRequested = false;  // the picker changes asked already
+    PanelState().Selection.ComputeRequested = false;  // the picker changes asked already
     fake.computeRequests.clear();
     const int invalidates = MapObject().InvalidateCount();
 
@@ -58,7 +58,7 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     EXPECT_EQ(L"06.02.2009 00:00:00", r.end);
     EXPECT_EQ(L"GSM", r.channel);
     EXPECT_EQ(1, r.mode);
-    EXPECT_TRUE(PanelState().ComputeRequested);
+    EXPECT_TRUE(PanelState().Selection.ComputeRequested);
     EXPECT_EQ(0, Sel(form->cmbInfoPoints)) << "the overview shows the trips list, empty";
     EXPECT_EQ(0, Rows());
 
@@ -71,17 +71,17 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
 
     // Last points: one per vehicle; the unknown one keeps (0, 0) and no shape.
     const TPanelState &data = PanelState();
-    ASSERT_EQ(3u, data.LastPoints.size());
+    ASSERT_EQ(3u, data.LastPoints.Points.size());
     const TMapPoint first = ToMap(37.61, 55.75);
-    EXPECT_NEAR(first.X, data.LastPoints[0][0].X, 1e-6);
-    EXPECT_NEAR(first.Y, data.LastPoints[0][0].Y, 1e-6);
-    EXPECT_EQ((TMapPoint{0, 0}), data.LastPoints[1][0]);
+    EXPECT_NEAR(first.X, data.LastPoints.Points[0][0].X, 1e-6);
+    EXPECT_NEAR(first.Y, data.LastPoints.Points[0][0].Y, 1e-6);
+    EXPECT_EQ((TMapPoint{0, 0}), data.LastPoints.Points[1][0]);
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
-    EXPECT_EQ(2, data.LastPointIndex);
+    EXPECT_EQ(2, data.LastPoints.Index);
     // The dispatcher's texts are escaped: a name cannot add markup.
     EXPECT_EQ(L"ГАЗель &lt;b&gt; А123&amp;ВС<br />(№ КХ: 7,<br />Последняя точка: 06.02.2009 10:00:00)",
-              data.LastPointTexts[0]);
-    EXPECT_TRUE(data.LastPointTexts[1].empty());
+              data.LastPoints.Texts[0]);
+    EXPECT_TRUE(data.LastPoints.Texts[1].empty());
     EXPECT_EQ(L"N/A", TripLabel());
     EXPECT_GT(MapObject().InvalidateCount(), invalidates);
 }
@@ -96,7 +96,7 @@ TEST_F(Selection, VehicleWithANaNPositionIsListedAsUnknown)
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(3, selection::ComboCount(form->cmbCarName));
     EXPECT_EQ(1u, layer->Shapes().Vehicles.size()) << "only the vehicle with a known position";
-    EXPECT_TRUE(PanelState().LastPointTexts[0].empty());
+    EXPECT_TRUE(PanelState().LastPoints.Texts[0].empty());
 }
 
 TEST_F(Selection, VehicleInAnyComboAlignsAllThreeAndAsksOnce)
@@ -138,7 +138,7 @@ TEST_F(Selection, FailedRequestShowsItsTextAndLeavesTheFlagFree)
     Choose(form->cmbGroupName, 1);
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"диспетчер занят", messages[0].text);
-    EXPECT_FALSE(PanelState().ComputeRequested);
+    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     // No computation runs, so the next change must be sent.
     SetPicker(form->DateBegin, 2009, 2, 1);
     EXPECT_EQ(1u, fake.computeRequests.size());
@@ -159,8 +159,8 @@ TEST_F(Selection, DispatchersOwnComputationIsFollowedWithoutAskingAgain)
     EXPECT_EQ(0, Sel(form->cmbCarDevice));
     EXPECT_EQ(0, Sel(form->cmbCarName));
     EXPECT_TRUE(fake.computeRequests.empty());
-    EXPECT_FALSE(PanelState().ComputeRequested);
-    EXPECT_FALSE(PanelState().SyncingFromServer);
+    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
+    EXPECT_FALSE(PanelState().Selection.SyncingFromServer);
     EXPECT_EQ(2, Rows());
 }
 
@@ -171,8 +171,8 @@ TEST_F(Selection, BadDeviceTextFromTheDispatcherDoesNotStopLaterRequests)
     EndOfComputation();
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"двадцать один")) << messages[0].text;
-    EXPECT_FALSE(PanelState().SyncingFromServer);
-    EXPECT_FALSE(PanelState().ComputeRequested);
+    EXPECT_FALSE(PanelState().Selection.SyncingFromServer);
+    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     fake.computeRequests.clear();
     Choose(form->cmbGroupName, 0);
     EXPECT_EQ(1u, fake.computeRequests.size()) << "a group change asks again";
@@ -189,10 +189,10 @@ TEST_F(Selection, OnlineDataSwallowsTheNextEndEventOnly)
 
     fake.Fire(202);  // a vehicle is chosen: no overview
     EXPECT_EQ(vehicles, layer->Shapes().Vehicles.size());
-    EXPECT_TRUE(PanelState().SkipNextEndComputing);
+    EXPECT_TRUE(PanelState().Selection.SkipNextEndComputing);
     EndOfComputation();
     EXPECT_EQ(tripsReads, fake.tripsCountCalls) << "the list was not refreshed";
-    EXPECT_FALSE(PanelState().SkipNextEndComputing);
+    EXPECT_FALSE(PanelState().Selection.SkipNextEndComputing);
     EndOfComputation();
     EXPECT_GT(fake.tripsCountCalls, tripsReads);
 }
@@ -218,7 +218,7 @@ TEST_F(Selection, ClosedDispatcherIsReleasedAndTheListDisabled)
     ASSERT_EQ(1u, fake.SinkCount());
     fake.Fire(203);
     EXPECT_TRUE(linkLog->destroyed);
-    EXPECT_EQ(nullptr, PanelState().Client);
+    EXPECT_EQ(nullptr, PanelState().Link.Client);
     EXPECT_EQ(0u, fake.SinkCount()) << "unsubscribed";
     EXPECT_LT(fake.refs, refsBefore) << "the proxy is released";
     EXPECT_FALSE(IsWindowEnabled(form->ListView1));

@@ -8,6 +8,7 @@
 
 #include "FakeDispatcher.h"
 
+#include "GeoToMap.h"
 #include "Karvex_TLB.h"
 #include "Layer.h"
 #include "PanelControl.h"

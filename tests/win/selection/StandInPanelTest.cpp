@@ -57,8 +57,8 @@ protected:
     void FreeClient()
     {
         TPanelState &data = PanelState();
-        data.ClientEventsOwner = nullptr;
-        delete std::exchange(data.Client, nullptr);
+        data.Link.EventsOwner = nullptr;
+        data.Link.Client.reset();
     }
     void SetPeriod(WORD fromDay, WORD toDay)
     {
@@ -78,7 +78,7 @@ protected:
     // Waits for the end event that answers the panel's own request.
     bool Computed(int ms)
     {
-        return PumpUntil([] { return !PanelState().ComputeRequested; }, ms);
+        return PumpUntil([] { return !PanelState().Selection.ComputeRequested; }, ms);
     }
 
     double endMs = 0;
@@ -97,7 +97,7 @@ TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
     // The group: device 0, which the stand-in answers with no trips.
     Choose(form->cmbGroupName, 0);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_TRUE(PanelState().ComputeRequested);
+    EXPECT_TRUE(PanelState().Selection.ComputeRequested);
     EXPECT_GE(selection::ComboCount(form->cmbCarDevice), 1);
     ASSERT_TRUE(Computed(10000)) << "no end of computation";
     EXPECT_EQ(L"N/A", TripLabel());
@@ -108,28 +108,28 @@ TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ASSERT_GE(Rows(), 1);
     EXPECT_EQ(L"1", TripLabel());
-    EXPECT_GT(PanelState().TrackPointCount(), 1);
+    EXPECT_GT(PanelState().Trip.TrackPointCount(), 1);
     EXPECT_FALSE(layer->Shapes().TrackLines.empty());
     EXPECT_FALSE(MapObject().ShowPointCalls().empty());
-    const kx::Track &track = PanelState().Track;
+    const kx::Track &track = PanelState().Trip.Track;
     EXPECT_EQ(track.RangeSeconds(), SliderMax());
     EXPECT_NEAR(selection::ParseServerDateTime(Cell(0, 1)), track.startTime(), 1.0 / 86400);
 
     std::printf("trips %d, first track %d points, end event handled in %.0f ms\n", Rows(),
-                PanelState().TrackPointCount(), endMs);
+                PanelState().Trip.TrackPointCount(), endMs);
 
     // The trips' stops, in the machine's date form, read back.
     size_t stops = 0;
     for (int row = 0; row < Rows(); ++row) {
         ClickRow(row);
         ASSERT_TRUE(messages.empty()) << messages[0].text;
-        const kx::Track &shown = PanelState().Track;
-        for (const kx::TStops &stop : PanelState().TripStops) {
+        const kx::Track &shown = PanelState().Trip.Track;
+        for (const kx::TStops &stop : PanelState().Trip.TripStops) {
             EXPECT_LE(shown.startTime() - 1e-6, stop.begin);
             EXPECT_LT(stop.begin, stop.end);
             EXPECT_LE(stop.end, shown.endTime() + 1e-6);
         }
-        stops += PanelState().TripStops.size();
+        stops += PanelState().Trip.TripStops.size();
     }
     EXPECT_GT(stops, 0u);
 
@@ -154,7 +154,7 @@ TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
     Choose(form->cmbCarDevice, 0);
     ASSERT_TRUE(Computed(60000));
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    ASSERT_EQ(100000, PanelState().TrackPointCount());
+    ASSERT_EQ(100000, PanelState().Trip.TrackPointCount());
 
     const TTrackLoadTimes times = LastTrackLoadTimes();
     const auto t0 = Clock::now();
@@ -173,7 +173,7 @@ TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
                 "segment index %.1f ms (%.2f bytes a point), shape build %.0f ms; the shell's walk of the drawn "
                 "shapes %.0f ms\n",
                 endMs, times.transferMs, times.conversionMs, times.indexMs,
-                static_cast<double>(PanelState().TrackIndex.MemoryBytes()) / times.points, times.shapesMs, drawMs);
+                static_cast<double>(PanelState().Trip.TrackIndex.MemoryBytes()) / times.points, times.shapesMs, drawMs);
     std::printf("the whole load is %.2f times the transfer\n",
                 (times.transferMs + times.conversionMs + times.indexMs + times.shapesMs) / times.transferMs);
     EXPECT_EQ(100000, times.points);
@@ -218,7 +218,7 @@ TEST_F(StandInPanel, ThePlayerGoesOnWhenTheDispatcherDiesAndTheNextCallSaysSo)
     ASSERT_EQ(1u, messages.size());
     const std::wstring &text = messages[0].text;
     EXPECT_EQ(0u, text.find(L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. ")) << kx::ToUtf8(text);
-    EXPECT_GT(PanelState().TrackPointCount(), 1) << "the track stays";
+    EXPECT_GT(PanelState().Trip.TrackPointCount(), 1) << "the track stays";
     std::printf("the dispatcher gone: \"%s\"\n", kx::ToUtf8(text).c_str());
 }
 

@@ -52,21 +52,21 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
     EXPECT_EQ(0, selection::ListSelectedRow(form->ListView1));
     EXPECT_EQ(0, Sel(form->cmbInfoPoints));
     EXPECT_EQ(L"1", TripLabel());
-    EXPECT_EQ(1, PanelState().CurrentTrip);
+    EXPECT_EQ(1, PanelState().Trip.CurrentTrip);
 
     // One array for the whole track; every point converted once, in both views.
     EXPECT_EQ(1, fake.trackArrayCalls);
     const TPanelState &data = PanelState();
-    ASSERT_EQ(91, data.TrackPointCount());
+    ASSERT_EQ(91, data.Trip.TrackPointCount());
     for (int k : {0, 1, 45, 90}) {
         const TMapPoint expected = ToMap(37.6 + k * 1e-4, 55.75 + k * 5e-5);
-        EXPECT_NEAR(expected.X, data.TrackMapPoints()[k].X, 1e-6);
-        EXPECT_NEAR(expected.Y, data.TrackMapPoints()[k].Y, 1e-6);
-        EXPECT_EQ(data.Track.x(k), data.TrackMapPoints()[k].X);
-        EXPECT_EQ(data.Track.y(k), data.TrackMapPoints()[k].Y);
-        EXPECT_EQ(k * 7.0, data.Track.distance(k));
+        EXPECT_NEAR(expected.X, data.Trip.TrackMapPoints()[k].X, 1e-6);
+        EXPECT_NEAR(expected.Y, data.Trip.TrackMapPoints()[k].Y, 1e-6);
+        EXPECT_EQ(data.Trip.Track.x(k), data.Trip.TrackMapPoints()[k].X);
+        EXPECT_EQ(data.Trip.Track.y(k), data.Trip.TrackMapPoints()[k].Y);
+        EXPECT_EQ(k * 7.0, data.Trip.Track.distance(k));
     }
-    EXPECT_EQ(kTripStart, data.PlayAnchorTime);
+    EXPECT_EQ(kTripStart, data.Player.Clock.anchorTime);
     // 90 minutes: 0 to 5400 seconds.
     EXPECT_EQ(0, SliderMin());
     EXPECT_EQ(5400, SliderMax());
@@ -77,8 +77,8 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
     // The map is brought to the second point.
     ASSERT_FALSE(MapObject().ShowPointCalls().empty());
     const kxshell::ShowPointCall &show = MapObject().ShowPointCalls().back();
-    EXPECT_EQ(data.TrackMapPoints()[1].X, show.x);
-    EXPECT_EQ(data.TrackMapPoints()[1].Y, show.y);
+    EXPECT_EQ(data.Trip.TrackMapPoints()[1].X, show.x);
+    EXPECT_EQ(data.Trip.TrackMapPoints()[1].Y, show.y);
     EXPECT_EQ(2000, show.scale);
     EXPECT_EQ(0, show.rotation);
     EXPECT_TRUE(show.redraw);
@@ -87,7 +87,7 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
 TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
 {
     StartAndCompute();
-    const std::vector<double> before = PanelState().Track.crds();
+    const std::vector<double> before = PanelState().Trip.Track.crds();
     const size_t shows = MapObject().ShowPointCalls().size();
 
     fake.computeStatus = 2;
@@ -95,7 +95,7 @@ TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
     EndOfComputation();
     EXPECT_EQ(0, Rows());
     EXPECT_EQ(L"1", TripLabel()) << "the label stays";
-    EXPECT_EQ(before, PanelState().Track.crds());
+    EXPECT_EQ(before, PanelState().Trip.Track.crds());
     EXPECT_EQ(shows, MapObject().ShowPointCalls().size());
 
     fake.computeStatus = 0;
@@ -104,14 +104,14 @@ TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
     EndOfComputation();
     EXPECT_EQ(0, Rows());
     EXPECT_EQ(L"N/A", TripLabel());
-    EXPECT_EQ(before, PanelState().Track.crds());
+    EXPECT_EQ(before, PanelState().Trip.Track.crds());
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(Trips, TrackArraysThatCannotBeRightAreRefusedAndTheOldTrackStays)
 {
     StartAndCompute();
-    const std::vector<double> before = PanelState().Track.crds();
+    const std::vector<double> before = PanelState().Trip.Track.crds();
     struct Case {
         const char *what;
         std::function<void()> serve;
@@ -155,9 +155,9 @@ TEST_F(Trips, TrackArraysThatCannotBeRightAreRefusedAndTheOldTrackStays)
         EndOfComputation();
         ASSERT_EQ(1u, messages.size());
         EXPECT_FALSE(messages[0].text.empty());
-        EXPECT_EQ(before, PanelState().Track.crds());
+        EXPECT_EQ(before, PanelState().Trip.Track.crds());
         EXPECT_EQ(5400, SliderMax());
-        EXPECT_FALSE(PanelState().ComputeRequested);
+        EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     }
 }
 
@@ -170,7 +170,7 @@ TEST_F(Trips, RecordingWithRepeatedAndBackwardTimesLoads)
     crds[15] = crds[10] - 1.0 / 86400;        // point 3 a second before point 2
     StartAndCompute();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(static_cast<int>(crds.size() / 5), PanelState().TrackPointCount());
+    EXPECT_EQ(static_cast<int>(crds.size() / 5), PanelState().Trip.TrackPointCount());
     EXPECT_EQ(5400, SliderMax());
     EXPECT_EQ(2u, layer->Shapes().TrackLines.size());
 }
@@ -180,10 +180,10 @@ TEST_F(Trips, SinglePointTrackCentresOnItsOnlyPoint)
     fake.trips[0].crds = LineTrack(1, kTripStart, 60);
     StartAndCompute();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    ASSERT_EQ(1, PanelState().TrackPointCount());
+    ASSERT_EQ(1, PanelState().Trip.TrackPointCount());
     EXPECT_EQ(0, SliderMax());
     const kxshell::ShowPointCall &show = MapObject().ShowPointCalls().back();
-    EXPECT_EQ(PanelState().TrackMapPoints()[0].X, show.x);
+    EXPECT_EQ(PanelState().Trip.TrackMapPoints()[0].X, show.x);
 }
 
 TEST_F(Trips, TripWithoutPointsLeavesNothingToPlay)
@@ -192,10 +192,10 @@ TEST_F(Trips, TripWithoutPointsLeavesNothingToPlay)
     fake.trips[1].crds.clear();
     ClickRow(1);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(2, PanelState().CurrentTrip);
+    EXPECT_EQ(2, PanelState().Trip.CurrentTrip);
     EXPECT_EQ(L"2", TripLabel());
     // Nothing of trip 1 can be played under trip 2's number; the slider stays.
-    EXPECT_EQ(0, PanelState().TrackPointCount());
+    EXPECT_EQ(0, PanelState().Trip.TrackPointCount());
     EXPECT_EQ(5400, SliderMax());
 }
 
@@ -204,20 +204,20 @@ TEST_F(Trips, TripClickLoadsItsTrackAndStops)
     StartAndCompute();
     ClickRow(1);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(2, PanelState().CurrentTrip);
+    EXPECT_EQ(2, PanelState().Trip.CurrentTrip);
     EXPECT_EQ(L"2", TripLabel());
-    EXPECT_EQ(10, PanelState().TrackPointCount());
+    EXPECT_EQ(10, PanelState().Trip.TrackPointCount());
     EXPECT_EQ(270, SliderMax());
     EXPECT_EQ(L"parks", fake.listTypes.back());
-    ASSERT_EQ(1u, PanelState().TripStops.size());
-    const kx::TStops &stop = PanelState().TripStops[0];
+    ASSERT_EQ(1u, PanelState().Trip.TripStops.size());
+    const kx::TStops &stop = PanelState().Trip.TripStops[0];
     EXPECT_DOUBLE_EQ(39850.0 + (10 * 60 + 1) / 1440.0, stop.begin);
     EXPECT_DOUBLE_EQ(39850.0 + (10 * 60 + 2) / 1440.0, stop.end);
     EXPECT_EQ("00:01:00", stop.text);
 
     ClickRow(0);
-    EXPECT_EQ(2u, PanelState().TripStops.size());
-    EXPECT_EQ(91, PanelState().TrackPointCount());
+    EXPECT_EQ(2u, PanelState().Trip.TripStops.size());
+    EXPECT_EQ(91, PanelState().Trip.TrackPointCount());
 }
 
 TEST_F(Trips, UnreadableStopDateIsReportedAndKeepsTheStopsReadSoFar)
@@ -227,9 +227,9 @@ TEST_F(Trips, UnreadableStopDateIsReportedAndKeepsTheStopsReadSoFar)
     ClickRow(0);
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"32.13.2009")) << messages[0].text;
-    ASSERT_EQ(2u, PanelState().TripStops.size());
-    EXPECT_GT(PanelState().TripStops[0].end, 0);
-    EXPECT_EQ(0, PanelState().TripStops[1].begin);
+    ASSERT_EQ(2u, PanelState().Trip.TripStops.size());
+    EXPECT_GT(PanelState().Trip.TripStops[0].end, 0);
+    EXPECT_EQ(0, PanelState().Trip.TripStops[1].begin);
 }
 
 TEST_F(Trips, InfoPointClickMovesTheSliderToTheFilteredEntry)

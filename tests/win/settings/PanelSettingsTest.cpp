@@ -51,13 +51,13 @@ TEST_F(PanelSettings, FirstStartCreatesTheDefaultsAndShowsThem)
     EXPECT_FALSE(Down(TKXActiveXForm::ToolButton1));
     EXPECT_FALSE(Down(TKXActiveXForm::ToolButton2));
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
-    EXPECT_FALSE(PanelState().LoadKT);
+    EXPECT_FALSE(PanelState().Settings.LoadKT);
     EXPECT_EQ(L"60x", SpeedText());
-    EXPECT_EQ(60, PanelState().PlaySpeed);
+    EXPECT_EQ(60, PanelState().Player.Clock.speed);
     EXPECT_EQ(L"60", ContText());
     EXPECT_EQ(0, form->IconNum);
-    EXPECT_EQ(13, PanelState().InfoPointCategoryCount());
-    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().InfoPointCategories);
+    EXPECT_EQ(13, PanelState().Settings.InfoPointCategoryCount());
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().Settings.InfoPointCategories);
 
     // The eighth group's overview, then its first vehicle's trips.
     EXPECT_EQ(7, Sel(form->cmbGroupName));
@@ -91,7 +91,7 @@ TEST_F(PanelSettings, SavedVehicleAndPeriodComeBackAndTheirTripsAreAskedFor)
     EXPECT_EQ(15, r.device);
     EXPECT_EQ(L"05.02.2009 07:15:30", r.begin);
     EXPECT_EQ(L"06.02.2009 22:45:00", r.end);
-    EXPECT_TRUE(PanelState().ComputeRequested) << "until the dispatcher's answer";
+    EXPECT_TRUE(PanelState().Selection.ComputeRequested) << "until the dispatcher's answer";
 }
 
 TEST_F(PanelSettings, RestoreFailuresAreQuietAndTheRestStillArrives)
@@ -117,9 +117,9 @@ TEST_F(PanelSettings, RestoreFailuresAreQuietAndTheRestStillArrives)
         EXPECT_EQ(c.car, Sel(form->cmbCarDevice));
         EXPECT_EQ(static_cast<size_t>(c.requests), fake.computeRequests.size());
         EXPECT_EQ(L"30x", SpeedText()) << "reading goes on after the block";
-        EXPECT_EQ(13, PanelState().InfoPointCategoryCount());
+        EXPECT_EQ(13, PanelState().Settings.InfoPointCategoryCount());
         control.Reset();
-        delete std::exchange(PanelState().Client, nullptr);
+        PanelState().Link.Client.reset();
     }
 }
 
@@ -136,10 +136,10 @@ TEST_F(PanelSettings, SpeedTextBecomesThePlayersSpeed)
         WriteBytes(path, DefaultWith("Speed", c.stored));
         Start();
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(c.speed, PanelState().PlaySpeed);
+        EXPECT_EQ(c.speed, PanelState().Player.Clock.speed);
         EXPECT_EQ(c.shown, SpeedText());
         control.Reset();
-        delete std::exchange(PanelState().Client, nullptr);
+        PanelState().Link.Client.reset();
     }
 }
 
@@ -159,12 +159,12 @@ TEST_F(PanelSettings, ABadValueIsOneMessageAndLaterValuesKeepTheirOldState)
     // Before the speed: applied.
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton2));
     EXPECT_EQ(12, form->IconNum);
-    EXPECT_TRUE(PanelState().LoadKT);
+    EXPECT_TRUE(PanelState().Settings.LoadKT);
     // From the speed on: as the layout left them.
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton1));
     EXPECT_EQ(L"6", ContText());
-    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().InfoPointCategories) << "the table the panel starts with";
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().Settings.InfoPointCategories) << "the table the panel starts with";
     EXPECT_EQ(doc, ReadBytes(path));
 
     // Shut-down writes what the panel holds but keeps the file's categories,
@@ -198,7 +198,7 @@ TEST_F(PanelSettings, CategoriesSetTheMenuMarksAndImages)
         const UINT state = GetMenuState(form->PopupMenu1, item->Command, MF_BYCOMMAND);
         EXPECT_EQ(e.checked, (state & MF_CHECKED) != 0) << e.item;
     }
-    EXPECT_FALSE(PanelState().InfoPointCategories[2].VisibleIcon);
+    EXPECT_FALSE(PanelState().Settings.InfoPointCategories[2].VisibleIcon);
 }
 
 TEST_F(PanelSettings, ShutDownWritesWhatThePanelShowsEvenAfterTheFileWasDeleted)
@@ -211,7 +211,7 @@ TEST_F(PanelSettings, ShutDownWritesWhatThePanelShowsEvenAfterTheFileWasDeleted)
     SetWindowTextW(form->cmbSpeed, L"300x");
     SetWindowTextW(form->txtCont, L"90");
     SendMessageW(form->ToolBar1, TB_CHECKBUTTON, TKXActiveXForm::ToolButton3, FALSE);
-    PanelState().InfoPointCategories[0].VisibleList = false;
+    PanelState().Settings.InfoPointCategories[0].VisibleList = false;
     form->IconNum = 7;
     DeleteFileW(path.c_str());
     ShutDown();
@@ -255,7 +255,7 @@ TEST_F(PanelSettings, AFileThatIsNotXmlIsReportedAtStartAndEndAndKeptAsItIs)
         EXPECT_NE(std::wstring::npos, m.text.find(L"KXSettings.xml")) << m.text;
         EXPECT_EQ(L"", m.caption);
     }
-    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().InfoPointCategories) << "the table the panel starts with";
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().Settings.InfoPointCategories) << "the table the panel starts with";
     EXPECT_EQ(broken, ReadBytes(path));
 }
 

@@ -38,7 +38,7 @@ protected:
     void Start()
     {
         SelectionTest::Start();
-        PanelState().InfoPointCategories = kx::DefaultInfoPointCategories();
+        PanelState().Settings.InfoPointCategories = kx::DefaultInfoPointCategories();
         layer->IconNumber = [this] {
             iconsDrawn.push_back(form->IconNum);
             return form->IconNum;
@@ -123,7 +123,7 @@ TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
     ExpectDialogGone();
 
     EXPECT_EQ(12, form->IconNum);
-    const auto &rows = PanelState().InfoPointCategories;
+    const auto &rows = PanelState().Settings.InfoPointCategories;
     ASSERT_EQ(13u, rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(i != 2 && i != 4, rows[i].VisibleList) << i + 1;
@@ -139,7 +139,7 @@ TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
     Start();
     Choose(form->cmbGroupName, 0);
     form->IconNum = 7;
-    const auto before = PanelState().InfoPointCategories;
+    const auto before = PanelState().Settings.InfoPointCategories;
     ForgetWhatIsShown();
     work = [](HWND dialog) {
         Uncheck(dialog, 1);
@@ -150,7 +150,7 @@ TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ExpectDialogGone();
     EXPECT_EQ(7, form->IconNum);
-    EXPECT_EQ(before, PanelState().InfoPointCategories);
+    EXPECT_EQ(before, PanelState().Settings.InfoPointCategories);
     EXPECT_EQ((std::vector<int>{7, 7}), iconsDrawn);
     EXPECT_EQ(0, Sel(form->cmbInfoPoints));
 }
@@ -212,7 +212,7 @@ TEST_F(SettingsButton, ADialogLeftOpenByTheModalRunAppliesNothing)
     ClickSettings();
     ExpectDialogGone();
     EXPECT_EQ(5, form->IconNum);
-    EXPECT_TRUE(PanelState().InfoPointCategories[1].VisibleList);
+    EXPECT_TRUE(PanelState().Settings.InfoPointCategories[1].VisibleList);
 }
 
 }  // namespace

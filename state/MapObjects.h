@@ -1,0 +1,31 @@
+// What the panel fetches from the dispatcher for the layer to draw besides
+// the track: the vehicles' last points, the checkpoints and the trip's info
+// points, each as map points with their balloon texts.
+//
+// TLastPoints is written only by the selection's group overview
+// (Selection.cpp), TCheckpoints and TInfoPointsOnMap only by the map tool bar
+// (panel/boxes/MapToolBar); the layer reads them (modes 5, 4 and 3).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Common.h"
+
+struct TLastPoints {
+    TMapPointArrays Points;          // one one-point array per vehicle
+    std::vector<std::wstring> Texts;  // balloon text per vehicle
+    int Index = 0;                   // the vehicle the layer adds next
+};
+
+struct TCheckpoints {
+    int Count = 0;
+    TMapPointArrays Circles;
+    std::vector<std::wstring> Texts;
+};
+
+struct TInfoPointsOnMap {
+    TMapPointArrayss Positions;  // per category row, per entry
+    std::vector<std::vector<std::wstring>> Texts;
+    std::vector<int> Counts;
+};

@@ -1,0 +1,28 @@
+// The user's settings the panel keeps outside its controls: whether the
+// checkpoints are shown, and the info point category table.
+//
+// Filled by the settings read at start-up (panel/Settings.cpp), which owns
+// the part; afterwards the user changes single choices: the map tool bar
+// sets LoadKT with its checkpoint button and a row's VisibleIcon from its
+// menu, the settings button applies the dialog's VisibleList flags. Read by
+// the info-point list, the map tool bar, the layer and the write at
+// shut-down.
+#pragma once
+
+#include <vector>
+
+#include "kx/infopoints.h"
+
+struct TSettingsValues {
+    bool LoadKT = false;  // checkpoints shown on the map (ToolButton1 down)
+    // The category table; the settings file replaces the default rows.
+    std::vector<kx::TInfoPoints> InfoPointCategories = kx::DefaultInfoPointCategories();
+    int InfoPointCategoryCount() const { return static_cast<int>(InfoPointCategories.size()); }
+
+    // Until the read has run, the write at shut-down leaves the file alone
+    // (a panel that never started holds only its layout's defaults); until
+    // it has read the whole category table, the write keeps the file's own
+    // categories.
+    bool SettingsRead = false;
+    bool InfoPointCategoriesRead = false;
+};
