@@ -1,13 +1,43 @@
 // The form's handlers of the group boxes, each delegating to its box
-// (panel/boxes): the player, the trip and info point list, the map tool bar.
+// (panel/boxes): the selection, the trip and info point list, the player,
+// the map tool bar.
 #include "KXActiveXForm.h"
 
 #include "PanelState.h"
 #include "boxes/InfoPointListBox.h"
 #include "boxes/MapToolBar.h"
 #include "boxes/PlayerBox.h"
+#include "boxes/SelectionBox.h"
 
 namespace {
+
+TSelectionBox Selection(TKXActiveXForm &form)
+{
+    TSelectionControls controls;
+    controls.cmbGroupName = form.cmbGroupName;
+    controls.cmbCarName = form.cmbCarName;
+    controls.cmbCarNum = form.cmbCarNum;
+    controls.cmbCarDevice = form.cmbCarDevice;
+    controls.DateBegin = form.DateBegin;
+    controls.TimeBegin = form.TimeBegin;
+    controls.DateEnd = form.DateEnd;
+    controls.TimeEnd = form.TimeEnd;
+    controls.cmbInfoPoints = form.cmbInfoPoints;
+    controls.ListView1 = form.ListView1;
+    controls.lblTripNum = form.lblTripNum;
+    TSelectionActions actions;
+    actions.ListComputedTrips = [&form] { form.ListComputedTrips(); };
+    actions.StopPlayer = [&form] { form.StopPlayer(); };
+    actions.RefreshMapObjects = [&form] {
+        if (form.ToolButtonDown(TKXActiveXForm::ToolButton1))
+            form.ShowCheckpoints();
+        if (form.ToolButtonDown(TKXActiveXForm::ToolButton2))
+            form.ShowInfoPoints();
+    };
+    TPanelState &state = PanelState();
+    return TSelectionBox(controls, state.Selection, state.LastPoints, state.Link, std::move(actions), form.Layer,
+                         form.Map.Get(), form.Factory.Get());
+}
 
 TInfoPointListBox InfoPointList(TKXActiveXForm &form)
 {
@@ -31,6 +61,19 @@ TMapToolBar MapToolBar(TKXActiveXForm &form)
 }
 
 }  // namespace
+
+// Vehicle and period selection, and the dispatcher's events.
+void TKXActiveXForm::FillGroups() { Selection(*this).FillGroups(); }
+void TKXActiveXForm::cmbGroupNameChange() { Selection(*this).cmbGroupNameChange(); }
+void TKXActiveXForm::cmbChange(HWND sender) { Selection(*this).cmbChange(sender); }
+void TKXActiveXForm::DateTimeChange(HWND sender) { Selection(*this).DateTimeChange(sender); }
+void TKXActiveXForm::RequestTrips() { Selection(*this).RequestTrips(); }
+void TKXActiveXForm::ShowLastPoints() { Selection(*this).ShowLastPoints(); }
+void TKXActiveXForm::SyncSelectionFromServer() { Selection(*this).SyncSelectionFromServer(); }
+void TKXActiveXForm::RestoreSelection(const TSavedSelection &saved) { Selection(*this).RestoreSelection(saved); }
+void TKXActiveXForm::OnEndComputing() { Selection(*this).OnEndComputing(); }
+void TKXActiveXForm::OnReceiveOnlineData() { Selection(*this).OnReceiveOnlineData(); }
+void TKXActiveXForm::OnCloseKarvex() { Selection(*this).OnCloseKarvex(); }
 
 // Trips and info point lists.
 void TKXActiveXForm::FillInfoPointCategories() { InfoPointList(*this).FillInfoPointCategories(); }

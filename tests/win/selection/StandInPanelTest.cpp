@@ -86,7 +86,9 @@ protected:
 
 TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
 {
-    OwnDispatcher own(L"", 30);
+    // A computation long enough that its end cannot arrive while the group
+    // change still lists the vehicles (the calls pump messages).
+    OwnDispatcher own(L"/compute-ms:1000", 30);
     ASSERT_TRUE(own.ready());
     Start();
     ASSERT_TRUE(messages.empty()) << messages[0].text;

@@ -1,0 +1,81 @@
+// The box "Выбор ТС и периода": the group, the vehicle (name, number and
+// device combos kept index-aligned), the period's pickers, and what follows
+// from them: the computation request, the group overview with the vehicles'
+// last known points, and following the dispatcher's own choice.
+//
+// The form makes one for each call: it holds no state of its own. It is the
+// one writer of the selection's part of the panel state (group keys and the
+// flags that keep the panel and the dispatcher in step) and of the last
+// points; it lets the client go when the dispatcher closes. The controls,
+// the map and the layer stay the form's; listing trips, stopping the player
+// and refreshing the map's objects are the other boxes', reached through
+// the actions it is given.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "GrymCore.h"
+
+struct TDispatcherConnection;
+struct TLastPoints;
+struct TSavedSelection;
+struct TSelectionState;
+class TLayer;
+
+struct TSelectionControls {
+    HWND cmbGroupName = nullptr, cmbCarName = nullptr, cmbCarNum = nullptr, cmbCarDevice = nullptr;
+    HWND DateBegin = nullptr, TimeBegin = nullptr, DateEnd = nullptr, TimeEnd = nullptr;
+    // The trips list and its labels, emptied when the selection changes.
+    HWND cmbInfoPoints = nullptr, ListView1 = nullptr, lblTripNum = nullptr;
+};
+
+struct TSelectionActions {
+    std::function<void()> ListComputedTrips;  // a computation has ended: list its trips
+    std::function<void()> StopPlayer;
+    std::function<void()> RefreshMapObjects;  // checkpoints and info points whose buttons are down
+};
+
+class TSelectionBox {
+public:
+    TSelectionBox(const TSelectionControls &controls, TSelectionState &selection, TLastPoints &lastPoints,
+                  TDispatcherConnection &link, TSelectionActions actions, TLayer *layer, IMap *map,
+                  IGrymObjectFactory *factory);
+
+    // ---- handlers of the box's controls
+    void FillGroups();
+    void cmbGroupNameChange();
+    void cmbChange(HWND sender);  // any of the three vehicle combos
+    void DateTimeChange(HWND sender);
+
+    // Asks the dispatcher to compute the trips of the chosen vehicle and period.
+    void RequestTrips();
+    // The group overview: with no vehicle chosen, the last known point of
+    // each of the group's vehicles.
+    void ShowLastPoints();
+    // The dispatcher's own choice of group and vehicle, shown in the combos.
+    void SyncSelectionFromServer();
+    // The saved selection of the settings file, and the trips it stands for.
+    // Any failure ends it quietly.
+    void RestoreSelection(const TSavedSelection &saved);
+
+    // ---- events of the dispatcher client
+    void OnEndComputing();
+    void OnReceiveOnlineData();
+    void OnCloseKarvex();
+
+private:
+    // The key of the group chosen in the combo; the keys are aligned with it.
+    std::wstring SelectedGroupKey(int index) const;
+
+    TSelectionControls c_;
+    TSelectionState &selection_;
+    TLastPoints &lastPoints_;
+    TDispatcherConnection &link_;
+    TSelectionActions actions_;
+    TLayer *layer_;
+    IMap *map_;
+    IGrymObjectFactory *factory_;
+};
