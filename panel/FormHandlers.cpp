@@ -41,8 +41,24 @@ TSelectionBox Selection(TKXActiveXForm &form)
 
 TInfoPointListBox InfoPointList(TKXActiveXForm &form)
 {
-    return TInfoPointListBox({form.cmbInfoPoints, form.ListView1, form.txtCont}, PanelState().Settings, PanelState().Trip,
-                             [&form] { form.FillTrips(); });
+    TInfoPointListControls controls;
+    controls.cmbInfoPoints = form.cmbInfoPoints;
+    controls.ListView1 = form.ListView1;
+    controls.txtCont = form.txtCont;
+    controls.lblTripNum = form.lblTripNum;
+    controls.ToolBar1 = form.ToolBar1;
+    controls.TrackButton = TKXActiveXForm::ToolButton4;
+    controls.CheckpointButton = TKXActiveXForm::ToolButton1;
+    controls.InfoPointButton = TKXActiveXForm::ToolButton2;
+    TInfoPointListActions actions;
+    actions.StopPlayer = [&form] { form.StopPlayer(); };
+    actions.SetSliderRange = [&form](int minimum, int maximum) { form.SetTrackBarRange(minimum, maximum); };
+    actions.MoveSlider = [&form](int position) { form.SetTrackBarPosition(position); };
+    actions.ShowCheckpoints = [&form] { form.ShowCheckpoints(); };
+    actions.ShowInfoPoints = [&form] { form.ShowInfoPoints(); };
+    TPanelState &state = PanelState();
+    return TInfoPointListBox(controls, state.Settings, state.Trip, std::move(actions), form.Layer, form.Map.Get(),
+                             form.Factory.Get());
 }
 
 TMapToolBar MapToolBar(TKXActiveXForm &form)
@@ -76,6 +92,12 @@ void TKXActiveXForm::OnReceiveOnlineData() { Selection(*this).OnReceiveOnlineDat
 void TKXActiveXForm::OnCloseKarvex() { Selection(*this).OnCloseKarvex(); }
 
 // Trips and info point lists.
+void TKXActiveXForm::FillTrips() { InfoPointList(*this).FillTrips(); }
+void TKXActiveXForm::ListComputedTrips() { InfoPointList(*this).ListComputedTrips(); }
+void TKXActiveXForm::LoadTrack(int trip) { InfoPointList(*this).LoadTrack(trip); }
+void TKXActiveXForm::TripsListBoxClick() { InfoPointList(*this).TripsListBoxClick(); }
+void TKXActiveXForm::ToolButton4Click() { InfoPointList(*this).ToolButton4Click(); }
+void TKXActiveXForm::SelectEntriesList(const std::wstring &query) { InfoPointList(*this).SelectEntriesList(query); }
 void TKXActiveXForm::FillInfoPointCategories() { InfoPointList(*this).FillInfoPointCategories(); }
 void TKXActiveXForm::cmbInfoPointsChange() { InfoPointList(*this).cmbInfoPointsChange(); }
 void TKXActiveXForm::txtContChange() { InfoPointList(*this).txtContChange(); }

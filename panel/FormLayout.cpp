@@ -429,6 +429,15 @@ int TKXActiveXForm::ToolButtonImage(UINT button) const
     return info.iImage;
 }
 
+void TKXActiveXForm::SetTrackBarRange(int minimum, int maximum)
+{
+    SendMessageW(TrackBar, TBM_SETRANGEMIN, FALSE, minimum);
+    SendMessageW(TrackBar, TBM_SETRANGEMAX, TRUE, maximum);
+    // The control clamps its position into the new range on its own; that is
+    // no move of the user's, so no change event.
+    trackBarPosition_ = static_cast<int>(SendMessageW(TrackBar, TBM_GETPOS, 0, 0));
+}
+
 void TKXActiveXForm::SetTrackBarPosition(int position)
 {
     int lo = static_cast<int>(SendMessageW(TrackBar, TBM_GETRANGEMIN, 0, 0));

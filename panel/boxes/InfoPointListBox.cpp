@@ -20,8 +20,10 @@ constexpr int kValueColumn = 3;
 }  // namespace
 
 TInfoPointListBox::TInfoPointListBox(const TInfoPointListControls &controls, const TSettingsValues &settings,
-                                     const TTripState &trip, std::function<void()> fillTrips)
-    : c_(controls), settings_(settings), trip_(trip), fillTrips_(std::move(fillTrips))
+                                     TTripState &trip, TInfoPointListActions actions, TLayer *layer, IMap *map,
+                                     IGrymObjectFactory *factory)
+    : c_(controls), settings_(settings), trip_(trip), actions_(std::move(actions)), layer_(layer), map_(map),
+      factory_(factory)
 {
 }
 
@@ -59,7 +61,7 @@ void TInfoPointListBox::cmbInfoPointsChange()
     if (Dispatcher().TripsCount() < 1)
         return;
     if (row == 0) {
-        fillTrips_();
+        FillTrips();
         return;
     }
     ListEntries(row);
@@ -86,7 +88,7 @@ void TInfoPointListBox::ListEntries(int row)
     TKarvexAutomation &server = Dispatcher();
     server.TripIndex(trip_.CurrentTrip);
     ListClear(c_.ListView1);
-    SelectEntriesList(server, kx::ToWide(category.query));
+    selection::SelectEntriesList(server, kx::ToWide(category.query));
     SetListColumnCaption(c_.ListView1, kValueColumn, kx::ToWide(kx::FourthColumnCaption(category.query)));
 
     // The filter holds for every category; the rows are numbered as listed,

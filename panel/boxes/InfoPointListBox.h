@@ -3,10 +3,16 @@
 // of one category of the current trip, filtered by the minimum duration in
 // txtCont (its up-down UpDown2 steps the text, which raises txtContChange).
 //
+// With the trips listed, a click chooses a trip: its track is loaded, drawn
+// and handed to the player, and its stops kept for skipping; with a
+// category listed, a click moves the player to the entry's start. The track
+// button of the tool bar (ToolButton4) shows or hides the trip's track.
+//
 // The form makes one for each handler call: it holds no state of its own.
-// The controls are the form's; the category table (the settings values) and
-// the current trip (the trip's part) are the panel state's, which this box
-// only reads; listing the trips is the form's.
+// It is the one writer of the trip's part of the panel state (track, its
+// index, stops, current trip) and reads the category table of the settings
+// values. The controls are the form's; the player, the slider and the map's
+// objects are reached through the actions it is given.
 #pragma once
 
 #include <windows.h>
@@ -14,19 +20,52 @@
 #include <functional>
 #include <string>
 
+#include "GrymCore.h"
+
 struct TSettingsValues;
 struct TTripState;
+class TLayer;
 
 struct TInfoPointListControls {
     HWND cmbInfoPoints = nullptr;
     HWND ListView1 = nullptr;
     HWND txtCont = nullptr;
+    HWND lblTripNum = nullptr;
+    HWND ToolBar1 = nullptr;
+    UINT TrackButton = 0;       // ToolButton4: the track is drawn while it is down
+    UINT CheckpointButton = 0;  // ToolButton1
+    UINT InfoPointButton = 0;   // ToolButton2
+};
+
+struct TInfoPointListActions {
+    std::function<void()> StopPlayer;
+    // The slider as the form sets it: a range set by the program raises no
+    // change event; a move is clamped and raises one when it changes.
+    std::function<void(int, int)> SetSliderRange;
+    std::function<void(int)> MoveSlider;
+    std::function<void()> ShowCheckpoints;
+    std::function<void()> ShowInfoPoints;
 };
 
 class TInfoPointListBox {
 public:
-    TInfoPointListBox(const TInfoPointListControls &controls, const TSettingsValues &settings,
-                      const TTripState &trip, std::function<void()> fillTrips);
+    TInfoPointListBox(const TInfoPointListControls &controls, const TSettingsValues &settings, TTripState &trip,
+                      TInfoPointListActions actions, TLayer *layer, IMap *map, IGrymObjectFactory *factory);
+
+    // ---- the trips
+    // Lists the trips of the last computation, selecting the current one
+    // (the first when none) and loading its track.
+    void FillTrips();
+    // A new computation's trips: listed from the first.
+    void ListComputedTrips();
+    // The trip's track in one call, converted to map points, indexed, drawn;
+    // the player stops at its start. A failure leaves the loaded track whole.
+    void LoadTrack(int trip);
+    void TripsListBoxClick();
+    void ToolButton4Click();
+    void SelectEntriesList(const std::wstring &query);
+
+    // ---- the categories
 
     // Rebuilds the combo: "Список рейсов", then every row offered in the
     // list; selects the trips and lists them.
@@ -48,9 +87,16 @@ public:
 
 private:
     void ListEntries(int row);
+    bool ButtonDown(UINT button) const;
+    // The checkpoints (when none are drawn) and the info points, for the
+    // buttons that are down.
+    void ShowMapPoints();
 
     TInfoPointListControls c_;
     const TSettingsValues &settings_;
-    const TTripState &trip_;
-    std::function<void()> fillTrips_;
+    TTripState &trip_;
+    TInfoPointListActions actions_;
+    TLayer *layer_;
+    IMap *map_;
+    IGrymObjectFactory *factory_;
 };

@@ -1,7 +1,8 @@
-// Trips and track loading: the end of a computation lists the trips, a trip's
-// track comes in one array, is converted to map coordinates once and drawn;
-// clicks on the list choose a trip or move the player to an info point.
-#include "KXActiveXForm.h"
+// The trips of the info-point box: the end of a computation lists the trips,
+// a trip's track comes in one array, is converted to map coordinates once
+// and drawn; clicks on the list choose a trip or move the player to an info
+// point.
+#include "InfoPointListBox.h"
 
 #include <commctrl.h>
 
@@ -13,7 +14,8 @@
 #include "GeoToMap.h"
 #include "Karvex_TLB.h"
 #include "Layer.h"
-#include "PanelState.h"
+#include "Seams.h"
+#include "TripState.h"
 #include "SelectionSupport.h"
 
 #include "kx/datetime.h"
@@ -48,56 +50,54 @@ TTrackLoadTimes &LastTrackLoadTimes()
     return times;
 }
 
-void TKXActiveXForm::ListComputedTrips()
+void TInfoPointListBox::ListComputedTrips()
 {
     // A new computation's trips are listed from the first.
-    PanelState().Trip.CurrentTrip = 0;
+    trip_.CurrentTrip = 0;
     FillTrips();
 }
 
-void TKXActiveXForm::FillTrips()
+void TInfoPointListBox::FillTrips()
 {
-    TPanelState &data = PanelState();
-    ListClear(ListView1);
-    ComboSelect(cmbInfoPoints, 0);
+    ListClear(c_.ListView1);
+    ComboSelect(c_.cmbInfoPoints, 0);
     TKarvexAutomation &server = Dispatcher();
     if (server.ComputeStatus() != 0)
         return;
     const int n = server.TripsCount();
     if (n <= 0) {
-        SetText(lblTripNum, L"N/A");
+        SetText(c_.lblTripNum, L"N/A");
         return;
     }
-    SetText(lblTripNum, std::to_wstring(data.Trip.CurrentTrip));
+    SetText(c_.lblTripNum, std::to_wstring(trip_.CurrentTrip));
     for (int b = 1; b <= n; ++b) {
         server.TripIndex(b);
-        SetListColumnCaption(ListView1, kDurationColumn, kDurationCaption);
+        SetListColumnCaption(c_.ListView1, kDurationColumn, kDurationCaption);
         const std::wstring begin = server.TripBegin();
         const std::wstring end = server.TripEnd();
         const std::wstring duration = server.TripDuration();
-        ListAddRow(ListView1, {std::to_wstring(b), begin, end, duration});
+        ListAddRow(c_.ListView1, {std::to_wstring(b), begin, end, duration});
     }
-    if (ListRows(ListView1) == 0)
+    if (ListRows(c_.ListView1) == 0)
         return;
-    if (data.Trip.CurrentTrip > 0 && Map) {
-        ListSelectRow(ListView1, data.Trip.CurrentTrip - 1);
-        SetText(lblTripNum, ListSelectedRow(ListView1) >= 0 ? std::to_wstring(data.Trip.CurrentTrip) : L"N/A");
-        LoadTrack(data.Trip.CurrentTrip);
+    if (trip_.CurrentTrip > 0 && map_) {
+        ListSelectRow(c_.ListView1, trip_.CurrentTrip - 1);
+        SetText(c_.lblTripNum, ListSelectedRow(c_.ListView1) >= 0 ? std::to_wstring(trip_.CurrentTrip) : L"N/A");
+        LoadTrack(trip_.CurrentTrip);
     } else {
-        data.Trip.CurrentTrip = 1;
-        ListSelectRow(ListView1, 0);
-        SetText(lblTripNum, L"1");
-        if (Map)
+        trip_.CurrentTrip = 1;
+        ListSelectRow(c_.ListView1, 0);
+        SetText(c_.lblTripNum, L"1");
+        if (map_)
             LoadTrack(1);
     }
 }
 
-void TKXActiveXForm::LoadTrack(int trip)
+void TInfoPointListBox::LoadTrack(int trip)
 {
     using Clock = std::chrono::steady_clock;
     auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
 
-    TPanelState &data = PanelState();
     if (!HaveDispatcher())
         return;
     TKarvexAutomation &server = Dispatcher();
@@ -107,8 +107,8 @@ void TKXActiveXForm::LoadTrack(int trip)
     // nothing of the previous trip plays under this trip's number. Its lines
     // and the slider stay as they were, for the user to see what was shown.
     if (count < 1) {
-        StopPlayer();
-        data.Trip.Track = kx::Track();
+        actions_.StopPlayer();
+        trip_.Track = kx::Track();
         return;
     }
 
@@ -118,10 +118,10 @@ void TKXActiveXForm::LoadTrack(int trip)
     std::vector<double> crds = server.TrackCrdsArray(count);
     kx::Track track = Checked([&] { return kx::Track::FromCrds(std::move(crds)); });
     times.transferMs = ms(Clock::now() - t0);
-    SetToolButtonDown(ToolButton4, true);
+    SendMessageW(c_.ToolBar1, TB_CHECKBUTTON, c_.TrackButton, MAKELPARAM(TRUE, 0));
 
     t0 = Clock::now();
-    const TGeoToMap toMap(Map.Get(), Factory.Get());
+    const TGeoToMap toMap(map_, factory_);
     if (!toMap.Available())
         throw EPanelError(L"Карта не переводит географические координаты в свои", E_NOINTERFACE);
     // Converted into a new track that replaces the old one only when every
@@ -136,80 +136,76 @@ void TKXActiveXForm::LoadTrack(int trip)
     t0 = Clock::now();
     kx::SegmentIndex index(track.mapPoints());
     times.indexMs = ms(Clock::now() - t0);
-    data.Trip.Track = std::move(track);
-    data.Trip.TrackIndex = std::move(index);
-    SetTrackBarRange(0, static_cast<int>(std::min<std::int64_t>(data.Trip.Track.RangeSeconds(), INT_MAX)));
-    StopPlayer();
+    trip_.Track = std::move(track);
+    trip_.TrackIndex = std::move(index);
+    actions_.SetSliderRange(0, static_cast<int>(std::min<std::int64_t>(trip_.Track.RangeSeconds(), INT_MAX)));
+    actions_.StopPlayer();
 
     t0 = Clock::now();
-    if (Layer)
-        Layer->BuildShapes(TLayer::BuildTrack);
+    if (layer_)
+        layer_->BuildShapes(TLayer::BuildTrack);
     times.shapesMs = ms(Clock::now() - t0);
-    times.points = data.Trip.Track.count();
+    times.points = trip_.Track.count();
     LastTrackLoadTimes() = times;
 
-    if (Map && Factory) {
+    if (map_ && factory_) {
         // The second point, as the view has always been brought there; a track
         // of one point has only its first.
-        const TMapPoint &centre = data.Trip.Track.mapPoints()[data.Trip.Track.count() > 1 ? 1 : 0];
+        const TMapPoint &centre = trip_.Track.mapPoints()[trip_.Track.count() > 1 ? 1 : 0];
         ComPtr<IMapPoint> point;
-        Factory->CreateMapPoint(0, 0, point.Put());
+        factory_->CreateMapPoint(0, 0, point.Put());
         if (point) {
             point->PutX(centre.X);
             point->PutY(centre.Y);
-            Map->ShowPoint(point.Get(), 2000, 0, VARIANT_TRUE);
+            map_->ShowPoint(point.Get(), 2000, 0, VARIANT_TRUE);
         }
     }
 }
 
-void TKXActiveXForm::SetTrackBarRange(int minimum, int maximum)
+bool TInfoPointListBox::ButtonDown(UINT button) const
 {
-    SendMessageW(TrackBar, TBM_SETRANGEMIN, FALSE, minimum);
-    SendMessageW(TrackBar, TBM_SETRANGEMAX, TRUE, maximum);
-    // The control clamps its position into the new range on its own; that is
-    // no move of the user's, so no change event.
-    trackBarPosition_ = static_cast<int>(SendMessageW(TrackBar, TBM_GETPOS, 0, 0));
+    return SendMessageW(c_.ToolBar1, TB_ISBUTTONCHECKED, button, 0) != 0;
 }
 
-void TKXActiveXForm::SelectEntriesList(const std::wstring &query)
+void TInfoPointListBox::ShowMapPoints()
+{
+    if (layer_ && layer_->Shapes().Checkpoints.empty() && ButtonDown(c_.CheckpointButton))
+        actions_.ShowCheckpoints();
+    if (ButtonDown(c_.InfoPointButton))
+        actions_.ShowInfoPoints();
+}
+
+void TInfoPointListBox::SelectEntriesList(const std::wstring &query)
 {
     selection::SelectEntriesList(Dispatcher(), query);
 }
 
-void TKXActiveXForm::TripsListBoxClick()
+void TInfoPointListBox::TripsListBoxClick()
 {
-    TPanelState &data = PanelState();
-    const int row = ListSelectedRow(ListView1);
-    const int shown = ComboIndex(cmbInfoPoints);
+    const int row = ListSelectedRow(c_.ListView1);
+    const int shown = ComboIndex(c_.cmbInfoPoints);
     if (row < 0 || shown < 0)
         return;
 
-    auto showMapPoints = [&] {
-        if (Layer && Layer->Shapes().Checkpoints.empty() && ToolButtonDown(ToolButton1))
-            ShowCheckpoints();
-        if (ToolButtonDown(ToolButton2))
-            ShowInfoPoints();
-    };
-
     if (shown == 0) {
-        data.Trip.CurrentTrip = row + 1;
-        showMapPoints();
-        LoadTrack(data.Trip.CurrentTrip);
-        SetText(lblTripNum, ListSelectedRow(ListView1) >= 0 ? std::to_wstring(data.Trip.CurrentTrip) : L"N/A");
+        trip_.CurrentTrip = row + 1;
+        ShowMapPoints();
+        LoadTrack(trip_.CurrentTrip);
+        SetText(c_.lblTripNum, ListSelectedRow(c_.ListView1) >= 0 ? std::to_wstring(trip_.CurrentTrip) : L"N/A");
 
         // The trip's stops, which the player skips.
         SelectEntriesList(CategoryQuery(2));
         TKarvexAutomation &server = Dispatcher();
         const int n = server.TripEntriesCount();
         try {
-            data.Trip.TripStops.assign(static_cast<size_t>(n), kx::TStops());
+            trip_.TripStops.assign(static_cast<size_t>(n), kx::TStops());
         } catch (const std::bad_alloc &) {
             throw EPanelError(L"ПО Карвекс сообщило о " + std::to_wstring(n) + L" остановках: столько не разместить",
                               E_OUTOFMEMORY);
         }
         for (int i = 1; i <= n; ++i) {
             server.TripEntryIndex(i);
-            kx::TStops &stop = data.Trip.TripStops[static_cast<size_t>(i) - 1];
+            kx::TStops &stop = trip_.TripStops[static_cast<size_t>(i) - 1];
             stop.begin = ParseServerDateTime(server.TripEntryBegin());
             stop.end = ParseServerDateTime(server.TripEntryEnd());
             stop.text = kx::ToUtf8(server.TripEntryDuration());
@@ -229,37 +225,37 @@ void TKXActiveXForm::TripsListBoxClick()
             durations.push_back(kx::ToUtf8(server.TripEntryDuration()));
         }
         const std::vector<int> numbers = Checked([&] {
-            return kx::FilteredEntryNumbers(durations, kx::ParseThresholdText(kx::ToUtf8(Text(txtCont))));
+            return kx::FilteredEntryNumbers(durations, kx::ParseThresholdText(kx::ToUtf8(WindowText(c_.txtCont))));
         });
         if (row >= static_cast<int>(numbers.size()))
             throw EPanelError(L"Строки " + std::to_wstring(row + 1) + L" нет в списке ПО Карвекс", E_UNEXPECTED);
         server.TripEntryIndex(numbers[static_cast<size_t>(row)]);
         const double t = ParseServerDateTime(server.TripEntryBegin());
-        const std::int64_t second = Checked([&] { return kx::RoundHalfEven((t - data.Trip.Track.startTime()) * 86400); });
-        SetTrackBarPosition(static_cast<int>(std::clamp<std::int64_t>(second, INT_MIN, INT_MAX)));
+        const std::int64_t second = Checked([&] { return kx::RoundHalfEven((t - trip_.Track.startTime()) * 86400); });
+        actions_.MoveSlider(static_cast<int>(std::clamp<std::int64_t>(second, INT_MIN, INT_MAX)));
     };
     try {
-        StopPlayer();
+        actions_.StopPlayer();
         seek();
     } catch (...) {
         // One retry, with the trip, its map points and the category's list
         // fetched afresh; its failure reaches the user.
-        showMapPoints();
-        LoadTrack(data.Trip.CurrentTrip);
-        const LRESULT category = SendMessageW(cmbInfoPoints, CB_GETITEMDATA, shown, 0);
+        ShowMapPoints();
+        LoadTrack(trip_.CurrentTrip);
+        const LRESULT category = SendMessageW(c_.cmbInfoPoints, CB_GETITEMDATA, shown, 0);
         SelectEntriesList(CategoryQuery(static_cast<int>(category)));
         seek();
     }
 }
 
-void TKXActiveXForm::ToolButton4Click()
+void TInfoPointListBox::ToolButton4Click()
 {
-    if (ListRows(ListView1) == 0)
+    if (ListRows(c_.ListView1) == 0)
         return;
-    if (ToolButtonDown(ToolButton4))
-        LoadTrack(PanelState().Trip.CurrentTrip);
-    else if (Layer)
-        Layer->Shapes().TrackLines.clear();
-    if (Map)
-        Map->Invalidate(VARIANT_TRUE);
+    if (ButtonDown(c_.TrackButton))
+        LoadTrack(trip_.CurrentTrip);
+    else if (layer_)
+        layer_->Shapes().TrackLines.clear();
+    if (map_)
+        map_->Invalidate(VARIANT_TRUE);
 }
