@@ -3,7 +3,7 @@
 #include "KXActiveXForm.h"
 
 #include "PanelState.h"
-#include "boxes/PlayerBox.h"
+#include "../boxes/PlayerBox.h"
 #include "SelectionSupport.h"
 #include "SettingsFile.h"
 

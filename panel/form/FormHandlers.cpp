@@ -4,10 +4,10 @@
 #include "KXActiveXForm.h"
 
 #include "PanelState.h"
-#include "boxes/InfoPointListBox.h"
-#include "boxes/MapToolBar.h"
-#include "boxes/PlayerBox.h"
-#include "boxes/SelectionBox.h"
+#include "../boxes/InfoPointListBox.h"
+#include "../boxes/MapToolBar.h"
+#include "../boxes/PlayerBox.h"
+#include "../boxes/SelectionBox.h"
 
 namespace {
 
