@@ -51,7 +51,7 @@ enum : UINT {
     WM_KXD_FIRE = WM_APP + 1,      // wParam: dispatch id
     WM_KXD_LASTCLIENT,
     WM_KXD_SHUTDOWN,
-    WM_KXD_LOG = WM_APP + 5,       // lParam: std::wstring* to show, owned by the window
+    WM_KXD_LOG,                    // lParam: std::wstring* to show, owned by the window
 };
 
 class Log {
