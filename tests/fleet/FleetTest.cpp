@@ -256,3 +256,36 @@ TEST(LongTrip, IsOneTripOfExactlyTheRequestedPoints)
     EXPECT_EQ(trips[0].track.size(), 100000u);
     EXPECT_GT(trips[0].track.back().distance, 1.0e6);
 }
+
+// Ready-made trips are served as they are, those touching the period only,
+// and the vehicle's reports are not derived then.
+TEST(ReadyMadeTrips, ThoseOverlappingThePeriodAreServedInsteadOfDerived)
+{
+    Vehicle v = GenerateLongTrip(100, 7, MakeDateTime(2009, 2, 6, 6));
+    const double day = MakeDateTime(2009, 2, 6);
+    for (int hour : {8, 10, 14}) {
+        Trip t;
+        t.begin = day + hour / 24.0;
+        t.end = t.begin + 1 / 24.0;
+        t.track.push_back({t.begin, 37.6, 55.75, 0, 0});
+        v.trips.push_back(t);
+    }
+    const struct {
+        const char *what;
+        double from, to;
+        std::vector<int> hours;
+    } cases[] = {
+        {"the whole day", day, day + 1, {8, 10, 14}},
+        {"an end touching the second trip's begin", day, day + 10 / 24.0, {8, 10}},
+        {"within the first trip", day + 8.5 / 24, day + 8.6 / 24, {8}},
+        {"between trips", day + 12 / 24.0, day + 13 / 24.0, {}},
+        {"another day", day + 1, day + 2, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int> served;
+        for (const Trip &t : ComputeTrips(v, {}, c.from, c.to))
+            served.push_back(static_cast<int>(std::lround((t.begin - day) * 24)));
+        EXPECT_EQ(c.hours, served);
+    }
+}

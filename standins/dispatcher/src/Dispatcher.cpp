@@ -1,14 +1,18 @@
 #include "Dispatcher.h"
 
-#include "Text.h"
+#include "DateText.h"
+#include "kx/text.h"
 
 #include <oleauto.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <new>
+#include <stdexcept>
+#include <utility>
 
 namespace kxd {
 
@@ -23,6 +27,9 @@ struct ServerError {
 constexpr HRESULT kServerError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x201);
 
 [[noreturn]] void Throw(const std::wstring &text, HRESULT hr = kServerError) { throw ServerError{text, hr}; }
+
+// A date text no reader can take: served by the bad-date faults.
+const wchar_t kImpossibleDate[] = L"32.13.2009 25:61:00";
 
 std::wstring Num(long long v) { return std::to_wstring(v); }
 
@@ -42,7 +49,51 @@ bool Disconnected(HRESULT hr)
            hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED);
 }
 
-const UINT_PTR kComputeTimer = 1;
+const UINT_PTR kComputeTimer = 1, kOnlineTimer = 2;
+
+std::wstring Joined(const std::vector<std::wstring> &args)
+{
+    std::wstring out;
+    for (const std::wstring &a : args) out += (out.empty() ? L"" : L", ") + a;
+    return out;
+}
+
+// The object's own message-only window: its timers and the events it posts
+// to itself arrive through whatever message loop runs the thread, the
+// program's or a test's.
+const wchar_t kEventWindowClass[] = L"KXDispatcherEvents";
+
+LRESULT CALLBACK EventWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    auto *d = reinterpret_cast<Dispatcher *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (d && msg == WM_KXD_FIRE) {
+        d->Fire(static_cast<DISPID>(wp));
+        return 0;
+    }
+    if (d && msg == WM_TIMER) {
+        if (wp == kComputeTimer) d->FinishComputation();
+        else if (wp == kOnlineTimer) d->OnlineTick();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+HWND CreateEventWindow(Dispatcher *owner)
+{
+    static const ATOM registered = [] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = EventWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kEventWindowClass;
+        return RegisterClassW(&wc);
+    }();
+    (void)registered;
+    HWND w = CreateWindowExW(0, kEventWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!w) throw std::runtime_error("the dispatcher's event window cannot be created");
+    SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    return w;
+}
 
 // Fills every entries list of the trips up to `atLeast` entries, spread
 // along each trip's track, for load tests of the lists.
@@ -97,7 +148,7 @@ void Log::Line(const std::wstring &text)
              GetCurrentProcessId());
     const std::wstring line = stamp + text;
     if (g_logFile != INVALID_HANDLE_VALUE) {
-        const std::string bytes = Utf8(line) + "\r\n";
+        const std::string bytes = kx::ToUtf8(line) + "\r\n";
         DWORD written = 0;
         WriteFile(g_logFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
@@ -201,14 +252,34 @@ void ConnectionPoint::ReleaseAll()
     for (Sink &s : all) s.disp->Release();
 }
 
+// ---------------------------------------------------------------- type information
+
+TypeInfos::~TypeInfos()
+{
+    if (automation) automation->Release();
+    if (control) control->Release();
+    for (ITypeLib *lib : libraries_)
+        if (lib) lib->Release();
+}
+
+HRESULT TypeInfos::Load(const std::wstring &automationLibrary, const std::wstring &controlLibrary)
+{
+    HRESULT hr = LoadTypeLibEx(automationLibrary.c_str(), REGKIND_NONE, &libraries_[0]);
+    if (SUCCEEDED(hr)) hr = libraries_[0]->GetTypeInfoOfGuid(IID_IKarvexAutomation, &automation);
+    if (SUCCEEDED(hr)) hr = LoadTypeLibEx(controlLibrary.c_str(), REGKIND_NONE, &libraries_[1]);
+    if (SUCCEEDED(hr)) hr = libraries_[1]->GetTypeInfoOfGuid(IID_IKXDispatcherControl, &control);
+    return hr;
+}
+
 // ---------------------------------------------------------------- dispatcher
 
-Dispatcher::Dispatcher(Options &opt, kxfleet::Fleet fleet, HWND window, ITypeInfo *automationInfo,
-                       ITypeInfo *controlInfo)
-    : opt_(opt), fleet_(std::move(fleet)), window_(window), info_(automationInfo), cp_(*this), control_(*this)
+Dispatcher::Dispatcher(Options &opt, kxfleet::Fleet fleet, const TypeInfos &types, HWND programWindow)
+    : opt_(opt), fleet_(std::move(fleet)), program_(programWindow), events_(CreateEventWindow(this)),
+      info_(types.automation), controlInfo_(types.control), cp_(*this), control_(*this)
 {
     info_->AddRef();
-    (void)controlInfo;
+    controlInfo_->AddRef();
+    if (opt_.onlineMs > 0) SetTimer(events_, kOnlineTimer, static_cast<UINT>(opt_.onlineMs), nullptr);
     // The dispatcher starts with a computation of its own: the first vehicle
     // that has data, on the last day of its recording.
     for (const kxfleet::Group &g : fleet_.groups) {
@@ -243,8 +314,22 @@ Dispatcher::Dispatcher(Options &opt, kxfleet::Fleet fleet, HWND window, ITypeInf
 
 Dispatcher::~Dispatcher()
 {
+    DestroyWindow(events_);
     cp_.ReleaseAll();
     info_->Release();
+    controlInfo_->Release();
+}
+
+void Dispatcher::Fire(DISPID id)
+{
+    ++raised_[id];
+    cp_.Fire(id);
+}
+
+long Dispatcher::raised(DISPID id) const
+{
+    const auto it = raised_.find(id);
+    return it == raised_.end() ? 0 : it->second;
 }
 
 STDMETHODIMP Dispatcher::QueryInterface(REFIID riid, void **ppv)
@@ -342,7 +427,7 @@ STDMETHODIMP_(DWORD) Dispatcher::ReleaseConnection(DWORD type, DWORD, BOOL lastR
     if (type & EXTCONN_STRONG) {
         if (clients_ > 0) --clients_;
         Log::Line(L"клиент отключён, клиентов: " + Num(clients_));
-        if (clients_ == 0 && lastReleaseCloses) PostMessageW(window_, WM_KXD_LASTCLIENT, 0, 0);
+        if (clients_ == 0 && lastReleaseCloses && program_) PostMessageW(program_, WM_KXD_LASTCLIENT, 0, 0);
     }
     return static_cast<DWORD>(clients_);
 }
@@ -366,11 +451,20 @@ HRESULT Dispatcher::Error(const std::wstring &text, HRESULT hr)
     return hr;
 }
 
-HRESULT Dispatcher::Call(const wchar_t *name, const std::wstring &args,
+HRESULT Dispatcher::Call(const wchar_t *name, std::vector<std::wstring> args,
                          const std::function<HRESULT(std::wstring &)> &body)
 {
     ++calls_;
-    const std::wstring head = std::wstring(name) + (args.empty() ? L"" : L"(" + args + L")");
+    const std::wstring joined = Joined(args);
+    const HRESULT hr = Serve(name, std::wstring(name) + (joined.empty() ? L"" : L"(" + joined + L")"), body);
+    if (journal_.size() == kJournalSize) journal_.pop_front();
+    journal_.push_back({calls_, name, std::move(args), hr});
+    return hr;
+}
+
+HRESULT Dispatcher::Serve(const wchar_t *name, const std::wstring &head,
+                          const std::function<HRESULT(std::wstring &)> &body)
+{
     if (opt_.exitDuringCall > 0 && --opt_.exitDuringCall == 0) {
         Log::Line(head + L": аварийное завершение по заказу");
         // The call gets no answer and nobody is told. The class registration
@@ -386,6 +480,13 @@ HRESULT Dispatcher::Call(const wchar_t *name, const std::wstring &args,
         Log::Line(head + L" -> ошибка по заказу: " + text);
         return Error(text);
     }
+    const auto failing = failCalls_.find(name);
+    if (failing != failCalls_.end()) {
+        const std::wstring text = failing->second;
+        failCalls_.erase(failing);
+        Log::Line(head + L" -> ошибка по заказу: " + text);
+        return Error(text);
+    }
     std::wstring result;
     HRESULT hr;
     try {
@@ -397,8 +498,8 @@ HRESULT Dispatcher::Call(const wchar_t *name, const std::wstring &args,
         Log::Line(head + L" -> нехватка памяти");
         return Error(L"Недостаточно памяти", E_OUTOFMEMORY);
     } catch (const std::exception &e) {
-        Log::Line(head + L" -> ошибка: " + Wide(e.what()));
-        return Error(Wide(e.what()), E_FAIL);
+        Log::Line(head + L" -> ошибка: " + kx::ToWide(e.what()));
+        return Error(kx::ToWide(e.what()), E_FAIL);
     } catch (...) {
         return Error(L"Внутренняя ошибка", E_UNEXPECTED);
     }
@@ -410,7 +511,7 @@ HRESULT Dispatcher::Str(const wchar_t *name, BSTR *out, const std::function<std:
 {
     if (!out) return E_POINTER;
     *out = nullptr;
-    return Call(name, L"", [&](std::wstring &r) {
+    return Call(name, {}, [&](std::wstring &r) {
         std::wstring s = get();
         if (Malformed(L"empty-texts")) s.clear();
         if (Malformed(L"huge-texts")) s.assign(200000, L'Ж');
@@ -427,7 +528,7 @@ HRESULT Dispatcher::Long(const wchar_t *name, LONG *out, const std::function<lon
 {
     if (!out) return E_POINTER;
     *out = 0;
-    return Call(name, L"", [&](std::wstring &r) {
+    return Call(name, {}, [&](std::wstring &r) {
         long v = get();
         if (isCount && Malformed(L"negative-counts")) v = -3;
         if (isCount && Malformed(L"huge-counts")) v = 0x7FFFFFFF;
@@ -441,7 +542,7 @@ HRESULT Dispatcher::Dbl(const wchar_t *name, double *out, const std::function<do
 {
     if (!out) return E_POINTER;
     *out = 0;
-    return Call(name, L"", [&](std::wstring &r) {
+    return Call(name, {}, [&](std::wstring &r) {
         double v = get();
         if (Malformed(L"nan")) v = std::numeric_limits<double>::quiet_NaN();
         *out = v;
@@ -454,12 +555,12 @@ HRESULT Dispatcher::Dbl(const wchar_t *name, double *out, const std::function<do
 
 std::wstring Dispatcher::DateText(double t) const
 {
-    return Malformed(L"bad-dates") ? L"32.13.2009 25:61:00" : FormatDateTimeText(t);
+    return Malformed(L"bad-dates") ? kImpossibleDate : FormatDateTimeText(t);
 }
 
 std::wstring Dispatcher::DurationText(double days) const
 {
-    return Malformed(L"bad-dates") ? L"долго" : Wide(kxfleet::FormatDuration(days));
+    return Malformed(L"bad-dates") ? L"долго" : kx::ToWide(kxfleet::FormatDuration(days));
 }
 
 const kxfleet::Group &Dispatcher::CurrentGroup() const
@@ -491,7 +592,7 @@ const std::vector<kxfleet::Entry> &Dispatcher::CurrentList() const
     if (needsKind && listKind_.empty()) Throw(L"Вид списка не задан: задайте TripEntriesListKindName");
     const std::string query = needsKind ? listType_ + "-" + listKind_ : listType_;
     auto it = t.lists.find(query);
-    if (it == t.lists.end()) Throw(L"Нет списка «" + Wide(query) + L"»");
+    if (it == t.lists.end()) Throw(L"Нет списка «" + kx::ToWide(query) + L"»");
     return it->second;
 }
 
@@ -514,7 +615,7 @@ const kxfleet::Checkpoint &Dispatcher::CurrentCheckpoint() const
 
 STDMETHODIMP Dispatcher::Start()
 {
-    return Call(L"Start", L"", [](std::wstring &) { return S_OK; });
+    return Call(L"Start", {}, [](std::wstring &) { return S_OK; });
 }
 
 STDMETHODIMP Dispatcher::get_GroupsCount(LONG *v)
@@ -524,7 +625,7 @@ STDMETHODIMP Dispatcher::get_GroupsCount(LONG *v)
 
 STDMETHODIMP Dispatcher::put_GroupIndex(LONG v)
 {
-    return Call(L"GroupIndex", Num(v), [&](std::wstring &) {
+    return Call(L"GroupIndex", {Num(v)}, [&](std::wstring &) {
         CheckIndex(v, fleet_.groups.size(), L"Номер группы");
         groupCursor_ = v;
         return S_OK;
@@ -535,7 +636,7 @@ STDMETHODIMP Dispatcher::get_GroupKey(BSTR *v)
 {
     return Str(L"GroupKey", v, [&] {
         if (groupCursor_ < 1) Throw(L"Группа не выбрана: задайте GroupIndex");
-        return Wide(fleet_.groups[static_cast<size_t>(groupCursor_ - 1)].key);
+        return kx::ToWide(fleet_.groups[static_cast<size_t>(groupCursor_ - 1)].key);
     });
 }
 
@@ -543,14 +644,14 @@ STDMETHODIMP Dispatcher::get_GroupName(BSTR *v)
 {
     return Str(L"GroupName", v, [&] {
         if (groupCursor_ < 1) Throw(L"Группа не выбрана: задайте GroupIndex");
-        return Wide(fleet_.groups[static_cast<size_t>(groupCursor_ - 1)].name);
+        return kx::ToWide(fleet_.groups[static_cast<size_t>(groupCursor_ - 1)].name);
     });
 }
 
 STDMETHODIMP Dispatcher::SelectGroup(BSTR key)
 {
-    return Call(L"SelectGroup", Bstr(key), [&](std::wstring &) {
-        const std::string k = Utf8(Bstr(key));
+    return Call(L"SelectGroup", {Bstr(key)}, [&](std::wstring &) {
+        const std::string k = kx::ToUtf8(Bstr(key));
         for (size_t i = 0; i < fleet_.groups.size(); ++i)
             if (fleet_.groups[i].key == k) {
                 group_ = static_cast<int>(i);
@@ -568,18 +669,18 @@ STDMETHODIMP Dispatcher::get_CarsCount(LONG *v)
 
 STDMETHODIMP Dispatcher::put_CarIndex(LONG v)
 {
-    return Call(L"CarIndex", Num(v), [&](std::wstring &) {
+    return Call(L"CarIndex", {Num(v)}, [&](std::wstring &) {
         CheckIndex(v, CurrentGroup().vehicles.size(), L"Номер ТС");
         carCursor_ = v;
         return S_OK;
     });
 }
 
-STDMETHODIMP Dispatcher::get_CarName(BSTR *v) { return Str(L"CarName", v, [&] { return Wide(CurrentCar().name); }); }
+STDMETHODIMP Dispatcher::get_CarName(BSTR *v) { return Str(L"CarName", v, [&] { return kx::ToWide(CurrentCar().name); }); }
 
 STDMETHODIMP Dispatcher::get_CarNumber(BSTR *v)
 {
-    return Str(L"CarNumber", v, [&] { return Wide(CurrentCar().number); });
+    return Str(L"CarNumber", v, [&] { return kx::ToWide(CurrentCar().number); });
 }
 
 STDMETHODIMP Dispatcher::get_CarDevice(LONG *v)
@@ -615,7 +716,7 @@ STDMETHODIMP Dispatcher::get_CarLastTime(BSTR *v)
 
 STDMETHODIMP Dispatcher::get_ServerGroupKey(BSTR *v)
 {
-    return Str(L"ServerGroupKey", v, [&] { return Wide(serverGroup_); });
+    return Str(L"ServerGroupKey", v, [&] { return kx::ToWide(serverGroup_); });
 }
 
 STDMETHODIMP Dispatcher::get_ServerCar(LONG *v)
@@ -625,20 +726,20 @@ STDMETHODIMP Dispatcher::get_ServerCar(LONG *v)
 
 STDMETHODIMP Dispatcher::put_SelectServerCar(LONG device)
 {
-    return Call(L"SelectServerCar", Num(device), [&](std::wstring &) {
+    return Call(L"SelectServerCar", {Num(device)}, [&](std::wstring &) {
         const kxfleet::Group &g = CurrentGroup();
         for (size_t i = 0; i < g.vehicles.size(); ++i)
             if (fleet_.vehicles[static_cast<size_t>(g.vehicles[i])].device == device) {
                 carCursor_ = static_cast<int>(i) + 1;
                 return S_OK;
             }
-        Throw(L"В группе «" + Wide(g.name) + L"» нет ТС с номером прибора " + Num(device), E_INVALIDARG);
+        Throw(L"В группе «" + kx::ToWide(g.name) + L"» нет ТС с номером прибора " + Num(device), E_INVALIDARG);
     });
 }
 
 STDMETHODIMP Dispatcher::put_PropertyName(BSTR name)
 {
-    return Call(L"PropertyName", Bstr(name), [&](std::wstring &) {
+    return Call(L"PropertyName", {Bstr(name)}, [&](std::wstring &) {
         property_ = Bstr(name);
         return S_OK;
     });
@@ -647,11 +748,15 @@ STDMETHODIMP Dispatcher::put_PropertyName(BSTR name)
 STDMETHODIMP Dispatcher::get_PropertyValue(BSTR *v)
 {
     return Str(L"PropertyValue", v, [&]() -> std::wstring {
-        if (property_ == L"Group_Name") return Wide(CurrentGroup().name);
-        if (property_ == L"Group_Key") return Wide(CurrentGroup().key);
-        if (property_ == L"Car_Device") return Num(carCursor_ > 0 ? CurrentCar().device : serverCar_);
-        if (property_ == L"Car_Name") return Wide(CurrentCar().name);
-        if (property_ == L"Car_Number") return Wide(CurrentCar().number);
+        if (property_ == L"Group_Name") return kx::ToWide(CurrentGroup().name);
+        if (property_ == L"Group_Key") return kx::ToWide(CurrentGroup().key);
+        if (property_ == L"Car_Device") {
+            if (carCursor_ < 1) return Num(serverCar_);
+            const kxfleet::Vehicle &car = CurrentCar();
+            return car.deviceText.empty() ? Num(car.device) : kx::ToWide(car.deviceText);
+        }
+        if (property_ == L"Car_Name") return kx::ToWide(CurrentCar().name);
+        if (property_ == L"Car_Number") return kx::ToWide(CurrentCar().number);
         Throw(L"Неизвестное свойство «" + property_ + L"»", E_INVALIDARG);
     });
 }
@@ -664,27 +769,28 @@ HRESULT Dispatcher::BeginComputation(const std::string &groupKey, int device, do
     status_ = 1;
     trips_.clear();
     tripCursor_ = entryCursor_ = 0;
-    SetTimer(window_, kComputeTimer, static_cast<UINT>(opt_.computeMs > 0 ? opt_.computeMs : 1), nullptr);
+    SetTimer(events_, kComputeTimer, static_cast<UINT>(opt_.computeMs > 0 ? opt_.computeMs : 1), nullptr);
     return S_OK;
 }
 
 void Dispatcher::FinishComputation()
 {
-    KillTimer(window_, kComputeTimer);
+    KillTimer(events_, kComputeTimer);
     if (status_ != 1) return;
     const kxfleet::Group *g = fleet_.FindGroup(pending_.group);
     const kxfleet::Vehicle *v = pending_.device ? fleet_.FindVehicle(pending_.device) : nullptr;
-    try {
-        kxfleet::DeriveOptions d;
-        d.speedLimitKmh = opt_.speedLimitKmh;
-        trips_ = v && g ? kxfleet::ComputeTrips(*v, g->checkpoints, pending_.begin, pending_.end, d)
-                        : std::vector<kxfleet::Trip>();
-        PadEntryLists(trips_, opt_.busyLists);
-        status_ = 0;
-    } catch (...) {
-        trips_.clear();
-        status_ = 2;
-    }
+    bool computed = !std::exchange(opt_.failComputation, false);  // a failure ordered through the control
+    if (computed) try {
+            kxfleet::DeriveOptions d;
+            d.speedLimitKmh = opt_.speedLimitKmh;
+            trips_ = v && g ? kxfleet::ComputeTrips(*v, g->checkpoints, pending_.begin, pending_.end, d)
+                            : std::vector<kxfleet::Trip>();
+            PadEntryLists(trips_, opt_.busyLists);
+        } catch (...) {
+            computed = false;
+        }
+    if (!computed) trips_.clear();
+    status_ = computed ? 0 : 2;
     if (pending_.own) {
         serverGroup_ = pending_.group;
         serverCar_ = pending_.device;
@@ -692,7 +798,7 @@ void Dispatcher::FinishComputation()
     last_ = pending_;
     haveLast_ = true;
     tripCursor_ = entryCursor_ = 0;
-    Log::Line(L"расчёт окончен: " + Wide(pending_.group) + L", прибор " + Num(pending_.device) + L", рейсов " +
+    Log::Line(L"расчёт окончен: " + kx::ToWide(pending_.group) + L", прибор " + Num(pending_.device) + L", рейсов " +
               Num(static_cast<long long>(trips_.size())));
     Fire(205);
 }
@@ -712,16 +818,15 @@ void Dispatcher::OnlineTick()
 
 STDMETHODIMP Dispatcher::ComputeTrips(BSTR groupKey, LONG device, BSTR begin, BSTR end, BSTR channel, LONG mode)
 {
-    const std::wstring args = Bstr(groupKey) + L", " + Num(device) + L", " + Bstr(begin) + L", " + Bstr(end) +
-                              L", " + Bstr(channel) + L", " + Num(mode);
-    return Call(L"ComputeTrips", args, [&](std::wstring &) {
-        const std::string key = Utf8(Bstr(groupKey));
+    return Call(L"ComputeTrips", {Bstr(groupKey), Num(device), Bstr(begin), Bstr(end), Bstr(channel), Num(mode)},
+                [&](std::wstring &) {
+        const std::string key = kx::ToUtf8(Bstr(groupKey));
         const kxfleet::Group *g = fleet_.FindGroup(key);
         if (!g) Throw(L"Нет группы с ключом «" + Bstr(groupKey) + L"»", E_INVALIDARG);
         if (device != 0) {
             bool found = false;
             for (int vi : g->vehicles) found |= fleet_.vehicles[static_cast<size_t>(vi)].device == device;
-            if (!found) Throw(L"В группе «" + Wide(g->name) + L"» нет ТС с номером прибора " + Num(device), E_INVALIDARG);
+            if (!found) Throw(L"В группе «" + kx::ToWide(g->name) + L"» нет ТС с номером прибора " + Num(device), E_INVALIDARG);
         }
         double b = 0, e = 0;
         if (!ParseDateTimeText(Bstr(begin), b)) Throw(L"Неверное начало периода: «" + Bstr(begin) + L"»", E_INVALIDARG);
@@ -744,7 +849,7 @@ STDMETHODIMP Dispatcher::get_TripsCount(LONG *v)
 
 STDMETHODIMP Dispatcher::put_TripIndex(LONG v)
 {
-    return Call(L"TripIndex", Num(v), [&](std::wstring &) {
+    return Call(L"TripIndex", {Num(v)}, [&](std::wstring &) {
         if (status_ == 1) Throw(L"Идёт расчёт рейсов");
         CheckIndex(v, trips_.size(), L"Номер рейса");
         tripCursor_ = v;
@@ -777,7 +882,7 @@ STDMETHODIMP Dispatcher::get_TrackCrdsArray(VARIANT *v)
 {
     if (!v) return E_POINTER;
     VariantInit(v);
-    return Call(L"TrackCrdsArray", L"", [&](std::wstring &r) {
+    return Call(L"TrackCrdsArray", {}, [&](std::wstring &r) {
         const auto &track = CurrentTrip().track;
         if (Malformed(L"not-array")) {
             V_VT(v) = VT_BSTR;
@@ -787,14 +892,17 @@ STDMETHODIMP Dispatcher::get_TrackCrdsArray(VARIANT *v)
         }
         ULONG n = static_cast<ULONG>(track.size() * 5);
         if (Malformed(L"short-array") && n >= 2) n -= 2;
+        if (Malformed(L"long-array") && n > 0) n += 5;  // the last point twice
         const bool strings = Malformed(L"wrong-type-array");
+        const bool variants = Malformed(L"text-in-array");
+        const VARTYPE type = strings ? VT_BSTR : variants ? VT_VARIANT : VT_R8;
         SAFEARRAYBOUND bound = {n, 1};
-        SAFEARRAY *sa = SafeArrayCreate(strings ? VT_BSTR : VT_R8, 1, &bound);
+        SAFEARRAY *sa = SafeArrayCreate(type, 1, &bound);
         if (!sa) throw std::bad_alloc();
         void *data = nullptr;
         SafeArrayAccessData(sa, &data);
         for (ULONG i = 0; i < n; ++i) {
-            const kxfleet::TrackPoint &p = track[i / 5];
+            const kxfleet::TrackPoint &p = track[std::min<size_t>(i / 5, track.size() - 1)];
             double x = 0;
             switch (i % 5) {
             case 0: x = p.time; break;
@@ -806,12 +914,21 @@ STDMETHODIMP Dispatcher::get_TrackCrdsArray(VARIANT *v)
             if (Malformed(L"nan") && i % 5 == 1 && i / 5 == track.size() / 2) x = std::numeric_limits<double>::quiet_NaN();
             if (strings) {
                 static_cast<BSTR *>(data)[i] = SysAllocString(std::to_wstring(x).c_str());
+            } else if (variants) {
+                VARIANT &item = static_cast<VARIANT *>(data)[i];
+                if (i % 5 == 2 && i / 5 == track.size() / 2) {  // the middle point's latitude
+                    V_VT(&item) = VT_BSTR;
+                    V_BSTR(&item) = SysAllocString(std::to_wstring(x).c_str());
+                } else {
+                    V_VT(&item) = VT_R8;
+                    V_R8(&item) = x;
+                }
             } else {
                 static_cast<double *>(data)[i] = x;
             }
         }
         SafeArrayUnaccessData(sa);
-        V_VT(v) = static_cast<VARTYPE>(VT_ARRAY | (strings ? VT_BSTR : VT_R8));
+        V_VT(v) = static_cast<VARTYPE>(VT_ARRAY | type);
         V_ARRAY(v) = sa;
         r = Num(n) + L" чисел";
         return S_OK;
@@ -822,8 +939,8 @@ STDMETHODIMP Dispatcher::get_TrackCrdsArray(VARIANT *v)
 
 STDMETHODIMP Dispatcher::put_TripEntriesListTypeName(BSTR name)
 {
-    return Call(L"TripEntriesListTypeName", Bstr(name), [&](std::wstring &) {
-        const std::string t = Utf8(Bstr(name));
+    return Call(L"TripEntriesListTypeName", {Bstr(name)}, [&](std::wstring &) {
+        const std::string t = kx::ToUtf8(Bstr(name));
         static const char *known[] = {"checkpoints", "parks", "blinds", "power_off", "over_speed", "tank", "sensor_on"};
         bool ok = false;
         for (const char *k : known) ok |= t == k;
@@ -836,8 +953,8 @@ STDMETHODIMP Dispatcher::put_TripEntriesListTypeName(BSTR name)
 
 STDMETHODIMP Dispatcher::put_TripEntriesListKindName(BSTR name)
 {
-    return Call(L"TripEntriesListKindName", Bstr(name), [&](std::wstring &) {
-        listKind_ = Utf8(Bstr(name));
+    return Call(L"TripEntriesListKindName", {Bstr(name)}, [&](std::wstring &) {
+        listKind_ = kx::ToUtf8(Bstr(name));
         entryCursor_ = 0;
         return S_OK;
     });
@@ -850,7 +967,7 @@ STDMETHODIMP Dispatcher::get_TripEntriesCount(LONG *v)
 
 STDMETHODIMP Dispatcher::put_TripEntryIndex(LONG v)
 {
-    return Call(L"TripEntryIndex", Num(v), [&](std::wstring &) {
+    return Call(L"TripEntryIndex", {Num(v)}, [&](std::wstring &) {
         CheckIndex(v, CurrentList().size(), L"Номер записи");
         entryCursor_ = v;
         return S_OK;
@@ -859,7 +976,11 @@ STDMETHODIMP Dispatcher::put_TripEntryIndex(LONG v)
 
 STDMETHODIMP Dispatcher::get_TripEntryBegin(BSTR *v)
 {
-    return Str(L"TripEntryBegin", v, [&] { return DateText(CurrentEntry().begin); });
+    return Str(L"TripEntryBegin", v, [&] {
+        return Malformed(L"bad-last-entry") && entryCursor_ == static_cast<int>(CurrentList().size())
+                   ? std::wstring(kImpossibleDate)
+                   : DateText(CurrentEntry().begin);
+    });
 }
 
 STDMETHODIMP Dispatcher::get_TripEntryEnd(BSTR *v)
@@ -907,13 +1028,13 @@ STDMETHODIMP Dispatcher::get_TripEntryTank2End(double *v)
 
 STDMETHODIMP Dispatcher::get_CheckpointsKey(BSTR *v)
 {
-    return Str(L"CheckpointsKey", v, [&] { return L"CP-" + Wide(serverGroup_); });
+    return Str(L"CheckpointsKey", v, [&] { return L"CP-" + kx::ToWide(serverGroup_); });
 }
 
 STDMETHODIMP Dispatcher::LoadCheckpoints(BSTR key)
 {
-    return Call(L"LoadCheckpoints", Bstr(key), [&](std::wstring &r) {
-        const std::string k = Utf8(Bstr(key));
+    return Call(L"LoadCheckpoints", {Bstr(key)}, [&](std::wstring &r) {
+        const std::string k = kx::ToUtf8(Bstr(key));
         const kxfleet::Group *g = k.rfind("CP-", 0) == 0 ? fleet_.FindGroup(k.substr(3)) : nullptr;
         if (!g) Throw(L"Нет набора контрольных точек «" + Bstr(key) + L"»", E_INVALIDARG);
         checkpoints_ = g->checkpoints;
@@ -930,7 +1051,7 @@ STDMETHODIMP Dispatcher::get_CheckpointsCount(LONG *v)
 
 STDMETHODIMP Dispatcher::put_CheckpointIndex(LONG v)
 {
-    return Call(L"CheckpointIndex", Num(v), [&](std::wstring &) {
+    return Call(L"CheckpointIndex", {Num(v)}, [&](std::wstring &) {
         CheckIndex(v, checkpoints_.size(), L"Номер контрольной точки");
         checkpointCursor_ = v;
         return S_OK;
@@ -940,14 +1061,14 @@ STDMETHODIMP Dispatcher::put_CheckpointIndex(LONG v)
 STDMETHODIMP Dispatcher::get_CheckpointName(BSTR *v)
 {
     return Str(L"CheckpointName", v, [&] {
-        return Malformed(L"markup-texts") ? L"<img src=x>" + Wide(CurrentCheckpoint().name) : Wide(CurrentCheckpoint().name);
+        return Malformed(L"markup-texts") ? L"<img src=x>" + kx::ToWide(CurrentCheckpoint().name) : kx::ToWide(CurrentCheckpoint().name);
     });
 }
 STDMETHODIMP Dispatcher::get_CheckpointAddress(BSTR *v)
 {
     return Str(L"CheckpointAddress", v, [&] {
-        return Malformed(L"markup-texts") ? L"<b>" + Wide(CurrentCheckpoint().address) + L"</b> & co"
-                                          : Wide(CurrentCheckpoint().address);
+        return Malformed(L"markup-texts") ? L"<b>" + kx::ToWide(CurrentCheckpoint().address) + L"</b> & co"
+                                          : kx::ToWide(CurrentCheckpoint().address);
     });
 }
 STDMETHODIMP Dispatcher::get_CheckpointLongitude(double *v)
@@ -992,16 +1113,10 @@ STDMETHODIMP Control::QueryInterface(REFIID riid, void **ppv)
 STDMETHODIMP_(ULONG) Control::AddRef() { return owner_.AddRef(); }
 STDMETHODIMP_(ULONG) Control::Release() { return owner_.Release(); }
 
-namespace {
-ITypeInfo *g_controlInfo = nullptr;
-}
-
-void SetControlTypeInfo(ITypeInfo *ti) { g_controlInfo = ti; }
-
 STDMETHODIMP Control::GetTypeInfoCount(UINT *n)
 {
     if (!n) return E_POINTER;
-    *n = g_controlInfo ? 1 : 0;
+    *n = 1;
     return S_OK;
 }
 
@@ -1009,25 +1124,24 @@ STDMETHODIMP Control::GetTypeInfo(UINT i, LCID, ITypeInfo **ti)
 {
     if (!ti) return E_POINTER;
     *ti = nullptr;
-    if (i != 0 || !g_controlInfo) return DISP_E_BADINDEX;
-    g_controlInfo->AddRef();
-    *ti = g_controlInfo;
+    if (i != 0) return DISP_E_BADINDEX;
+    owner_.controlInfo_->AddRef();
+    *ti = owner_.controlInfo_;
     return S_OK;
 }
 
 STDMETHODIMP Control::GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT n, LCID, DISPID *ids)
 {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    if (!g_controlInfo) return E_UNEXPECTED;
-    return DispGetIDsOfNames(g_controlInfo, names, n, ids);
+    return DispGetIDsOfNames(owner_.controlInfo_, names, n, ids);
 }
 
 STDMETHODIMP Control::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS *params, VARIANT *result,
                              EXCEPINFO *ei, UINT *argErr)
 {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    if (!g_controlInfo) return E_UNEXPECTED;
-    return DispInvoke(static_cast<IKXDispatcherControl *>(this), g_controlInfo, id, flags, params, result, ei, argErr);
+    return DispInvoke(static_cast<IKXDispatcherControl *>(this), owner_.controlInfo_, id, flags, params, result, ei,
+                      argErr);
 }
 
 STDMETHODIMP Control::FailNextCall(BSTR message)
@@ -1049,7 +1163,8 @@ STDMETHODIMP Control::SetMalformed(BSTR kind)
 {
     static const wchar_t *kinds[] = {L"none", L"short-array", L"wrong-type-array", L"not-array", L"nan",
                                      L"bad-dates", L"negative-counts", L"huge-counts", L"no-position",
-                                     L"markup-texts", L"empty-texts", L"huge-texts", L"pole"};
+                                     L"markup-texts", L"empty-texts", L"huge-texts", L"pole", L"long-array",
+                                     L"text-in-array", L"bad-last-entry"};
     const std::wstring k = Bstr(kind);
     for (const wchar_t *x : kinds)
         if (k == x) {
@@ -1069,13 +1184,13 @@ STDMETHODIMP Control::ExitDuringCall(LONG n)
 
 STDMETHODIMP Control::FireEvent(LONG dispid)
 {
-    PostMessageW(owner_.window(), WM_KXD_FIRE, static_cast<WPARAM>(dispid), 0);
+    PostMessageW(owner_.eventWindow(), WM_KXD_FIRE, static_cast<WPARAM>(dispid), 0);
     return S_OK;
 }
 
 STDMETHODIMP Control::ComputeServerChoice(BSTR groupKey, LONG device, BSTR begin, BSTR end)
 {
-    std::string key = Utf8(Bstr(groupKey));
+    std::string key = kx::ToUtf8(Bstr(groupKey));
     double b = 0, e = 0;
     if (key.empty()) {
         // The next vehicle with data after the current choice, on its last day.
@@ -1099,15 +1214,15 @@ STDMETHODIMP Control::ComputeServerChoice(BSTR groupKey, LONG device, BSTR begin
         if (!ParseDateTimeText(Bstr(begin), b) || !ParseDateTimeText(Bstr(end), e))
             return owner_.Error(L"Неверный период", E_INVALIDARG);
     }
-    Log::Line(L"управление: собственный расчёт " + Wide(key) + L", прибор " + Num(device));
+    Log::Line(L"управление: собственный расчёт " + kx::ToWide(key) + L", прибор " + Num(device));
     return owner_.BeginComputation(key, device, b, e, true);
 }
 
 STDMETHODIMP Control::SetOnlineInterval(LONG ms)
 {
     owner_.opt_.onlineMs = ms < 0 ? 0 : ms;
-    KillTimer(owner_.window(), 2);
-    if (ms > 0) SetTimer(owner_.window(), 2, static_cast<UINT>(ms), nullptr);
+    KillTimer(owner_.eventWindow(), kOnlineTimer);
+    if (ms > 0) SetTimer(owner_.eventWindow(), kOnlineTimer, static_cast<UINT>(ms), nullptr);
     return S_OK;
 }
 
@@ -1119,7 +1234,7 @@ STDMETHODIMP Control::SetComputeDelay(LONG ms)
 
 STDMETHODIMP Control::Shutdown()
 {
-    PostMessageW(owner_.window(), WM_KXD_SHUTDOWN, 0, 0);
+    if (owner_.programWindow()) PostMessageW(owner_.programWindow(), WM_KXD_SHUTDOWN, 0, 0);
     return S_OK;
 }
 
@@ -1148,6 +1263,22 @@ STDMETHODIMP Control::get_ClientCount(LONG *v)
 {
     if (!v) return E_POINTER;
     *v = owner_.Clients();
+    return S_OK;
+}
+
+STDMETHODIMP Control::FailCall(BSTR operation, BSTR message)
+{
+    const std::wstring name = Bstr(operation);
+    if (name.empty()) return owner_.Error(L"Операция не названа", E_INVALIDARG);
+    owner_.failCalls_[name] = Bstr(message);
+    Log::Line(L"управление: следующий вызов " + name + L" завершится ошибкой «" + Bstr(message) + L"»");
+    return S_OK;
+}
+
+STDMETHODIMP Control::FailNextComputation()
+{
+    owner_.opt_.failComputation = true;
+    Log::Line(L"управление: следующий расчёт завершится ошибкой");
     return S_OK;
 }
 

@@ -1,5 +1,11 @@
 // The stand-in dispatcher's automation object: one per process, shared by
-// every client, living on the main (single-threaded apartment) thread.
+// every client, living on the thread that creates it (a single-threaded
+// apartment with a message loop). KXDispatcher.exe creates it at start and
+// releases it at exit; tests that need a dispatcher in their own process
+// create one over a fleet of their own and release it when done. It owns its
+// fleet, the computed trips, its event window (timers and events raised from
+// the message loop) and the journal of the calls it served; the options stay
+// the creator's and are read and changed through the reference it keeps.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +15,9 @@
 #include "KXDispatcherControl.h"
 #include "kxfleet/Fleet.h"
 
+#include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,15 +41,16 @@ struct Options {
     double speedLimitKmh = 80;
     double glitchSpeedKmh = 250;  // GPX points implying a faster move are skipped
     int busyLists = 0;  // every entries list of a trip padded to at least this many
+    bool failComputation = false;  // the next computation ends with status 2
 };
 
-// Messages the object posts to the main window so that events are raised
-// from the message loop, never inside an incoming call.
+// Messages the object posts so that events are raised from the message
+// loop, never inside an incoming call: WM_KXD_FIRE to its own event window,
+// the others to the program's window.
 enum : UINT {
     WM_KXD_FIRE = WM_APP + 1,      // wParam: dispatch id
     WM_KXD_LASTCLIENT,
     WM_KXD_SHUTDOWN,
-    WM_KXD_COMPUTED,
     WM_KXD_LOG,                    // lParam: std::wstring* to show, owned by the window
 };
 
@@ -52,8 +61,33 @@ public:
     static void Line(const std::wstring &text);
 };
 
+// The type information of the two interfaces, from type libraries (the
+// program's own resources, or the built .tlb files in tests). Owns what it
+// loads; a dispatcher keeps references of its own.
+class TypeInfos {
+public:
+    TypeInfos() = default;
+    TypeInfos(const TypeInfos &) = delete;
+    TypeInfos &operator=(const TypeInfos &) = delete;
+    ~TypeInfos();
+    HRESULT Load(const std::wstring &automationLibrary, const std::wstring &controlLibrary);
+
+    ITypeInfo *automation = nullptr;
+    ITypeInfo *control = nullptr;
+
+private:
+    ITypeLib *libraries_[2] = {};
+};
+
+// One call as the dispatcher received it: the log file has the same as text.
+struct CallRecord {
+    long serial;                      // the call's number, from 1
+    std::wstring name;
+    std::vector<std::wstring> args;
+    HRESULT result;
+};
+
 class Dispatcher;
-void SetControlTypeInfo(ITypeInfo *ti);
 
 class ConnectionPoint : public IConnectionPoint {
 public:
@@ -105,6 +139,8 @@ public:
     STDMETHODIMP get_CallCount(LONG *value) override;
     STDMETHODIMP get_SinkCount(LONG *value) override;
     STDMETHODIMP get_ClientCount(LONG *value) override;
+    STDMETHODIMP FailCall(BSTR operation, BSTR message) override;
+    STDMETHODIMP FailNextComputation() override;
 
 private:
     Dispatcher &owner_;
@@ -115,7 +151,9 @@ class Dispatcher : public IKarvexAutomation,
                    public IExternalConnection,
                    public ISupportErrorInfo {
 public:
-    Dispatcher(Options &opt, kxfleet::Fleet fleet, HWND window, ITypeInfo *automationInfo, ITypeInfo *controlInfo);
+    // `programWindow` hears of the last client leaving and of a shutdown
+    // ordered through the control interface; null when nobody needs to.
+    Dispatcher(Options &opt, kxfleet::Fleet fleet, const TypeInfos &types, HWND programWindow);
     virtual ~Dispatcher();
 
     // IUnknown
@@ -190,7 +228,7 @@ public:
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
 
     // Called from the message loop.
-    void Fire(DISPID id) { cp_.Fire(id); }
+    void Fire(DISPID id);
     void FinishComputation();
     void OnlineTick();
     void CloseForShutdown();
@@ -198,11 +236,22 @@ public:
     bool HadClient() const { return hadClient_; }
     std::wstring Status() const;
 
+    // The data it serves. A change shows from the next call or computation
+    // on, as new data from the vehicles would.
+    kxfleet::Fleet &fleet() { return fleet_; }
+    // The latest calls served (the most recent kJournalSize), oldest first.
+    static constexpr size_t kJournalSize = 20000;
+    const std::deque<CallRecord> &journal() const { return journal_; }
+    // Events raised with this dispatch id so far, to any number of subscribers.
+    long raised(DISPID id) const;
+    bool computing() const { return status_ == 1; }
+
     // Used by the control part.
     Options &options() { return opt_; }
     long calls() const { return calls_; }
     long sinkCount() const { return cp_.Count(); }
-    HWND window() const { return window_; }
+    HWND eventWindow() const { return events_; }
+    HWND programWindow() const { return program_; }
     HRESULT BeginComputation(const std::string &groupKey, int device, double begin, double end, bool own);
     HRESULT Error(const std::wstring &text, HRESULT hr = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x201));
     std::function<void()> revokeForAbruptExit_;
@@ -211,7 +260,9 @@ private:
     friend class Control;
     // Runs one dispatcher operation: logs it, applies the faults asked for,
     // turns C++ exceptions into COM errors.
-    HRESULT Call(const wchar_t *name, const std::wstring &args, const std::function<HRESULT(std::wstring &)> &body);
+    HRESULT Call(const wchar_t *name, std::vector<std::wstring> args,
+                 const std::function<HRESULT(std::wstring &)> &body);
+    HRESULT Serve(const wchar_t *name, const std::wstring &head, const std::function<HRESULT(std::wstring &)> &body);
     HRESULT Str(const wchar_t *name, BSTR *out, const std::function<std::wstring()> &get);
     HRESULT Long(const wchar_t *name, LONG *out, const std::function<long()> &get, bool isCount = false);
     HRESULT Dbl(const wchar_t *name, double *out, const std::function<double()> &get);
@@ -229,13 +280,18 @@ private:
     LONG refs_ = 1;
     Options &opt_;
     kxfleet::Fleet fleet_;
-    HWND window_;
+    HWND program_;
+    HWND events_;
     ITypeInfo *info_;
+    ITypeInfo *controlInfo_;
     ConnectionPoint cp_;
     Control control_;
     long clients_ = 0;
     bool hadClient_ = false;
     long calls_ = 0;
+    std::deque<CallRecord> journal_;
+    std::map<std::wstring, std::wstring> failCalls_;  // operation -> the text its next call fails with
+    std::map<DISPID, long> raised_;
 
     // Cursors.
     int group_ = 0;    // index into fleet_.groups

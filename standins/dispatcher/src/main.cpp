@@ -4,7 +4,7 @@
 // through IKXDispatcherControl. See usage() for the command line.
 #include "Dispatcher.h"
 #include "GpxFile.h"
-#include "Text.h"
+#include "kx/text.h"
 
 #include <oleauto.h>
 #include <shellapi.h>
@@ -30,7 +30,8 @@ const wchar_t kUsage[] =
     L"  /malformed:KIND            short-array, wrong-type-array, not-array, nan,\n"
     L"                             bad-dates, negative-counts, huge-counts,\n"
     L"                             no-position, markup-texts, empty-texts,\n"
-    L"                             huge-texts, pole\n"
+    L"                             huge-texts, pole, long-array, text-in-array,\n"
+    L"                             bad-last-entry\n"
     L"  /busy-lists:N              every entries list of a trip has at least N entries\n"
     L"  /exit-during-call:N        end the process abruptly during call N\n"
     L"  /online:MS                 online-data event period (0: never; default 60000)\n"
@@ -41,7 +42,7 @@ const wchar_t kUsage[] =
     L"                             glitches and skipped (default 250)\n"
     L"Environment KXDISPATCHER_ARGS adds options (also when COM starts it).";
 
-const UINT_PTR kComputeTimer = 1, kOnlineTimer = 2, kIdleTimer = 3;
+const UINT_PTR kIdleTimer = 3;
 
 Options g_opt;
 Dispatcher *g_dispatcher = nullptr;
@@ -204,7 +205,7 @@ kxfleet::Fleet BuildFleet()
         // program from a console.
         for (const std::wstring &line : imported.report) {
             Log::Line(L"GPX: " + line);
-            std::fprintf(stderr, "%s\n", Utf8(line).c_str());
+            std::fprintf(stderr, "%s\n", kx::ToUtf8(line).c_str());
         }
         if (!imported.usable) continue;
         kxfleet::Vehicle v = std::move(imported.vehicle);
@@ -251,9 +252,6 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         ShowStatus();
         return 0;
     }
-    case WM_KXD_FIRE:
-        if (g_dispatcher) g_dispatcher->Fire(static_cast<DISPID>(wp));
-        return 0;
     case WM_KXD_LASTCLIENT:
         if (g_dispatcher && g_dispatcher->Clients() == 0) {
             Log::Line(L"последний клиент ушёл: выход");
@@ -266,10 +264,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         PostQuitMessage(0);
         return 0;
     case WM_TIMER:
-        if (!g_dispatcher) return 0;
-        if (wp == kComputeTimer) g_dispatcher->FinishComputation();
-        else if (wp == kOnlineTimer) g_dispatcher->OnlineTick();
-        else if (wp == kIdleTimer) {
+        if (g_dispatcher && wp == kIdleTimer) {
             const DWORD idle = GetTickCount() - g_started;
             if (!g_dispatcher->HadClient() && g_opt.idleExitSec >= 0 && idle >= static_cast<DWORD>(g_opt.idleExitSec) * 1000) {
                 Log::Line(L"клиентов не было: выход");
@@ -333,18 +328,13 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
     Log::Line(L"запуск: " + std::wstring(GetCommandLineW()));
 
     const std::wstring exe = ModulePath();
-    ITypeLib *lib = nullptr, *controlLib = nullptr;
-    ITypeInfo *info = nullptr, *controlInfo = nullptr;
-    if (FAILED(LoadTypeLibEx(exe.c_str(), REGKIND_NONE, &lib)) ||
-        FAILED(lib->GetTypeInfoOfGuid(IID_IKarvexAutomation, &info)) ||
-        FAILED(LoadTypeLibEx((exe + L"\\2").c_str(), REGKIND_NONE, &controlLib)) ||
-        FAILED(controlLib->GetTypeInfoOfGuid(IID_IKXDispatcherControl, &controlInfo))) {
+    TypeInfos types;
+    if (FAILED(types.Load(exe, exe + L"\\2"))) {
         Log::Line(L"не загружается собственная библиотека типов");
         return 5;
     }
-    SetControlTypeInfo(controlInfo);
 
-    g_dispatcher = new Dispatcher(g_opt, BuildFleet(), window, info, controlInfo);
+    g_dispatcher = new Dispatcher(g_opt, BuildFleet(), types, window);
     DWORD classCookie = 0, rotCookie = 0;
     HRESULT hr = CoRegisterClassObject(CLSID_KarvexAutomation, &g_factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                                        &classCookie);
@@ -363,7 +353,6 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
     wchar_t readyName[64];
     swprintf(readyName, 64, L"KXDispatcher.Ready.%lu", GetCurrentProcessId());
     HANDLE ready = CreateEventW(nullptr, TRUE, TRUE, readyName);
-    if (g_opt.onlineMs > 0) SetTimer(window, kOnlineTimer, static_cast<UINT>(g_opt.onlineMs), nullptr);
     SetTimer(window, kIdleTimer, 1000, nullptr);
     if (!g_opt.hidden && !g_opt.embedding) ShowWindow(window, SW_SHOWNORMAL);
     Log::Line(L"готов");
@@ -381,10 +370,6 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
     g_dispatcher = nullptr;
     CoDisconnectObject(static_cast<IKarvexAutomation *>(d), 0);
     d->Release();
-    info->Release();
-    controlInfo->Release();
-    lib->Release();
-    controlLib->Release();
     if (ready) CloseHandle(ready);
     Log::Line(L"выход");
     Log::SetWindow(nullptr);

@@ -1,5 +1,7 @@
 // Shared helpers of the panel tests: seams that capture instead of showing,
-// a fake dispatcher client, message pumping and a recording event sink.
+// a link with no dispatcher behind it (the panel's start-up, event binding
+// and release only; tests that need a dispatcher use the stand-in's, see
+// SelectionTestSupport.h), message pumping and a recording event sink.
 #pragma once
 
 #include <windows.h>

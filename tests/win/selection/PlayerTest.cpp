@@ -43,9 +43,7 @@ protected:
     // clicked so that its stops are loaded too.
     void LoadTrip()
     {
-        Start();
-        Choose(form->cmbGroupName, 0);
-        EndOfComputation();
+        StartWithTrips();
         ClickRow(0);
         ASSERT_TRUE(messages.empty()) << messages[0].text;
         ASSERT_EQ(91, PanelState().Trip.TrackPointCount());

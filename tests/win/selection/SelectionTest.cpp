@@ -22,19 +22,19 @@ TEST_F(Selection, StartUpListsGroupsAlignedWithKeysAndAsksNothing)
     EXPECT_EQ(0, Sel(form->cmbGroupName));
     // Selecting item 0 runs no handler: no vehicles, no request.
     EXPECT_EQ(0, selection::ComboCount(form->cmbCarName));
-    EXPECT_TRUE(fake.computeRequests.empty());
+    EXPECT_TRUE(ComputeRequests().empty());
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(Selection, DispatcherWithoutGroupsLeavesTheComboEmptyAndPeriodChangesQuiet)
 {
-    fake.groups.clear();
+    fleet.groups.clear();
     Start();
     EXPECT_EQ(0, selection::ComboCount(form->cmbGroupName));
     EXPECT_EQ(-1, Sel(form->cmbGroupName));
     SetPicker(form->DateEnd, 2009, 2, 7);
-    fake.Fire(202);  // online data: no group to overview
-    EXPECT_TRUE(fake.computeRequests.empty());
+    Raise(202);  // online data: no group to overview
+    EXPECT_TRUE(ComputeRequests().empty());
     EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     EXPECT_TRUE(messages.empty());
 }
@@ -45,13 +45,13 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     SetPicker(form->DateBegin, 2009, 2, 5);
     SetPicker(form->TimeBegin, 2000, 1, 1, 7, 5);
     PanelState().Selection.ComputeRequested = false;  // the picker changes asked already
-    fake.computeRequests.clear();
+    ForgetCalls();
     const int invalidates = MapObject().InvalidateCount();
 
     Choose(form->cmbGroupName, 0);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    ASSERT_EQ(1u, fake.computeRequests.size());
-    const ComputeRequest &r = fake.computeRequests[0];
+    ASSERT_EQ(1u, ComputeRequests().size());
+    const ComputeRequest r = ComputeRequests().at(0);
     EXPECT_EQ(L"G1", r.group);
     EXPECT_EQ(0, r.device);
     EXPECT_EQ(L"05.02.2009 07:05:00", r.begin);
@@ -79,7 +79,7 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
     EXPECT_EQ(2, data.LastPoints.Index);
     // The dispatcher's texts are escaped: a name cannot add markup.
-    EXPECT_EQ(L"ГАЗель &lt;b&gt; А123&amp;ВС<br />(№ КХ: 7,<br />Последняя точка: 06.02.2009 10:00:00)",
+    EXPECT_EQ(L"ГАЗель &lt;b&gt; А123&amp;ВС<br />(№ КХ: 7,<br />Последняя точка: " + FebText(6, 10) + L")",
               data.LastPoints.Texts[0]);
     EXPECT_TRUE(data.LastPoints.Texts[1].empty());
     EXPECT_EQ(L"N/A", TripLabel());
@@ -90,7 +90,7 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
 // vehicles are all listed and the others' last points still shown.
 TEST_F(Selection, VehicleWithANaNPositionIsListedAsUnknown)
 {
-    fake.groups[0].cars[0].longitude = std::numeric_limits<double>::quiet_NaN();
+    VehicleOf(7).samples.back().pos.lon = std::numeric_limits<double>::quiet_NaN();
     Start();
     Choose(form->cmbGroupName, 0);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
@@ -104,14 +104,14 @@ TEST_F(Selection, VehicleInAnyComboAlignsAllThreeAndAsksOnce)
     Start();
     Choose(form->cmbGroupName, 0);
     EndOfComputation();
-    fake.computeRequests.clear();
+    ForgetCalls();
 
     Choose(form->cmbCarNum, 2);
     EXPECT_EQ(2, Sel(form->cmbCarName));
     EXPECT_EQ(2, Sel(form->cmbCarNum));
     EXPECT_EQ(2, Sel(form->cmbCarDevice));
-    ASSERT_EQ(1u, fake.computeRequests.size());
-    EXPECT_EQ(15, fake.computeRequests[0].device);
+    ASSERT_EQ(1u, ComputeRequests().size());
+    EXPECT_EQ(15, ComputeRequests().at(0).device);
     EXPECT_EQ(-1, Sel(form->cmbInfoPoints)) << "the list waits for the end event";
     EXPECT_EQ(0, Rows());
 
@@ -120,28 +120,28 @@ TEST_F(Selection, VehicleInAnyComboAlignsAllThreeAndAsksOnce)
     Choose(form->cmbCarDevice, 1);
     SetPicker(form->DateEnd, 2009, 2, 8);
     SetPicker(form->DateEnd, 2009, 2, 9);
-    EXPECT_EQ(1u, fake.computeRequests.size());
+    EXPECT_EQ(1u, ComputeRequests().size());
     EXPECT_EQ(1, Sel(form->cmbCarNum));
 
     // ...and after its end the next change does.
     EndOfComputation();
     SetPicker(form->TimeEnd, 2000, 1, 1, 23, 59);
-    ASSERT_EQ(2u, fake.computeRequests.size());
-    EXPECT_EQ(12, fake.computeRequests[1].device);
-    EXPECT_EQ(L"09.02.2009 23:59:00", fake.computeRequests[1].end);
+    ASSERT_EQ(2u, ComputeRequests().size());
+    EXPECT_EQ(12, ComputeRequests().at(1).device);
+    EXPECT_EQ(L"09.02.2009 23:59:00", ComputeRequests().at(1).end);
 }
 
 TEST_F(Selection, FailedRequestShowsItsTextAndLeavesTheFlagFree)
 {
     Start();
-    fake.failOnce["ComputeTrips"] = L"диспетчер занят";
+    FailCall(L"ComputeTrips", L"диспетчер занят");
     Choose(form->cmbGroupName, 1);
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"диспетчер занят", messages[0].text);
     EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     // No computation runs, so the next change must be sent.
     SetPicker(form->DateBegin, 2009, 2, 1);
-    EXPECT_EQ(1u, fake.computeRequests.size());
+    EXPECT_EQ(1u, ComputeRequests().size());
 }
 
 TEST_F(Selection, DispatchersOwnComputationIsFollowedWithoutAskingAgain)
@@ -149,16 +149,17 @@ TEST_F(Selection, DispatchersOwnComputationIsFollowedWithoutAskingAgain)
     Start();
     Choose(form->cmbGroupName, 0);
     EndOfComputation();  // the panel's own
-    fake.computeRequests.clear();
+    ForgetCalls();
 
     // The operator computed vehicle 21 of "Легковые"; "021" names device 21.
+    OperatorComputes(L"G2", 21);
     EndOfComputation();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(1, Sel(form->cmbGroupName));
     ASSERT_EQ(1, selection::ComboCount(form->cmbCarDevice));
     EXPECT_EQ(0, Sel(form->cmbCarDevice));
     EXPECT_EQ(0, Sel(form->cmbCarName));
-    EXPECT_TRUE(fake.computeRequests.empty());
+    EXPECT_TRUE(ComputeRequests().empty());
     EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     EXPECT_FALSE(PanelState().Selection.SyncingFromServer);
     EXPECT_EQ(2, Rows());
@@ -167,15 +168,16 @@ TEST_F(Selection, DispatchersOwnComputationIsFollowedWithoutAskingAgain)
 TEST_F(Selection, BadDeviceTextFromTheDispatcherDoesNotStopLaterRequests)
 {
     Start();
-    fake.properties[L"Car_Device"] = L"двадцать один";
+    VehicleOf(21).deviceText = "двадцать один";
+    OperatorComputes(L"G2", 21);
     EndOfComputation();
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"двадцать один")) << messages[0].text;
     EXPECT_FALSE(PanelState().Selection.SyncingFromServer);
     EXPECT_FALSE(PanelState().Selection.ComputeRequested);
-    fake.computeRequests.clear();
+    ForgetCalls();
     Choose(form->cmbGroupName, 0);
-    EXPECT_EQ(1u, fake.computeRequests.size()) << "a group change asks again";
+    EXPECT_EQ(1u, ComputeRequests().size()) << "a group change asks again";
 }
 
 TEST_F(Selection, OnlineDataSwallowsTheNextEndEventOnly)
@@ -184,28 +186,30 @@ TEST_F(Selection, OnlineDataSwallowsTheNextEndEventOnly)
     Choose(form->cmbGroupName, 0);
     Choose(form->cmbCarDevice, 0);
     EndOfComputation();
-    const int tripsReads = fake.tripsCountCalls;
+    const int tripsReads = CallsOf(L"TripsCount");
     const size_t vehicles = layer->Shapes().Vehicles.size();
 
-    fake.Fire(202);  // a vehicle is chosen: no overview
+    Raise(202);  // a vehicle is chosen: no overview
     EXPECT_EQ(vehicles, layer->Shapes().Vehicles.size());
     EXPECT_TRUE(PanelState().Selection.SkipNextEndComputing);
     EndOfComputation();
-    EXPECT_EQ(tripsReads, fake.tripsCountCalls) << "the list was not refreshed";
+    EXPECT_EQ(tripsReads, CallsOf(L"TripsCount")) << "the list was not refreshed";
     EXPECT_FALSE(PanelState().Selection.SkipNextEndComputing);
     EndOfComputation();
-    EXPECT_GT(fake.tripsCountCalls, tripsReads);
+    EXPECT_GT(CallsOf(L"TripsCount"), tripsReads);
 }
 
+// The start lists the dispatcher's own last computation and draws its first
+// track, while the first group is chosen without a vehicle.
 TEST_F(Selection, OnlineDataWithoutAVehicleRedrawsTheOverview)
 {
     Start();
-    Choose(form->cmbGroupName, 0);
-    EndOfComputation();
     EXPECT_FALSE(layer->Shapes().TrackLines.empty());
-    fake.groups[0].cars[1].longitude = 37.65;
-    fake.groups[0].cars[1].latitude = 55.77;
-    fake.Fire(202);
+    kxfleet::Sample report;
+    report.time = Feb(6, 12);
+    report.pos = {37.65, 55.77};
+    VehicleOf(12).samples.push_back(report);
+    Raise(202);
     EXPECT_TRUE(layer->Shapes().TrackLines.empty());
     EXPECT_EQ(3u, layer->Shapes().Vehicles.size());
     EXPECT_EQ(0, Rows());
@@ -214,13 +218,13 @@ TEST_F(Selection, OnlineDataWithoutAVehicleRedrawsTheOverview)
 TEST_F(Selection, ClosedDispatcherIsReleasedAndTheListDisabled)
 {
     Start();
-    const LONG refsBefore = fake.refs;
-    ASSERT_EQ(1u, fake.SinkCount());
-    fake.Fire(203);
+    const LONG refsBefore = Refs();
+    ASSERT_EQ(1, dispatcher->sinkCount());
+    Raise(203);
     EXPECT_TRUE(linkLog->destroyed);
     EXPECT_EQ(nullptr, PanelState().Link.Client);
-    EXPECT_EQ(0u, fake.SinkCount()) << "unsubscribed";
-    EXPECT_LT(fake.refs, refsBefore) << "the proxy is released";
+    EXPECT_EQ(0, dispatcher->sinkCount()) << "unsubscribed";
+    EXPECT_LT(Refs(), refsBefore) << "the proxy is released";
     EXPECT_FALSE(IsWindowEnabled(form->ListView1));
     EXPECT_TRUE(messages.empty());
 

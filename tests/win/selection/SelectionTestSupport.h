@@ -1,12 +1,17 @@
 // The panel over the stand-in shell and its own layer, talking through the
-// real client to the in-process fake dispatcher. Handlers are reached as the
-// user reaches them (control notifications) so that failures pass the
-// handler boundary and land in the captured messages.
+// real client to the stand-in dispatcher's own automation object, created in
+// this process over a fleet the test scripts. Its timers and events arrive
+// through this thread's message loop, which the helpers pump until the event
+// has been raised. Handlers are reached as the user reaches them (control
+// notifications) so that failures pass the handler boundary and land in the
+// captured messages.
 #pragma once
 
 #include "../panel/TestSupport.h"
 
-#include "FakeDispatcher.h"
+#include "DateText.h"
+#include "Dispatcher.h"
+#include "kxfleet/Fleet.h"
 
 #include "GeoToMap.h"
 #include "Karvex_TLB.h"
@@ -16,6 +21,8 @@
 #include "StandInShell.h"
 
 #include <commctrl.h>
+
+#include <stdexcept>
 
 namespace seltest {
 
@@ -45,16 +52,76 @@ private:
     std::shared_ptr<LinkLog> log_;
 };
 
-// "dd.mm.yyyy hh:mm:ss" of a day in February 2009.
-inline std::wstring Feb(int day, int hour = 0, int minute = 0, int second = 0)
+// A time of a day in February 2009, as a date-time.
+inline double Feb(int day, int hour = 0, int minute = 0, int second = 0)
 {
-    wchar_t text[32];
-    swprintf(text, 32, L"%02d.02.2009 %02d:%02d:%02d", day, hour, minute, second);
-    return text;
+    return kxfleet::MakeDateTime(2009, 2, day, hour, minute, second);
+}
+// The dispatcher's text of that time, in the machine's date form.
+inline std::wstring FebText(int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return kxd::FormatDateTimeText(Feb(day, hour, minute, second));
 }
 
 // 6 February 2009, 08:00, as a date-time.
 constexpr double kTripStart = 39850.0 + 8.0 / 24;
+
+// A trip of `points` points, one every `stepSeconds` from `start`, along a
+// line east of 37.6 E, 55.75 N: 7 m and 30 km/h a point.
+inline kxfleet::Trip LineTrip(int points, double start, int stepSeconds)
+{
+    kxfleet::Trip trip;
+    for (int k = 0; k < points; ++k)
+        trip.track.push_back({start + static_cast<double>(k) * stepSeconds / 86400.0, 37.6 + k * 1e-4,
+                              55.75 + k * 5e-5, k * 7.0, 30.0});
+    trip.begin = start;
+    trip.end = start + static_cast<double>(points - 1) * stepSeconds / 86400.0;
+    return trip;
+}
+
+inline kxfleet::Entry Period(double begin, double end)
+{
+    kxfleet::Entry e;
+    e.begin = begin;
+    e.end = end;
+    return e;
+}
+
+// A vehicle whose last report was at `lastReport` from (lon, lat); without
+// a report when `lastReport` is 0.
+inline kxfleet::Vehicle Car(const char *name, const char *number, int device, double lon, double lat,
+                            double lastReport)
+{
+    kxfleet::Vehicle v;
+    v.name = name;
+    v.number = number;
+    v.device = device;
+    if (lastReport > 0) {
+        kxfleet::Sample s;
+        s.time = lastReport;
+        s.pos = {lon, lat};
+        v.samples.push_back(s);
+    }
+    return v;
+}
+
+// A text argument of the control interface, freed after the call.
+struct Arg {
+    explicit Arg(const wchar_t *text) : b(SysAllocString(text)) {}
+    ~Arg() { SysFreeString(b); }
+    Arg(const Arg &) = delete;
+    Arg &operator=(const Arg &) = delete;
+    operator BSTR() const { return b; }
+    BSTR b;
+};
+
+// A computation the dispatcher accepted, as it was asked for.
+struct ComputeRequest {
+    std::wstring group;
+    long device;
+    std::wstring begin, end, channel;
+    long mode;
+};
 
 class SelectionTest : public PanelTest {
 protected:
@@ -62,9 +129,14 @@ protected:
     {
         PanelTest::SetUp();
         PanelState() = TPanelState();
+        ASSERT_EQ(S_OK, types.Load(KX_KARVEX_TLB_PATH, KX_CONTROL_TLB_PATH));
+        options.onlineMs = 0;  // online data only when a test raises it
+        options.computeMs = 1;
         Script();
         PanelSeams().CreateDispatcherLink = [this] {
-            return std::unique_ptr<IDispatcherLink>(new TestLink(&fake, linkLog));
+            if (!dispatcher)
+                dispatcher = new kxd::Dispatcher(options, fleet, types, nullptr);
+            return std::unique_ptr<IDispatcherLink>(new TestLink(dispatcher, linkLog));
         };
         view = std::make_unique<TBaseView>(shell.BaseViewInterface());
         layer = new TLayer(view.get());
@@ -79,31 +151,119 @@ protected:
         layer->Release();
         view.reset();
         shell.Shutdown();
+        if (dispatcher)
+            dispatcher->Release();
     }
 
-    // Two groups; the second vehicle's position is unknown; trip 1 lasts 90
-    // minutes with two stops, trip 2 has ten points.
+    // Two groups; the second vehicle's position is unknown. Each vehicle
+    // with a position has the same two trips of 6 February: trip 1 lasts 90
+    // minutes with two stops, trip 2 has ten points. The dispatcher's own
+    // property writes the fourth vehicle's device as "021".
     void Script()
     {
-        fake.groups = {
-            {L"G1", L"Грузовые",
-             {{L"ГАЗель <b>", L"А123&ВС", 7, 37.61, 55.75, Feb(6, 10)},
-              {L"КамАЗ", L"В777", 12, 0, 0, L""},
-              {L"ЗИЛ", L"С001", 15, 37.70, 55.80, Feb(6, 11)}}},
-            {L"G2", L"Легковые", {{L"Лада", L"Е555", 21, 37.5, 55.7, Feb(6, 9)}}},
+        kxfleet::Trip one = LineTrip(91, kTripStart, 60);
+        one.lists["parks"] = {Period(Feb(6, 8, 10), Feb(6, 8, 20)), Period(Feb(6, 9, 0), Feb(6, 9, 5))};
+        one.lists["over_speed"] = {Period(Feb(6, 8, 1), Feb(6, 8, 1, 3)), Period(Feb(6, 8, 30), Feb(6, 8, 31)),
+                                   Period(Feb(6, 9, 15, 30), Feb(6, 9, 16))};
+        kxfleet::Trip two = LineTrip(10, kTripStart + 2.0 / 24, 30);
+        two.lists["parks"] = {Period(Feb(6, 10, 1), Feb(6, 10, 2))};
+
+        fleet = kxfleet::Fleet();
+        const auto add = [&](kxfleet::Vehicle v, const char *group, const char *name) {
+            if (!v.samples.empty())
+                v.trips = {one, two};
+            fleet.AddVehicle(std::move(v), group, name);
         };
-        fake.serverGroupKey = L"G2";
-        fake.serverCar = 21;
-        fake.properties = {{L"Group_Name", L"Легковые"}, {L"Car_Device", L"021"}};
-        FakeTrip one{Feb(6, 8), Feb(6, 9, 30), L"01:30:00", LineTrack(91, kTripStart, 60), -1, {}};
-        one.entries[L"parks"] = {{Feb(6, 8, 10), Feb(6, 8, 20), L"00:10:00"},
-                                 {Feb(6, 9, 0), Feb(6, 9, 5), L"00:05:00"}};
-        one.entries[L"over_speed"] = {{Feb(6, 8, 1), Feb(6, 8, 1, 3), L"00:00:03"},
-                                      {Feb(6, 8, 30), Feb(6, 8, 31), L"00:01:00"},
-                                      {Feb(6, 9, 15, 30), Feb(6, 9, 16), L"00:00:30"}};
-        FakeTrip two{Feb(6, 10), Feb(6, 10, 4, 30), L"00:04:30", LineTrack(10, kTripStart + 2.0 / 24, 30), -1, {}};
-        two.entries[L"parks"] = {{Feb(6, 10, 1), Feb(6, 10, 2), L"00:01:00"}};
-        fake.trips = {one, two};
+        add(Car("ГАЗель <b>", "А123&ВС", 7, 37.61, 55.75, Feb(6, 10)), "G1", "Грузовые");
+        add(Car("КамАЗ", "В777", 12, 0, 0, 0), "G1", "Грузовые");
+        add(Car("ЗИЛ", "С001", 15, 37.70, 55.80, Feb(6, 11)), "G1", "Грузовые");
+        kxfleet::Vehicle lada = Car("Лада", "Е555", 21, 37.5, 55.7, Feb(6, 9));
+        lada.deviceText = "021";
+        add(std::move(lada), "G2", "Легковые");
+    }
+
+    // The data the dispatcher serves: the script until the panel has started
+    // it, its own from then on (a change is new data from the vehicles).
+    kxfleet::Fleet &DispatcherData() { return dispatcher ? dispatcher->fleet() : fleet; }
+    kxfleet::Vehicle &VehicleOf(int device)
+    {
+        for (kxfleet::Vehicle &v : DispatcherData().vehicles)
+            if (v.device == device)
+                return v;
+        throw std::out_of_range("no such vehicle in the script");
+    }
+    // The trips list of the first vehicle, whose trips the tests load.
+    std::vector<kxfleet::Trip> &FirstCarTrips() { return VehicleOf(7).trips; }
+
+    // The dispatcher's control interface (its fault switches), borrowed.
+    IKXDispatcherControl *Control()
+    {
+        ComPtr<IKXDispatcherControl> c;
+        dispatcher->QueryInterface(IID_IKXDispatcherControl, reinterpret_cast<void **>(c.Put()));
+        return c.Get();  // the dispatcher holds the reference
+    }
+    void Malformed(const wchar_t *kind) { ASSERT_EQ(S_OK, Control()->SetMalformed(Arg(kind))); }
+    void FailCall(const wchar_t *operation, const wchar_t *text)
+    {
+        ASSERT_EQ(S_OK, Control()->FailCall(Arg(operation), Arg(text)));
+    }
+    // The dispatcher's operator computes a vehicle's trips of 6 February.
+    void OperatorComputes(const wchar_t *group, long device)
+    {
+        ASSERT_EQ(S_OK, Control()->ComputeServerChoice(Arg(group), device, Arg(L"06.02.2009 00:00:00"),
+                                                       Arg(L"07.02.2009 00:00:00")));
+    }
+    // The dispatcher raises an event, from the message loop.
+    void Raise(DISPID id)
+    {
+        const long before = dispatcher->raised(id);
+        ASSERT_EQ(S_OK, Control()->FireEvent(id));
+        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(id) > before; })) << "event " << id;
+    }
+    // The end of the computation under way, or, when none is, the end event
+    // on its own.
+    void EndOfComputation()
+    {
+        if (!dispatcher->computing())
+            return Raise(205);
+        const long before = dispatcher->raised(205);
+        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(205) > before; })) << "no end of computation";
+    }
+    // The dispatcher's references (a pair of calls reads the count).
+    LONG Refs()
+    {
+        dispatcher->AddRef();
+        return static_cast<LONG>(dispatcher->Release());
+    }
+
+    // ---- what the dispatcher was asked, from its journal
+    // Later readers see only the calls after this.
+    void ForgetCalls() { callsSeen = dispatcher ? dispatcher->calls() : 0; }
+    // The arguments of each call of an operation served without error.
+    std::vector<std::vector<std::wstring>> Served(const wchar_t *operation) const
+    {
+        std::vector<std::vector<std::wstring>> out;
+        if (dispatcher)
+            for (const kxd::CallRecord &c : dispatcher->journal())
+                if (c.serial > callsSeen && c.name == operation && SUCCEEDED(c.result))
+                    out.push_back(c.args);
+        return out;
+    }
+    int CallsOf(const wchar_t *operation) const { return static_cast<int>(Served(operation).size()); }
+    // The values put into a property, in order.
+    std::vector<std::wstring> Puts(const wchar_t *property) const
+    {
+        std::vector<std::wstring> out;
+        for (const auto &args : Served(property))
+            out.push_back(args.at(0));
+        return out;
+    }
+    std::vector<ComputeRequest> ComputeRequests() const
+    {
+        std::vector<ComputeRequest> out;
+        for (const auto &a : Served(L"ComputeTrips"))
+            out.push_back({a.at(0), std::stol(a.at(1)), a.at(2), a.at(3), a.at(4), std::stol(a.at(5))});
+        return out;
     }
 
     // Creates the panel, hands it the shell's map and the layer, and runs
@@ -115,6 +275,18 @@ protected:
         AttachPanel(form, shell.MapInterface(), shell.FactoryInterface(), layer);
         form->Timer2Timer();
     }
+    // The panel started; the first group's overview computed, then the first
+    // vehicle's trips of 6 February: listed, and the first one's track loaded.
+    void StartWithTrips()
+    {
+        Start();
+        SetPeriod(6, 7);
+        Choose(form->cmbGroupName, 0);
+        EndOfComputation();
+        Choose(form->cmbCarDevice, 0);
+        ForgetCalls();
+        EndOfComputation();
+    }
 
     // ---- the user's actions
     void Choose(HWND combo, int index)
@@ -122,6 +294,16 @@ protected:
         SendMessageW(combo, CB_SETCURSEL, index, 0);
         SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(combo));
+    }
+    // The period set in the pickers without a change notification: nothing
+    // is asked for.
+    void SetPeriod(WORD fromDay, WORD toDay)
+    {
+        SYSTEMTIME from{2009, 2, 0, fromDay, 0, 0, 0, 0}, to{2009, 2, 0, toDay, 0, 0, 0, 0};
+        for (HWND picker : {form->DateBegin, form->TimeBegin})
+            SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&from));
+        for (HWND picker : {form->DateEnd, form->TimeEnd})
+            SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&to));
     }
     void SetPicker(HWND picker, WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0)
     {
@@ -150,7 +332,6 @@ protected:
         click.iItem = row;
         SendMessageW(form->Handle(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
     }
-    void EndOfComputation() { fake.Fire(205); }
 
     // ---- what the panel shows
     int Rows() const { return selection::ListRows(form->ListView1); }
@@ -169,7 +350,11 @@ protected:
         return p.value_or(TMapPoint{});
     }
 
-    FakeDispatcher fake;
+    kxfleet::Fleet fleet;  // the script, until the panel's start creates the dispatcher over it
+    kxd::Options options;
+    kxd::TypeInfos types;
+    kxd::Dispatcher *dispatcher = nullptr;  // one reference, the test's
+    long callsSeen = 0;
     std::shared_ptr<LinkLog> linkLog = std::make_shared<LinkLog>();
     kxshell::StandInShell shell;
     std::unique_ptr<TBaseView> view;

@@ -60,14 +60,6 @@ protected:
         data.Link.EventsOwner = nullptr;
         data.Link.Client.reset();
     }
-    void SetPeriod(WORD fromDay, WORD toDay)
-    {
-        SYSTEMTIME from{2009, 2, 0, fromDay, 0, 0, 0, 0}, to{2009, 2, 0, toDay, 0, 0, 0, 0};
-        SendMessageW(form->DateBegin, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&from));
-        SendMessageW(form->TimeBegin, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&from));
-        SendMessageW(form->DateEnd, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&to));
-        SendMessageW(form->TimeEnd, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&to));
-    }
     int GroupNamed(const std::wstring &name)
     {
         for (int i = 0; i < selection::ComboCount(form->cmbGroupName); ++i)

@@ -11,20 +11,6 @@ namespace {
 
 class Trips : public SelectionTest {
 protected:
-    // A panel whose own computation has just ended.
-    void StartAndCompute()
-    {
-        Start();
-        Choose(form->cmbGroupName, 0);
-        fake.trackArrayCalls = 0;
-        EndOfComputation();
-    }
-    void ServeTrack(VARTYPE vt, SAFEARRAY *sa)
-    {
-        VariantClear(&fake.trackOverride);
-        V_VT(&fake.trackOverride) = static_cast<VARTYPE>(VT_ARRAY | vt);
-        V_ARRAY(&fake.trackOverride) = sa;
-    }
     // A category of the info point list, as the category lists add it.
     void ShowCategory(const wchar_t *name, int row)
     {
@@ -39,13 +25,13 @@ protected:
 
 TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
 {
-    StartAndCompute();
+    StartWithTrips();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ASSERT_EQ(2, Rows());
     // The dispatcher's texts, unchanged.
     EXPECT_EQ(L"1", Cell(0, 0));
-    EXPECT_EQ(L"06.02.2009 08:00:00", Cell(0, 1));
-    EXPECT_EQ(L"06.02.2009 09:30:00", Cell(0, 2));
+    EXPECT_EQ(FebText(6, 8), Cell(0, 1));
+    EXPECT_EQ(FebText(6, 9, 30), Cell(0, 2));
     EXPECT_EQ(L"01:30:00", Cell(0, 3));
     EXPECT_EQ(L"2", Cell(1, 0));
     EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->ListView1, 3));
@@ -55,7 +41,7 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
     EXPECT_EQ(1, PanelState().Trip.CurrentTrip);
 
     // One array for the whole track; every point converted once, in both views.
-    EXPECT_EQ(1, fake.trackArrayCalls);
+    EXPECT_EQ(1, CallsOf(L"TrackCrdsArray"));
     const TPanelState &data = PanelState();
     ASSERT_EQ(91, data.Trip.TrackPointCount());
     for (int k : {0, 1, 45, 90}) {
@@ -86,11 +72,11 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
 
 TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
 {
-    StartAndCompute();
+    StartWithTrips();
     const std::vector<double> before = PanelState().Trip.Track.crds();
     const size_t shows = MapObject().ShowPointCalls().size();
 
-    fake.computeStatus = 2;
+    ASSERT_EQ(S_OK, Control()->FailNextComputation());
     Request();
     EndOfComputation();
     EXPECT_EQ(0, Rows());
@@ -98,8 +84,7 @@ TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
     EXPECT_EQ(before, PanelState().Trip.Track.crds());
     EXPECT_EQ(shows, MapObject().ShowPointCalls().size());
 
-    fake.computeStatus = 0;
-    fake.trips.clear();
+    FirstCarTrips().clear();
     Request();
     EndOfComputation();
     EXPECT_EQ(0, Rows());
@@ -110,45 +95,22 @@ TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
 
 TEST_F(Trips, TrackArraysThatCannotBeRightAreRefusedAndTheOldTrackStays)
 {
-    StartAndCompute();
+    StartWithTrips();
     const std::vector<double> before = PanelState().Trip.Track.crds();
     struct Case {
         const char *what;
         std::function<void()> serve;
     };
     const std::vector<Case> cases = {
-        {"fewer numbers than five per point", [&] { fake.trips[0].crds.resize(fake.trips[0].crds.size() - 3); }},
-        {"more points than counted", [&] { fake.trips[0].pointsCount = 90; }},
-        {"a NaN", [&] { fake.trips[0].crds[17] = std::nan(""); }},
-        {"a text among the numbers",
-         [&] {
-             SAFEARRAYBOUND b = {10, 1};
-             SAFEARRAY *sa = SafeArrayCreate(VT_VARIANT, 1, &b);
-             for (LONG i = 1; i <= 10; ++i) {
-                 VARIANT v;
-                 V_VT(&v) = VT_R8;
-                 V_R8(&v) = kTripStart + i;
-                 if (i == 7) {
-                     V_VT(&v) = VT_BSTR;
-                     V_BSTR(&v) = SysAllocString(L"55.7");
-                 }
-                 SafeArrayPutElement(sa, &i, &v);
-                 VariantClear(&v);
-             }
-             fake.trips[0].pointsCount = 2;
-             ServeTrack(VT_VARIANT, sa);
-         }},
-        {"no array at all",
-         [&] {
-             VariantClear(&fake.trackOverride);
-             V_VT(&fake.trackOverride) = VT_R8;
-         }},
+        {"fewer numbers than five per point", [&] { Malformed(L"short-array"); }},
+        {"more points than counted", [&] { Malformed(L"long-array"); }},
+        {"a NaN", [&] { Malformed(L"nan"); }},
+        {"a text among the numbers", [&] { Malformed(L"text-in-array"); }},
+        {"no array at all", [&] { Malformed(L"not-array"); }},
     };
-    const FakeTrip good = fake.trips[0];
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        fake.trips[0] = good;
-        VariantClear(&fake.trackOverride);
+        Malformed(L"none");
         messages.clear();
         c.serve();
         Request();
@@ -165,20 +127,20 @@ TEST_F(Trips, TrackArraysThatCannotBeRightAreRefusedAndTheOldTrackStays)
 // recording loads and draws like any other.
 TEST_F(Trips, RecordingWithRepeatedAndBackwardTimesLoads)
 {
-    std::vector<double> &crds = fake.trips[0].crds;
-    crds[5] = crds[0];                        // point 1 repeats point 0's time
-    crds[15] = crds[10] - 1.0 / 86400;        // point 3 a second before point 2
-    StartAndCompute();
+    std::vector<kxfleet::TrackPoint> &track = FirstCarTrips()[0].track;
+    track[1].time = track[0].time;                // point 1 repeats point 0's time
+    track[3].time = track[2].time - 1.0 / 86400;  // point 3 a second before point 2
+    StartWithTrips();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(static_cast<int>(crds.size() / 5), PanelState().Trip.TrackPointCount());
+    EXPECT_EQ(static_cast<int>(track.size()), PanelState().Trip.TrackPointCount());
     EXPECT_EQ(5400, SliderMax());
     EXPECT_EQ(2u, layer->Shapes().TrackLines.size());
 }
 
 TEST_F(Trips, SinglePointTrackCentresOnItsOnlyPoint)
 {
-    fake.trips[0].crds = LineTrack(1, kTripStart, 60);
-    StartAndCompute();
+    FirstCarTrips()[0].track = LineTrip(1, kTripStart, 60).track;
+    StartWithTrips();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ASSERT_EQ(1, PanelState().Trip.TrackPointCount());
     EXPECT_EQ(0, SliderMax());
@@ -188,8 +150,8 @@ TEST_F(Trips, SinglePointTrackCentresOnItsOnlyPoint)
 
 TEST_F(Trips, TripWithoutPointsLeavesNothingToPlay)
 {
-    StartAndCompute();
-    fake.trips[1].crds.clear();
+    FirstCarTrips()[1].track.clear();
+    StartWithTrips();
     ClickRow(1);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(2, PanelState().Trip.CurrentTrip);
@@ -201,14 +163,14 @@ TEST_F(Trips, TripWithoutPointsLeavesNothingToPlay)
 
 TEST_F(Trips, TripClickLoadsItsTrackAndStops)
 {
-    StartAndCompute();
+    StartWithTrips();
     ClickRow(1);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(2, PanelState().Trip.CurrentTrip);
     EXPECT_EQ(L"2", TripLabel());
     EXPECT_EQ(10, PanelState().Trip.TrackPointCount());
     EXPECT_EQ(270, SliderMax());
-    EXPECT_EQ(L"parks", fake.listTypes.back());
+    EXPECT_EQ(L"parks", Puts(L"TripEntriesListTypeName").back());
     ASSERT_EQ(1u, PanelState().Trip.TripStops.size());
     const kx::TStops &stop = PanelState().Trip.TripStops[0];
     EXPECT_DOUBLE_EQ(39850.0 + (10 * 60 + 1) / 1440.0, stop.begin);
@@ -222,8 +184,8 @@ TEST_F(Trips, TripClickLoadsItsTrackAndStops)
 
 TEST_F(Trips, UnreadableStopDateIsReportedAndKeepsTheStopsReadSoFar)
 {
-    fake.trips[0].entries[L"parks"][1].begin = L"32.13.2009 25:61:00";
-    StartAndCompute();
+    StartWithTrips();
+    Malformed(L"bad-last-entry");  // the second stop begins at 32.13.2009 25:61:00
     ClickRow(0);
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"32.13.2009")) << messages[0].text;
@@ -234,39 +196,38 @@ TEST_F(Trips, UnreadableStopDateIsReportedAndKeepsTheStopsReadSoFar)
 
 TEST_F(Trips, InfoPointClickMovesTheSliderToTheFilteredEntry)
 {
-    StartAndCompute();
+    StartWithTrips();
     ShowCategory(L"Периоды превышения скорости", 5);
     SetWindowTextW(form->txtCont, L"6");  // the 3-second entry is not listed
-    fake.listTypes.clear();
+    ForgetCalls();
     ClickRow(0);  // row 0: the 08:30 entry
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(30 * 60, SliderPos());
-    EXPECT_TRUE(fake.listTypes.empty()) << "the dispatcher's current list is used";
+    EXPECT_TRUE(Puts(L"TripEntriesListTypeName").empty()) << "the dispatcher's current list is used";
     ClickRow(1);  // row 1: 09:15:30
     EXPECT_EQ(75 * 60 + 30, SliderPos());
 }
 
 TEST_F(Trips, InfoPointClickRetriesOnceWithTheCategorysListAndTrack)
 {
-    StartAndCompute();
+    StartWithTrips();
     ShowCategory(L"Периоды превышения скорости", 5);
-    fake.listTypes.clear();
-    fake.trackArrayCalls = 0;
-    fake.failOnce["TripEntriesCount"] = L"список не выбран";
+    ForgetCalls();
+    FailCall(L"TripEntriesCount", L"список не выбран");
     ClickRow(1);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(1, fake.trackArrayCalls) << "the trip's track loaded again";
+    EXPECT_EQ(1, CallsOf(L"TrackCrdsArray")) << "the trip's track loaded again";
     // The map's info points are fetched again first; the category's list last.
-    ASSERT_FALSE(fake.listTypes.empty());
-    EXPECT_EQ(L"over_speed", fake.listTypes.back());
+    ASSERT_FALSE(Puts(L"TripEntriesListTypeName").empty());
+    EXPECT_EQ(L"over_speed", Puts(L"TripEntriesListTypeName").back());
     EXPECT_EQ(75 * 60 + 30, SliderPos());
 
     // A second failure in the retry reaches the user.
-    fake.failOnce["TripEntryBegin"] = L"первый";
+    FailCall(L"TripEntryBegin", L"первый");
     ClickRow(0);
     EXPECT_TRUE(messages.empty());
-    fake.failOnce["TripEntriesCount"] = L"первый";
-    fake.failOnce["TripEntryIndex"] = L"второй";
+    FailCall(L"TripEntriesCount", L"первый");
+    FailCall(L"TripEntryIndex", L"второй");
     ClickRow(0);
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"второй", messages[0].text);
@@ -274,19 +235,19 @@ TEST_F(Trips, InfoPointClickRetriesOnceWithTheCategorysListAndTrack)
 
 TEST_F(Trips, TrackButtonHidesAndRestoresTheLine)
 {
-    StartAndCompute();
+    StartWithTrips();
     const int invalidates = MapObject().InvalidateCount();
     form->SetToolButtonDown(TKXActiveXForm::ToolButton4, false);
     SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton4, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form->ToolBar1));
     EXPECT_TRUE(layer->Shapes().TrackLines.empty());
     EXPECT_GT(MapObject().InvalidateCount(), invalidates);
-    fake.trackArrayCalls = 0;
+    ForgetCalls();
     form->SetToolButtonDown(TKXActiveXForm::ToolButton4, true);
     SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton4, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form->ToolBar1));
     EXPECT_FALSE(layer->Shapes().TrackLines.empty());
-    EXPECT_EQ(1, fake.trackArrayCalls);
+    EXPECT_EQ(1, CallsOf(L"TrackCrdsArray"));
     EXPECT_TRUE(messages.empty());
 }
 
@@ -295,8 +256,9 @@ TEST_F(Trips, EntriesListTypeAndKindAreSentSeparately)
     Start();
     form->SelectEntriesList(L"tank-num1");
     form->SelectEntriesList(L"blinds");
-    EXPECT_EQ((std::vector<std::wstring>{L"tank", L"blinds"}), fake.listTypes);
-    EXPECT_EQ((std::vector<std::wstring>{L"num1"}), fake.listKinds) << "no kind: the server keeps its own";
+    EXPECT_EQ((std::vector<std::wstring>{L"tank", L"blinds"}), Puts(L"TripEntriesListTypeName"));
+    EXPECT_EQ((std::vector<std::wstring>{L"num1"}), Puts(L"TripEntriesListKindName"))
+        << "no kind: the server keeps its own";
 }
 
 // The dispatcher writes dates in the machine's short date form; the panel

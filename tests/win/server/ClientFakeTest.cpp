@@ -1,6 +1,10 @@
-// TKarvexAutomation against an in-process fake dispatcher: subscription and
+// TKarvexAutomation against a small protocol-level fake: subscription and
 // release, event routing, error texts, by-name calls, and the checks of what
-// the server sends.
+// the server sends. The fake exists only for what the stand-in dispatcher
+// cannot be made to serve: raw HRESULTs without error information, counts
+// and numbers of any value, track arrays of any element type and size, and
+// by-name calls observed as dispatch ids. Every other test that needs a
+// dispatcher uses the stand-in's own automation object.
 #include "Karvex_TLB.h"
 
 #include "Karvex.h"

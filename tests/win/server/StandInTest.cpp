@@ -387,11 +387,43 @@ TEST_F(StandIn, MalformedDataIsReportedAsErrors)
     expectBad(L"short-array", [&] { k.TrackCrdsArray(); });
     expectBad(L"wrong-type-array", [&] { k.TrackCrdsArray(); });
     expectBad(L"not-array", [&] { k.TrackCrdsArray(); });
+    expectBad(L"text-in-array", [&] { k.TrackCrdsArray(); });
+    expectBad(L"long-array", [&] { k.TrackCrdsArray(n); });
     expectBad(L"bad-dates", [&] { KarvexParseDateTime(k.TripBegin()); });
     expectBad(L"bad-dates", [&] { KarvexParseDateTime(k.CarLastTime()); });
     // A well-formed array of another length than announced.
     EXPECT_THROW(k.TrackCrdsArray(n + 1), KarvexError);
     EXPECT_EQ(c->SetMalformed(Bstr(L"whatever")), E_INVALIDARG);
+}
+
+// The faults of one operation and of one computation, ordered through the
+// control interface; everything else goes on as before.
+TEST_F(StandIn, AnOperationOrAComputationFailsOnceWhenOrdered)
+{
+    TKarvexAutomation k;
+    ControlRef c(k);
+    k.SelectGroup(L"G1");
+    ASSERT_EQ(c->FailCall(Bstr(L"CarsCount"), Bstr(L"занят")), S_OK);
+    ASSERT_EQ(c->FailCall(Bstr(L"CarIndex"), Bstr(L"тоже занят")), S_OK);
+    EXPECT_GE(k.GroupsCount(), 4) << "another operation is served";
+    EXPECT_THROW(k.CarsCount(), KarvexError);
+    const int cars = k.CarsCount();
+    EXPECT_GE(cars, 1) << "only the next call of it fails";
+    EXPECT_THROW(k.CarIndex(1), KarvexError);
+    k.CarIndex(1);
+    EXPECT_EQ(c->FailCall(Bstr(L""), Bstr(L"без имени")), E_INVALIDARG);
+
+    int ends = 0;
+    k.OnEndComputing = [&] { ++ends; };
+    ASSERT_EQ(c->FailNextComputation(), S_OK);
+    for (int expected : {2, 0}) {
+        SCOPED_TRACE(expected);
+        k.ComputeTrips(L"G1", k.CarDevice(), Day(4), Day(7), L"GSM", 1);
+        const int before = ends;
+        ASSERT_TRUE(PumpUntil([&] { return ends > before; }, 5000));
+        EXPECT_EQ(k.ComputeStatus(), expected);
+        EXPECT_EQ(k.TripsCount() > 0, expected == 0);
+    }
 }
 
 TEST_F(StandIn, AServerDyingMidSessionGivesAClearErrorAndNoHang)

@@ -26,9 +26,11 @@ protected:
     // Eight groups of one vehicle each, after the two of the selection tests.
     void EightGroups()
     {
-        for (int g = 3; g <= 8; ++g)
-            fake.groups.push_back({L"G" + std::to_wstring(g), L"Группа " + std::to_wstring(g),
-                                   {{L"Авто " + std::to_wstring(g), L"N" + std::to_wstring(g), 100 + g, 37.6, 55.7, Feb(6)}}});
+        for (int g = 3; g <= 8; ++g) {
+            const std::string n = std::to_string(g);
+            fleet.AddVehicle(Car(("Авто " + n).c_str(), ("N" + n).c_str(), 100 + g, 37.6, 55.7, Feb(6)), "G" + n,
+                             "Группа " + n);
+        }
     }
     void ShutDown() { form->ActiveFormDestroy(); }
     std::wstring SpeedText() const { return TKXActiveXForm::Text(form->cmbSpeed); }
@@ -62,10 +64,11 @@ TEST_F(PanelSettings, FirstStartCreatesTheDefaultsAndShowsThem)
     // The eighth group's overview, then its first vehicle's trips.
     EXPECT_EQ(7, Sel(form->cmbGroupName));
     EXPECT_EQ(L"Авто 8", Item(form->cmbCarName, Sel(form->cmbCarName)));
-    ASSERT_EQ(2u, fake.computeRequests.size());
-    EXPECT_EQ(L"G8", fake.computeRequests[0].group);
-    EXPECT_EQ(0, fake.computeRequests[0].device);
-    EXPECT_EQ(108, fake.computeRequests[1].device);
+    const std::vector<ComputeRequest> requests = ComputeRequests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(L"G8", requests[0].group);
+    EXPECT_EQ(0, requests[0].device);
+    EXPECT_EQ(108, requests[1].device);
     EXPECT_TRUE(kx::SameWholeSecond(kx::EncodeDate(2007, 2, 6), Picker(form->DateBegin)));
     EXPECT_TRUE(kx::SameWholeSecond(kx::EncodeDate(2009, 6, 6), kx::CombineDateTime(Picker(form->DateEnd), Picker(form->TimeEnd))));
 }
@@ -85,8 +88,8 @@ TEST_F(PanelSettings, SavedVehicleAndPeriodComeBackAndTheirTripsAreAskedFor)
         EXPECT_EQ(2, Sel(combo)) << "name, number and device lists aligned";
     EXPECT_EQ(L"ЗИЛ", Item(form->cmbCarName, Sel(form->cmbCarName)));
     // The group change's overview first, then the one request for the vehicle.
-    ASSERT_EQ(2u, fake.computeRequests.size());
-    const ComputeRequest &r = fake.computeRequests[1];
+    ASSERT_EQ(2u, ComputeRequests().size());
+    const ComputeRequest r = ComputeRequests()[1];
     EXPECT_EQ(L"G1", r.group);
     EXPECT_EQ(15, r.device);
     EXPECT_EQ(L"05.02.2009 07:15:30", r.begin);
@@ -108,14 +111,14 @@ TEST_F(PanelSettings, RestoreFailuresAreQuietAndTheRestStillArrives)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        fake.computeRequests.clear();
+        ForgetCalls();
         PanelState() = TPanelState();
         WriteBytes(path, c.doc);
         Start();
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(c.group, Sel(form->cmbGroupName));
         EXPECT_EQ(c.car, Sel(form->cmbCarDevice));
-        EXPECT_EQ(static_cast<size_t>(c.requests), fake.computeRequests.size());
+        EXPECT_EQ(static_cast<size_t>(c.requests), ComputeRequests().size());
         EXPECT_EQ(L"30x", SpeedText()) << "reading goes on after the block";
         EXPECT_EQ(13, PanelState().Settings.InfoPointCategoryCount());
         control.Reset();

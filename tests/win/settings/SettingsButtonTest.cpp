@@ -1,5 +1,5 @@
-// The panel's settings button over the stand-in shell and the in-process
-// dispatcher: the real dialog opens modal to the panel's top window through
+// The panel's settings button over the stand-in shell and the stand-in
+// dispatcher in this process: the real dialog opens modal to the panel's top window through
 // the modal seam, the test works it there, and the panel then shows what
 // changed, whichever button closed it.
 #include "SelectionTestSupport.h"
@@ -109,7 +109,6 @@ TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
     ASSERT_EQ(-1, Sel(form->cmbCarDevice));
     // The overview's computation (no vehicle) has no trips: the refreshed
     // list loads no track over the vehicles.
-    fake.trips.clear();
     ForgetWhatIsShown();
     work = [](HWND dialog) {
         Uncheck(dialog, 3);
@@ -159,7 +158,6 @@ TEST_F(SettingsButton, OkWithoutAnIconStoresMinusOneAndVehiclesStayVisible)
 {
     Start();
     Choose(form->cmbGroupName, 0);
-    fake.trips.clear();  // the overview's computation has no trips
     form->IconNum = 400;  // from a settings file: nothing to select
     work = [](HWND dialog) { Press(dialog, TFormSettings::idOK); };
     ClickSettings();
@@ -189,7 +187,7 @@ TEST_F(SettingsButton, OverviewIsRedrawnOnlyForAGroupWithoutAVehicle)
 
 TEST_F(SettingsButton, WithoutGroupsTheDialogStillWorks)
 {
-    fake.groups.clear();
+    fleet.groups.clear();
     Start();
     ForgetWhatIsShown();
     work = [](HWND dialog) { Press(dialog, TFormSettings::idOK); };

@@ -179,6 +179,15 @@ private:
 std::vector<Trip> ComputeTrips(const Vehicle &v, const std::vector<Checkpoint> &checkpoints,
                                double from, double to, const DeriveOptions &opt)
 {
+    if (!v.trips.empty()) {
+        std::vector<Trip> given;
+        for (const Trip &t : v.trips)
+            if (t.end >= from && t.begin <= to) {
+                given.push_back(t);
+                for (const std::string &query : ListQueries()) given.back().lists[query];  // none is an empty list
+            }
+        return given;
+    }
     std::vector<const Sample *> in;
     for (const Sample &s : v.samples)
         if (s.time >= from && s.time <= to && std::isfinite(s.time)) in.push_back(&s);

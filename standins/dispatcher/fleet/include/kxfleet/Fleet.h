@@ -57,12 +57,38 @@ struct Checkpoint {
     int radius = 0;       // metres
 };
 
+struct TrackPoint {
+    double time, lon, lat, distance, speed;
+};
+
+struct Entry {
+    double begin = 0, end = 0;
+    double lon = kNoPosition, lat = kNoPosition;
+    double speed = 0;
+    double tank1Begin = 0, tank1End = 0, tank2Begin = 0, tank2End = 0;
+};
+
+struct Trip {
+    double begin = 0, end = 0;
+    std::vector<TrackPoint> track;
+    // Keyed by query: "checkpoints-stages", "parks", "blinds", "power_off",
+    // "over_speed", "tank-num1", "tank-num2", "sensor_on-num1".."-num6".
+    std::map<std::string, std::vector<Entry>> lists;
+};
+
 struct Vehicle {
     std::string name;     // UTF-8
     std::string number;   // registration number, UTF-8
     int device = 0;
     std::string groupKey;
     std::vector<Sample> samples;  // sorted by time
+    // Trips the dispatcher holds ready-made (taken over from another system)
+    // rather than derived from samples: when there are any, a computation
+    // serves those that overlap its period.
+    std::vector<Trip> trips;
+    // The device number as the dispatcher's "Car_Device" property writes it
+    // (such as "021"); empty: the decimal of `device`.
+    std::string deviceText;
 };
 
 struct Group {
@@ -87,25 +113,6 @@ bool LastKnownPosition(const Vehicle &v, Sample &out);
 
 // ---------------------------------------------------------------- derivation
 
-struct TrackPoint {
-    double time, lon, lat, distance, speed;
-};
-
-struct Entry {
-    double begin = 0, end = 0;
-    double lon = kNoPosition, lat = kNoPosition;
-    double speed = 0;
-    double tank1Begin = 0, tank1End = 0, tank2Begin = 0, tank2End = 0;
-};
-
-struct Trip {
-    double begin = 0, end = 0;
-    std::vector<TrackPoint> track;
-    // Keyed by query: "checkpoints-stages", "parks", "blinds", "power_off",
-    // "over_speed", "tank-num1", "tank-num2", "sensor_on-num1".."-num6".
-    std::map<std::string, std::vector<Entry>> lists;
-};
-
 // The entry-list queries every trip carries, in the panel's category order.
 const std::vector<std::string> &ListQueries();
 
@@ -119,7 +126,8 @@ struct DeriveOptions {
     double tankEventL = 5;       // total change of a refuel or drain
 };
 
-// Trips of one vehicle in [from, to], with their tracks and entry lists.
+// Trips of one vehicle in [from, to], with their tracks and entry lists: its
+// ready-made trips that overlap the period, or those its samples make.
 std::vector<Trip> ComputeTrips(const Vehicle &v, const std::vector<Checkpoint> &checkpoints,
                                double from, double to, const DeriveOptions &opt = {});
 

@@ -1,5 +1,5 @@
-// Texts of the stand-in dispatcher: UTF-8/UTF-16 and the date forms it
-// serves and accepts. Every date text the dispatcher gives is made here.
+// The date forms the stand-in dispatcher serves and accepts. Every date text
+// the dispatcher gives is made here.
 #pragma once
 
 #include <windows.h>
@@ -7,9 +7,6 @@
 #include <string>
 
 namespace kxd {
-
-std::wstring Wide(const std::string &utf8);
-std::string Utf8(const std::wstring &wide);
 
 // The machine's short date form, a blank and "hh:mm:ss".
 std::wstring FormatDateTimeText(double oleDate);
