@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "ComSupport.h"
+#include "ComGuard.h"
 #include "Layer.h"
 #include "Module.h"
 #include "PanelControl.h"

@@ -1,7 +1,7 @@
 // IConnectionPointContainer and its two points: the form's events (one sink)
 // and property change notification (any number of sinks).
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TConnectionPointContainerPart)
 

@@ -1,6 +1,6 @@
 // IDataObject: the panel's picture as an enhanced metafile, and data advise.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TDataObjectPart)
 

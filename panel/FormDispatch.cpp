@@ -1,6 +1,6 @@
 // IDispatch and IKXActiveXForm: each accessor reads or writes the form.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 #include "Module.h"
 
 KX_PART_IUNKNOWN(TFormDispatchPart)

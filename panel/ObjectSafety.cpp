@@ -1,6 +1,6 @@
 // IObjectSafety: the options a host asked for, on the interfaces we answer.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TObjectSafetyPart)
 

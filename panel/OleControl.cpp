@@ -1,6 +1,6 @@
 // IOleControl: no mnemonics; events can be frozen by the container.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TOleControlPart)
 

@@ -1,6 +1,6 @@
 // IOleInPlaceActiveObject: keyboard handling while UI active.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TOleInPlaceActiveObjectPart)
 

@@ -1,6 +1,6 @@
 // IOleInPlaceObject: deactivation and placement by the container.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TOleInPlaceObjectPart)
 

@@ -1,6 +1,6 @@
 // IOleObject: site, verbs, extent and close.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TOleObjectPart)
 

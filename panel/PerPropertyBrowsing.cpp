@@ -1,6 +1,6 @@
 // IPerPropertyBrowsing: names for the enumerated properties' values.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TPerPropertyBrowsingPart)
 

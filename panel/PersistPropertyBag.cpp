@@ -1,6 +1,6 @@
 // IPersistPropertyBag: the form's properties by name (HTML pages, designers).
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TPersistPropertyBagPart)
 

@@ -1,6 +1,6 @@
 // IPersistStorage: the stream state kept in a "Contents" stream.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TPersistStoragePart)
 

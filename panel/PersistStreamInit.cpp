@@ -1,6 +1,6 @@
 // IPersistStreamInit: a new panel, or its state from a stream.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TPersistStreamInitPart)
 

@@ -1,6 +1,6 @@
 // IProvideClassInfo: the KXActiveXForm coclass from the type library.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 #include "Module.h"
 
 KX_PART_IUNKNOWN(TProvideClassInfoPart)

@@ -1,6 +1,6 @@
 // IQuickActivate: a container's set-up in one call.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TQuickActivatePart)
 

@@ -1,6 +1,6 @@
 // ISimpleFrameSite: messages of contained controls pass unfiltered.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TSimpleFrameSitePart)
 

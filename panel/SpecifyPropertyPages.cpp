@@ -1,6 +1,6 @@
 // ISpecifyPropertyPages: the panel has no property pages.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TSpecifyPropertyPagesPart)
 

@@ -1,6 +1,6 @@
 // ISupportErrorInfo: the accessors leave error info behind.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TSupportErrorInfoPart)
 

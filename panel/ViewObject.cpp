@@ -1,6 +1,6 @@
 // IViewObject2: drawing the panel into a container's device context.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TViewObjectPart)
 
