@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "Bstr.h"
 #include "ComGuard.h"
 #include "Layer.h"
 #include "Module.h"
@@ -644,9 +645,7 @@ void TActiveFormControl::SaveBag(IPropertyBag *bag)
             v.lVal = *l;
         } else {
             v.vt = VT_BSTR;
-            v.bstrVal = SysAllocString(std::get<std::wstring>(value).c_str());
-            if (!v.bstrVal)
-                throw std::bad_alloc();
+            v.bstrVal = Bstr(std::get<std::wstring>(value)).Detach();  // put() clears it
         }
         put(name, v);
     }

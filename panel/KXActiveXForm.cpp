@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ActiveFormControl.h"
+#include "Bstr.h"
 #include "boxes/PlayerBox.h"
 #include "PanelControl.h"
 #include "PanelState.h"
@@ -556,7 +557,7 @@ void TKXActiveXForm::LoadProperty(const std::wstring &name, const TPropertyValue
     try {
         if (name == L"Caption") SetCaption(t());
         else if (name == L"Color") SetColor(static_cast<OLE_COLOR>(l()));
-        else if (name == L"FontName") { BSTR s = SysAllocString(t().c_str()); font_->put_Name(s); SysFreeString(s); ApplyFont(); }
+        else if (name == L"FontName") { font_->put_Name(Bstr(t()).Get()); ApplyFont(); }
         else if (name == L"FontSize") { CY cy; cy.int64 = l(); font_->put_Size(cy); ApplyFont(); }
         else if (name == L"FontBold") { font_->put_Bold(b()); ApplyFont(); }
         else if (name == L"FontItalic") { font_->put_Italic(b()); ApplyFont(); }

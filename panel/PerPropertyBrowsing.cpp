@@ -1,5 +1,6 @@
 // IPerPropertyBrowsing: names for the enumerated properties' values.
 #include "ActiveFormControl.h"
+#include "Bstr.h"
 #include "ComGuard.h"
 
 KX_PART_IUNKNOWN(TPerPropertyBrowsingPart)
@@ -45,10 +46,8 @@ STDMETHODIMP TPerPropertyBrowsingPart::GetDisplayString(DISPID id, BSTR *text)
         return E_NOTIMPL;  // the caller shows the value itself
     long value = CurrentValue(c_, id);
     for (const TNamedValue &v : kValues)
-        if (v.id == id && v.value == value) {
-            *text = SysAllocString(v.name);
-            return *text ? S_OK : E_OUTOFMEMORY;
-        }
+        if (v.id == id && v.value == value)
+            return CopyOut(v.name, text);
     return E_FAIL;
 }
 
