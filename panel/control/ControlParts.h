@@ -1,5 +1,10 @@
 // The control object's interfaces, one small class each, all delegating to
-// TActiveFormControl and sharing its identity.
+// TActiveFormControl and sharing its identity. They are implemented by
+// theme: Embedding.cpp (the container's OLE object, in-place activation,
+// keyboard, quick activation), Persistence.cpp (stream, storage, property
+// bag, property browsing), Drawing.cpp (view and data objects),
+// ObjectInfo.cpp (class info, error info, safety, connection points) and
+// FormDispatch.cpp (the automation interface).
 #pragma once
 
 #include <windows.h>

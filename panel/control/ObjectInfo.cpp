@@ -1,6 +1,32 @@
-// IObjectSafety: the options a host asked for, on the interfaces we answer.
+// What a container or a script asks of the control about itself: its
+// class from the type library, which interfaces leave error info, the
+// safety options it was given, and its connection points (the form's
+// events, property change notification).
 #include "ActiveFormControl.h"
-#include "ComGuard.h"
+#include "Module.h"
+
+// ---- IProvideClassInfo: the KXActiveXForm coclass from the type library -----
+
+KX_PART_IUNKNOWN(TProvideClassInfoPart)
+
+STDMETHODIMP TProvideClassInfoPart::GetClassInfo(ITypeInfo **info)
+{
+    if (!info)
+        return E_POINTER;
+    *info = nullptr;
+    return ModuleTypeInfo(__uuidof(KXActiveXForm), info);
+}
+
+// ---- ISupportErrorInfo: the accessors leave error info behind ---------------
+
+KX_PART_IUNKNOWN(TSupportErrorInfoPart)
+
+STDMETHODIMP TSupportErrorInfoPart::InterfaceSupportsErrorInfo(REFIID iid)
+{
+    return iid == __uuidof(IKXActiveXForm) || iid == IID_IDispatch ? S_OK : S_FALSE;
+}
+
+// ---- IObjectSafety: the options a host asked for ----------------------------
 
 KX_PART_IUNKNOWN(TObjectSafetyPart)
 
@@ -38,4 +64,18 @@ STDMETHODIMP TObjectSafetyPart::SetInterfaceSafetyOptions(REFIID iid, DWORD mask
         return E_FAIL;
     c_.SafetyOptions = (c_.SafetyOptions & ~mask) | (enabled & mask);
     return S_OK;
+}
+
+// ---- IConnectionPointContainer: the form's events and property changes ------
+
+KX_PART_IUNKNOWN(TConnectionPointContainerPart)
+
+STDMETHODIMP TConnectionPointContainerPart::EnumConnectionPoints(IEnumConnectionPoints **points)
+{
+    return EnumConnectionPointsOf({&c_.EventsPoint, &c_.PropertyNotifyPoint}, points);
+}
+
+STDMETHODIMP TConnectionPointContainerPart::FindConnectionPoint(REFIID iid, IConnectionPoint **point)
+{
+    return FindConnectionPointIn({&c_.EventsPoint, &c_.PropertyNotifyPoint}, iid, point);
 }

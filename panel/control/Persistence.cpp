@@ -1,7 +1,188 @@
-// IPerPropertyBrowsing: names for the enumerated properties' values.
+// The control's saved state and its properties as a designer sees them: a
+// new panel, or one from a stream, a storage or a property bag; the names
+// of the enumerated properties' values; the property pages it does not
+// have. The stream's layout and the reading and writing of the properties
+// are TActiveFormControl's (ActiveFormControl.cpp).
 #include "ActiveFormControl.h"
 #include "Bstr.h"
 #include "ComGuard.h"
+
+// ---- IPersistStreamInit: a new panel, or its state from a stream ------------
+
+KX_PART_IUNKNOWN(TPersistStreamInitPart)
+
+STDMETHODIMP TPersistStreamInitPart::GetClassID(CLSID *clsid)
+{
+    if (!clsid)
+        return E_POINTER;
+    *clsid = __uuidof(KXActiveXForm);
+    return S_OK;
+}
+
+STDMETHODIMP TPersistStreamInitPart::IsDirty()
+{
+    return c_.Dirty() ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP TPersistStreamInitPart::Load(LPSTREAM stream)
+{
+    if (!stream)
+        return E_POINTER;
+    return ComGuard(IID_IPersistStreamInit, [&] {
+        c_.LoadStream(stream);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TPersistStreamInitPart::Save(LPSTREAM stream, BOOL clearDirty)
+{
+    if (!stream)
+        return E_POINTER;
+    return ComGuard(IID_IPersistStreamInit, [&] {
+        c_.SaveStream(stream);
+        if (clearDirty)
+            c_.SetDirty(false);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TPersistStreamInitPart::GetSizeMax(ULARGE_INTEGER *size)
+{
+    if (!size)
+        return E_POINTER;
+    return ComGuard(IID_IPersistStreamInit, [&] {
+        size->QuadPart = c_.StreamSizeMax();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TPersistStreamInitPart::InitNew()
+{
+    return ComGuard(IID_IPersistStreamInit, [&] {
+        c_.InitNew();
+        return S_OK;
+    });
+}
+
+// ---- IPersistStorage: the stream state kept in a "Contents" stream ----------
+
+KX_PART_IUNKNOWN(TPersistStoragePart)
+
+namespace {
+const wchar_t kContents[] = L"Contents";
+}
+
+STDMETHODIMP TPersistStoragePart::GetClassID(CLSID *clsid)
+{
+    if (!clsid)
+        return E_POINTER;
+    *clsid = __uuidof(KXActiveXForm);
+    return S_OK;
+}
+
+STDMETHODIMP TPersistStoragePart::IsDirty()
+{
+    return c_.Dirty() ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP TPersistStoragePart::InitNew(IStorage *storage)
+{
+    if (!storage)
+        return E_POINTER;
+    return ComGuard(IID_IPersistStorage, [&] {
+        c_.InitNew();
+        c_.Storage = storage;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TPersistStoragePart::Load(IStorage *storage)
+{
+    if (!storage)
+        return E_POINTER;
+    return ComGuard(IID_IPersistStorage, [&] {
+        ComPtr<IStream> stream;
+        HRESULT hr = storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.Put());
+        if (FAILED(hr))
+            return hr;
+        c_.LoadStream(stream.Get());
+        c_.Storage = storage;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TPersistStoragePart::Save(IStorage *storage, BOOL)
+{
+    if (!storage)
+        return E_POINTER;
+    return ComGuard(IID_IPersistStorage, [&] {
+        ComPtr<IStream> stream;
+        HRESULT hr = storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                           stream.Put());
+        if (FAILED(hr))
+            return hr;
+        c_.SaveStream(stream.Get());
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TPersistStoragePart::SaveCompleted(IStorage *storage)
+{
+    if (storage)
+        c_.Storage = storage;
+    c_.SetDirty(false);
+    return S_OK;
+}
+
+STDMETHODIMP TPersistStoragePart::HandsOffStorage()
+{
+    c_.Storage.Reset();
+    return S_OK;
+}
+
+// ---- IPersistPropertyBag: the properties by name (HTML pages, designers) ----
+
+KX_PART_IUNKNOWN(TPersistPropertyBagPart)
+
+STDMETHODIMP TPersistPropertyBagPart::GetClassID(CLSID *clsid)
+{
+    if (!clsid)
+        return E_POINTER;
+    *clsid = __uuidof(KXActiveXForm);
+    return S_OK;
+}
+
+STDMETHODIMP TPersistPropertyBagPart::InitNew()
+{
+    return ComGuard(IID_IPersistPropertyBag, [&] {
+        c_.InitNew();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TPersistPropertyBagPart::Load(IPropertyBag *bag, IErrorLog *log)
+{
+    if (!bag)
+        return E_POINTER;
+    return ComGuard(IID_IPersistPropertyBag, [&] {
+        c_.LoadBag(bag, log);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TPersistPropertyBagPart::Save(IPropertyBag *bag, BOOL clearDirty, BOOL)
+{
+    if (!bag)
+        return E_POINTER;
+    return ComGuard(IID_IPersistPropertyBag, [&] {
+        c_.SaveBag(bag);
+        if (clearDirty)
+            c_.SetDirty(false);
+        return S_OK;
+    });
+}
+
+// ---- IPerPropertyBrowsing: names for the enumerated properties' values ------
 
 KX_PART_IUNKNOWN(TPerPropertyBrowsingPart)
 
@@ -115,4 +296,17 @@ STDMETHODIMP TPerPropertyBrowsingPart::GetPredefinedValue(DISPID id, DWORD cooki
             return S_OK;
         }
     return E_INVALIDARG;
+}
+
+// ---- ISpecifyPropertyPages: the panel has no property pages -----------------
+
+KX_PART_IUNKNOWN(TSpecifyPropertyPagesPart)
+
+STDMETHODIMP TSpecifyPropertyPagesPart::GetPages(CAUUID *pages)
+{
+    if (!pages)
+        return E_POINTER;
+    pages->cElems = 0;
+    pages->pElems = nullptr;
+    return S_OK;
 }
