@@ -252,6 +252,22 @@ DWORD TActiveFormControl::MiscStatus()
     return kPanelRegisteredMiscStatus;
 }
 
+HRESULT TActiveFormControl::ClassId(CLSID *clsid)
+{
+    if (!clsid)
+        return E_POINTER;
+    *clsid = __uuidof(KXActiveXForm);
+    return S_OK;
+}
+
+HRESULT TActiveFormControl::Window(HWND *window)
+{
+    if (!window)
+        return E_POINTER;
+    *window = form_->Handle();
+    return *window ? S_OK : E_FAIL;
+}
+
 void TActiveFormControl::BindFormEvents()
 {
     TFormEvents &e = form_->Events;

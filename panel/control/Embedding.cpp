@@ -84,10 +84,7 @@ STDMETHODIMP TOleObjectPart::IsUpToDate()
 
 STDMETHODIMP TOleObjectPart::GetUserClassID(CLSID *clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = __uuidof(KXActiveXForm);
-    return S_OK;
+    return TActiveFormControl::ClassId(clsid);
 }
 
 STDMETHODIMP TOleObjectPart::GetUserType(DWORD, LPOLESTR *type)
@@ -169,10 +166,7 @@ KX_PART_IUNKNOWN(TOleInPlaceObjectPart)
 
 STDMETHODIMP TOleInPlaceObjectPart::GetWindow(HWND *window)
 {
-    if (!window)
-        return E_POINTER;
-    *window = c_.Form().Handle();
-    return *window ? S_OK : E_FAIL;
+    return c_.Window(window);
 }
 
 STDMETHODIMP TOleInPlaceObjectPart::ContextSensitiveHelp(BOOL)
@@ -206,10 +200,7 @@ KX_PART_IUNKNOWN(TOleInPlaceActiveObjectPart)
 
 STDMETHODIMP TOleInPlaceActiveObjectPart::GetWindow(HWND *window)
 {
-    if (!window)
-        return E_POINTER;
-    *window = c_.Form().Handle();
-    return *window ? S_OK : E_FAIL;
+    return c_.Window(window);
 }
 
 STDMETHODIMP TOleInPlaceActiveObjectPart::ContextSensitiveHelp(BOOL)

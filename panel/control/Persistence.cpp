@@ -13,10 +13,7 @@ KX_PART_IUNKNOWN(TPersistStreamInitPart)
 
 STDMETHODIMP TPersistStreamInitPart::GetClassID(CLSID *clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = __uuidof(KXActiveXForm);
-    return S_OK;
+    return TActiveFormControl::ClassId(clsid);
 }
 
 STDMETHODIMP TPersistStreamInitPart::IsDirty()
@@ -74,10 +71,7 @@ const wchar_t kContents[] = L"Contents";
 
 STDMETHODIMP TPersistStoragePart::GetClassID(CLSID *clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = __uuidof(KXActiveXForm);
-    return S_OK;
+    return TActiveFormControl::ClassId(clsid);
 }
 
 STDMETHODIMP TPersistStoragePart::IsDirty()
@@ -146,10 +140,7 @@ KX_PART_IUNKNOWN(TPersistPropertyBagPart)
 
 STDMETHODIMP TPersistPropertyBagPart::GetClassID(CLSID *clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = __uuidof(KXActiveXForm);
-    return S_OK;
+    return TActiveFormControl::ClassId(clsid);
 }
 
 STDMETHODIMP TPersistPropertyBagPart::InitNew()
