@@ -1,5 +1,6 @@
 #include "Layer.h"
 
+#include "Bstr.h"
 #include "Module.h"
 #include "PanelState.h"
 
@@ -11,14 +12,6 @@
 #include <string>
 
 namespace {
-
-HRESULT CopyString(const std::wstring &text, BSTR *out)
-{
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
 
 const wchar_t kTrackLineName[] = L"Трек";
 const wchar_t kVehicleMarkerName[] = L"ТС";
@@ -121,13 +114,13 @@ STDMETHODIMP_(ULONG) TLayer::Release()
 
 // ------------------------------------------------------------ description
 
-STDMETHODIMP TLayer::Tag(BSTR *tag) { return CopyString(L"KXLayerTag", tag); }
-STDMETHODIMP TLayer::Caption(BSTR *caption) { return CopyString(L"Карвекс Плеер", caption); }
+STDMETHODIMP TLayer::Tag(BSTR *tag) { return CopyOut(L"KXLayerTag", tag); }
+STDMETHODIMP TLayer::Caption(BSTR *caption) { return CopyOut(L"Карвекс Плеер", caption); }
 STDMETHODIMP TLayer::Description(BSTR *description)
 {
-    return CopyString(L"KX plugin shape layer", description);
+    return CopyOut(L"KX plugin shape layer", description);
 }
-STDMETHODIMP TLayer::PositionCode(BSTR *code) { return CopyString(L"8001ExampleLayer:0", code); }
+STDMETHODIMP TLayer::PositionCode(BSTR *code) { return CopyOut(L"8001ExampleLayer:0", code); }
 
 STDMETHODIMP TLayer::Icon(IRaster **icon)
 {
@@ -300,9 +293,9 @@ STDMETHODIMP TLayer::Title(BSTR *title)
                 }
             }
         }
-        return CopyString(L"", title);
+        return CopyOut(L"", title);
     }
-    return CopyString(current_->Name(), title);
+    return CopyOut(current_->Name(), title);
 }
 
 STDMETHODIMP TLayer::Hint(BSTR *hint)
@@ -310,7 +303,7 @@ STDMETHODIMP TLayer::Hint(BSTR *hint)
     if (!hint) return E_POINTER;
     *hint = nullptr;
     if (!current_) return S_FALSE;
-    return CopyString(current_->Text(), hint);
+    return CopyOut(current_->Text(), hint);
 }
 
 STDMETHODIMP TLayer::LabelPoint(IMapPoint **point)

@@ -7,21 +7,6 @@
 
 namespace {
 
-std::wstring Widen(const char *text)
-{
-    // Library messages come in UTF-8 or in the ANSI code page; try the stricter first.
-    for (UINT cp : {UINT(CP_UTF8), UINT(CP_ACP)}) {
-        DWORD flags = cp == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-        int n = MultiByteToWideChar(cp, flags, text, -1, nullptr, 0);
-        if (n > 0) {
-            std::wstring out(n - 1, L'\0');
-            MultiByteToWideChar(cp, flags, text, -1, &out[0], n);
-            return out;
-        }
-    }
-    return L"";
-}
-
 double PlatformNow()
 {
     SYSTEMTIME st;
@@ -67,11 +52,6 @@ TPanelSeams PlatformSeams()
 
 const wchar_t kErrorBoxCaption[] = L"KXPlayerPlugin";
 
-EPanelError::EPanelError(std::wstring text, HRESULT hr)
-    : std::runtime_error(kx::ToUtf8(text)), text_(std::move(text)), hr_(hr)
-{
-}
-
 TPanelSeams &PanelSeams()
 {
     static TPanelSeams seams = PlatformSeams();
@@ -107,17 +87,4 @@ void PanelStep(const std::wstring &step)
 {
     if (PanelSeams().Step)
         PanelSeams().Step(step);
-}
-
-std::wstring CurrentExceptionText()
-{
-    try {
-        throw;
-    } catch (const EPanelError &e) {
-        return e.Text();
-    } catch (const std::exception &e) {
-        return Widen(e.what());
-    } catch (...) {
-        return L"Неизвестная ошибка";
-    }
 }

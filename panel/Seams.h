@@ -6,25 +6,12 @@
 
 #include <windows.h>
 
-#include <exception>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
+#include "ComGuard.h"
 #include "DispatcherLink.h"
-
-// A failure inside the panel, with the text the user sees.
-class EPanelError : public std::runtime_error {
-public:
-    explicit EPanelError(std::wstring text, HRESULT hr = E_FAIL);
-    const std::wstring &Text() const { return text_; }
-    HRESULT Result() const { return hr_; }
-
-private:
-    std::wstring text_;
-    HRESULT hr_;
-};
 
 struct TPanelSeams {
     // Shows a message box; returns the button pressed (IDOK, ...).
@@ -49,9 +36,6 @@ INT_PTR RunModal(const std::wstring &name, const std::function<INT_PTR()> &run);
 double Now();
 std::wstring SettingsPath();
 void PanelStep(const std::wstring &step);
-
-// The text shown for the exception in flight (call inside a catch block).
-std::wstring CurrentExceptionText();
 
 // Caption of the error box shown at the event-handler boundary.
 extern const wchar_t kErrorBoxCaption[];

@@ -1,6 +1,7 @@
 #include "KXPlayer.h"
 
 #include "BaseViewWrap.h"
+#include "Bstr.h"
 #include "Layer.h"
 #include "Module.h"
 #include "PanelControl.h"
@@ -21,13 +22,6 @@ TKXActiveXForm *g_currentPanel = nullptr;
 void ForgetDestroyedPanel(TKXActiveXForm *form)
 {
     if (g_currentPanel == form) g_currentPanel = nullptr;
-}
-
-HRESULT CopyString(const wchar_t *text, BSTR *out)
-{
-    if (!out) return E_POINTER;
-    *out = SysAllocString(text);
-    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 } // namespace
@@ -155,9 +149,9 @@ STDMETHODIMP TKXPlayer::PageOption(VARIANT_BOOL *option)
     return S_OK;
 }
 
-STDMETHODIMP TKXPlayer::Tag(BSTR *tag) { return CopyString(L"KXPlayer", tag); }
-STDMETHODIMP TKXPlayer::Caption(BSTR *caption) { return CopyString(L"Карвекс", caption); }
-STDMETHODIMP TKXPlayer::Description(BSTR *description) { return CopyString(L"", description); }
+STDMETHODIMP TKXPlayer::Tag(BSTR *tag) { return CopyOut(L"KXPlayer", tag); }
+STDMETHODIMP TKXPlayer::Caption(BSTR *caption) { return CopyOut(L"Карвекс", caption); }
+STDMETHODIMP TKXPlayer::Description(BSTR *description) { return CopyOut(L"", description); }
 
 STDMETHODIMP TKXPlayer::Icon(IRaster **icon)
 {
@@ -166,8 +160,8 @@ STDMETHODIMP TKXPlayer::Icon(IRaster **icon)
     return S_OK;
 }
 
-STDMETHODIMP TKXPlayer::PositionCode(BSTR *code) { return CopyString(L"1:1", code); }
-STDMETHODIMP TKXPlayer::XmlInfo(BSTR *xml) { return CopyString(kPluginXmlInfo, xml); }
+STDMETHODIMP TKXPlayer::PositionCode(BSTR *code) { return CopyOut(L"1:1", code); }
+STDMETHODIMP TKXPlayer::XmlInfo(BSTR *xml) { return CopyOut(kPluginXmlInfo, xml); }
 
 // ------------------------------------------------------------ life
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "Bstr.h"
 #include "ModuleCount.h"
 #include "kx/infopoints.h"
 #include "kx/text.h"
@@ -33,13 +34,6 @@ std::wstring SystemText(HRESULT hr)
     return text.empty() ? std::wstring(L"Ошибка вызова сервера диспетчера, ") + code : text;
 }
 
-std::wstring TakeBstr(BSTR b)
-{
-    std::wstring s = b ? std::wstring(b, SysStringLen(b)) : std::wstring();
-    SysFreeString(b);
-    return s;
-}
-
 // Results that say the dispatcher program itself is gone, not that it
 // refused the call.
 bool DispatcherGone(HRESULT hr)
@@ -57,8 +51,8 @@ bool DispatcherGone(HRESULT hr)
     std::wstring text;
     IErrorInfo *ei = nullptr;
     if (GetErrorInfo(0, &ei) == S_OK && ei) {
-        BSTR d = nullptr;
-        if (SUCCEEDED(ei->GetDescription(&d))) text = TakeBstr(d);
+        Bstr description;
+        if (SUCCEEDED(ei->GetDescription(description.Put()))) text = description.Str();
         ei->Release();
     }
     if (text.empty()) text = SystemText(hr);
@@ -98,21 +92,15 @@ double CheckFinite(double v, const wchar_t *name)
     return v;
 }
 
-BSTR MakeBstr(const std::wstring &s)
+// A text argument of one call; no memory for it is the call's failure.
+Bstr Arg(const std::wstring &s)
 {
-    BSTR b = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    if (!b && !s.empty()) throw KarvexError(L"Недостаточно памяти", E_OUTOFMEMORY);
-    return b;
+    try {
+        return Bstr(s);
+    } catch (const std::bad_alloc &) {
+        throw KarvexError(L"Недостаточно памяти", E_OUTOFMEMORY);
+    }
 }
-
-// Owns the BSTR arguments of one call.
-struct BstrArg {
-    explicit BstrArg(const std::wstring &s) : b(MakeBstr(s)) {}
-    ~BstrArg() { SysFreeString(b); }
-    BstrArg(const BstrArg &) = delete;
-    BstrArg &operator=(const BstrArg &) = delete;
-    BSTR b;
-};
 
 }  // namespace
 
@@ -348,9 +336,9 @@ namespace {
 {
     if (hr == DISP_E_EXCEPTION) {
         if (ei.pfnDeferredFillIn) ei.pfnDeferredFillIn(&ei);
-        std::wstring text = TakeBstr(ei.bstrDescription);
-        SysFreeString(ei.bstrSource);
-        SysFreeString(ei.bstrHelpFile);
+        const Bstr description = Bstr::Adopt(ei.bstrDescription), source = Bstr::Adopt(ei.bstrSource),
+                   helpFile = Bstr::Adopt(ei.bstrHelpFile);
+        std::wstring text = description.Str();
         const HRESULT code = FAILED(ei.scode) ? ei.scode : (ei.wCode ? MAKE_HRESULT(1, FACILITY_ITF, ei.wCode) : hr);
         if (text.empty()) text = SystemText(code);
         throw KarvexError(text, code);
@@ -379,7 +367,7 @@ void TKarvexAutomation::PutByName(const wchar_t *name, long &cache, const std::w
     VARIANT arg;
     VariantInit(&arg);
     V_VT(&arg) = VT_BSTR;
-    V_BSTR(&arg) = MakeBstr(value);
+    V_BSTR(&arg) = Arg(value).Detach();  // VariantClear frees it
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params = {&arg, &named, 1, 1};
     EXCEPINFO ei = {};
@@ -411,9 +399,9 @@ void TKarvexAutomation::GetByName(const wchar_t *name, long &cache, VARIANT *out
 #define KX_STRING(Name)                                               \
     std::wstring TKarvexAutomation::Name()                            \
     {                                                                 \
-        BSTR b = nullptr;                                             \
-        Call([&](IKarvexAutomation *s) { return s->get_##Name(&b); }); \
-        return CheckText(TakeBstr(b), L## #Name);                     \
+        Bstr b;                                                       \
+        Call([&](IKarvexAutomation *s) { return s->get_##Name(b.Put()); }); \
+        return CheckText(b.Str(), L## #Name);                         \
     }
 #define KX_COUNT(Name)                                                \
     int TKarvexAutomation::Name()                                     \
@@ -454,8 +442,8 @@ KX_STRING(GroupName)
 
 void TKarvexAutomation::SelectGroup(const std::wstring &key)
 {
-    BstrArg k(key);
-    Call([&](IKarvexAutomation *s) { return s->SelectGroup(k.b); });
+    const Bstr k = Arg(key);
+    Call([&](IKarvexAutomation *s) { return s->SelectGroup(k.Get()); });
 }
 
 KX_COUNT(CarsCount)
@@ -487,8 +475,8 @@ KX_STRING(PropertyValue)
 void TKarvexAutomation::ComputeTrips(const std::wstring &groupKey, int device, const std::wstring &begin,
                                      const std::wstring &end, const std::wstring &channel, int mode)
 {
-    BstrArg g(groupKey), b(begin), e(end), c(channel);
-    Call([&](IKarvexAutomation *s) { return s->ComputeTrips(g.b, device, b.b, e.b, c.b, mode); });
+    const Bstr g = Arg(groupKey), b = Arg(begin), e = Arg(end), c = Arg(channel);
+    Call([&](IKarvexAutomation *s) { return s->ComputeTrips(g.Get(), device, b.Get(), e.Get(), c.Get(), mode); });
 }
 
 KX_LONG(ComputeStatus)
@@ -581,8 +569,8 @@ KX_STRING(CheckpointsKey)
 
 void TKarvexAutomation::LoadCheckpoints(const std::wstring &key)
 {
-    BstrArg k(key);
-    Call([&](IKarvexAutomation *s) { return s->LoadCheckpoints(k.b); });
+    const Bstr k = Arg(key);
+    Call([&](IKarvexAutomation *s) { return s->LoadCheckpoints(k.Get()); });
 }
 
 KX_COUNT(CheckpointsCount)
@@ -618,9 +606,8 @@ double KarvexParseDateTime(const std::wstring &text)
         throw KarvexError(L"Неверная дата «" + text + L"»", DISP_E_TYPEMISMATCH);
     }
     DATE t = 0;
-    BSTR b = MakeBstr(text);
-    const HRESULT hr = text.empty() ? DISP_E_TYPEMISMATCH : VarDateFromStr(b, LOCALE_USER_DEFAULT, 0, &t);
-    SysFreeString(b);
+    const Bstr b = Arg(text);
+    const HRESULT hr = text.empty() ? DISP_E_TYPEMISMATCH : VarDateFromStr(b.Get(), LOCALE_USER_DEFAULT, 0, &t);
     if (FAILED(hr)) throw KarvexError(L"Неверная дата «" + text + L"»", hr);
     return t;
 }

@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include "Bstr.h"
 #include "kx/error.h"
 #include "kx/text.h"
 
@@ -10,30 +11,16 @@ namespace {
 // MinGW's headers declare IXMLDOMDocument2 but neither its id nor MSXML 6's class id.
 const IID kIXMLDOMDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 
-// An owned BSTR for the duration of one call: servers want real BSTRs.
-class TBstr {
-public:
-    explicit TBstr(const std::wstring &text) : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
-    {
-        if (!bstr_)
-            throw kx::Error("Недостаточно памяти для текста XML");
+// A text for the parser, which wants real BSTRs; no memory for one is the
+// document's error.
+Bstr XmlText(const std::wstring &text)
+{
+    try {
+        return Bstr(text);
+    } catch (const std::bad_alloc &) {
+        throw kx::Error("Недостаточно памяти для текста XML");
     }
-    TBstr() = default;
-    ~TBstr() { SysFreeString(bstr_); }
-    TBstr(const TBstr &) = delete;
-    TBstr &operator=(const TBstr &) = delete;
-    operator BSTR() const { return bstr_; }
-    BSTR *Put()
-    {
-        SysFreeString(bstr_);
-        bstr_ = nullptr;
-        return &bstr_;
-    }
-    std::wstring Str() const { return bstr_ ? std::wstring(bstr_, SysStringLen(bstr_)) : std::wstring(); }
-
-private:
-    BSTR bstr_ = nullptr;
-};
+}
 
 std::string Hex(HRESULT hr)
 {
@@ -110,14 +97,14 @@ TXmlElement::TXmlElement(IXMLDOMDocument2 *document, IXMLDOMElement *element) : 
 
 std::wstring TXmlElement::Name() const
 {
-    TBstr name;
+    Bstr name;
     Check(element_->get_nodeName(name.Put()), "nodeName");
     return name.Str();
 }
 
 std::wstring TXmlElement::LocalName() const
 {
-    TBstr name;
+    Bstr name;
     Check(element_->get_baseName(name.Put()), "baseName");
     return name.Str();
 }
@@ -159,7 +146,7 @@ TXmlElement TXmlElement::Find(const std::wstring &name) const
 {
     TXmlElement found;
     ForEachElement(element_.Get(), [&](const ComPtr<IXMLDOMElement> &e) {
-        TBstr childName;
+        Bstr childName;
         Check(e->get_nodeName(childName.Put()), "nodeName");
         if (childName.Str() != name)
             return false;
@@ -182,21 +169,21 @@ std::optional<std::wstring> TXmlElement::ChildText(const std::wstring &name) con
 
 std::wstring TXmlElement::Text() const
 {
-    TBstr text;
+    Bstr text;
     Check(element_->get_text(text.Put()), "text");
     return text.Str();
 }
 
 void TXmlElement::SetText(const std::wstring &text)
 {
-    Check(element_->put_text(TBstr(text)), "text");
+    Check(element_->put_text(XmlText(text).Get()), "text");
 }
 
 std::optional<std::wstring> TXmlElement::Attribute(const std::wstring &name) const
 {
     VARIANT value;
     VariantInit(&value);
-    const HRESULT hr = element_->getAttribute(TBstr(name), &value);
+    const HRESULT hr = element_->getAttribute(XmlText(name).Get(), &value);
     Check(hr, "getAttribute");
     std::optional<std::wstring> out;
     if (hr == S_OK && value.vt == VT_BSTR)
@@ -207,25 +194,24 @@ std::optional<std::wstring> TXmlElement::Attribute(const std::wstring &name) con
 
 void TXmlElement::SetAttribute(const std::wstring &name, const std::wstring &value)
 {
+    const Bstr attribute = XmlText(name);
     VARIANT v;
     v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-    if (!v.bstrVal)
-        throw kx::Error("Недостаточно памяти для текста XML");
-    const HRESULT hr = element_->setAttribute(TBstr(name), v);
+    v.bstrVal = XmlText(value).Detach();  // VariantClear frees it
+    const HRESULT hr = element_->setAttribute(attribute.Get(), v);
     VariantClear(&v);
     Check(hr, "setAttribute");
 }
 
 TXmlElement TXmlElement::Append(const std::wstring &name)
 {
-    TBstr uri;
+    Bstr uri;
     Check(element_->get_namespaceURI(uri.Put()), "namespaceURI");
     VARIANT type;
     type.vt = VT_I4;
     type.lVal = NODE_ELEMENT;
     ComPtr<IXMLDOMNode> node;
-    Check(document_->createNode(type, TBstr(name), uri, node.Put()), "createNode");
+    Check(document_->createNode(type, XmlText(name).Get(), uri.Get(), node.Put()), "createNode");
     ComPtr<IXMLDOMNode> added;
     Check(element_->appendChild(node.Get(), added.Put()), "appendChild");
     return TXmlElement(document_.Get(), AsElement(added.Get()).Get());
@@ -280,7 +266,7 @@ TXmlDocument::TXmlDocument()
     VARIANT yes;
     yes.vt = VT_BOOL;
     yes.boolVal = VARIANT_TRUE;
-    Check(document_->setProperty(TBstr(L"ProhibitDTD"), yes), "ProhibitDTD");
+    Check(document_->setProperty(XmlText(L"ProhibitDTD").Get(), yes), "ProhibitDTD");
 }
 
 void TXmlDocument::Load(const std::wstring &path)
@@ -291,7 +277,7 @@ void TXmlDocument::Load(const std::wstring &path)
         throw kx::Error(prohibited);
     VARIANT source;
     source.vt = VT_BSTR;
-    source.bstrVal = SysAllocString(path.c_str());
+    source.bstrVal = XmlText(path).Detach();
     VARIANT_BOOL ok = VARIANT_FALSE;
     const HRESULT hr = document_->load(source, &ok);
     VariantClear(&source);
@@ -305,7 +291,7 @@ void TXmlDocument::Load(const std::wstring &path)
     std::string message = "Файл " + kx::ToUtf8(path) + " не прочитан";
     ComPtr<IXMLDOMParseError> error;
     if (SUCCEEDED(document_->get_parseError(error.Put())) && error) {
-        TBstr reason;
+        Bstr reason;
         long line = 0, column = 0;
         error->get_reason(reason.Put());
         error->get_line(&line);
@@ -334,7 +320,7 @@ void TXmlDocument::Save(const std::wstring &path) const
 {
     VARIANT target;
     target.vt = VT_BSTR;
-    target.bstrVal = SysAllocString(path.c_str());
+    target.bstrVal = XmlText(path).Detach();
     const HRESULT hr = document_->save(target);
     VariantClear(&target);
     if (FAILED(hr))

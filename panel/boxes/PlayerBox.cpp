@@ -7,6 +7,7 @@
 #include <climits>
 #include <optional>
 
+#include "Bstr.h"
 #include "Layer.h"
 #include "PlayerState.h"
 #include "TripState.h"
@@ -25,19 +26,6 @@ namespace {
 const wchar_t kPlayCaption[] = L"4";   // the play symbol
 const wchar_t kPauseCaption[] = L";";  // the pause symbol
 const wchar_t kStopPane[] = L"Остановка";
-
-// A BSTR argument, freed after the call.
-class TBstr {
-public:
-    explicit TBstr(const std::wstring &text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~TBstr() { SysFreeString(b_); }
-    TBstr(const TBstr &) = delete;
-    TBstr &operator=(const TBstr &) = delete;
-    BSTR Get() const { return b_; }
-
-private:
-    BSTR b_;
-};
 
 std::wstring WindowText(HWND control)
 {
@@ -238,12 +226,12 @@ void TPlayerBox::HoldAtStop(const kx::TStops &stop)
         ComPtr<IBalloon> balloon;
         balloons->CreateBalloon(anchor.Get(), VARIANT_TRUE, offset.Get(), size.Get(), balloon.Put());
         if (balloon) {
-            TBstr pane(kStopPane);
+            const Bstr pane(kStopPane);
             balloon->AddPane(pane.Get());
             ComPtr<IBalloonPane> text;
             balloon->Pane(pane.Get(), text.Put());
             if (text) {
-                TBstr content(kx::ToWide(kx::StopBalloonText(stop)));
+                const Bstr content(kx::ToWide(kx::StopBalloonText(stop)));
                 text->SetText(content.Get());
             }
             stopBalloon_ = balloon.As<IGraphicBase>();

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ActiveFormControl.h"
+#include "Bstr.h"
 #include "Seams.h"
 
 // ---- properties -------------------------------------------------------------
@@ -115,10 +116,9 @@ struct TFontFacts {
 TFontFacts ReadFont(IFont *font)
 {
     TFontFacts f;
-    BSTR name = nullptr;
-    font->get_Name(&name);
-    f.name = name ? name : L"";
-    SysFreeString(name);
+    Bstr name;
+    font->get_Name(name.Put());
+    f.name = name.Str();
     font->get_Size(&f.size);
     font->get_Bold(&f.bold);
     font->get_Italic(&f.italic);
@@ -279,7 +279,7 @@ void TKXActiveXForm::LoadProperty(const std::wstring &name, const TPropertyValue
     try {
         if (name == L"Caption") SetCaption(t());
         else if (name == L"Color") SetColor(static_cast<OLE_COLOR>(l()));
-        else if (name == L"FontName") { BSTR s = SysAllocString(t().c_str()); font_->put_Name(s); SysFreeString(s); ApplyFont(); }
+        else if (name == L"FontName") { font_->put_Name(Bstr(t()).Get()); ApplyFont(); }
         else if (name == L"FontSize") { CY cy; cy.int64 = l(); font_->put_Size(cy); ApplyFont(); }
         else if (name == L"FontBold") { font_->put_Bold(b()); ApplyFont(); }
         else if (name == L"FontItalic") { font_->put_Italic(b()); ApplyFont(); }

@@ -1,5 +1,10 @@
-// The control object's interfaces, one small class each (one source file
-// each), all delegating to TActiveFormControl and sharing its identity.
+// The control object's interfaces, one small class each, all delegating to
+// TActiveFormControl and sharing its identity. They are implemented by
+// theme: Embedding.cpp (the container's OLE object, in-place activation,
+// keyboard, quick activation), Persistence.cpp (stream, storage, property
+// bag, property browsing), Drawing.cpp (view and data objects),
+// ObjectInfo.cpp (class info, error info, safety, connection points) and
+// FormDispatch.cpp (the automation interface).
 #pragma once
 
 #include <windows.h>
@@ -13,6 +18,8 @@
 
 class TActiveFormControl;
 
+// A part is made with its object and holds it by reference; its IUnknown is
+// the object's (KX_PART_IUNKNOWN, in the source that implements the part).
 #define KX_PART_DECL(Class)                                          \
 public:                                                              \
     explicit Class(TActiveFormControl &control) : c_(control) {}     \
@@ -26,6 +33,11 @@ private:                                                             \
     TActiveFormControl &c_;                                          \
                                                                      \
 public:
+
+#define KX_PART_IUNKNOWN(Class)                                                             \
+    STDMETHODIMP Class::QueryInterface(REFIID iid, void **out) { return c_.QueryInterface(iid, out); } \
+    STDMETHODIMP_(ULONG) Class::AddRef() { return c_.AddRef(); }                            \
+    STDMETHODIMP_(ULONG) Class::Release() { return c_.Release(); }
 
 class TOleObjectPart final : public IOleObject {
     KX_PART_DECL(TOleObjectPart)

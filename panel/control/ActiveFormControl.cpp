@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-#include "ComSupport.h"
+#include "Bstr.h"
+#include "ComGuard.h"
 #include "Layer.h"
 #include "Module.h"
 #include "PanelControl.h"
@@ -249,6 +250,22 @@ DWORD TActiveFormControl::MiscStatus()
     // What the object says agrees with what it registers: a container that
     // reads the registry before creating it sees the same behaviour.
     return kPanelRegisteredMiscStatus;
+}
+
+HRESULT TActiveFormControl::ClassId(CLSID *clsid)
+{
+    if (!clsid)
+        return E_POINTER;
+    *clsid = __uuidof(KXActiveXForm);
+    return S_OK;
+}
+
+HRESULT TActiveFormControl::Window(HWND *window)
+{
+    if (!window)
+        return E_POINTER;
+    *window = form_->Handle();
+    return *window ? S_OK : E_FAIL;
 }
 
 void TActiveFormControl::BindFormEvents()
@@ -644,9 +661,7 @@ void TActiveFormControl::SaveBag(IPropertyBag *bag)
             v.lVal = *l;
         } else {
             v.vt = VT_BSTR;
-            v.bstrVal = SysAllocString(std::get<std::wstring>(value).c_str());
-            if (!v.bstrVal)
-                throw std::bad_alloc();
+            v.bstrVal = Bstr(std::get<std::wstring>(value)).Detach();  // put() clears it
         }
         put(name, v);
     }

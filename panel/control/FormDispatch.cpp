@@ -1,6 +1,7 @@
 // IDispatch and IKXActiveXForm: each accessor reads or writes the form.
 #include "ActiveFormControl.h"
-#include "ComSupport.h"
+#include "Bstr.h"
+#include "ComGuard.h"
 #include "Module.h"
 
 KX_PART_IUNKNOWN(TFormDispatchPart)
@@ -131,15 +132,7 @@ STDMETHODIMP TFormDispatchPart::get_AxBorderStyle(TxActiveFormBorderStyle *value
 }
 STDMETHODIMP TFormDispatchPart::put_AxBorderStyle(TxActiveFormBorderStyle value) { KX_PUT(204, c_.Form().SetAxBorderStyle(value)); }
 
-STDMETHODIMP TFormDispatchPart::get_Caption(BSTR *value)
-{
-    return Get(value, [&] {
-        BSTR s = SysAllocString(c_.Form().Caption().c_str());
-        if (!s)
-            throw std::bad_alloc();
-        return s;
-    });
-}
+STDMETHODIMP TFormDispatchPart::get_Caption(BSTR *value) { return Get(value, [&] { return Bstr(c_.Form().Caption()).Detach(); }); }
 STDMETHODIMP TFormDispatchPart::put_Caption(BSTR value) { KX_PUT(DISPID_CAPTION, c_.Form().SetCaption(value ? value : L"")); }
 
 STDMETHODIMP TFormDispatchPart::get_Color(OLE_COLOR *value) { return Get(value, [&] { return c_.Form().Props.Color; }); }
@@ -187,15 +180,7 @@ STDMETHODIMP TFormDispatchPart::get_Active(VARIANT_BOOL *value) { return Get(val
 STDMETHODIMP TFormDispatchPart::get_DropTarget(VARIANT_BOOL *value) { return Get(value, [&] { return Vb(c_.Form().Props.DropTarget); }); }
 STDMETHODIMP TFormDispatchPart::put_DropTarget(VARIANT_BOOL value) { KX_PUT(210, c_.Form().SetDropTarget(value != VARIANT_FALSE)); }
 
-STDMETHODIMP TFormDispatchPart::get_HelpFile(BSTR *value)
-{
-    return Get(value, [&] {
-        BSTR s = SysAllocString(c_.Form().Props.HelpFile.c_str());
-        if (!s)
-            throw std::bad_alloc();
-        return s;
-    });
-}
+STDMETHODIMP TFormDispatchPart::get_HelpFile(BSTR *value) { return Get(value, [&] { return Bstr(c_.Form().Props.HelpFile).Detach(); }); }
 STDMETHODIMP TFormDispatchPart::put_HelpFile(BSTR value) { KX_PUT(211, c_.Form().Props.HelpFile = value ? value : L""); }
 
 STDMETHODIMP TFormDispatchPart::get_PopupMode(TxPopupMode *value)

@@ -27,6 +27,10 @@ public:
 
     TKXActiveXForm &Form() { return *form_; }
     static DWORD MiscStatus();
+    // Out parameters more than one interface fills: the class that IOleObject
+    // and every persistence interface name, the window IOleWindow gives.
+    static HRESULT ClassId(CLSID *clsid);
+    HRESULT Window(HWND *window);
 
     // Container-driven operations (IOleObject, IOleInPlaceObject, ...).
     HRESULT SetClientSite(IOleClientSite *site);
