@@ -144,6 +144,11 @@ void NotifyPanelDestroyed(TKXActiveXForm *form)
         g_panelDestroyedHandler(form);
 }
 
+void TActiveFormControl::FormDestroyed(TKXActiveXForm *form)
+{
+    NotifyPanelDestroyed(form);
+}
+
 void ShutDownPanel(TKXActiveXForm *form)
 {
     if (form)

@@ -14,7 +14,7 @@
 #include "ControlParts.h"
 #include "KXActiveXForm.h"
 
-class TActiveFormControl final : public IUnknown {
+class TActiveFormControl final : public IUnknown, public TFormOwner {
 public:
     explicit TActiveFormControl(bool counted);
     ~TActiveFormControl();
@@ -45,9 +45,11 @@ public:
     SIZEL Extent() const { return extent_; }
 
     // Calls from the form.
-    void FocusEntered();
-    void FocusLeft();
-    void FormSizeChanged();
+    HRESULT QueryOwner(REFIID iid, void **out) override { return QueryInterface(iid, out); }
+    void FocusEntered() override;
+    void FocusLeft() override;
+    void FormSizeChanged() override;
+    void FormDestroyed(TKXActiveXForm *form) override;
 
     // Events on the connected sink (none while frozen or unconnected).
     void FireEvent(DISPID id, VARIANTARG *args = nullptr, UINT count = 0);
@@ -122,4 +124,3 @@ SIZEL PixelsToHimetric(SIZE pixels);
 SIZE HimetricToPixels(SIZEL himetric);
 
 // The hidden window that holds forms while they are not in place active.
-HWND PanelParkingWindow();

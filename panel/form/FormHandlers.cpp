@@ -14,17 +14,17 @@ namespace {
 TSelectionBox Selection(TKXActiveXForm &form)
 {
     TSelectionControls controls;
-    controls.cmbGroupName = form.cmbGroupName;
-    controls.cmbCarName = form.cmbCarName;
-    controls.cmbCarNum = form.cmbCarNum;
-    controls.cmbCarDevice = form.cmbCarDevice;
-    controls.DateBegin = form.DateBegin;
-    controls.TimeBegin = form.TimeBegin;
-    controls.DateEnd = form.DateEnd;
-    controls.TimeEnd = form.TimeEnd;
-    controls.cmbInfoPoints = form.cmbInfoPoints;
-    controls.ListView1 = form.ListView1;
-    controls.lblTripNum = form.lblTripNum;
+    controls.cmbGroupName = form.Controls().cmbGroupName;
+    controls.cmbCarName = form.Controls().cmbCarName;
+    controls.cmbCarNum = form.Controls().cmbCarNum;
+    controls.cmbCarDevice = form.Controls().cmbCarDevice;
+    controls.DateBegin = form.Controls().DateBegin;
+    controls.TimeBegin = form.Controls().TimeBegin;
+    controls.DateEnd = form.Controls().DateEnd;
+    controls.TimeEnd = form.Controls().TimeEnd;
+    controls.cmbInfoPoints = form.Controls().cmbInfoPoints;
+    controls.ListView1 = form.Controls().ListView1;
+    controls.lblTripNum = form.Controls().lblTripNum;
     TSelectionActions actions;
     actions.ListComputedTrips = [&form] { form.ListComputedTrips(); };
     actions.StopPlayer = [&form] { form.StopPlayer(); };
@@ -42,11 +42,11 @@ TSelectionBox Selection(TKXActiveXForm &form)
 TInfoPointListBox InfoPointList(TKXActiveXForm &form)
 {
     TInfoPointListControls controls;
-    controls.cmbInfoPoints = form.cmbInfoPoints;
-    controls.ListView1 = form.ListView1;
-    controls.txtCont = form.txtCont;
-    controls.lblTripNum = form.lblTripNum;
-    controls.ToolBar1 = form.ToolBar1;
+    controls.cmbInfoPoints = form.Controls().cmbInfoPoints;
+    controls.ListView1 = form.Controls().ListView1;
+    controls.txtCont = form.Controls().txtCont;
+    controls.lblTripNum = form.Controls().lblTripNum;
+    controls.ToolBar1 = form.Controls().ToolBar1;
     controls.TrackButton = TKXActiveXForm::ToolButton4;
     controls.CheckpointButton = TKXActiveXForm::ToolButton1;
     controls.InfoPointButton = TKXActiveXForm::ToolButton2;
@@ -64,12 +64,12 @@ TInfoPointListBox InfoPointList(TKXActiveXForm &form)
 TMapToolBar MapToolBar(TKXActiveXForm &form)
 {
     TMapToolBarControls controls;
-    controls.ToolBar1 = form.ToolBar1;
+    controls.ToolBar1 = form.Controls().ToolBar1;
     controls.ToolButton1 = TKXActiveXForm::ToolButton1;
     controls.ToolButton2 = TKXActiveXForm::ToolButton2;
-    controls.ListView1 = form.ListView1;
-    controls.SpeedButton1 = form.SpeedButton1;
-    controls.PopupMenu1 = form.PopupMenu1;
+    controls.ListView1 = form.Controls().ListView1;
+    controls.SpeedButton1 = form.Controls().SpeedButton1;
+    controls.PopupMenu1 = form.Controls().PopupMenu1;
     controls.popup = [&form](POINT at) { form.PopupMenu1Popup(at); };
     TPanelState &state = PanelState();
     return TMapToolBar(controls, state.Checkpoints, state.InfoPoints, state.Settings, state.Trip, form.Layer,

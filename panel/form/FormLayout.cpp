@@ -182,39 +182,39 @@ void TKXActiveXForm::CreateComponents()
     };
 
     // 1. The banner.
-    Label1 = make(WC_STATICW, L"", SS_OWNERDRAW, 0, 0, DesignWidth, 56);
-    Image1 = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), L"KXLogo", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    c_.Label1 = make(WC_STATICW, L"", SS_OWNERDRAW, 0, 0, DesignWidth, 56);
+    c_.Image1 = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), L"KXLogo", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 
     // 2. Vehicle and period.
-    GroupBox3 = group(L"Выбор периода и ТС", 58, 192);
-    Label2 = label(L"Группа:", 10, 79, 84, boldTahoma9_);
-    cmbGroupName = dropList(96, 76, 124, 5, tahoma8_);
-    Label4 = label(L"Название:", 10, 103, 84, boldTahoma9_);
-    cmbCarName = dropList(96, 100, 124, 8, tahoma8_);
-    Label5 = label(L"Номер ТС:", 10, 127, 84, boldTahoma9_);
-    cmbCarNum = dropList(96, 124, 124, 8, tahoma8_);
-    Label6 = label(L"№ прибора:", 10, 151, 84, boldTahoma9_);
-    cmbCarDevice = dropList(96, 148, 124, 8, tahoma8_);
-    Label13 = label(L"№ рейса:", 10, 175, 84, boldTahoma9_);
-    lblTripNum = label(L"N/A", 96, 175, 124, boldTahoma9_);
-    Label12 = label(L"с", 10, 199, 16);
-    DateBegin = picker(28, 196, 108, false);
-    TimeBegin = picker(140, 196, 80, true);
-    Label14 = label(L"по", 10, 223, 16);
-    DateEnd = picker(28, 220, 108, false);
-    TimeEnd = picker(140, 220, 80, true);
+    c_.GroupBox3 = group(L"Выбор периода и ТС", 58, 192);
+    c_.Label2 = label(L"Группа:", 10, 79, 84, boldTahoma9_);
+    c_.cmbGroupName = dropList(96, 76, 124, 5, tahoma8_);
+    c_.Label4 = label(L"Название:", 10, 103, 84, boldTahoma9_);
+    c_.cmbCarName = dropList(96, 100, 124, 8, tahoma8_);
+    c_.Label5 = label(L"Номер ТС:", 10, 127, 84, boldTahoma9_);
+    c_.cmbCarNum = dropList(96, 124, 124, 8, tahoma8_);
+    c_.Label6 = label(L"№ прибора:", 10, 151, 84, boldTahoma9_);
+    c_.cmbCarDevice = dropList(96, 148, 124, 8, tahoma8_);
+    c_.Label13 = label(L"№ рейса:", 10, 175, 84, boldTahoma9_);
+    c_.lblTripNum = label(L"N/A", 96, 175, 124, boldTahoma9_);
+    c_.Label12 = label(L"с", 10, 199, 16);
+    c_.DateBegin = picker(28, 196, 108, false);
+    c_.TimeBegin = picker(140, 196, 80, true);
+    c_.Label14 = label(L"по", 10, 223, 16);
+    c_.DateEnd = picker(28, 220, 108, false);
+    c_.TimeEnd = picker(140, 220, 80, true);
 
     // 3. Info points and trips.
-    GroupBox2 = group(L"Информационные точки", 252, 226);
-    cmbInfoPoints = dropList(10, 270, 210, 10, nullptr);
+    c_.GroupBox2 = group(L"Информационные точки", 252, 226);
+    c_.cmbInfoPoints = dropList(10, 270, 210, 10, nullptr);
     // The trips are offered from the start, also when the start-up stops
     // before the categories are listed.
-    SendMessageW(cmbInfoPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kx::ToWide(kx::kTripsListItem).c_str()));
-    SendMessageW(cmbInfoPoints, CB_SETCURSEL, 0, 0);
-    ListView1 = make(WC_LISTVIEWW, L"",
+    SendMessageW(c_.cmbInfoPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kx::ToWide(kx::kTripsListItem).c_str()));
+    SendMessageW(c_.cmbInfoPoints, CB_SETCURSEL, 0, 0);
+    c_.ListView1 = make(WC_LISTVIEWW, L"",
                      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, 10, 296, 210,
                      148, nullptr, WS_EX_CLIENTEDGE);
-    ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT);
+    ListView_SetExtendedListViewStyle(c_.ListView1, LVS_EX_FULLROWSELECT);
     const struct {
         const wchar_t *caption;
         int width;
@@ -225,61 +225,61 @@ void TKXActiveXForm::CreateComponents()
         col.pszText = const_cast<LPWSTR>(columns[i].caption);
         col.cx = columns[i].width;
         col.iSubItem = i;
-        SendMessageW(ListView1, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+        SendMessageW(c_.ListView1, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
     }
-    Subclass(ListView1);
-    Label15 = label(L"Продолжительность от, с:", 10, 453, 140);
-    txtCont = make(WC_EDITW, L"6", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, 150, 450, 52, 21, nullptr,
+    Subclass(c_.ListView1);
+    c_.Label15 = label(L"Продолжительность от, с:", 10, 453, 140);
+    c_.txtCont = make(WC_EDITW, L"6", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, 150, 450, 52, 21, nullptr,
                    WS_EX_CLIENTEDGE);
-    SendMessageW(txtCont, EM_LIMITTEXT, 4, 0);
-    Subclass(txtCont);
-    UpDown2 = make(UPDOWN_CLASSW, L"",
+    SendMessageW(c_.txtCont, EM_LIMITTEXT, 4, 0);
+    Subclass(c_.txtCont);
+    c_.UpDown2 = make(UPDOWN_CLASSW, L"",
                    UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0);
-    SendMessageW(UpDown2, UDM_SETBUDDY, reinterpret_cast<WPARAM>(txtCont), 0);
-    SendMessageW(UpDown2, UDM_SETRANGE32, 0, 9999);
-    SendMessageW(UpDown2, UDM_SETPOS32, 0, 6);
+    SendMessageW(c_.UpDown2, UDM_SETBUDDY, reinterpret_cast<WPARAM>(c_.txtCont), 0);
+    SendMessageW(c_.UpDown2, UDM_SETRANGE32, 0, 9999);
+    SendMessageW(c_.UpDown2, UDM_SETPOS32, 0, 6);
 
     // 4. The player.
-    GroupBox4 = group(L"Управление плеером треков", 480, 122);
+    c_.GroupBox4 = group(L"Управление плеером треков", 480, 122);
     // Wide enough for the caption on one line: a wrapped second line is cut off.
-    Label8 = label(L"Скорость воспроизведения:", 10, 500, 148);
+    c_.Label8 = label(L"Скорость воспроизведения:", 10, 500, 148);
     // A simple combo as tall as its edit: the list stays hidden and the
     // arrows of UpDown1 step through it.
-    cmbSpeed = make(WC_COMBOBOXW, L"", CBS_SIMPLE | CBS_AUTOHSCROLL | WS_TABSTOP, 158, 497, 43, 21);
-    SendMessageW(cmbSpeed, CB_LIMITTEXT, 4, 0);
+    c_.cmbSpeed = make(WC_COMBOBOXW, L"", CBS_SIMPLE | CBS_AUTOHSCROLL | WS_TABSTOP, 158, 497, 43, 21);
+    SendMessageW(c_.cmbSpeed, CB_LIMITTEXT, 4, 0);
     for (const wchar_t *speed : {L"600x", L"300x", L"100x", L"60x", L"30x", L"10x", L"6x", L"3x", L"1x"})
-        SendMessageW(cmbSpeed, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(speed));
-    SendMessageW(cmbSpeed, CB_SETCURSEL, 0, 0);
+        SendMessageW(c_.cmbSpeed, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(speed));
+    SendMessageW(c_.cmbSpeed, CB_SETCURSEL, 0, 0);
     COMBOBOXINFO cbi{sizeof(cbi)};
-    if (GetComboBoxInfo(cmbSpeed, &cbi))
+    if (GetComboBoxInfo(c_.cmbSpeed, &cbi))
         cmbSpeedEdit_ = cbi.hwndItem;
-    Subclass(cmbSpeed);
+    Subclass(c_.cmbSpeed);
     Subclass(cmbSpeedEdit_);
-    UpDown1 = make(UPDOWN_CLASSW, L"", 0, 201, 497, 17, 21);
-    SendMessageW(UpDown1, UDM_SETRANGE32, 0, 100);
-    SendMessageW(UpDown1, UDM_SETPOS32, 0, 50);
-    btnPlay = make(WC_BUTTONW, L"4", BS_OWNERDRAW | WS_TABSTOP, 10, 524, 38, 30, webdings15_);
-    btnStop = make(WC_BUTTONW, L"<", BS_OWNERDRAW | WS_TABSTOP, 52, 524, 38, 30, webdings14_);
-    Subclass(btnPlay);
-    Subclass(btnStop);
-    Label9 = label(L"Полоса прокрутки трека", 96, 522, 124);
-    TrackBar = make(TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, 94, 538, 128, 22);
-    SendMessageW(TrackBar, TBM_SETRANGEMIN, FALSE, 0);
-    SendMessageW(TrackBar, TBM_SETRANGEMAX, TRUE, 10);
+    c_.UpDown1 = make(UPDOWN_CLASSW, L"", 0, 201, 497, 17, 21);
+    SendMessageW(c_.UpDown1, UDM_SETRANGE32, 0, 100);
+    SendMessageW(c_.UpDown1, UDM_SETPOS32, 0, 50);
+    c_.btnPlay = make(WC_BUTTONW, L"4", BS_OWNERDRAW | WS_TABSTOP, 10, 524, 38, 30, webdings15_);
+    c_.btnStop = make(WC_BUTTONW, L"<", BS_OWNERDRAW | WS_TABSTOP, 52, 524, 38, 30, webdings14_);
+    Subclass(c_.btnPlay);
+    Subclass(c_.btnStop);
+    c_.Label9 = label(L"Полоса прокрутки трека", 96, 522, 124);
+    c_.TrackBar = make(TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, 94, 538, 128, 22);
+    SendMessageW(c_.TrackBar, TBM_SETRANGEMIN, FALSE, 0);
+    SendMessageW(c_.TrackBar, TBM_SETRANGEMAX, TRUE, 10);
     trackBarPosition_ = 0;
-    Subclass(TrackBar);
+    Subclass(c_.TrackBar);
 
-    ToolBar1 = make(TOOLBARCLASSNAMEW, L"",
+    c_.ToolBar1 = make(TOOLBARCLASSNAMEW, L"",
                     TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER |
                         WS_CLIPSIBLINGS,
                     10, 566, 210, 30);
-    SendMessageW(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(c_.ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     int imageSize = 16, imageHeight = 16;
-    if (ImageList1) {
-        ImageList_GetIconSize(ImageList1, &imageSize, &imageHeight);
-        SendMessageW(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
+    if (c_.ImageList1) {
+        ImageList_GetIconSize(c_.ImageList1, &imageSize, &imageHeight);
+        SendMessageW(c_.ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(c_.ImageList1));
     }
-    SendMessageW(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize, imageHeight));
+    SendMessageW(c_.ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize, imageHeight));
     const BYTE check = BTNS_CHECK, down = TBSTATE_ENABLED | TBSTATE_CHECKED;
     TBBUTTON buttons[] = {
         {28, ToolButton4, down, check, {}, 0, -1},
@@ -289,30 +289,30 @@ void TKXActiveXForm::CreateComponents()
         {29, ToolButton3, down, check, {}, 0, -1},
         {30, btnSettings, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
     };
-    SendMessageW(ToolBar1, TB_ADDBUTTONSW, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons));
+    SendMessageW(c_.ToolBar1, TB_ADDBUTTONSW, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons));
     RECT gap{};
-    SendMessageW(ToolBar1, TB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&gap));
-    MapWindowPoints(ToolBar1, hwnd_, reinterpret_cast<POINT *>(&gap), 2);
-    SpeedButton1 = make(WC_BUTTONW, L"6", BS_OWNERDRAW | WS_CLIPSIBLINGS, gap.left, gap.top + 2, 14,
+    SendMessageW(c_.ToolBar1, TB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&gap));
+    MapWindowPoints(c_.ToolBar1, hwnd_, reinterpret_cast<POINT *>(&gap), 2);
+    c_.SpeedButton1 = make(WC_BUTTONW, L"6", BS_OWNERDRAW | WS_CLIPSIBLINGS, gap.left, gap.top + 2, 14,
                         std::max(16L, gap.bottom - gap.top - 4), webdings9_);
-    SetWindowPos(SpeedButton1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(c_.SpeedButton1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     // 5. The info pane.
-    GroupBox5 = group(L"Информационная панель", 604, 84);
-    Label10 = label(L"Дата:", 10, 622, 66);
-    lblDate = label(L"0", 80, 622, 140);
-    Label11 = label(L"Скорость:", 10, 642, 66);
-    lblSpeed = label(L"0 км/ч", 80, 642, 140);
-    Label7 = label(L"Пробег:", 10, 662, 66);
-    lblDistance = label(L"0 м", 80, 662, 140);
+    c_.GroupBox5 = group(L"Информационная панель", 604, 84);
+    c_.Label10 = label(L"Дата:", 10, 622, 66);
+    c_.lblDate = label(L"0", 80, 622, 140);
+    c_.Label11 = label(L"Скорость:", 10, 642, 66);
+    c_.lblSpeed = label(L"0 км/ч", 80, 642, 140);
+    c_.Label7 = label(L"Пробег:", 10, 662, 66);
+    c_.lblDistance = label(L"0 м", 80, 662, 140);
 
     // Wider than designed (a dock decides the width), the panel fills it:
     // frames, lists and fields grow, the fields' right-hand neighbours move.
-    for (HWND grow : {Label1, GroupBox3, cmbGroupName, cmbCarName, cmbCarNum, cmbCarDevice, lblTripNum, DateBegin,
-                      DateEnd, GroupBox2, cmbInfoPoints, ListView1, GroupBox4, Label9, TrackBar, GroupBox5, lblDate,
-                      lblSpeed, lblDistance})
+    for (HWND grow : {c_.Label1, c_.GroupBox3, c_.cmbGroupName, c_.cmbCarName, c_.cmbCarNum, c_.cmbCarDevice, c_.lblTripNum, c_.DateBegin,
+                      c_.DateEnd, c_.GroupBox2, c_.cmbInfoPoints, c_.ListView1, c_.GroupBox4, c_.Label9, c_.TrackBar, c_.GroupBox5, c_.lblDate,
+                      c_.lblSpeed, c_.lblDistance})
         anchors_.push_back({grow, {}, true});
-    for (HWND move : {TimeBegin, TimeEnd, cmbSpeed, UpDown1})
+    for (HWND move : {c_.TimeBegin, c_.TimeEnd, c_.cmbSpeed, c_.UpDown1})
         anchors_.push_back({move, {}, false});
     for (TAnchor &a : anchors_) {
         GetWindowRect(a.control, &a.design);
@@ -324,7 +324,7 @@ void TKXActiveXForm::CreateComponents()
     // hidden under it, and a themed box that repaints fills the parent's
     // background over them. Below all of them and clipped by them, it draws
     // its frame and caption only.
-    for (HWND box : {GroupBox3, GroupBox2, GroupBox4, GroupBox5}) {
+    for (HWND box : {c_.GroupBox3, c_.GroupBox2, c_.GroupBox4, c_.GroupBox5}) {
         SetWindowLongW(box, GWL_STYLE, GetWindowLongW(box, GWL_STYLE) | WS_CLIPSIBLINGS);
         SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
@@ -334,14 +334,14 @@ void TKXActiveXForm::CreateComponents()
 
 void TKXActiveXForm::LoadImageLists()
 {
-    ImageList1 = LoadStrip(L"ImageList1");
-    ImageList2 = LoadStrip(L"ImageList2");
-    IconsList = LoadStrip(L"IconsList");
+    c_.ImageList1 = LoadStrip(L"ImageList1");
+    c_.ImageList2 = LoadStrip(L"ImageList2");
+    c_.IconsList = LoadStrip(L"IconsList");
 }
 
 void TKXActiveXForm::CreateMenu()
 {
-    PopupMenu1 = CreatePopupMenu();
+    c_.PopupMenu1 = CreatePopupMenu();
     const wchar_t *captions[] = {L"Остановки", L"Сигнал",   L"Питание",  L"Скорость", L"Бак 1",    L"Бак 2",
                                  L"Датчик 1",  L"Датчик 2", L"Датчик 3", L"Датчик 4", L"Датчик 5", L"Датчик 6"};
     UINT position = 0;
@@ -360,12 +360,12 @@ void TKXActiveXForm::CreateMenu()
         mii.fState = MFS_CHECKED;
         mii.dwTypeData = const_cast<LPWSTR>(captions[k - 2]);
         mii.hbmpItem = HBMMENU_CALLBACK;  // the image is drawn from ImageList2
-        InsertMenuItemW(PopupMenu1, position++, TRUE, &mii);
+        InsertMenuItemW(c_.PopupMenu1, position++, TRUE, &mii);
         if (k == 5 || k == 7) {
             MENUITEMINFOW sep{sizeof(sep)};
             sep.fMask = MIIM_FTYPE;
             sep.fType = MFT_SEPARATOR;
-            InsertMenuItemW(PopupMenu1, position++, TRUE, &sep);
+            InsertMenuItemW(c_.PopupMenu1, position++, TRUE, &sep);
         }
     }
 }
@@ -381,7 +381,7 @@ TMenuItem *TKXActiveXForm::FindMenuItem(const std::wstring &name)
 void TKXActiveXForm::SetMenuItemChecked(TMenuItem &item, bool checked)
 {
     item.Checked = checked;
-    CheckMenuItem(PopupMenu1, item.Command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(c_.PopupMenu1, item.Command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void TKXActiveXForm::SetMenuItemImage(TMenuItem &item, int imageIndex)
@@ -392,7 +392,7 @@ void TKXActiveXForm::SetMenuItemImage(TMenuItem &item, int imageIndex)
 void TKXActiveXForm::PopupMenu1Popup(POINT screen)
 {
     auto command = static_cast<UINT>(RunModal(L"PopupMenu1", [&]() -> INT_PTR {
-        return TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, screen.x,
+        return TrackPopupMenu(c_.PopupMenu1, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, screen.x,
                               screen.y, 0, hwnd_, nullptr);
     }));
     for (TMenuItem &item : menuItems_)
@@ -404,12 +404,12 @@ void TKXActiveXForm::PopupMenu1Popup(POINT screen)
 
 bool TKXActiveXForm::ToolButtonDown(UINT button) const
 {
-    return SendMessageW(ToolBar1, TB_ISBUTTONCHECKED, button, 0) != 0;
+    return SendMessageW(c_.ToolBar1, TB_ISBUTTONCHECKED, button, 0) != 0;
 }
 
 void TKXActiveXForm::SetToolButtonDown(UINT button, bool down)
 {
-    SendMessageW(ToolBar1, TB_CHECKBUTTON, button, MAKELPARAM(down ? TRUE : FALSE, 0));
+    SendMessageW(c_.ToolBar1, TB_CHECKBUTTON, button, MAKELPARAM(down ? TRUE : FALSE, 0));
 }
 
 std::wstring TKXActiveXForm::ToolButtonHint(UINT button) const
@@ -424,26 +424,26 @@ int TKXActiveXForm::ToolButtonImage(UINT button) const
 {
     TBBUTTONINFOW info{sizeof(info)};
     info.dwMask = TBIF_IMAGE;
-    if (SendMessageW(ToolBar1, TB_GETBUTTONINFOW, button, reinterpret_cast<LPARAM>(&info)) < 0)
+    if (SendMessageW(c_.ToolBar1, TB_GETBUTTONINFOW, button, reinterpret_cast<LPARAM>(&info)) < 0)
         return -1;
     return info.iImage;
 }
 
 void TKXActiveXForm::SetTrackBarRange(int minimum, int maximum)
 {
-    SendMessageW(TrackBar, TBM_SETRANGEMIN, FALSE, minimum);
-    SendMessageW(TrackBar, TBM_SETRANGEMAX, TRUE, maximum);
+    SendMessageW(c_.TrackBar, TBM_SETRANGEMIN, FALSE, minimum);
+    SendMessageW(c_.TrackBar, TBM_SETRANGEMAX, TRUE, maximum);
     // The control clamps its position into the new range on its own; that is
     // no move of the user's, so no change event.
-    trackBarPosition_ = static_cast<int>(SendMessageW(TrackBar, TBM_GETPOS, 0, 0));
+    trackBarPosition_ = static_cast<int>(SendMessageW(c_.TrackBar, TBM_GETPOS, 0, 0));
 }
 
 void TKXActiveXForm::SetTrackBarPosition(int position)
 {
-    int lo = static_cast<int>(SendMessageW(TrackBar, TBM_GETRANGEMIN, 0, 0));
-    int hi = static_cast<int>(SendMessageW(TrackBar, TBM_GETRANGEMAX, 0, 0));
+    int lo = static_cast<int>(SendMessageW(c_.TrackBar, TBM_GETRANGEMIN, 0, 0));
+    int hi = static_cast<int>(SendMessageW(c_.TrackBar, TBM_GETRANGEMAX, 0, 0));
     position = std::max(lo, std::min(position, hi));
-    SendMessageW(TrackBar, TBM_SETPOS, TRUE, position);
+    SendMessageW(c_.TrackBar, TBM_SETPOS, TRUE, position);
     if (position != trackBarPosition_) {
         trackBarPosition_ = position;
         TrackBarChange();
@@ -454,7 +454,7 @@ void TKXActiveXForm::SetTrackBarPosition(int position)
 
 LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
 {
-    if (sender == ToolBar1) {
+    if (sender == c_.ToolBar1) {
         switch (id) {
         case ToolButton4: Handle([&] { ToolButton4Click(); }); break;
         case ToolButton1: Handle([&] { ToolButton1Click(); }); break;
@@ -472,38 +472,38 @@ LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
     }
     switch (code) {
     case CBN_SELCHANGE:
-        if (sender == cmbGroupName)
+        if (sender == c_.cmbGroupName)
             Handle([&] { cmbGroupNameChange(); });
-        else if (sender == cmbCarName || sender == cmbCarNum || sender == cmbCarDevice)
+        else if (sender == c_.cmbCarName || sender == c_.cmbCarNum || sender == c_.cmbCarDevice)
             Handle([&] { cmbChange(sender); });
-        else if (sender == cmbInfoPoints)
+        else if (sender == c_.cmbInfoPoints)
             Handle([&] { cmbInfoPointsChange(); });
-        else if (sender == cmbSpeed) {
+        else if (sender == c_.cmbSpeed) {
             // The edit still shows the old text while the list notifies.
-            LRESULT index = SendMessageW(cmbSpeed, CB_GETCURSEL, 0, 0);
-            LRESULT length = index >= 0 ? SendMessageW(cmbSpeed, CB_GETLBTEXTLEN, index, 0) : CB_ERR;
+            LRESULT index = SendMessageW(c_.cmbSpeed, CB_GETCURSEL, 0, 0);
+            LRESULT length = index >= 0 ? SendMessageW(c_.cmbSpeed, CB_GETLBTEXTLEN, index, 0) : CB_ERR;
             if (length != CB_ERR) {
                 std::wstring text(length + 1, L'\0');
-                SendMessageW(cmbSpeed, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-                SetWindowTextW(cmbSpeed, text.c_str());
+                SendMessageW(c_.cmbSpeed, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+                SetWindowTextW(c_.cmbSpeed, text.c_str());
             }
             Handle([&] { SpeedTrackBarChange(); });
         }
         break;
     case CBN_EDITCHANGE:
-        if (sender == cmbSpeed)
+        if (sender == c_.cmbSpeed)
             Handle([&] { SpeedTrackBarChange(); });
         break;
     case EN_CHANGE:
-        if (sender == txtCont)
+        if (sender == c_.txtCont)
             Handle([&] { txtContChange(); });
         break;
     case BN_CLICKED:
-        if (sender == btnPlay)
+        if (sender == c_.btnPlay)
             Handle([&] { btnPlayClick(); });
-        else if (sender == btnStop)
+        else if (sender == c_.btnStop)
             Handle([&] { btnStopClick(); });
-        else if (sender == SpeedButton1)
+        else if (sender == c_.SpeedButton1)
             Handle([&] { SpeedButton1Click(); });
         break;
     default:
@@ -518,16 +518,16 @@ LRESULT TKXActiveXForm::HandleNotify(NMHDR *hdr)
         return 0;
     switch (hdr->code) {
     case DTN_DATETIMECHANGE:
-        if (hdr->hwndFrom == DateBegin || hdr->hwndFrom == TimeBegin || hdr->hwndFrom == DateEnd ||
-            hdr->hwndFrom == TimeEnd)
+        if (hdr->hwndFrom == c_.DateBegin || hdr->hwndFrom == c_.TimeBegin || hdr->hwndFrom == c_.DateEnd ||
+            hdr->hwndFrom == c_.TimeEnd)
             Handle([&] { DateTimeChange(hdr->hwndFrom); });
         return 0;
     case NM_CLICK:
-        if (hdr->hwndFrom == ListView1)
+        if (hdr->hwndFrom == c_.ListView1)
             Handle([&] { TripsListBoxClick(); });
         return 0;
     case UDN_DELTAPOS:
-        if (hdr->hwndFrom == UpDown1) {
+        if (hdr->hwndFrom == c_.UpDown1) {
             auto ud = reinterpret_cast<NMUPDOWN *>(hdr);
             bool allow = true;
             TUpDownDirection direction = ud->iDelta > 0   ? TUpDownDirection::Up
@@ -557,15 +557,15 @@ void TKXActiveXForm::HandleDrawItem(DRAWITEMSTRUCT *di)
 {
     if (di->CtlType == ODT_MENU) {
         for (const TMenuItem &item : menuItems_)
-            if (item.Command == di->itemID && ImageList2 && item.ImageIndex >= 0) {
+            if (item.Command == di->itemID && c_.ImageList2 && item.ImageIndex >= 0) {
                 int cx = 16, cy = 16;
-                ImageList_GetIconSize(ImageList2, &cx, &cy);
+                ImageList_GetIconSize(c_.ImageList2, &cx, &cy);
                 int y = di->rcItem.top + (di->rcItem.bottom - di->rcItem.top - cy) / 2;
-                ImageList_Draw(ImageList2, item.ImageIndex, di->hDC, di->rcItem.left, y, ILD_TRANSPARENT);
+                ImageList_Draw(c_.ImageList2, item.ImageIndex, di->hDC, di->rcItem.left, y, ILD_TRANSPARENT);
             }
         return;
     }
-    if (di->hwndItem == Label1)
+    if (di->hwndItem == c_.Label1)
         DrawBanner(di->hDC, di->rcItem);
     else if (di->CtlType == ODT_BUTTON)
         DrawSymbolButton(di->hwndItem, di->hDC, di->rcItem, di->itemState);
@@ -576,12 +576,12 @@ void TKXActiveXForm::DrawBanner(HDC dc, const RECT &rc)
     HBRUSH brush = CreateSolidBrush(kBannerColor);
     FillRect(dc, &rc, brush);
     DeleteObject(brush);
-    if (!Image1)
+    if (!c_.Image1)
         return;
     BITMAP bm{};
-    GetObjectW(Image1, sizeof(bm), &bm);
+    GetObjectW(c_.Image1, sizeof(bm), &bm);
     HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, Image1);
+    HGDIOBJ old = SelectObject(mem, c_.Image1);
     int x = rc.left + (rc.right - rc.left - bm.bmWidth) / 2;
     int y = rc.top + (rc.bottom - rc.top - bm.bmHeight) / 2;
     BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
@@ -592,7 +592,7 @@ void TKXActiveXForm::DrawBanner(HDC dc, const RECT &rc)
 void TKXActiveXForm::DrawSymbolButton(HWND button, HDC dc, RECT rc, UINT state)
 {
     bool pushed = (state & ODS_SELECTED) != 0;
-    bool flat = button == SpeedButton1;
+    bool flat = button == c_.SpeedButton1;
     if (flat) {
         FillRect(dc, &rc, brush_);
         if (pushed)
@@ -654,9 +654,9 @@ void TKXActiveXForm::PrintControl(HWND control, HDC target, HDC screen)
     BitBlt(piece, 0, 0, whole.right, whole.bottom, target, x, y, SRCCOPY);
     // Controls may leave a clip region or objects selected behind them.
     int saved = SaveDC(piece);
-    if (control == Label1) {
+    if (control == c_.Label1) {
         DrawBanner(piece, whole);
-    } else if (control == btnPlay || control == btnStop || control == SpeedButton1) {
+    } else if (control == c_.btnPlay || control == c_.btnStop || control == c_.SpeedButton1) {
         SelectObject(piece, GetStockObject(DEFAULT_GUI_FONT));
         DrawSymbolButton(control, piece, whole, 0);
     } else {
@@ -722,7 +722,7 @@ void TKXActiveXForm::PaintTo(HDC dc, const RECT &bounds)
         if (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)
             order.push_back(child);
     std::stable_partition(order.begin(), order.end(), [&](HWND child) {
-        return child == GroupBox2 || child == GroupBox3 || child == GroupBox4 || child == GroupBox5;
+        return child == c_.GroupBox2 || child == c_.GroupBox3 || child == c_.GroupBox4 || child == c_.GroupBox5;
     });
     for (HWND child : order)
         PrintControl(child, mem, screen);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "ActiveFormControl.h"
 #include "Bstr.h"
 #include "Seams.h"
 
@@ -37,7 +36,7 @@ void TKXActiveXForm::SetAutoSize(bool on)
     AdjustWindowRectEx(&rc, GetWindowLongW(hwnd_, GWL_STYLE), FALSE, GetWindowLongW(hwnd_, GWL_EXSTYLE));
     SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    control_.FormSizeChanged();
+    owner_.FormSizeChanged();
 }
 
 void TKXActiveXForm::SetAxBorderStyle(long style)

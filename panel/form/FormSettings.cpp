@@ -42,7 +42,7 @@ void ReadSettings(TKXActiveXForm &form, const TSettingsFile &file)
     if (r.Reached(Step::Stops))
         form.SetToolButtonDown(TKXActiveXForm::ToolButton3, r.values.stops);
     if (r.Reached(Step::Cont)) {
-        SetText(form.txtCont, kx::ToWide(r.values.cont));
+        SetText(form.Controls().txtCont, kx::ToWide(r.values.cont));
         form.SetToolButtonDown(TKXActiveXForm::ToolButton1, data.Settings.LoadKT);
     }
     if (r.TableCounted()) {
@@ -72,14 +72,14 @@ void WriteSettings(TKXActiveXForm &form, const TSettingsFile &file)
     kx::SettingsValues v;
     v.loadKT = data.Settings.LoadKT;
     v.loadIT = form.ToolButtonDown(TKXActiveXForm::ToolButton2);
-    v.groupId = ComboIndex(form.cmbGroupName);
+    v.groupId = ComboIndex(form.Controls().cmbGroupName);
     v.iconNum = form.IconNum;
-    v.carId = ComboIndex(form.cmbCarDevice);
-    v.begin = kx::CombineDateTime(PickerValue(form.DateBegin), PickerValue(form.TimeBegin));
-    v.end = kx::CombineDateTime(PickerValue(form.DateEnd), PickerValue(form.TimeEnd));
-    v.speed = kx::ToUtf8(TKXActiveXForm::Text(form.cmbSpeed));
+    v.carId = ComboIndex(form.Controls().cmbCarDevice);
+    v.begin = kx::CombineDateTime(PickerValue(form.Controls().DateBegin), PickerValue(form.Controls().TimeBegin));
+    v.end = kx::CombineDateTime(PickerValue(form.Controls().DateEnd), PickerValue(form.Controls().TimeEnd));
+    v.speed = kx::ToUtf8(TKXActiveXForm::Text(form.Controls().cmbSpeed));
     v.stops = form.ToolButtonDown(TKXActiveXForm::ToolButton3);
-    v.cont = kx::ToUtf8(TKXActiveXForm::Text(form.txtCont));
+    v.cont = kx::ToUtf8(TKXActiveXForm::Text(form.Controls().txtCont));
     v.categories = data.Settings.InfoPointCategories;
     file.Write(v, !data.Settings.InfoPointCategoriesRead);
 }

@@ -8,9 +8,7 @@
 
 #include <algorithm>
 
-#include "ActiveFormControl.h"
 #include "../boxes/PlayerBox.h"
-#include "PanelControl.h"
 #include "PanelState.h"
 #include "Module.h"
 #include "Seams.h"
@@ -114,7 +112,7 @@ void TFormTimer::Apply()
 
 // ---- construction -----------------------------------------------------------
 
-TKXActiveXForm::TKXActiveXForm(TActiveFormControl &control) : control_(control)
+TKXActiveXForm::TKXActiveXForm(TFormOwner &owner) : owner_(owner)
 {
     if (g_formCount++ == 0)
         RegisterClasses();
@@ -140,16 +138,16 @@ TKXActiveXForm::TKXActiveXForm(TActiveFormControl &control) : control_(control)
     Timer2.Init(hwnd_, kTimer2Id, 50, true);
     StopHoldTimer.Init(hwnd_, kStopHoldTimerId, kStopHoldMs, false);
     TPlayerControls player;
-    player.btnPlay = btnPlay;
-    player.btnStop = btnStop;
-    player.cmbSpeed = cmbSpeed;
-    player.UpDown1 = UpDown1;
-    player.TrackBar = TrackBar;
-    player.lblDate = lblDate;
-    player.lblSpeed = lblSpeed;
-    player.lblDistance = lblDistance;
-    player.ListView1 = ListView1;
-    player.ToolBar1 = ToolBar1;
+    player.btnPlay = c_.btnPlay;
+    player.btnStop = c_.btnStop;
+    player.cmbSpeed = c_.cmbSpeed;
+    player.UpDown1 = c_.UpDown1;
+    player.TrackBar = c_.TrackBar;
+    player.lblDate = c_.lblDate;
+    player.lblSpeed = c_.lblSpeed;
+    player.lblDistance = c_.lblDistance;
+    player.ListView1 = c_.ListView1;
+    player.ToolBar1 = c_.ToolBar1;
     player.SkipStopsButton = ToolButton3;
     Player = std::make_unique<TPlayerBox>(player, PanelState().Player, PanelState().Trip, Timer1, StopHoldTimer,
                                           [this](int position) { SetTrackBarPosition(position); });
@@ -162,17 +160,17 @@ TKXActiveXForm::~TKXActiveXForm()
     // written and the client stays. Only its events, bound to this form, go,
     // and whoever points at the form is told.
     UnbindClientEvents();
-    NotifyPanelDestroyed(this);
+    owner_.FormDestroyed(this);
     loaded_ = false;
     if (hwnd_)
         DestroyWindow(hwnd_);
-    if (PopupMenu1)
-        DestroyMenu(PopupMenu1);
-    for (HIMAGELIST list : {ImageList1, ImageList2, IconsList})
+    if (c_.PopupMenu1)
+        DestroyMenu(c_.PopupMenu1);
+    for (HIMAGELIST list : {c_.ImageList1, c_.ImageList2, c_.IconsList})
         if (list)
             ImageList_Destroy(list);
-    if (Image1)
-        DeleteObject(Image1);
+    if (c_.Image1)
+        DeleteObject(c_.Image1);
     for (HFONT f : {formFont_, boldTahoma9_, tahoma8_, webdings15_, webdings14_, webdings9_})
         if (f)
             DeleteObject(f);
@@ -192,7 +190,7 @@ void TKXActiveXForm::Attach(IMap *map, IGrymObjectFactory *factory, TLayer *laye
 
 HRESULT TKXActiveXForm::QueryInterface(REFIID iid, void **out)
 {
-    return control_.QueryInterface(iid, out);
+    return owner_.QueryOwner(iid, out);
 }
 
 // ---- scrolling --------------------------------------------------------------
@@ -306,7 +304,7 @@ bool TKXActiveXForm::FilterKey(HWND target, wchar_t &key)
         if (!key)
             return false;
     }
-    if (target == txtCont)
+    if (target == c_.txtCont)
         Handle([&] { txtContKeyPress(key); });
     else if (target == cmbSpeedEdit_)
         Handle([&] { cmbSpeedKeyPress(key); });
@@ -339,9 +337,9 @@ bool TKXActiveXForm::TabToNext(bool backwards)
 void TKXActiveXForm::ChildFocusChanged(bool gained, HWND other)
 {
     if (gained) {
-        control_.FocusEntered();
+        owner_.FocusEntered();
     } else if (!other || (other != hwnd_ && !IsChild(hwnd_, other))) {
-        control_.FocusLeft();
+        owner_.FocusLeft();
     }
 }
 
@@ -443,8 +441,8 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
     case WM_NOTIFY:
         return HandleNotify(reinterpret_cast<NMHDR *>(lp));
     case WM_HSCROLL:
-        if (lp && reinterpret_cast<HWND>(lp) == TrackBar) {
-            int pos = static_cast<int>(SendMessageW(TrackBar, TBM_GETPOS, 0, 0));
+        if (lp && reinterpret_cast<HWND>(lp) == c_.TrackBar) {
+            int pos = static_cast<int>(SendMessageW(c_.TrackBar, TBM_GETPOS, 0, 0));
             if (pos != trackBarPosition_) {
                 trackBarPosition_ = pos;
                 Handle([&] { TrackBarChange(); });
@@ -465,8 +463,8 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
         auto mi = reinterpret_cast<MEASUREITEMSTRUCT *>(lp);
         if (mi->CtlType == ODT_MENU) {
             int cx = 16, cy = 16;
-            if (ImageList2)
-                ImageList_GetIconSize(ImageList2, &cx, &cy);
+            if (c_.ImageList2)
+                ImageList_GetIconSize(c_.ImageList2, &cx, &cy);
             mi->itemWidth = cx;
             mi->itemHeight = cy;
             return TRUE;
@@ -510,10 +508,10 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
         UpdateScrollBars();
         return 0;
     case WM_MOUSEACTIVATE:
-        control_.FocusEntered();
+        owner_.FocusEntered();
         return MA_ACTIVATE;
     case WM_SETFOCUS: {
-        control_.FocusEntered();
+        owner_.FocusEntered();
         // The form itself takes no keys of its own: pass the focus to its first control.
         HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
         if (first && first != hwnd_)

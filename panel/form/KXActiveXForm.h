@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ComPtr.h"
+#include "FormControls.h"
 #include "FormProperties.h"
 #include "FormTimer.h"
 #include "GrymCore.h"
@@ -24,7 +25,6 @@
 #include "Seams.h"
 
 class TLayer;
-class TActiveFormControl;
 class TPlayerBox;
 struct TSavedSelection;
 
@@ -36,6 +36,27 @@ struct TFormEvents {
         OnMouseEnter, OnMouseLeave, OnPaint;
     std::function<void(wchar_t &key)> OnKeyPress;
 };
+
+class TKXActiveXForm;
+
+// What the form asks of its owner, the control object, which implements it;
+// the form knows nothing else of the control.
+class TFormOwner {
+public:
+    // A query that reaches the form is answered by its owner's identity.
+    virtual HRESULT QueryOwner(REFIID iid, void **out) = 0;
+    virtual void FocusEntered() = 0;
+    virtual void FocusLeft() = 0;
+    virtual void FormSizeChanged() = 0;
+    // The form is going: whoever keeps a plain pointer to it forgets it.
+    virtual void FormDestroyed(TKXActiveXForm *form) = 0;
+
+protected:
+    ~TFormOwner() = default;
+};
+
+// The hidden window that holds a form that is not in place active.
+HWND PanelParkingWindow();
 
 class TKXActiveXForm {
 public:
@@ -49,7 +70,7 @@ public:
     static constexpr UINT ToolButton3 = 1304;  // skip stops
     static constexpr UINT btnSettings = 1305;
 
-    explicit TKXActiveXForm(TActiveFormControl &control);
+    explicit TKXActiveXForm(TFormOwner &owner);
     ~TKXActiveXForm();
     TKXActiveXForm(const TKXActiveXForm &) = delete;
     TKXActiveXForm &operator=(const TKXActiveXForm &) = delete;
@@ -58,9 +79,8 @@ public:
     void Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer);
     // Shut-down, run by the plug-in's Terminate. Never throws.
     void ActiveFormDestroy();
-    // A query that reaches the form is answered by its control object.
+    // A query that reaches the form is answered by its owner.
     HRESULT QueryInterface(REFIID iid, void **out);
-    TActiveFormControl &Control() { return control_; }
 
     HWND Handle() const { return hwnd_; }
     TFormEvents Events;
@@ -152,23 +172,10 @@ public:
     // OnKeyPress and the control's key filter; false when the key is eaten.
     bool FilterKey(HWND target, wchar_t &key);
 
-    // Components, top to bottom.
-    HWND Label1 = nullptr;  // the banner
-    HBITMAP Image1 = nullptr;  // its logo, drawn centred; null when the resource is absent
-    HWND GroupBox3 = nullptr, Label2 = nullptr, cmbGroupName = nullptr, Label4 = nullptr,
-         cmbCarName = nullptr, Label5 = nullptr, cmbCarNum = nullptr, Label6 = nullptr,
-         cmbCarDevice = nullptr, Label13 = nullptr, lblTripNum = nullptr, Label12 = nullptr,
-         DateBegin = nullptr, TimeBegin = nullptr, Label14 = nullptr, DateEnd = nullptr,
-         TimeEnd = nullptr;
-    HWND GroupBox2 = nullptr, cmbInfoPoints = nullptr, ListView1 = nullptr, Label15 = nullptr,
-         txtCont = nullptr, UpDown2 = nullptr;
-    HWND GroupBox4 = nullptr, Label8 = nullptr, cmbSpeed = nullptr, UpDown1 = nullptr,
-         btnPlay = nullptr, btnStop = nullptr, Label9 = nullptr, TrackBar = nullptr,
-         ToolBar1 = nullptr, SpeedButton1 = nullptr;
-    HWND GroupBox5 = nullptr, Label10 = nullptr, lblDate = nullptr, Label11 = nullptr,
-         lblSpeed = nullptr, Label7 = nullptr, lblDistance = nullptr;
-    HIMAGELIST ImageList1 = nullptr, ImageList2 = nullptr, IconsList = nullptr;
-    HMENU PopupMenu1 = nullptr;
+    // The child controls, image lists and menu, made by the layout; the
+    // boxes are handed the ones they work on, and nothing outside the form
+    // changes them.
+    const TFormControls &Controls() const { return c_; }
     TFormTimer Timer1, Timer2;
     TFormTimer StopHoldTimer;  // the player's one-second hold at a skipped stop
 
@@ -242,7 +249,8 @@ private:
     }
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
-    TActiveFormControl &control_;
+    TFormOwner &owner_;
+    TFormControls c_;
     HWND hwnd_ = nullptr;
     bool loaded_ = false;  // handlers run only once the layout is complete
     HWND cmbSpeedEdit_ = nullptr;

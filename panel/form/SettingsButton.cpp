@@ -11,12 +11,12 @@ void TKXActiveXForm::btnSettingsClick()
 {
     // Modal to the shell's window, which holds the docked panel. Closed, the
     // dialog is hidden; its window goes when the panel has caught up.
-    TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), PanelState().Settings.InfoPointCategories, IconNum, IconsList);
+    TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), PanelState().Settings.InfoPointCategories, IconNum, c_.IconsList);
     dialog.Show();
     RunModal(L"TFormSettings", [&] { return dialog.RunModalLoop(); });
     dialog.RethrowFailure();
     // The group overview shows the chosen icon.
-    if (selection::ComboIndex(cmbGroupName) >= 0 && selection::ComboIndex(cmbCarDevice) < 0)
+    if (selection::ComboIndex(c_.cmbGroupName) >= 0 && selection::ComboIndex(c_.cmbCarDevice) < 0)
         ShowLastPoints();
     FillInfoPointCategories();
     if (ToolButtonDown(ToolButton1))

@@ -11,20 +11,20 @@ TEST_F(InfoPointsTest, CategoriesOfferedRowsAndTripsFirst)
 {
     StartWith(L"");
     const auto &table = PanelState().Settings.InfoPointCategories;
-    ASSERT_EQ(1 + table.size(), static_cast<size_t>(selection::ComboCount(form->cmbInfoPoints)));
-    EXPECT_EQ(L"Список рейсов", Item(form->cmbInfoPoints, 0));
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+    ASSERT_EQ(1 + table.size(), static_cast<size_t>(selection::ComboCount(form->Controls().cmbInfoPoints)));
+    EXPECT_EQ(L"Список рейсов", Item(form->Controls().cmbInfoPoints, 0));
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 
     // A row hidden from the list is left out; the others keep their row number.
     PanelState().Settings.InfoPointCategories[2].VisibleList = false;
     form->FillInfoPointCategories();
-    ASSERT_EQ(static_cast<int>(table.size()), selection::ComboCount(form->cmbInfoPoints));
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
-    EXPECT_EQ(L"Список остановок", Item(form->cmbInfoPoints, 2));
-    EXPECT_EQ(2, SendMessageW(form->cmbInfoPoints, CB_GETITEMDATA, 2, 0));
-    EXPECT_EQ(L"Периоды пропадания питания", Item(form->cmbInfoPoints, 3));
-    EXPECT_EQ(4, SendMessageW(form->cmbInfoPoints, CB_GETITEMDATA, 3, 0));
-    EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->ListView1, 3));
+    ASSERT_EQ(static_cast<int>(table.size()), selection::ComboCount(form->Controls().cmbInfoPoints));
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
+    EXPECT_EQ(L"Список остановок", Item(form->Controls().cmbInfoPoints, 2));
+    EXPECT_EQ(2, SendMessageW(form->Controls().cmbInfoPoints, CB_GETITEMDATA, 2, 0));
+    EXPECT_EQ(L"Периоды пропадания питания", Item(form->Controls().cmbInfoPoints, 3));
+    EXPECT_EQ(4, SendMessageW(form->Controls().cmbInfoPoints, CB_GETITEMDATA, 3, 0));
+    EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->Controls().ListView1, 3));
     EXPECT_GE(Rows(), 1);
 }
 
@@ -46,7 +46,7 @@ TEST_F(InfoPointsTest, EveryCategoryListsTheDispatchersEntriesFiltered)
             ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
             const std::vector<RefEntry> all = Entries(trip, query);
             SCOPED_TRACE(query + " from " + kx::ToUtf8(minimum) + " s");
-            EXPECT_EQ(kx::ToWide(kx::FourthColumnCaption(query)), selection::ListColumnCaption(form->ListView1, 3));
+            EXPECT_EQ(kx::ToWide(kx::FourthColumnCaption(query)), selection::ListColumnCaption(form->Controls().ListView1, 3));
             int listed = 0;
             for (const RefEntry &e : all) {
                 if (e.Seconds() < _wtoi(minimum))
@@ -70,9 +70,9 @@ TEST_F(InfoPointsTest, EveryCategoryListsTheDispatchersEntriesFiltered)
     }
     EXPECT_GE(listedAtAll, 4 * kx::kDefaultCategoryCount);
     // Back to the trips: the chosen one stays chosen.
-    Choose(form->cmbInfoPoints, 0);
-    EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->ListView1, 3));
-    EXPECT_EQ(trip - 1, selection::ListSelectedRow(form->ListView1));
+    Choose(form->Controls().cmbInfoPoints, 0);
+    EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->Controls().ListView1, 3));
+    EXPECT_EQ(trip - 1, selection::ListSelectedRow(form->Controls().ListView1));
 }
 
 TEST_F(InfoPointsTest, MinimumDurationBoxKeysEmptyingAndUpDown)
@@ -83,25 +83,25 @@ TEST_F(InfoPointsTest, MinimumDurationBoxKeysEmptyingAndUpDown)
     const int all = Rows();
 
     TypeChar(L'x');
-    EXPECT_EQ(L"0", TKXActiveXForm::Text(form->txtCont));
+    EXPECT_EQ(L"0", TKXActiveXForm::Text(form->Controls().txtCont));
     // Emptied, the box shows a selected "0"; a digit typed then is the number.
     SetMinimum(L"6");
-    SendMessageW(form->txtCont, EM_SETSEL, 1, 1);
+    SendMessageW(form->Controls().txtCont, EM_SETSEL, 1, 1);
     TypeChar(L'\b');
-    EXPECT_EQ(L"0", TKXActiveXForm::Text(form->txtCont));
+    EXPECT_EQ(L"0", TKXActiveXForm::Text(form->Controls().txtCont));
     EXPECT_EQ(all, Rows());
     TypeChar(L'5');
-    EXPECT_EQ(L"5", TKXActiveXForm::Text(form->txtCont));
+    EXPECT_EQ(L"5", TKXActiveXForm::Text(form->Controls().txtCont));
 
     // The up-down steps the text, and the list follows.
     SetMinimum(L"9998");
-    SendMessageW(form->UpDown2, UDM_SETPOS32, 0, 9998);
-    SendMessageW(form->txtCont, WM_KEYDOWN, VK_UP, 0);
-    SendMessageW(form->txtCont, WM_KEYUP, VK_UP, 0);
-    EXPECT_EQ(L"9999", TKXActiveXForm::Text(form->txtCont));
-    SendMessageW(form->txtCont, WM_KEYDOWN, VK_UP, 0);
-    SendMessageW(form->txtCont, WM_KEYUP, VK_UP, 0);
-    EXPECT_EQ(L"9999", TKXActiveXForm::Text(form->txtCont));
+    SendMessageW(form->Controls().UpDown2, UDM_SETPOS32, 0, 9998);
+    SendMessageW(form->Controls().txtCont, WM_KEYDOWN, VK_UP, 0);
+    SendMessageW(form->Controls().txtCont, WM_KEYUP, VK_UP, 0);
+    EXPECT_EQ(L"9999", TKXActiveXForm::Text(form->Controls().txtCont));
+    SendMessageW(form->Controls().txtCont, WM_KEYDOWN, VK_UP, 0);
+    SendMessageW(form->Controls().txtCont, WM_KEYUP, VK_UP, 0);
+    EXPECT_EQ(L"9999", TKXActiveXForm::Text(form->Controls().txtCont));
     int longOnes = 0;
     for (const RefEntry &e : Entries(PanelState().Trip.CurrentTrip, "parks"))
         longOnes += e.Seconds() >= 9999;
@@ -150,7 +150,7 @@ TEST_F(InfoPointsTest, HostileEntriesGiveOneMessageAndThePanelRecovers)
         ASSERT_EQ(1u, messages.size());
         EXPECT_NE(std::wstring::npos, messages[0].text.find(fault.says)) << kx::ToUtf8(messages[0].text);
         Malformed(L"none");
-        Choose(form->cmbInfoPoints, 0);
+        Choose(form->Controls().cmbInfoPoints, 0);
         ChooseCategory(2);
         EXPECT_EQ(1u, messages.size());
     }
@@ -174,17 +174,17 @@ TEST_F(InfoPointsTest, TripsItemStandsBeforeAnyStartUp)
 {
     control = MakeControl(&form);
     ASSERT_NE(nullptr, form);
-    ASSERT_EQ(1, selection::ComboCount(form->cmbInfoPoints));
-    EXPECT_EQ(L"Список рейсов", Item(form->cmbInfoPoints, 0));
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+    ASSERT_EQ(1, selection::ComboCount(form->Controls().cmbInfoPoints));
+    EXPECT_EQ(L"Список рейсов", Item(form->Controls().cmbInfoPoints, 0));
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 
     // No dispatcher program: the start-up stops early, the item stays.
     PanelSeams().CreateDispatcherLink = [] { return std::unique_ptr<IDispatcherLink>(); };
     AttachPanel(form, shell.MapInterface(), shell.FactoryInterface(), layer);
     RunHandler(nullptr, [&] { form->Timer2Timer(); });
     EXPECT_FALSE(messages.empty());
-    EXPECT_EQ(L"Список рейсов", Item(form->cmbInfoPoints, 0));
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+    EXPECT_EQ(L"Список рейсов", Item(form->Controls().cmbInfoPoints, 0));
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ TEST_F(InfoPointsTest, InfoPointIconsCarryTheirTexts)
     EXPECT_EQ(drawn, Shapes().InfoPointIcons.size());
 
     // With the list empty the button toggles and the map stays as it was.
-    selection::ListClear(form->ListView1);
+    selection::ListClear(form->Controls().ListView1);
     ClickToolButton(TKXActiveXForm::ToolButton2);
     EXPECT_FALSE(form->ToolButtonDown(TKXActiveXForm::ToolButton2));
     EXPECT_EQ(drawn, Shapes().InfoPointIcons.size());
@@ -212,8 +212,8 @@ TEST_F(InfoPointsTest, PopupMenuShowsAndHidesACategory)
 
     // The button opens the menu; the item chosen there is clicked.
     modalAnswer = speeding->Command;
-    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->SpeedButton1), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form->SpeedButton1));
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->Controls().SpeedButton1), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->Controls().SpeedButton1));
     ASSERT_EQ(1u, modals.size());
     EXPECT_EQ(L"PopupMenu1", modals[0]);
     EXPECT_FALSE(speeding->Checked);

@@ -147,9 +147,9 @@ protected:
     // ---- the user's actions
     void ChooseCategory(int row)
     {
-        for (int i = 0; i < selection::ComboCount(form->cmbInfoPoints); ++i)
-            if (SendMessageW(form->cmbInfoPoints, CB_GETITEMDATA, i, 0) == row) {
-                Choose(form->cmbInfoPoints, i);
+        for (int i = 0; i < selection::ComboCount(form->Controls().cmbInfoPoints); ++i)
+            if (SendMessageW(form->Controls().cmbInfoPoints, CB_GETITEMDATA, i, 0) == row) {
+                Choose(form->Controls().cmbInfoPoints, i);
                 return;
             }
         ADD_FAILURE() << "no item for category " << row;
@@ -159,7 +159,7 @@ protected:
         // A check button toggles itself before it tells its owner.
         form->SetToolButtonDown(button, !form->ToolButtonDown(button));
         SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(form->ToolBar1));
+                     reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     }
     void ClickMenu(const wchar_t *name)
     {
@@ -167,8 +167,8 @@ protected:
         ASSERT_NE(nullptr, item);
         SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(item->Command, 0), 0);
     }
-    void TypeChar(wchar_t key) { SendMessageW(form->txtCont, WM_CHAR, key, 0); }
-    void SetMinimum(const wchar_t *text) { SetWindowTextW(form->txtCont, text); }
+    void TypeChar(wchar_t key) { SendMessageW(form->Controls().txtCont, WM_CHAR, key, 0); }
+    void SetMinimum(const wchar_t *text) { SetWindowTextW(form->Controls().txtCont, text); }
     void ChooseTrip(int trip) { ClickRow(trip - 1); }
 
     // ---- what the map shows

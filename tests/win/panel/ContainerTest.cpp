@@ -276,10 +276,10 @@ TEST_F(ContainerTest, ActivatesInPlaceResizesDeactivatesAndBalancesReferences)
 
         // Keyboard: Tab moves between the panel's controls; other keys go to the container.
         ComPtr<IOleInPlaceActiveObject> activeObject = ole.As<IOleInPlaceActiveObject>();
-        SetFocus(form->cmbGroupName);
-        MSG tab{form->cmbGroupName, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+        SetFocus(form->Controls().cmbGroupName);
+        MSG tab{form->Controls().cmbGroupName, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
         EXPECT_EQ(S_OK, activeObject->TranslateAccelerator(&tab));
-        EXPECT_EQ(form->cmbCarName, GetFocus());
+        EXPECT_EQ(form->Controls().cmbCarName, GetFocus());
         MSG key{GetFocus(), WM_KEYDOWN, 'A', 0, 0, {0, 0}};
         EXPECT_EQ(S_FALSE, activeObject->TranslateAccelerator(&key));
         EXPECT_EQ(std::vector<UINT>{'A'}, site.passedOn);

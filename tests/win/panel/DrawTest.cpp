@@ -61,7 +61,7 @@ TEST_F(DrawTest, DrawsTheWholePanelIntoAMemoryDC)
     EXPECT_EQ(RGB(223, 237, 229), canvas.At(3, 3)) << "the banner";
     // The stop button's symbol: drawn by hand where the font lacks it, dark at the centre either way.
     RECT stop;
-    GetWindowRect(form->btnStop, &stop);
+    GetWindowRect(form->Controls().btnStop, &stop);
     MapWindowPoints(HWND_DESKTOP, form->Handle(), reinterpret_cast<POINT *>(&stop), 2);
     COLORREF centre = canvas.At((stop.left + stop.right) / 2, (stop.top + stop.bottom) / 2);
     EXPECT_LT(GetRValue(centre) + GetGValue(centre) + GetBValue(centre), 3 * 128);
@@ -104,17 +104,17 @@ TEST_F(DrawTest, DrawMatchesTheLiveWindow)
     // Whole controls; of a group box its caption row and left frame (what
     // it surrounds is checked as controls of its own); of the list view its
     // header (the system's scroll bars are not the panel's to draw).
-    for (HWND label : {form->Label2, form->Label12, form->Label10, form->lblSpeed, form->lblDistance, form->cmbSpeed}) {
+    for (HWND label : {form->Controls().Label2, form->Controls().Label12, form->Controls().Label10, form->Controls().lblSpeed, form->Controls().lblDistance, form->Controls().cmbSpeed}) {
         wchar_t text[64] = {};
         GetWindowTextW(label, text, 64);
         EXPECT_EQ(0, differing(rectOf(label))) << std::string(text, text + wcslen(text));
     }
-    for (HWND box : {form->GroupBox2, form->GroupBox3, form->GroupBox4, form->GroupBox5}) {
+    for (HWND box : {form->Controls().GroupBox2, form->Controls().GroupBox3, form->Controls().GroupBox4, form->Controls().GroupBox5}) {
         const RECT rc = rectOf(box);
         EXPECT_EQ(0, differing({rc.left, rc.top, rc.right, rc.top + 14})) << "caption of box " << box;
         EXPECT_EQ(0, differing({rc.left, rc.top, rc.left + 3, rc.bottom})) << "frame of box " << box;
     }
-    EXPECT_EQ(0, differing(rectOf(ListView_GetHeader(form->ListView1)))) << "the list's header";
+    EXPECT_EQ(0, differing(rectOf(ListView_GetHeader(form->Controls().ListView1)))) << "the list's header";
     DestroyWindow(top);
 }
 

@@ -55,20 +55,20 @@ TEST_F(EventsTest, KeyPressPassesTheKeyByReference)
     // With KeyPreview the form sees keys typed into its controls first, and
     // the key the sink returns is the one the control gets.
     form->Props.KeyPreview = true;
-    SetWindowTextW(form->txtCont, L"");
+    SetWindowTextW(form->Controls().txtCont, L"");
     sink.replaceKeyWith = L'7';
-    SendMessageW(form->txtCont, WM_CHAR, L'a', 0);
-    EXPECT_EQ(L"7", TKXActiveXForm::Text(form->txtCont));
+    SendMessageW(form->Controls().txtCont, WM_CHAR, L'a', 0);
+    EXPECT_EQ(L"7", TKXActiveXForm::Text(form->Controls().txtCont));
     sink.replaceKeyWith = 0;  // a zero key is eaten
-    SendMessageW(form->txtCont, WM_CHAR, L'b', 0);
-    EXPECT_EQ(L"7", TKXActiveXForm::Text(form->txtCont));
+    SendMessageW(form->Controls().txtCont, WM_CHAR, L'b', 0);
+    EXPECT_EQ(L"7", TKXActiveXForm::Text(form->Controls().txtCont));
     EXPECT_EQ(3, sink.Count(207));
 
     form->Props.KeyPreview = false;
     sink.replaceKeyWith = -1;
-    SendMessageW(form->txtCont, WM_CHAR, L'9', 0);
+    SendMessageW(form->Controls().txtCont, WM_CHAR, L'9', 0);
     EXPECT_EQ(3, sink.Count(207)) << "without KeyPreview the control's keys stay its own";
-    EXPECT_EQ(L"79", TKXActiveXForm::Text(form->txtCont));
+    EXPECT_EQ(L"79", TKXActiveXForm::Text(form->Controls().txtCont));
 }
 
 TEST_F(EventsTest, FrozenEventsAreNotRaised)

@@ -30,49 +30,49 @@ TEST_F(LayoutTest, FormSizeGroupsAndLabels)
     EXPECT_EQ(690, rc.bottom - rc.top);
 
     const std::pair<HWND, const wchar_t *> captions[] = {
-        {form->GroupBox3, L"Выбор периода и ТС"}, {form->GroupBox2, L"Информационные точки"},
-        {form->GroupBox4, L"Управление плеером треков"}, {form->GroupBox5, L"Информационная панель"},
-        {form->Label2, L"Группа:"}, {form->Label4, L"Название:"}, {form->Label5, L"Номер ТС:"},
-        {form->Label6, L"№ прибора:"}, {form->Label13, L"№ рейса:"}, {form->lblTripNum, L"N/A"},
-        {form->Label12, L"с"}, {form->Label14, L"по"}, {form->Label15, L"Продолжительность от, с:"},
-        {form->txtCont, L"6"}, {form->Label8, L"Скорость воспроизведения:"}, {form->cmbSpeed, L"600x"},
-        {form->btnPlay, L"4"}, {form->btnStop, L"<"}, {form->SpeedButton1, L"6"},
-        {form->Label9, L"Полоса прокрутки трека"}, {form->Label10, L"Дата:"}, {form->lblDate, L"0"},
-        {form->Label11, L"Скорость:"}, {form->lblSpeed, L"0 км/ч"}, {form->Label7, L"Пробег:"},
-        {form->lblDistance, L"0 м"}};
+        {form->Controls().GroupBox3, L"Выбор периода и ТС"}, {form->Controls().GroupBox2, L"Информационные точки"},
+        {form->Controls().GroupBox4, L"Управление плеером треков"}, {form->Controls().GroupBox5, L"Информационная панель"},
+        {form->Controls().Label2, L"Группа:"}, {form->Controls().Label4, L"Название:"}, {form->Controls().Label5, L"Номер ТС:"},
+        {form->Controls().Label6, L"№ прибора:"}, {form->Controls().Label13, L"№ рейса:"}, {form->Controls().lblTripNum, L"N/A"},
+        {form->Controls().Label12, L"с"}, {form->Controls().Label14, L"по"}, {form->Controls().Label15, L"Продолжительность от, с:"},
+        {form->Controls().txtCont, L"6"}, {form->Controls().Label8, L"Скорость воспроизведения:"}, {form->Controls().cmbSpeed, L"600x"},
+        {form->Controls().btnPlay, L"4"}, {form->Controls().btnStop, L"<"}, {form->Controls().SpeedButton1, L"6"},
+        {form->Controls().Label9, L"Полоса прокрутки трека"}, {form->Controls().Label10, L"Дата:"}, {form->Controls().lblDate, L"0"},
+        {form->Controls().Label11, L"Скорость:"}, {form->Controls().lblSpeed, L"0 км/ч"}, {form->Controls().Label7, L"Пробег:"},
+        {form->Controls().lblDistance, L"0 м"}};
     for (const auto &[w, text] : captions) {
         ASSERT_NE(nullptr, w) << text;
         EXPECT_EQ(std::wstring(text), TKXActiveXForm::Text(w));
     }
     // Top to bottom: banner, then the four groups in order.
     RECT a, b;
-    HWND order[] = {form->Label1, form->GroupBox3, form->GroupBox2, form->GroupBox4, form->GroupBox5};
+    HWND order[] = {form->Controls().Label1, form->Controls().GroupBox3, form->Controls().GroupBox2, form->Controls().GroupBox4, form->Controls().GroupBox5};
     for (int i = 0; i + 1 < 5; ++i) {
         GetWindowRect(order[i], &a);
         GetWindowRect(order[i + 1], &b);
         EXPECT_LE(a.bottom, b.top) << i;
     }
-    GetWindowRect(form->GroupBox5, &b);
+    GetWindowRect(form->Controls().GroupBox5, &b);
     EXPECT_LE(b.bottom, rc.bottom);
 }
 
 TEST_F(LayoutTest, Fonts)
 {
-    LOGFONTW lf = FontOf(form->Label15);
+    LOGFONTW lf = FontOf(form->Controls().Label15);
     EXPECT_STREQ(L"Arial", lf.lfFaceName);
     EXPECT_EQ(-11, lf.lfHeight);
-    for (HWND bold : {form->Label2, form->Label4, form->Label5, form->Label6, form->Label13, form->lblTripNum}) {
+    for (HWND bold : {form->Controls().Label2, form->Controls().Label4, form->Controls().Label5, form->Controls().Label6, form->Controls().Label13, form->Controls().lblTripNum}) {
         lf = FontOf(bold);
         EXPECT_STREQ(L"Tahoma", lf.lfFaceName);
         EXPECT_EQ(-12, lf.lfHeight);
         EXPECT_EQ(FW_BOLD, lf.lfWeight);
     }
-    for (HWND list : {form->cmbGroupName, form->cmbCarName, form->cmbCarNum, form->cmbCarDevice}) {
+    for (HWND list : {form->Controls().cmbGroupName, form->Controls().cmbCarName, form->Controls().cmbCarNum, form->Controls().cmbCarDevice}) {
         lf = FontOf(list);
         EXPECT_STREQ(L"Tahoma", lf.lfFaceName);
         EXPECT_EQ(-11, lf.lfHeight);
     }
-    const std::pair<HWND, int> symbols[] = {{form->btnPlay, 15}, {form->btnStop, 14}, {form->SpeedButton1, 9}};
+    const std::pair<HWND, int> symbols[] = {{form->Controls().btnPlay, 15}, {form->Controls().btnStop, 14}, {form->Controls().SpeedButton1, 9}};
     for (const auto &[w, points] : symbols) {
         lf = FontOf(w);
         EXPECT_STREQ(L"Webdings", lf.lfFaceName);
@@ -83,9 +83,9 @@ TEST_F(LayoutTest, Fonts)
 
 TEST_F(LayoutTest, SelectionAndListControls)
 {
-    for (HWND combo : {form->cmbGroupName, form->cmbCarName, form->cmbCarNum, form->cmbCarDevice, form->cmbInfoPoints})
+    for (HWND combo : {form->Controls().cmbGroupName, form->Controls().cmbCarName, form->Controls().cmbCarNum, form->Controls().cmbCarDevice, form->Controls().cmbInfoPoints})
         EXPECT_EQ(CBS_DROPDOWNLIST, GetWindowLongW(combo, GWL_STYLE) & 3);
-    for (HWND picker : {form->DateBegin, form->TimeBegin, form->DateEnd, form->TimeEnd}) {
+    for (HWND picker : {form->Controls().DateBegin, form->Controls().TimeBegin, form->Controls().DateEnd, form->Controls().TimeEnd}) {
         SYSTEMTIME st{};
         ASSERT_EQ(GDT_VALID, SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)));
         EXPECT_EQ(2009, st.wYear);
@@ -94,16 +94,16 @@ TEST_F(LayoutTest, SelectionAndListControls)
         EXPECT_EQ(0, st.wHour);
         EXPECT_EQ(0, st.wMinute);
     }
-    EXPECT_TRUE(GetWindowLongW(form->TimeBegin, GWL_STYLE) & DTS_TIMEFORMAT);
-    EXPECT_TRUE(GetWindowLongW(form->TimeEnd, GWL_STYLE) & DTS_TIMEFORMAT);
+    EXPECT_TRUE(GetWindowLongW(form->Controls().TimeBegin, GWL_STYLE) & DTS_TIMEFORMAT);
+    EXPECT_TRUE(GetWindowLongW(form->Controls().TimeEnd, GWL_STYLE) & DTS_TIMEFORMAT);
 
-    DWORD style = GetWindowLongW(form->ListView1, GWL_STYLE);
+    DWORD style = GetWindowLongW(form->Controls().ListView1, GWL_STYLE);
     EXPECT_EQ(DWORD(LVS_REPORT), style & LVS_TYPEMASK);
     EXPECT_TRUE(style & LVS_SINGLESEL);
     EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
     EXPECT_TRUE(style & LVS_NOSORTHEADER);
     EXPECT_FALSE(style & LVS_EDITLABELS);
-    EXPECT_TRUE(ListView_GetExtendedListViewStyle(form->ListView1) & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(ListView_GetExtendedListViewStyle(form->Controls().ListView1) & LVS_EX_FULLROWSELECT);
     const std::pair<const wchar_t *, int> columns[] = {{L"ID", 25}, {L"Начало", 80}, {L"Конец", 80}, {L"Прод-ть", 75}};
     for (int i = 0; i < 4; ++i) {
         wchar_t text[32] = {};
@@ -111,46 +111,46 @@ TEST_F(LayoutTest, SelectionAndListControls)
         col.mask = LVCF_TEXT | LVCF_WIDTH;
         col.pszText = text;
         col.cchTextMax = 32;
-        ASSERT_TRUE(SendMessageW(form->ListView1, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)));
+        ASSERT_TRUE(SendMessageW(form->Controls().ListView1, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)));
         EXPECT_STREQ(columns[i].first, text);
         EXPECT_EQ(columns[i].second, col.cx);
     }
 
-    EXPECT_EQ(4u, SendMessageW(form->txtCont, EM_GETLIMITTEXT, 0, 0));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(form->txtCont), SendMessageW(form->UpDown2, UDM_GETBUDDY, 0, 0));
+    EXPECT_EQ(4u, SendMessageW(form->Controls().txtCont, EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(form->Controls().txtCont), SendMessageW(form->Controls().UpDown2, UDM_GETBUDDY, 0, 0));
     int lo = -1, hi = -1;
-    SendMessageW(form->UpDown2, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
+    SendMessageW(form->Controls().UpDown2, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
     EXPECT_EQ(0, lo);
     EXPECT_EQ(9999, hi);
-    EXPECT_EQ(6, SendMessageW(form->UpDown2, UDM_GETPOS32, 0, 0));
+    EXPECT_EQ(6, SendMessageW(form->Controls().UpDown2, UDM_GETPOS32, 0, 0));
     // Stepping the up-down writes the buddy's text without thousands separators.
-    SendMessageW(form->UpDown2, UDM_SETPOS32, 0, 1234);
-    EXPECT_EQ(L"1234", TKXActiveXForm::Text(form->txtCont));
+    SendMessageW(form->Controls().UpDown2, UDM_SETPOS32, 0, 1234);
+    EXPECT_EQ(L"1234", TKXActiveXForm::Text(form->Controls().txtCont));
 }
 
 TEST_F(LayoutTest, PlayerControls)
 {
-    EXPECT_EQ(CBS_SIMPLE, GetWindowLongW(form->cmbSpeed, GWL_STYLE) & 3);
+    EXPECT_EQ(CBS_SIMPLE, GetWindowLongW(form->Controls().cmbSpeed, GWL_STYLE) & 3);
     const wchar_t *speeds[] = {L"600x", L"300x", L"100x", L"60x", L"30x", L"10x", L"6x", L"3x", L"1x"};
-    ASSERT_EQ(9, SendMessageW(form->cmbSpeed, CB_GETCOUNT, 0, 0));
+    ASSERT_EQ(9, SendMessageW(form->Controls().cmbSpeed, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < 9; ++i) {
         wchar_t text[16] = {};
-        SendMessageW(form->cmbSpeed, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        SendMessageW(form->Controls().cmbSpeed, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
         EXPECT_STREQ(speeds[i], text);
     }
-    EXPECT_EQ(0, SendMessageW(form->cmbSpeed, CB_GETCURSEL, 0, 0));
-    EXPECT_EQ(50, SendMessageW(form->UpDown1, UDM_GETPOS32, 0, 0));
+    EXPECT_EQ(0, SendMessageW(form->Controls().cmbSpeed, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(50, SendMessageW(form->Controls().UpDown1, UDM_GETPOS32, 0, 0));
     int lo = -1, hi = -1;
-    SendMessageW(form->UpDown1, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
+    SendMessageW(form->Controls().UpDown1, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
     EXPECT_EQ(0, lo);
     EXPECT_EQ(100, hi);
 
     // Programmatic slider moves clamp into the range.
-    SendMessageW(form->TrackBar, TBM_SETRANGEMAX, TRUE, 5400);
+    SendMessageW(form->Controls().TrackBar, TBM_SETRANGEMAX, TRUE, 5400);
     form->SetTrackBarPosition(9000);
-    EXPECT_EQ(5400, SendMessageW(form->TrackBar, TBM_GETPOS, 0, 0));
+    EXPECT_EQ(5400, SendMessageW(form->Controls().TrackBar, TBM_GETPOS, 0, 0));
     form->SetTrackBarPosition(-3);
-    EXPECT_EQ(0, SendMessageW(form->TrackBar, TBM_GETPOS, 0, 0));
+    EXPECT_EQ(0, SendMessageW(form->Controls().TrackBar, TBM_GETPOS, 0, 0));
 
     const struct {
         UINT button;
@@ -179,8 +179,8 @@ TEST_F(LayoutTest, PlayerControls)
     EXPECT_FALSE(form->ToolButtonDown(TKXActiveXForm::ToolButton3));
     // SpeedButton1 sits on the tool bar, between the info points button and the skip button.
     RECT speed, bar;
-    GetWindowRect(form->SpeedButton1, &speed);
-    GetWindowRect(form->ToolBar1, &bar);
+    GetWindowRect(form->Controls().SpeedButton1, &speed);
+    GetWindowRect(form->Controls().ToolBar1, &bar);
     EXPECT_GE(speed.left, bar.left);
     EXPECT_LE(speed.right, bar.right);
 }
@@ -188,7 +188,7 @@ TEST_F(LayoutTest, PlayerControls)
 TEST_F(LayoutTest, GroupBoxesLieBelowTheControlsTheyFrame)
 {
     // A box above its controls hides the ones that clip their siblings (the tool bar).
-    for (HWND box : {form->GroupBox3, form->GroupBox2, form->GroupBox4, form->GroupBox5}) {
+    for (HWND box : {form->Controls().GroupBox3, form->Controls().GroupBox2, form->Controls().GroupBox4, form->Controls().GroupBox5}) {
         EXPECT_TRUE(GetWindowLongW(box, GWL_STYLE) & WS_CLIPSIBLINGS);
         for (HWND above = GetWindow(box, GW_HWNDNEXT); above; above = GetWindow(above, GW_HWNDNEXT)) {
             wchar_t cls[16] = {};
@@ -198,8 +198,8 @@ TEST_F(LayoutTest, GroupBoxesLieBelowTheControlsTheyFrame)
         }
     }
     bool barAboveBox = false;
-    for (HWND w = form->ToolBar1; w; w = GetWindow(w, GW_HWNDNEXT))
-        barAboveBox = barAboveBox || w == form->GroupBox4;
+    for (HWND w = form->Controls().ToolBar1; w; w = GetWindow(w, GW_HWNDNEXT))
+        barAboveBox = barAboveBox || w == form->Controls().GroupBox4;
     EXPECT_TRUE(barAboveBox);
 }
 
@@ -211,41 +211,41 @@ TEST_F(LayoutTest, AWiderFormStretchesFramesAndFieldsToItsRightEdge)
         MapWindowPoints(HWND_DESKTOP, form->Handle(), reinterpret_cast<POINT *>(&r), 2);
         return r;
     };
-    const RECT box = rectOf(form->GroupBox3), group = rectOf(form->cmbGroupName), time = rectOf(form->TimeBegin),
-               list = rectOf(form->ListView1), bar = rectOf(form->ToolBar1);
+    const RECT box = rectOf(form->Controls().GroupBox3), group = rectOf(form->Controls().cmbGroupName), time = rectOf(form->Controls().TimeBegin),
+               list = rectOf(form->Controls().ListView1), bar = rectOf(form->Controls().ToolBar1);
     RECT dropped{};
-    SendMessageW(form->cmbGroupName, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    SendMessageW(form->Controls().cmbGroupName, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
     const LONG droppedHeight = dropped.bottom - dropped.top;
 
     SetWindowPos(form->Handle(), nullptr, 0, 0, TKXActiveXForm::DesignWidth + 30, TKXActiveXForm::DesignHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT r = rectOf(form->GroupBox3);
+    RECT r = rectOf(form->Controls().GroupBox3);
     EXPECT_EQ(box.left, r.left);
     EXPECT_EQ(box.right + 30, r.right);
-    r = rectOf(form->cmbGroupName);
+    r = rectOf(form->Controls().cmbGroupName);
     EXPECT_EQ(group.right + 30, r.right);
-    SendMessageW(form->cmbGroupName, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    SendMessageW(form->Controls().cmbGroupName, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
     EXPECT_EQ(droppedHeight, dropped.bottom - dropped.top) << "the open list keeps its rows";
-    r = rectOf(form->TimeBegin);
+    r = rectOf(form->Controls().TimeBegin);
     EXPECT_EQ(time.left + 30, r.left);
     EXPECT_EQ(time.right - time.left, r.right - r.left);
-    r = rectOf(form->ListView1);
+    r = rectOf(form->Controls().ListView1);
     EXPECT_EQ(list.right + 30, r.right);
-    r = rectOf(form->ToolBar1);
+    r = rectOf(form->Controls().ToolBar1);
     EXPECT_TRUE(EqualRect(&bar, &r));
 
     // Back to the designed width, back to the designed places.
     SetWindowPos(form->Handle(), nullptr, 0, 0, TKXActiveXForm::DesignWidth, TKXActiveXForm::DesignHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    r = rectOf(form->GroupBox3);
+    r = rectOf(form->Controls().GroupBox3);
     EXPECT_TRUE(EqualRect(&box, &r));
-    r = rectOf(form->TimeBegin);
+    r = rectOf(form->Controls().TimeBegin);
     EXPECT_TRUE(EqualRect(&time, &r));
 }
 
 TEST_F(LayoutTest, CategoryMenuAndTimers)
 {
-    HMENU menu = form->PopupMenu1;
+    HMENU menu = form->Controls().PopupMenu1;
     ASSERT_EQ(14, GetMenuItemCount(menu));
     const wchar_t *captions[] = {L"Остановки", L"Сигнал",   L"Питание",  L"Скорость", L"Бак 1",    L"Бак 2",
                                  L"Датчик 1",  L"Датчик 2", L"Датчик 3", L"Датчик 4", L"Датчик 5", L"Датчик 6"};
@@ -285,10 +285,10 @@ TEST_F(LayoutTest, TabMovesThroughTheControlsInOrder)
     HWND top = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 800, nullptr, nullptr,
                                nullptr, nullptr);
     SetParent(form->Handle(), top);
-    SetFocus(form->cmbGroupName);
+    SetFocus(form->Controls().cmbGroupName);
     HWND before = GetFocus();
     ASSERT_TRUE(form->TabToNext(false));
-    EXPECT_EQ(form->cmbCarName, GetFocus());
+    EXPECT_EQ(form->Controls().cmbCarName, GetFocus());
     ASSERT_TRUE(form->TabToNext(true));
     EXPECT_EQ(before, GetFocus());
     // Backwards from the first tab stop would leave the form.

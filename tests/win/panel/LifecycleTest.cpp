@@ -47,9 +47,9 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     EXPECT_TRUE(PanelState().Player.MarkerPolygons[0].empty());
     // The trips, then the categories of the default table.
     EXPECT_EQ(1 + static_cast<LRESULT>(PanelState().Settings.InfoPointCategories.size()),
-              SendMessageW(form->cmbInfoPoints, CB_GETCOUNT, 0, 0));
-    EXPECT_EQ(L"Список рейсов", ComboText(form->cmbInfoPoints, 0));
-    EXPECT_EQ(0, SendMessageW(form->cmbInfoPoints, CB_GETCURSEL, 0, 0));
+              SendMessageW(form->Controls().cmbInfoPoints, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(L"Список рейсов", ComboText(form->Controls().cmbInfoPoints, 0));
+    EXPECT_EQ(0, SendMessageW(form->Controls().cmbInfoPoints, CB_GETCURSEL, 0, 0));
 
     // A tick that was already queued does not start the panel again.
     SendMessageW(form->Handle(), WM_TIMER, form->Timer2.Id(), 0);

@@ -178,13 +178,13 @@ TEST_F(PropertiesTest, WritesReachTheWindow)
     EXPECT_EQ(S_OK, ax->put_AutoScroll(VARIANT_TRUE));
     EXPECT_TRUE(GetWindowLongW(w, GWL_STYLE) & WS_VSCROLL);
     RECT before, after;
-    GetWindowRect(form->GroupBox5, &before);
+    GetWindowRect(form->Controls().GroupBox5, &before);
     SendMessageW(w, WM_VSCROLL, SB_PAGEDOWN, 0);
-    GetWindowRect(form->GroupBox5, &after);
+    GetWindowRect(form->Controls().GroupBox5, &after);
     EXPECT_LT(after.top, before.top);
     EXPECT_EQ(S_OK, ax->put_AutoScroll(VARIANT_FALSE));
     EXPECT_FALSE(GetWindowLongW(w, GWL_STYLE) & WS_VSCROLL);
-    GetWindowRect(form->GroupBox5, &after);
+    GetWindowRect(form->Controls().GroupBox5, &after);
     EXPECT_EQ(before.top, after.top) << "scrolled back home";
 
     EXPECT_EQ(S_OK, ax->put_AutoSize(VARIANT_TRUE));
@@ -202,11 +202,11 @@ TEST_F(PropertiesTest, FontIsCopiedAndAppliedToTheFormsControls)
     EXPECT_EQ(S_OK, ax->put_Font(mine.Get()));
 
     LOGFONTW lf{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->Label15, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->Controls().Label15, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
     EXPECT_STREQ(L"Tahoma", lf.lfFaceName);
     EXPECT_EQ(-16, lf.lfHeight);
     // Controls with fonts of their own keep them.
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->btnPlay, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->Controls().btnPlay, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
     EXPECT_STREQ(L"Webdings", lf.lfFaceName);
 
     ComPtr<IFontDisp> got;

@@ -60,14 +60,14 @@ protected:
     void HoldEnds() { SendMessageW(form->Handle(), WM_TIMER, form->StopHoldTimer.Id(), 0); }
     void DragSlider(int position)
     {
-        SendMessageW(form->TrackBar, TBM_SETPOS, TRUE, position);
+        SendMessageW(form->Controls().TrackBar, TBM_SETPOS, TRUE, position);
         SendMessageW(form->Handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position),
-                     reinterpret_cast<LPARAM>(form->TrackBar));
+                     reinterpret_cast<LPARAM>(form->Controls().TrackBar));
     }
     HWND SpeedEdit() const
     {
         COMBOBOXINFO info{sizeof(info)};
-        GetComboBoxInfo(form->cmbSpeed, &info);
+        GetComboBoxInfo(form->Controls().cmbSpeed, &info);
         return info.hwndItem;
     }
     void TypeSpeed(const std::wstring &keys)
@@ -78,17 +78,17 @@ protected:
     // Pasted text: no key filter, then the change notification.
     void PasteSpeed(const std::wstring &text)
     {
-        SetWindowTextW(form->cmbSpeed, text.c_str());
-        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->cmbSpeed), CBN_EDITCHANGE),
-                     reinterpret_cast<LPARAM>(form->cmbSpeed));
+        SetWindowTextW(form->Controls().cmbSpeed, text.c_str());
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->Controls().cmbSpeed), CBN_EDITCHANGE),
+                     reinterpret_cast<LPARAM>(form->Controls().cmbSpeed));
     }
     void SpinSpeed(int delta)
     {
         NMUPDOWN ud{};
-        ud.hdr.hwndFrom = form->UpDown1;
-        ud.hdr.idFrom = GetDlgCtrlID(form->UpDown1);
+        ud.hdr.hwndFrom = form->Controls().UpDown1;
+        ud.hdr.idFrom = GetDlgCtrlID(form->Controls().UpDown1);
         ud.hdr.code = UDN_DELTAPOS;
-        ud.iPos = static_cast<int>(SendMessageW(form->UpDown1, UDM_GETPOS32, 0, 0));
+        ud.iPos = static_cast<int>(SendMessageW(form->Controls().UpDown1, UDM_GETPOS32, 0, 0));
         ud.iDelta = delta;
         SendMessageW(form->Handle(), WM_NOTIFY, ud.hdr.idFrom, reinterpret_cast<LPARAM>(&ud));
     }
@@ -107,10 +107,10 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
 {
     LoadTrip();
     const double start = now;
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     EXPECT_TRUE(Ticking());
     EXPECT_EQ(1u, form->Timer1.Interval()) << "600x: a tick a simulated second";
-    EXPECT_EQ(L";", Shown(form->btnPlay));
+    EXPECT_EQ(L";", Shown(form->Controls().btnPlay));
     EXPECT_EQ(start, PanelState().Player.Clock.wallClock);
     EXPECT_EQ(0, AnchorSecond()) << "the first play starts at the track's start";
 
@@ -118,38 +118,38 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
     Tick();
     EXPECT_NEAR(45, PlaySecond(), 1e-3);
     EXPECT_EQ(45, SliderPos());
-    EXPECT_EQ(PlatformDateTime(kTripStart + 45 * kSec), Shown(form->lblDate));
-    EXPECT_EQ(Kmh(L"30", L"0"), Shown(form->lblSpeed));
-    EXPECT_EQ(L"0 м", Shown(form->lblDistance)) << "the point before the time: point 0";
+    EXPECT_EQ(PlatformDateTime(kTripStart + 45 * kSec), Shown(form->Controls().lblDate));
+    EXPECT_EQ(Kmh(L"30", L"0"), Shown(form->Controls().lblSpeed));
+    EXPECT_EQ(L"0 м", Shown(form->Controls().lblDistance)) << "the point before the time: point 0";
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size()) << "the marker's two polygons";
 
     // Pause keeps the shown time; play goes on from it, not from the clock.
     Wait(0.02);
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     EXPECT_FALSE(Ticking());
-    EXPECT_EQ(L"4", Shown(form->btnPlay));
+    EXPECT_EQ(L"4", Shown(form->Controls().btnPlay));
     EXPECT_NEAR(45, AnchorSecond(), 1e-3);
     Wait(30);
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     Wait(0.05);
     Tick();
     EXPECT_NEAR(75, PlaySecond(), 1e-3);
 
     // Stop: everything back, the slider at 1, the time itself left.
-    Click(form->btnStop);
+    Click(form->Controls().btnStop);
     EXPECT_FALSE(Ticking());
-    EXPECT_EQ(L"4", Shown(form->btnPlay));
+    EXPECT_EQ(L"4", Shown(form->Controls().btnPlay));
     EXPECT_EQ(1, SliderPos());
-    EXPECT_EQ(L"", Shown(form->lblDate));
-    EXPECT_EQ(L"0 км/ч", Shown(form->lblSpeed));
-    EXPECT_EQ(L"0 м", Shown(form->lblDistance));
+    EXPECT_EQ(L"", Shown(form->Controls().lblDate));
+    EXPECT_EQ(L"0 км/ч", Shown(form->Controls().lblSpeed));
+    EXPECT_EQ(L"0 м", Shown(form->Controls().lblDistance));
     EXPECT_EQ(0, PanelState().Player.CurrentPointIndex);
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
     EXPECT_EQ(0, AnchorSecond());
     EXPECT_NEAR(75, PlaySecond(), 1e-3);
     // A new speed after the stop: play still begins at the start.
     PasteSpeed(L"60");
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     Wait(0.75);
     Tick();
     EXPECT_NEAR(45, PlaySecond(), 1e-3);
@@ -159,16 +159,16 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
 TEST_F(Player, WithoutASelectedEntryTheButtonsAndSliderDoNothing)
 {
     LoadTrip();
-    ListView_SetItemState(form->ListView1, -1, 0, LVIS_SELECTED);
-    Click(form->btnPlay);
+    ListView_SetItemState(form->Controls().ListView1, -1, 0, LVIS_SELECTED);
+    Click(form->Controls().btnPlay);
     EXPECT_FALSE(Ticking());
     DragSlider(600);
-    EXPECT_EQ(L"", Shown(form->lblDate));
+    EXPECT_EQ(L"", Shown(form->Controls().lblDate));
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
     // The program's own stop still stops a running player.
     ClickRow(0);
-    Click(form->btnPlay);
-    ListView_SetItemState(form->ListView1, -1, 0, LVIS_SELECTED);
+    Click(form->Controls().btnPlay);
+    ListView_SetItemState(form->Controls().ListView1, -1, 0, LVIS_SELECTED);
     form->StopPlayer();
     EXPECT_FALSE(Ticking());
 }
@@ -192,13 +192,13 @@ TEST_F(Player, TicksLandOnThePointBeforeTheirTime)
         SCOPED_TRACE(c.speed);
         form->StopPlayer();
         PasteSpeed(c.speed);
-        Click(form->btnPlay);
+        Click(form->Controls().btnPlay);
         EXPECT_GE(form->Timer1.Interval(), 1u);
         Wait(c.wallSeconds);
         Tick();
         EXPECT_EQ(c.slider, SliderPos());
         EXPECT_EQ(c.point, PanelState().Player.CurrentPointIndex);
-        EXPECT_EQ(c.distance, Shown(form->lblDistance));
+        EXPECT_EQ(c.distance, Shown(form->Controls().lblDistance));
     }
 }
 
@@ -221,7 +221,7 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     };
     for (const auto &c : cases) {
         PasteSpeed(c.pasted);
-        EXPECT_EQ(c.shown, Shown(form->cmbSpeed)) << c.pasted;
+        EXPECT_EQ(c.shown, Shown(form->Controls().cmbSpeed)) << c.pasted;
         EXPECT_EQ(c.speed, PanelState().Player.Clock.speed) << c.pasted;
         EXPECT_EQ(c.interval, form->Timer1.Interval()) << c.pasted;
     }
@@ -237,12 +237,12 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     PasteSpeed(L"");
     SendMessageW(SpeedEdit(), EM_SETSEL, 0, -1);
     TypeSpeed(L"2X5-0");
-    EXPECT_EQ(L"250x", Shown(form->cmbSpeed));
+    EXPECT_EQ(L"250x", Shown(form->Controls().cmbSpeed));
     EXPECT_EQ(250, PanelState().Player.Clock.speed);
 
     // The settings' entry: the same reading.
     form->Player->SetSpeedText(L"0x");
-    EXPECT_EQ(L"1x", Shown(form->cmbSpeed));
+    EXPECT_EQ(L"1x", Shown(form->Controls().cmbSpeed));
     EXPECT_EQ(1, PanelState().Player.Clock.speed);
     EXPECT_THROW(form->Player->SetSpeedText(L"быстро"), EPanelError);
     EXPECT_EQ(1, PanelState().Player.Clock.speed);
@@ -252,12 +252,12 @@ TEST_F(Player, ArrowsStepTheSpeedList)
 {
     LoadTrip();
     SpinSpeed(-1);
-    EXPECT_EQ(L"300x", Shown(form->cmbSpeed));
+    EXPECT_EQ(L"300x", Shown(form->Controls().cmbSpeed));
     EXPECT_EQ(300, PanelState().Player.Clock.speed);
     SpinSpeed(-1);
-    EXPECT_EQ(L"100x", Shown(form->cmbSpeed));
+    EXPECT_EQ(L"100x", Shown(form->Controls().cmbSpeed));
     SpinSpeed(+1);
-    EXPECT_EQ(L"300x", Shown(form->cmbSpeed));
+    EXPECT_EQ(L"300x", Shown(form->Controls().cmbSpeed));
     EXPECT_EQ(300, PanelState().Player.Clock.speed);
     EXPECT_EQ(3u, form->Timer1.Interval()) << "1000 / 300";
 }
@@ -266,7 +266,7 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
 {
     LoadTrip();
     ASSERT_EQ(2u, PanelState().Trip.TripStops.size());  // 08:10-08:20 and 09:00-09:05
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     Wait(700.0 / 600);  // 08:11:40, inside the first stop
     Tick();
     EXPECT_NEAR(1200, PlaySecond(), 1e-3) << "the stop's end";
@@ -288,7 +288,7 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
     EXPECT_TRUE(form->Player->Playing());
     EXPECT_TRUE(form->StopHoldTimer.Enabled());
     EXPECT_EQ(1000u, form->StopHoldTimer.Interval());
-    EXPECT_EQ(L";", Shown(form->btnPlay));
+    EXPECT_EQ(L";", Shown(form->Controls().btnPlay));
 
     Wait(1);
     HoldEnds();
@@ -304,7 +304,7 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
     // With the button up the stop is played through.
     form->StopPlayer();
     form->SetToolButtonDown(TKXActiveXForm::ToolButton3, false);
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     Wait(700.0 / 600);
     Tick();
     EXPECT_EQ(700, SliderPos());
@@ -321,8 +321,8 @@ TEST_F(Player, WhatEndsTheHoldAtAStop)
         bool playing;
         double second;
     } cases[] = {
-        {"stop", [&] { Click(form->btnStop); }, false, -1},
-        {"pause", [&] { Click(form->btnPlay); }, false, 1200},
+        {"stop", [&] { Click(form->Controls().btnStop); }, false, -1},
+        {"pause", [&] { Click(form->Controls().btnPlay); }, false, 1200},
         {"a slider move plays on from there", [&] { DragSlider(3000); }, true, 3000},
         {"a new track", [&] { ClickRow(1); }, false, -1},
     };
@@ -330,7 +330,7 @@ TEST_F(Player, WhatEndsTheHoldAtAStop)
         SCOPED_TRACE(c.what);
         ClickRow(0);
         form->StopPlayer();
-        Click(form->btnPlay);
+        Click(form->Controls().btnPlay);
         Wait(700.0 / 600);
         Tick();
         ASSERT_EQ(1u, Balloons());
@@ -352,7 +352,7 @@ TEST_F(Player, TheTickThatReachesTheEndStopsThereAndShowsNothingMore)
 {
     LoadTrip();
     form->SetToolButtonDown(TKXActiveXForm::ToolButton3, false);
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     Wait(5000.0 / 600);
     Tick();
     ASSERT_EQ(5000, SliderPos());
@@ -361,16 +361,16 @@ TEST_F(Player, TheTickThatReachesTheEndStopsThereAndShowsNothingMore)
     Wait(1);  // well past 09:30
     Tick();
     EXPECT_FALSE(Ticking());
-    EXPECT_EQ(L"4", Shown(form->btnPlay));
+    EXPECT_EQ(L"4", Shown(form->Controls().btnPlay));
     EXPECT_EQ(0, AnchorSecond());
     EXPECT_EQ(1, SliderPos());
-    EXPECT_EQ(L"", Shown(form->lblDate));
-    EXPECT_EQ(L"0 м", Shown(form->lblDistance));
+    EXPECT_EQ(L"", Shown(form->Controls().lblDate));
+    EXPECT_EQ(L"0 м", Shown(form->Controls().lblDistance));
     EXPECT_TRUE(layer->Shapes().Vehicles.empty()) << "no marker thrown past the first segment";
     EXPECT_EQ(recentred, MapObject().SetVisibleRectCount()) << "no jump of the view";
     EXPECT_EQ(view.minX, MapObject().Visible().minX);
     // Play again starts at the track's start.
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     Wait(0.1);
     Tick();
     EXPECT_EQ(60, SliderPos());
@@ -382,10 +382,10 @@ TEST_F(Player, TheSliderMovesThePlayerAndKeepsItsState)
     // Paused: the chosen second shows, and play starts there.
     DragSlider(1800);
     EXPECT_FALSE(Ticking());
-    EXPECT_EQ(PlatformDateTime(kTripStart + 1800 * kSec), Shown(form->lblDate));
-    EXPECT_EQ(L"203 м", Shown(form->lblDistance)) << "point 29";
+    EXPECT_EQ(PlatformDateTime(kTripStart + 1800 * kSec), Shown(form->Controls().lblDate));
+    EXPECT_EQ(L"203 м", Shown(form->Controls().lblDistance)) << "point 29";
     EXPECT_NEAR(1800, AnchorSecond(), 1e-6);
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     Wait(0.1);
     Tick();
     EXPECT_EQ(1860, SliderPos());
@@ -418,8 +418,8 @@ TEST_F(Player, TheMarkerItsSizeAndTheViewFollowingIt)
     EXPECT_NEAR(60, std::hypot(data.Player.MarkerPolygons[1][2].X - mid.X, data.Player.MarkerPolygons[1][2].Y - mid.Y), 1e-6);
     // The tip ahead: towards point 6.
     EXPECT_GT((tip.X - mid.X) * (p6.X - p5.X) + (tip.Y - mid.Y) * (p6.Y - p5.Y), 0);
-    EXPECT_EQ(Kmh(L"30", L"0"), Shown(form->lblSpeed));
-    EXPECT_EQ(L"35 м", Shown(form->lblDistance)) << "the segment's first point";
+    EXPECT_EQ(Kmh(L"30", L"0"), Shown(form->Controls().lblSpeed));
+    EXPECT_EQ(L"35 м", Shown(form->Controls().lblDistance)) << "the segment's first point";
     EXPECT_EQ(recentred, MapObject().SetVisibleRectCount()) << "well inside: the view stays";
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
 
@@ -443,7 +443,7 @@ TEST_F(Player, TheTrackLineMovesThePlayerWithoutReanchoring)
     form->LocateOnTrack(p10.X + 0.4 * (p11.X - p10.X), p10.Y + 0.4 * (p11.Y - p10.Y));
     EXPECT_NEAR(624, PlaySecond(), 1e-3);
     EXPECT_EQ(624, SliderPos());
-    EXPECT_EQ(PlatformDateTime(kTripStart + 624 * kSec), Shown(form->lblDate));
+    EXPECT_EQ(PlatformDateTime(kTripStart + 624 * kSec), Shown(form->Controls().lblDate));
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
     EXPECT_EQ(anchor, data.Player.Clock.anchorTime);
     EXPECT_EQ(wall, data.Player.Clock.wallClock);
@@ -459,26 +459,26 @@ TEST_F(Player, TheTrackLineMovesThePlayerWithoutReanchoring)
 TEST_F(Player, AnInfoPointRowMovesThePlayerToItsStart)
 {
     LoadTrip();
-    const LRESULT i = SendMessageW(form->cmbInfoPoints, CB_ADDSTRING, 0,
+    const LRESULT i = SendMessageW(form->Controls().cmbInfoPoints, CB_ADDSTRING, 0,
                                    reinterpret_cast<LPARAM>(L"Периоды превышения скорости"));
-    SendMessageW(form->cmbInfoPoints, CB_SETITEMDATA, i, 5);
-    SendMessageW(form->cmbInfoPoints, CB_SETCURSEL, i, 0);
+    SendMessageW(form->Controls().cmbInfoPoints, CB_SETITEMDATA, i, 5);
+    SendMessageW(form->Controls().cmbInfoPoints, CB_SETCURSEL, i, 0);
     form->SelectEntriesList(selection::CategoryQuery(5));
     ClickRow(1);  // the second listed entry: 09:15:30
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(75 * 60 + 30, SliderPos());
-    EXPECT_EQ(PlatformDateTime(kTripStart + (75 * 60 + 30) * kSec), Shown(form->lblDate));
+    EXPECT_EQ(PlatformDateTime(kTripStart + (75 * 60 + 30) * kSec), Shown(form->Controls().lblDate));
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
 }
 
 TEST_F(Player, ShutDownStopsAndStopAfterItReadsNothing)
 {
     LoadTrip();
-    Click(form->btnPlay);
+    Click(form->Controls().btnPlay);
     ShutDownPanel(form);
     EXPECT_FALSE(Ticking());
     EXPECT_TRUE(PanelState().Trip.Track.empty());
-    Click(form->btnStop);
+    Click(form->Controls().btnStop);
     form->Player->Timer1Timer();
     EXPECT_EQ(0, PanelState().Player.Clock.anchorTime);
     EXPECT_FALSE(Ticking());

@@ -14,14 +14,14 @@ class Selection : public SelectionTest {};
 TEST_F(Selection, StartUpListsGroupsAlignedWithKeysAndAsksNothing)
 {
     Start();
-    ASSERT_EQ(2, selection::ComboCount(form->cmbGroupName));
-    EXPECT_EQ(L"Грузовые", Item(form->cmbGroupName, 0));
-    EXPECT_EQ(L"Легковые", Item(form->cmbGroupName, 1));
+    ASSERT_EQ(2, selection::ComboCount(form->Controls().cmbGroupName));
+    EXPECT_EQ(L"Грузовые", Item(form->Controls().cmbGroupName, 0));
+    EXPECT_EQ(L"Легковые", Item(form->Controls().cmbGroupName, 1));
     ASSERT_TRUE(PanelState().Selection.GroupKeys.has_value());
     EXPECT_EQ((std::vector<std::wstring>{L"G1", L"G2"}), *PanelState().Selection.GroupKeys);
-    EXPECT_EQ(0, Sel(form->cmbGroupName));
+    EXPECT_EQ(0, Sel(form->Controls().cmbGroupName));
     // Selecting item 0 runs no handler: no vehicles, no request.
-    EXPECT_EQ(0, selection::ComboCount(form->cmbCarName));
+    EXPECT_EQ(0, selection::ComboCount(form->Controls().cmbCarName));
     EXPECT_TRUE(ComputeRequests().empty());
     EXPECT_TRUE(messages.empty());
 }
@@ -30,9 +30,9 @@ TEST_F(Selection, DispatcherWithoutGroupsLeavesTheComboEmptyAndPeriodChangesQuie
 {
     fleet.groups.clear();
     Start();
-    EXPECT_EQ(0, selection::ComboCount(form->cmbGroupName));
-    EXPECT_EQ(-1, Sel(form->cmbGroupName));
-    SetPicker(form->DateEnd, 2009, 2, 7);
+    EXPECT_EQ(0, selection::ComboCount(form->Controls().cmbGroupName));
+    EXPECT_EQ(-1, Sel(form->Controls().cmbGroupName));
+    SetPicker(form->Controls().DateEnd, 2009, 2, 7);
     Raise(202);  // online data: no group to overview
     EXPECT_TRUE(ComputeRequests().empty());
     EXPECT_FALSE(PanelState().Selection.ComputeRequested);
@@ -42,13 +42,13 @@ TEST_F(Selection, DispatcherWithoutGroupsLeavesTheComboEmptyAndPeriodChangesQuie
 TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
 {
     Start();
-    SetPicker(form->DateBegin, 2009, 2, 5);
-    SetPicker(form->TimeBegin, 2000, 1, 1, 7, 5);
+    SetPicker(form->Controls().DateBegin, 2009, 2, 5);
+    SetPicker(form->Controls().TimeBegin, 2000, 1, 1, 7, 5);
     PanelState().Selection.ComputeRequested = false;  // the picker changes asked already
     ForgetCalls();
     const int invalidates = MapObject().InvalidateCount();
 
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ASSERT_EQ(1u, ComputeRequests().size());
     const ComputeRequest r = ComputeRequests().at(0);
@@ -59,15 +59,15 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     EXPECT_EQ(L"GSM", r.channel);
     EXPECT_EQ(1, r.mode);
     EXPECT_TRUE(PanelState().Selection.ComputeRequested);
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints)) << "the overview shows the trips list, empty";
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints)) << "the overview shows the trips list, empty";
     EXPECT_EQ(0, Rows());
 
     // The three vehicle combos, index-aligned, none chosen.
-    ASSERT_EQ(3, selection::ComboCount(form->cmbCarName));
-    EXPECT_EQ(L"ЗИЛ", Item(form->cmbCarName, 2));
-    EXPECT_EQ(L"С001", Item(form->cmbCarNum, 2));
-    EXPECT_EQ(L"15", Item(form->cmbCarDevice, 2));
-    EXPECT_EQ(-1, Sel(form->cmbCarDevice));
+    ASSERT_EQ(3, selection::ComboCount(form->Controls().cmbCarName));
+    EXPECT_EQ(L"ЗИЛ", Item(form->Controls().cmbCarName, 2));
+    EXPECT_EQ(L"С001", Item(form->Controls().cmbCarNum, 2));
+    EXPECT_EQ(L"15", Item(form->Controls().cmbCarDevice, 2));
+    EXPECT_EQ(-1, Sel(form->Controls().cmbCarDevice));
 
     // Last points: one per vehicle; the unknown one keeps (0, 0) and no shape.
     const TPanelState &data = PanelState();
@@ -92,9 +92,9 @@ TEST_F(Selection, VehicleWithANaNPositionIsListedAsUnknown)
 {
     VehicleOf(7).samples.back().pos.lon = std::numeric_limits<double>::quiet_NaN();
     Start();
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(3, selection::ComboCount(form->cmbCarName));
+    EXPECT_EQ(3, selection::ComboCount(form->Controls().cmbCarName));
     EXPECT_EQ(1u, layer->Shapes().Vehicles.size()) << "only the vehicle with a known position";
     EXPECT_TRUE(PanelState().LastPoints.Texts[0].empty());
 }
@@ -102,30 +102,30 @@ TEST_F(Selection, VehicleWithANaNPositionIsListedAsUnknown)
 TEST_F(Selection, VehicleInAnyComboAlignsAllThreeAndAsksOnce)
 {
     Start();
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     EndOfComputation();
     ForgetCalls();
 
-    Choose(form->cmbCarNum, 2);
-    EXPECT_EQ(2, Sel(form->cmbCarName));
-    EXPECT_EQ(2, Sel(form->cmbCarNum));
-    EXPECT_EQ(2, Sel(form->cmbCarDevice));
+    Choose(form->Controls().cmbCarNum, 2);
+    EXPECT_EQ(2, Sel(form->Controls().cmbCarName));
+    EXPECT_EQ(2, Sel(form->Controls().cmbCarNum));
+    EXPECT_EQ(2, Sel(form->Controls().cmbCarDevice));
     ASSERT_EQ(1u, ComputeRequests().size());
     EXPECT_EQ(15, ComputeRequests().at(0).device);
-    EXPECT_EQ(-1, Sel(form->cmbInfoPoints)) << "the list waits for the end event";
+    EXPECT_EQ(-1, Sel(form->Controls().cmbInfoPoints)) << "the list waits for the end event";
     EXPECT_EQ(0, Rows());
 
     // While that computation runs, other choices ask for nothing...
-    Choose(form->cmbCarName, 0);
-    Choose(form->cmbCarDevice, 1);
-    SetPicker(form->DateEnd, 2009, 2, 8);
-    SetPicker(form->DateEnd, 2009, 2, 9);
+    Choose(form->Controls().cmbCarName, 0);
+    Choose(form->Controls().cmbCarDevice, 1);
+    SetPicker(form->Controls().DateEnd, 2009, 2, 8);
+    SetPicker(form->Controls().DateEnd, 2009, 2, 9);
     EXPECT_EQ(1u, ComputeRequests().size());
-    EXPECT_EQ(1, Sel(form->cmbCarNum));
+    EXPECT_EQ(1, Sel(form->Controls().cmbCarNum));
 
     // ...and after its end the next change does.
     EndOfComputation();
-    SetPicker(form->TimeEnd, 2000, 1, 1, 23, 59);
+    SetPicker(form->Controls().TimeEnd, 2000, 1, 1, 23, 59);
     ASSERT_EQ(2u, ComputeRequests().size());
     EXPECT_EQ(12, ComputeRequests().at(1).device);
     EXPECT_EQ(L"09.02.2009 23:59:00", ComputeRequests().at(1).end);
@@ -135,19 +135,19 @@ TEST_F(Selection, FailedRequestShowsItsTextAndLeavesTheFlagFree)
 {
     Start();
     FailCall(L"ComputeTrips", L"диспетчер занят");
-    Choose(form->cmbGroupName, 1);
+    Choose(form->Controls().cmbGroupName, 1);
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"диспетчер занят", messages[0].text);
     EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     // No computation runs, so the next change must be sent.
-    SetPicker(form->DateBegin, 2009, 2, 1);
+    SetPicker(form->Controls().DateBegin, 2009, 2, 1);
     EXPECT_EQ(1u, ComputeRequests().size());
 }
 
 TEST_F(Selection, DispatchersOwnComputationIsFollowedWithoutAskingAgain)
 {
     Start();
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     EndOfComputation();  // the panel's own
     ForgetCalls();
 
@@ -155,10 +155,10 @@ TEST_F(Selection, DispatchersOwnComputationIsFollowedWithoutAskingAgain)
     OperatorComputes(L"G2", 21);
     EndOfComputation();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(1, Sel(form->cmbGroupName));
-    ASSERT_EQ(1, selection::ComboCount(form->cmbCarDevice));
-    EXPECT_EQ(0, Sel(form->cmbCarDevice));
-    EXPECT_EQ(0, Sel(form->cmbCarName));
+    EXPECT_EQ(1, Sel(form->Controls().cmbGroupName));
+    ASSERT_EQ(1, selection::ComboCount(form->Controls().cmbCarDevice));
+    EXPECT_EQ(0, Sel(form->Controls().cmbCarDevice));
+    EXPECT_EQ(0, Sel(form->Controls().cmbCarName));
     EXPECT_TRUE(ComputeRequests().empty());
     EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     EXPECT_FALSE(PanelState().Selection.SyncingFromServer);
@@ -176,15 +176,15 @@ TEST_F(Selection, BadDeviceTextFromTheDispatcherDoesNotStopLaterRequests)
     EXPECT_FALSE(PanelState().Selection.SyncingFromServer);
     EXPECT_FALSE(PanelState().Selection.ComputeRequested);
     ForgetCalls();
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     EXPECT_EQ(1u, ComputeRequests().size()) << "a group change asks again";
 }
 
 TEST_F(Selection, OnlineDataSwallowsTheNextEndEventOnly)
 {
     Start();
-    Choose(form->cmbGroupName, 0);
-    Choose(form->cmbCarDevice, 0);
+    Choose(form->Controls().cmbGroupName, 0);
+    Choose(form->Controls().cmbCarDevice, 0);
     EndOfComputation();
     const int tripsReads = CallsOf(L"TripsCount");
     const size_t vehicles = layer->Shapes().Vehicles.size();
@@ -225,11 +225,11 @@ TEST_F(Selection, ClosedDispatcherIsReleasedAndTheListDisabled)
     EXPECT_EQ(nullptr, PanelState().Link.Client);
     EXPECT_EQ(0, dispatcher->sinkCount()) << "unsubscribed";
     EXPECT_LT(Refs(), refsBefore) << "the proxy is released";
-    EXPECT_FALSE(IsWindowEnabled(form->ListView1));
+    EXPECT_FALSE(IsWindowEnabled(form->Controls().ListView1));
     EXPECT_TRUE(messages.empty());
 
     // Later choices say why nothing happens, and nothing breaks.
-    Choose(form->cmbGroupName, 1);
+    Choose(form->Controls().cmbGroupName, 1);
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"Нет связи с ПО Карвекс", messages[0].text);
 }

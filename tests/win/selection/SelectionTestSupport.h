@@ -281,9 +281,9 @@ protected:
     {
         Start();
         SetPeriod(6, 7);
-        Choose(form->cmbGroupName, 0);
+        Choose(form->Controls().cmbGroupName, 0);
         EndOfComputation();
-        Choose(form->cmbCarDevice, 0);
+        Choose(form->Controls().cmbCarDevice, 0);
         ForgetCalls();
         EndOfComputation();
     }
@@ -300,9 +300,9 @@ protected:
     void SetPeriod(WORD fromDay, WORD toDay)
     {
         SYSTEMTIME from{2009, 2, 0, fromDay, 0, 0, 0, 0}, to{2009, 2, 0, toDay, 0, 0, 0, 0};
-        for (HWND picker : {form->DateBegin, form->TimeBegin})
+        for (HWND picker : {form->Controls().DateBegin, form->Controls().TimeBegin})
             SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&from));
-        for (HWND picker : {form->DateEnd, form->TimeEnd})
+        for (HWND picker : {form->Controls().DateEnd, form->Controls().TimeEnd})
             SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&to));
     }
     void SetPicker(HWND picker, WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0)
@@ -324,24 +324,24 @@ protected:
     }
     void ClickRow(int row)
     {
-        selection::ListSelectRow(form->ListView1, row);
+        selection::ListSelectRow(form->Controls().ListView1, row);
         NMITEMACTIVATE click{};
-        click.hdr.hwndFrom = form->ListView1;
-        click.hdr.idFrom = GetDlgCtrlID(form->ListView1);
+        click.hdr.hwndFrom = form->Controls().ListView1;
+        click.hdr.idFrom = GetDlgCtrlID(form->Controls().ListView1);
         click.hdr.code = NM_CLICK;
         click.iItem = row;
         SendMessageW(form->Handle(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
     }
 
     // ---- what the panel shows
-    int Rows() const { return selection::ListRows(form->ListView1); }
-    std::wstring Cell(int row, int column) const { return selection::ListCellText(form->ListView1, row, column); }
-    std::wstring TripLabel() const { return TKXActiveXForm::Text(form->lblTripNum); }
+    int Rows() const { return selection::ListRows(form->Controls().ListView1); }
+    std::wstring Cell(int row, int column) const { return selection::ListCellText(form->Controls().ListView1, row, column); }
+    std::wstring TripLabel() const { return TKXActiveXForm::Text(form->Controls().lblTripNum); }
     int Sel(HWND combo) const { return selection::ComboIndex(combo); }
     std::wstring Item(HWND combo, int i) const { return selection::ComboItemText(combo, i); }
-    LRESULT SliderMax() const { return SendMessageW(form->TrackBar, TBM_GETRANGEMAX, 0, 0); }
-    LRESULT SliderMin() const { return SendMessageW(form->TrackBar, TBM_GETRANGEMIN, 0, 0); }
-    LRESULT SliderPos() const { return SendMessageW(form->TrackBar, TBM_GETPOS, 0, 0); }
+    LRESULT SliderMax() const { return SendMessageW(form->Controls().TrackBar, TBM_GETRANGEMAX, 0, 0); }
+    LRESULT SliderMin() const { return SendMessageW(form->Controls().TrackBar, TBM_GETRANGEMIN, 0, 0); }
+    LRESULT SliderPos() const { return SendMessageW(form->Controls().TrackBar, TBM_GETPOS, 0, 0); }
     kxshell::Map &MapObject() { return shell.MapObject(); }
     TMapPoint ToMap(double lon, double lat)
     {

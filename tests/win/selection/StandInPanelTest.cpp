@@ -62,8 +62,8 @@ protected:
     }
     int GroupNamed(const std::wstring &name)
     {
-        for (int i = 0; i < selection::ComboCount(form->cmbGroupName); ++i)
-            if (Item(form->cmbGroupName, i) == name)
+        for (int i = 0; i < selection::ComboCount(form->Controls().cmbGroupName); ++i)
+            if (Item(form->Controls().cmbGroupName, i) == name)
                 return i;
         return -1;
     }
@@ -84,20 +84,20 @@ TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
     ASSERT_TRUE(own.ready());
     Start();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    ASSERT_GE(selection::ComboCount(form->cmbGroupName), 4);
-    EXPECT_EQ(0, Sel(form->cmbGroupName));
+    ASSERT_GE(selection::ComboCount(form->Controls().cmbGroupName), 4);
+    EXPECT_EQ(0, Sel(form->Controls().cmbGroupName));
     SetPeriod(5, 6);
 
     // The group: device 0, which the stand-in answers with no trips.
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_TRUE(PanelState().Selection.ComputeRequested);
-    EXPECT_GE(selection::ComboCount(form->cmbCarDevice), 1);
+    EXPECT_GE(selection::ComboCount(form->Controls().cmbCarDevice), 1);
     ASSERT_TRUE(Computed(10000)) << "no end of computation";
     EXPECT_EQ(L"N/A", TripLabel());
 
     // A vehicle: its trips are listed and the first track drawn.
-    Choose(form->cmbCarDevice, 0);
+    Choose(form->Controls().cmbCarDevice, 0);
     ASSERT_TRUE(Computed(10000)) << "no end of computation";
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ASSERT_GE(Rows(), 1);
@@ -143,9 +143,9 @@ TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
     const int group = GroupNamed(L"Нагрузочный тест");
     ASSERT_GE(group, 0);
     SetPeriod(6, 8);  // the trip runs past midnight
-    Choose(form->cmbGroupName, group);
+    Choose(form->Controls().cmbGroupName, group);
     ASSERT_TRUE(Computed(20000));
-    Choose(form->cmbCarDevice, 0);
+    Choose(form->Controls().cmbCarDevice, 0);
     ASSERT_TRUE(Computed(60000));
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ASSERT_EQ(100000, PanelState().Trip.TrackPointCount());
@@ -188,15 +188,15 @@ TEST_F(StandInPanel, ThePlayerGoesOnWhenTheDispatcherDiesAndTheNextCallSaysSo)
     };
     Start();
     SetPeriod(5, 6);
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     ASSERT_TRUE(Computed(10000));
-    Choose(form->cmbCarDevice, 0);
+    Choose(form->Controls().cmbCarDevice, 0);
     ASSERT_TRUE(Computed(10000));
     ASSERT_GE(Rows(), 1);
     ClickRow(0);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->btnPlay), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form->btnPlay));
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->Controls().btnPlay), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->Controls().btnPlay));
     tick(0.05);
     const LRESULT before = SliderPos();
     EXPECT_GT(before, 1);

@@ -14,13 +14,13 @@ protected:
     // A category of the info point list, as the category lists add it.
     void ShowCategory(const wchar_t *name, int row)
     {
-        const LRESULT i = SendMessageW(form->cmbInfoPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-        SendMessageW(form->cmbInfoPoints, CB_SETITEMDATA, i, row);
-        SendMessageW(form->cmbInfoPoints, CB_SETCURSEL, i, 0);
+        const LRESULT i = SendMessageW(form->Controls().cmbInfoPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        SendMessageW(form->Controls().cmbInfoPoints, CB_SETITEMDATA, i, row);
+        SendMessageW(form->Controls().cmbInfoPoints, CB_SETCURSEL, i, 0);
         form->SelectEntriesList(selection::CategoryQuery(row));
     }
     // A request of the panel's own, whose end event comes next.
-    void Request() { SetPicker(form->DateEnd, 2009, 2, 7); }
+    void Request() { SetPicker(form->Controls().DateEnd, 2009, 2, 7); }
 };
 
 TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
@@ -34,9 +34,9 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
     EXPECT_EQ(FebText(6, 9, 30), Cell(0, 2));
     EXPECT_EQ(L"01:30:00", Cell(0, 3));
     EXPECT_EQ(L"2", Cell(1, 0));
-    EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->ListView1, 3));
-    EXPECT_EQ(0, selection::ListSelectedRow(form->ListView1));
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+    EXPECT_EQ(L"Прод-ть", selection::ListColumnCaption(form->Controls().ListView1, 3));
+    EXPECT_EQ(0, selection::ListSelectedRow(form->Controls().ListView1));
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
     EXPECT_EQ(L"1", TripLabel());
     EXPECT_EQ(1, PanelState().Trip.CurrentTrip);
 
@@ -198,7 +198,7 @@ TEST_F(Trips, InfoPointClickMovesTheSliderToTheFilteredEntry)
 {
     StartWithTrips();
     ShowCategory(L"Периоды превышения скорости", 5);
-    SetWindowTextW(form->txtCont, L"6");  // the 3-second entry is not listed
+    SetWindowTextW(form->Controls().txtCont, L"6");  // the 3-second entry is not listed
     ForgetCalls();
     ClickRow(0);  // row 0: the 08:30 entry
     ASSERT_TRUE(messages.empty()) << messages[0].text;
@@ -239,13 +239,13 @@ TEST_F(Trips, TrackButtonHidesAndRestoresTheLine)
     const int invalidates = MapObject().InvalidateCount();
     form->SetToolButtonDown(TKXActiveXForm::ToolButton4, false);
     SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton4, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form->ToolBar1));
+                 reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     EXPECT_TRUE(layer->Shapes().TrackLines.empty());
     EXPECT_GT(MapObject().InvalidateCount(), invalidates);
     ForgetCalls();
     form->SetToolButtonDown(TKXActiveXForm::ToolButton4, true);
     SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton4, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form->ToolBar1));
+                 reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     EXPECT_FALSE(layer->Shapes().TrackLines.empty());
     EXPECT_EQ(1, CallsOf(L"TrackCrdsArray"));
     EXPECT_TRUE(messages.empty());

@@ -33,8 +33,8 @@ protected:
         }
     }
     void ShutDown() { form->ActiveFormDestroy(); }
-    std::wstring SpeedText() const { return TKXActiveXForm::Text(form->cmbSpeed); }
-    std::wstring ContText() const { return TKXActiveXForm::Text(form->txtCont); }
+    std::wstring SpeedText() const { return TKXActiveXForm::Text(form->Controls().cmbSpeed); }
+    std::wstring ContText() const { return TKXActiveXForm::Text(form->Controls().txtCont); }
     bool Down(UINT button) const { return form->ToolButtonDown(button); }
     double Picker(HWND picker) const { return selection::PickerValue(picker); }
     TSettingsRead ReadBack() const { return TSettingsFile(path).Read(); }
@@ -62,15 +62,15 @@ TEST_F(PanelSettings, FirstStartCreatesTheDefaultsAndShowsThem)
     EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().Settings.InfoPointCategories);
 
     // The eighth group's overview, then its first vehicle's trips.
-    EXPECT_EQ(7, Sel(form->cmbGroupName));
-    EXPECT_EQ(L"Авто 8", Item(form->cmbCarName, Sel(form->cmbCarName)));
+    EXPECT_EQ(7, Sel(form->Controls().cmbGroupName));
+    EXPECT_EQ(L"Авто 8", Item(form->Controls().cmbCarName, Sel(form->Controls().cmbCarName)));
     const std::vector<ComputeRequest> requests = ComputeRequests();
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ(L"G8", requests[0].group);
     EXPECT_EQ(0, requests[0].device);
     EXPECT_EQ(108, requests[1].device);
-    EXPECT_TRUE(kx::SameWholeSecond(kx::EncodeDate(2007, 2, 6), Picker(form->DateBegin)));
-    EXPECT_TRUE(kx::SameWholeSecond(kx::EncodeDate(2009, 6, 6), kx::CombineDateTime(Picker(form->DateEnd), Picker(form->TimeEnd))));
+    EXPECT_TRUE(kx::SameWholeSecond(kx::EncodeDate(2007, 2, 6), Picker(form->Controls().DateBegin)));
+    EXPECT_TRUE(kx::SameWholeSecond(kx::EncodeDate(2009, 6, 6), kx::CombineDateTime(Picker(form->Controls().DateEnd), Picker(form->Controls().TimeEnd))));
 }
 
 TEST_F(PanelSettings, SavedVehicleAndPeriodComeBackAndTheirTripsAreAskedFor)
@@ -83,10 +83,10 @@ TEST_F(PanelSettings, SavedVehicleAndPeriodComeBackAndTheirTripsAreAskedFor)
     Start();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
 
-    EXPECT_EQ(0, Sel(form->cmbGroupName));
-    for (HWND combo : {form->cmbCarName, form->cmbCarNum, form->cmbCarDevice})
+    EXPECT_EQ(0, Sel(form->Controls().cmbGroupName));
+    for (HWND combo : {form->Controls().cmbCarName, form->Controls().cmbCarNum, form->Controls().cmbCarDevice})
         EXPECT_EQ(2, Sel(combo)) << "name, number and device lists aligned";
-    EXPECT_EQ(L"ЗИЛ", Item(form->cmbCarName, Sel(form->cmbCarName)));
+    EXPECT_EQ(L"ЗИЛ", Item(form->Controls().cmbCarName, Sel(form->Controls().cmbCarName)));
     // The group change's overview first, then the one request for the vehicle.
     ASSERT_EQ(2u, ComputeRequests().size());
     const ComputeRequest r = ComputeRequests()[1];
@@ -116,8 +116,8 @@ TEST_F(PanelSettings, RestoreFailuresAreQuietAndTheRestStillArrives)
         WriteBytes(path, c.doc);
         Start();
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(c.group, Sel(form->cmbGroupName));
-        EXPECT_EQ(c.car, Sel(form->cmbCarDevice));
+        EXPECT_EQ(c.group, Sel(form->Controls().cmbGroupName));
+        EXPECT_EQ(c.car, Sel(form->Controls().cmbCarDevice));
         EXPECT_EQ(static_cast<size_t>(c.requests), ComputeRequests().size());
         EXPECT_EQ(L"30x", SpeedText()) << "reading goes on after the block";
         EXPECT_EQ(13, PanelState().Settings.InfoPointCategoryCount());
@@ -198,7 +198,7 @@ TEST_F(PanelSettings, CategoriesSetTheMenuMarksAndImages)
         ASSERT_NE(nullptr, item) << e.item;
         EXPECT_EQ(e.checked, item->Checked) << e.item;
         EXPECT_EQ(e.image, item->ImageIndex) << e.item;
-        const UINT state = GetMenuState(form->PopupMenu1, item->Command, MF_BYCOMMAND);
+        const UINT state = GetMenuState(form->Controls().PopupMenu1, item->Command, MF_BYCOMMAND);
         EXPECT_EQ(e.checked, (state & MF_CHECKED) != 0) << e.item;
     }
     EXPECT_FALSE(PanelState().Settings.InfoPointCategories[2].VisibleIcon);
@@ -207,13 +207,13 @@ TEST_F(PanelSettings, CategoriesSetTheMenuMarksAndImages)
 TEST_F(PanelSettings, ShutDownWritesWhatThePanelShowsEvenAfterTheFileWasDeleted)
 {
     Start();
-    Choose(form->cmbGroupName, 1);
-    Choose(form->cmbCarDevice, 0);
-    SetPicker(form->DateBegin, 2009, 2, 4, 6, 30);
-    SetPicker(form->TimeBegin, 2009, 2, 4, 6, 30);
-    SetWindowTextW(form->cmbSpeed, L"300x");
-    SetWindowTextW(form->txtCont, L"90");
-    SendMessageW(form->ToolBar1, TB_CHECKBUTTON, TKXActiveXForm::ToolButton3, FALSE);
+    Choose(form->Controls().cmbGroupName, 1);
+    Choose(form->Controls().cmbCarDevice, 0);
+    SetPicker(form->Controls().DateBegin, 2009, 2, 4, 6, 30);
+    SetPicker(form->Controls().TimeBegin, 2009, 2, 4, 6, 30);
+    SetWindowTextW(form->Controls().cmbSpeed, L"300x");
+    SetWindowTextW(form->Controls().txtCont, L"90");
+    SendMessageW(form->Controls().ToolBar1, TB_CHECKBUTTON, TKXActiveXForm::ToolButton3, FALSE);
     PanelState().Settings.InfoPointCategories[0].VisibleList = false;
     form->IconNum = 7;
     DeleteFileW(path.c_str());

@@ -47,7 +47,7 @@ protected:
     void ClickSettings()
     {
         SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::btnSettings, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(form->ToolBar1));
+                     reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     }
     // What a user does in the dialog: clear boxes, choose an icon, press a button.
     static void Uncheck(HWND dialog, int box)
@@ -86,7 +86,7 @@ protected:
     {
         layer->Shapes().Vehicles.clear();
         iconsDrawn.clear();
-        selection::ComboSelect(form->cmbInfoPoints, -1);
+        selection::ComboSelect(form->Controls().cmbInfoPoints, -1);
     }
     void ExpectDialogGone()
     {
@@ -105,8 +105,8 @@ protected:
 TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
 {
     Start();
-    Choose(form->cmbGroupName, 0);
-    ASSERT_EQ(-1, Sel(form->cmbCarDevice));
+    Choose(form->Controls().cmbGroupName, 0);
+    ASSERT_EQ(-1, Sel(form->Controls().cmbCarDevice));
     // The overview's computation (no vehicle) has no trips: the refreshed
     // list loads no track over the vehicles.
     ForgetWhatIsShown();
@@ -130,13 +130,13 @@ TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
     EXPECT_EQ((std::vector<int>{12, 12}), iconsDrawn);
     EXPECT_TRUE(VehiclesVisible());
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints)) << "the category list was filled again";
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints)) << "the category list was filled again";
 }
 
 TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
 {
     Start();
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     form->IconNum = 7;
     const auto before = PanelState().Settings.InfoPointCategories;
     ForgetWhatIsShown();
@@ -151,13 +151,13 @@ TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
     EXPECT_EQ(7, form->IconNum);
     EXPECT_EQ(before, PanelState().Settings.InfoPointCategories);
     EXPECT_EQ((std::vector<int>{7, 7}), iconsDrawn);
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 }
 
 TEST_F(SettingsButton, OkWithoutAnIconStoresMinusOneAndVehiclesStayVisible)
 {
     Start();
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     form->IconNum = 400;  // from a settings file: nothing to select
     work = [](HWND dialog) { Press(dialog, TFormSettings::idOK); };
     ClickSettings();
@@ -170,8 +170,8 @@ TEST_F(SettingsButton, OverviewIsRedrawnOnlyForAGroupWithoutAVehicle)
 {
     // A vehicle chosen: its trips stay on the map.
     Start();
-    Choose(form->cmbGroupName, 0);
-    Choose(form->cmbCarDevice, 0);
+    Choose(form->Controls().cmbGroupName, 0);
+    Choose(form->Controls().cmbCarDevice, 0);
     ForgetWhatIsShown();
     work = [](HWND dialog) {
         ChooseIcon(dialog, 2);
@@ -182,7 +182,7 @@ TEST_F(SettingsButton, OverviewIsRedrawnOnlyForAGroupWithoutAVehicle)
     EXPECT_EQ(2, form->IconNum);
     EXPECT_TRUE(iconsDrawn.empty());
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 }
 
 TEST_F(SettingsButton, WithoutGroupsTheDialogStillWorks)
@@ -195,13 +195,13 @@ TEST_F(SettingsButton, WithoutGroupsTheDialogStillWorks)
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(1u, modals.size());
     EXPECT_TRUE(iconsDrawn.empty());
-    EXPECT_EQ(0, Sel(form->cmbInfoPoints));
+    EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 }
 
 TEST_F(SettingsButton, ADialogLeftOpenByTheModalRunAppliesNothing)
 {
     Start();
-    Choose(form->cmbGroupName, 0);
+    Choose(form->Controls().cmbGroupName, 0);
     form->IconNum = 5;
     work = [](HWND dialog) {
         Uncheck(dialog, 2);
