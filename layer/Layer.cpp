@@ -512,7 +512,7 @@ void TLayer::MakeLastPoint()
         k >= static_cast<int>(state.LastPoints.Texts.size()))
         return;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
-    const int iconNumber = IconNumber ? IconNumber() : 0;
+    const int iconNumber = state.Settings.IconNum;
     // Vehicle icons are numbered from 1. Any other number (0, the default
     // car the settings offer first; -1, no icon chosen; one from a hand-made
     // settings file) shows the default car: a vehicle is never invisible.

@@ -38,10 +38,6 @@ public:
     // a track without points) are skipped rather than read.
     void BuildShapes(int mode);
 
-    // The number of the vehicle icon the panel's settings chose ("TSIcon_<n>").
-    // Unbound it counts as 0, which draws the default car picture "ICCAR".
-    std::function<int()> IconNumber;
-
     // Called when the shell asks for the title of a track line shape, with
     // the map point under the mouse: the player jumps there. Whatever it
     // throws stays on this side of the shell's call.

@@ -218,7 +218,6 @@ STDMETHODIMP TKXPlayer::CreateControl(IUnknown **control)
     AttachPanel(form, map_.Get(), factory_.Get(), layer_.Get());
     if (layer_) {
         // Through the current panel, which a destroyed form leaves empty.
-        layer_->IconNumber = [] { return PanelIconNumber(g_currentPanel); };
         layer_->OnTrackLineTitle = [](double x, double y) { PanelLocateOnTrack(g_currentPanel, x, y); };
     }
     *control = created.Detach();

@@ -1,11 +1,13 @@
 // The user's settings the panel keeps outside its controls: whether the
-// checkpoints are shown, and the info point category table.
+// checkpoints are shown, the vehicles' icon, and the info point category
+// table.
 //
 // Filled by the settings read at start-up (panel/Settings.cpp), which owns
-// the part; afterwards the user changes single choices: the map tool bar
-// sets LoadKT with its checkpoint button and a row's VisibleIcon from its
-// menu, the settings button applies the dialog's VisibleList flags. Read by
-// the info-point list, the map tool bar, the layer and the write at
+// the part (start-up first sets IconNum to 0); afterwards the user changes
+// single choices: the map tool bar sets LoadKT with its checkpoint button and
+// a row's VisibleIcon from its menu, the settings button applies the
+// dialog's VisibleList flags and icon. Read by the info-point list, the map
+// tool bar, the layer (the icon of the last points) and the write at
 // shut-down.
 #pragma once
 
@@ -15,6 +17,9 @@
 
 struct TSettingsValues {
     bool LoadKT = false;  // checkpoints shown on the map (ToolButton1 down)
+    // The vehicles' picture, "TSIcon_<IconNum>"; any number without one
+    // (0, -1 for none chosen) shows the default car.
+    int IconNum = 0;
     // The category table; the settings file replaces the default rows.
     std::vector<kx::TInfoPoints> InfoPointCategories = kx::DefaultInfoPointCategories();
     int InfoPointCategoryCount() const { return static_cast<int>(InfoPointCategories.size()); }

@@ -118,11 +118,6 @@ void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, T
         form->Attach(map, factory, layer);
 }
 
-int PanelIconNumber(TKXActiveXForm *form)
-{
-    return form ? form->IconNum : 0;
-}
-
 void PanelLocateOnTrack(TKXActiveXForm *form, double x, double y)
 {
     if (form)

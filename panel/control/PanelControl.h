@@ -22,9 +22,8 @@ void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, T
 // The panel's shut-down sequence (the plug-in's Terminate).
 void ShutDownPanel(TKXActiveXForm *form);
 
-// What the layer asks of the panel: the vehicle icon the settings chose, and
-// the player's jump to the track point under the mouse.
-int PanelIconNumber(TKXActiveXForm *form);
+// What the layer asks of the panel: the player's jump to the track point
+// under the mouse.
 void PanelLocateOnTrack(TKXActiveXForm *form, double x, double y);
 
 // Called as a form is destroyed, so that whoever keeps a plain pointer to it

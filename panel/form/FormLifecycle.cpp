@@ -44,7 +44,7 @@ void TKXActiveXForm::ActiveFormCreateOnTimer()
     }
 
     PanelStep(L"IconNum");
-    IconNum = 0;
+    data.Settings.IconNum = 0;
 
     try {
         PanelStep(L"FillTrips");

@@ -34,7 +34,7 @@ void ReadSettings(TKXActiveXForm &form, const TSettingsFile &file)
     if (r.Reached(Step::LoadIT))
         form.SetToolButtonDown(TKXActiveXForm::ToolButton2, r.values.loadIT);
     if (r.Reached(Step::IconNum))
-        form.IconNum = r.values.iconNum;
+        PanelState().Settings.IconNum = r.values.iconNum;
     if (r.Reached(Step::Restore))
         form.RestoreSelection(r.restore);
     if (r.Reached(Step::Speed))
@@ -73,7 +73,7 @@ void WriteSettings(TKXActiveXForm &form, const TSettingsFile &file)
     v.loadKT = data.Settings.LoadKT;
     v.loadIT = form.ToolButtonDown(TKXActiveXForm::ToolButton2);
     v.groupId = ComboIndex(form.Controls().cmbGroupName);
-    v.iconNum = form.IconNum;
+    v.iconNum = PanelState().Settings.IconNum;
     v.carId = ComboIndex(form.Controls().cmbCarDevice);
     v.begin = kx::CombineDateTime(PickerValue(form.Controls().DateBegin), PickerValue(form.Controls().TimeBegin));
     v.end = kx::CombineDateTime(PickerValue(form.Controls().DateEnd), PickerValue(form.Controls().TimeEnd));

@@ -89,7 +89,6 @@ public:
     ComPtr<IMap> Map;
     ComPtr<IGrymObjectFactory> Factory;
     TLayer *Layer = nullptr;
-    int IconNum = 0;
 
     // Start-up (Timer2) and its steps.
     void Timer2Timer();

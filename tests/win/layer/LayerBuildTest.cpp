@@ -1,29 +1,12 @@
 // The five build modes: what each makes from the panel state, what each
 // empties first, and what happens when the state lacks what a mode reads.
+#include "IconResources.h"
 #include "LayerTestSupport.h"
 
 namespace {
 
 using namespace layertest;
 using kxshell::SymbolKind;
-
-// The bytes of one of this program's "IC" resources (the plug-in's icons).
-std::vector<uint8_t> IconBytes(const wchar_t *name)
-{
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC resource = FindResourceW(module, name, L"IC");
-    if (!resource) return {};
-    const auto *bytes = static_cast<const uint8_t *>(LockResource(LoadResource(module, resource)));
-    return std::vector<uint8_t>(bytes, bytes + SizeofResource(module, resource));
-}
-
-// The image bytes behind a shape's raster symbol; empty without a raster.
-std::vector<uint8_t> SymbolIconBytes(const TShape &shape)
-{
-    auto *symbol = kxshell::Inspect<kxshell::RasterSymbol>(shape.Symbol());
-    if (!symbol || !symbol->RasterObject()) return {};
-    return symbol->RasterObject()->Bytes();
-}
 
 class LayerBuildTest : public LayerTest {
 protected:
@@ -242,8 +225,7 @@ TEST_F(LayerBuildTest, InfoPointsSkipRowZeroHiddenCategoriesAndMissingEntries)
 
 TEST_F(LayerBuildTest, LastPointsAppendWithTheChosenVehicleIcon)
 {
-    int iconNumber = 7;
-    layer->IconNumber = [&] { return iconNumber; };
+    PanelState().Settings.IconNum = 7;
     PlaceMarker(Inside(0.5, 0.5));
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     AddLastPoint(Inside(0.2, 0.2), L"<b>Газель</b><br />А123БВ<br />");
@@ -271,14 +253,11 @@ TEST_F(LayerBuildTest, LastPointsAppendWithTheChosenVehicleIcon)
 TEST_F(LayerBuildTest, LastPointWithoutAVehicleIconShowsTheDefaultCar)
 {
     AddLastPoint(Inside(0.2, 0.2), L"car");
-    // No panel bound (icon 0, as after start-up without settings); -1: the
-    // settings dialog confirmed without a chosen icon; 167 and 999: numbers
-    // without a vehicle icon, from a settings file.
-    int number = 0;
+    // 0, as after start-up without settings; -1: the settings dialog
+    // confirmed without a chosen icon; 167 and 999: numbers without a
+    // vehicle icon, from a settings file.
     for (int n : {0, -1, 167, 999}) {
-        number = n;
-        if (n != 0)
-            layer->IconNumber = [&] { return number; };
+        PanelState().Settings.IconNum = n;
         layer->Shapes().Vehicles.clear();
         layer->BuildShapes(TLayer::BuildLastPoint);
         ASSERT_EQ(1u, layer->Shapes().Vehicles.size());

@@ -97,7 +97,7 @@ TEST_F(LayerLifeTest, EveryShellReferenceComesBackAfterBuildsAndWalks)
     // Everything the plug-in could have built, walked with titles as the
     // shell does on hover, then a panel that empties a list mid-walk; the
     // fixture then detaches, releases and compares every count.
-    layer->IconNumber = [] { return 3; };
+    PanelState().Settings.IconNum = 3;
     layer->OnTrackLineTitle = [](double, double) {};
     LoadTrack({Inside(0.2, 0.2), Inside(0.3, 0.4), Inside(0.6, 0.5)});
     PlaceMarker(Inside(0.5, 0.5));

@@ -32,7 +32,7 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     EXPECT_EQ(50u, form->Timer2.Interval());
     EXPECT_FALSE(form->Timer1.Enabled());
     EXPECT_EQ(1000u, form->Timer1.Interval());
-    form->IconNum = 42;
+    PanelState().Settings.IconNum = 42;
     EXPECT_TRUE(steps.empty()) << "nothing starts before the message loop runs";
 
     ASSERT_TRUE(PumpUntilStarted(form));
@@ -41,7 +41,7 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     EXPECT_EQ(1, link->starts);
     EXPECT_EQ(1, link->binds);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(0, form->IconNum);
+    EXPECT_EQ(0, PanelState().Settings.IconNum);
     ASSERT_NE(nullptr, PanelState().Link.Client);
     EXPECT_EQ(2u, PanelState().Player.MarkerPolygons.size());
     EXPECT_TRUE(PanelState().Player.MarkerPolygons[0].empty());

@@ -57,7 +57,7 @@ TEST_F(PanelSettings, FirstStartCreatesTheDefaultsAndShowsThem)
     EXPECT_EQ(L"60x", SpeedText());
     EXPECT_EQ(60, PanelState().Player.Clock.speed);
     EXPECT_EQ(L"60", ContText());
-    EXPECT_EQ(0, form->IconNum);
+    EXPECT_EQ(0, PanelState().Settings.IconNum);
     EXPECT_EQ(13, PanelState().Settings.InfoPointCategoryCount());
     EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().Settings.InfoPointCategories);
 
@@ -161,7 +161,7 @@ TEST_F(PanelSettings, ABadValueIsOneMessageAndLaterValuesKeepTheirOldState)
     EXPECT_EQ(static_cast<UINT>(MB_OK), messages[0].flags);
     // Before the speed: applied.
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton2));
-    EXPECT_EQ(12, form->IconNum);
+    EXPECT_EQ(12, PanelState().Settings.IconNum);
     EXPECT_TRUE(PanelState().Settings.LoadKT);
     // From the speed on: as the layout left them.
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
@@ -215,7 +215,7 @@ TEST_F(PanelSettings, ShutDownWritesWhatThePanelShowsEvenAfterTheFileWasDeleted)
     SetWindowTextW(form->Controls().txtCont, L"90");
     SendMessageW(form->Controls().ToolBar1, TB_CHECKBUTTON, TKXActiveXForm::ToolButton3, FALSE);
     PanelState().Settings.InfoPointCategories[0].VisibleList = false;
-    form->IconNum = 7;
+    PanelState().Settings.IconNum = 7;
     DeleteFileW(path.c_str());
     ShutDown();
     ASSERT_TRUE(messages.empty()) << messages[0].text;

@@ -4,6 +4,7 @@
 // changed, whichever button closed it.
 #include "SelectionTestSupport.h"
 
+#include "IconResources.h"
 #include "Raster.h"
 #include "SettingsDialog.h"
 #include "Symbols.h"
@@ -39,10 +40,6 @@ protected:
     {
         SelectionTest::Start();
         PanelState().Settings.InfoPointCategories = kx::DefaultInfoPointCategories();
-        layer->IconNumber = [this] {
-            iconsDrawn.push_back(form->IconNum);
-            return form->IconNum;
-        };
     }
     void ClickSettings()
     {
@@ -81,11 +78,25 @@ protected:
         }
         return true;
     }
+    // The icon number each drawn vehicle shows, found by its picture (0:
+    // the default car).
+    std::vector<int> IconsDrawn()
+    {
+        std::vector<int> numbers;
+        for (const auto &shape : layer->Shapes().Vehicles) {
+            const std::vector<uint8_t> bytes = SymbolIconBytes(*shape);
+            int number = 0;
+            for (int n = 1; n <= 166 && !number; ++n)
+                if (bytes == IconBytes((L"TSIcon_" + std::to_wstring(n)).c_str()))
+                    number = n;
+            numbers.push_back(number);
+        }
+        return numbers;
+    }
     // Overview shapes and category list cleared, to see them come back.
     void ForgetWhatIsShown()
     {
         layer->Shapes().Vehicles.clear();
-        iconsDrawn.clear();
         selection::ComboSelect(form->Controls().cmbInfoPoints, -1);
     }
     void ExpectDialogGone()
@@ -99,7 +110,6 @@ protected:
     std::function<void(HWND)> work;
     HWND owner = nullptr;
     bool ownerEnabled = true;
-    std::vector<int> iconsDrawn;
 };
 
 TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
@@ -121,14 +131,14 @@ TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
     EXPECT_EQ(std::vector<std::wstring>{L"TFormSettings"}, modals);
     ExpectDialogGone();
 
-    EXPECT_EQ(12, form->IconNum);
+    EXPECT_EQ(12, PanelState().Settings.IconNum);
     const auto &rows = PanelState().Settings.InfoPointCategories;
     ASSERT_EQ(13u, rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(i != 2 && i != 4, rows[i].VisibleList) << i + 1;
     // The overview was drawn again, with icon 12, for the two known positions.
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
-    EXPECT_EQ((std::vector<int>{12, 12}), iconsDrawn);
+    EXPECT_EQ((std::vector<int>{12, 12}), IconsDrawn());
     EXPECT_TRUE(VehiclesVisible());
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints)) << "the category list was filled again";
 }
@@ -137,7 +147,7 @@ TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
 {
     Start();
     Choose(form->Controls().cmbGroupName, 0);
-    form->IconNum = 7;
+    PanelState().Settings.IconNum = 7;
     const auto before = PanelState().Settings.InfoPointCategories;
     ForgetWhatIsShown();
     work = [](HWND dialog) {
@@ -148,9 +158,9 @@ TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
     ClickSettings();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ExpectDialogGone();
-    EXPECT_EQ(7, form->IconNum);
+    EXPECT_EQ(7, PanelState().Settings.IconNum);
     EXPECT_EQ(before, PanelState().Settings.InfoPointCategories);
-    EXPECT_EQ((std::vector<int>{7, 7}), iconsDrawn);
+    EXPECT_EQ((std::vector<int>{7, 7}), IconsDrawn());
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 }
 
@@ -158,10 +168,10 @@ TEST_F(SettingsButton, OkWithoutAnIconStoresMinusOneAndVehiclesStayVisible)
 {
     Start();
     Choose(form->Controls().cmbGroupName, 0);
-    form->IconNum = 400;  // from a settings file: nothing to select
+    PanelState().Settings.IconNum = 400;  // from a settings file: nothing to select
     work = [](HWND dialog) { Press(dialog, TFormSettings::idOK); };
     ClickSettings();
-    EXPECT_EQ(-1, form->IconNum);
+    EXPECT_EQ(-1, PanelState().Settings.IconNum);
     ASSERT_EQ(2u, layer->Shapes().Vehicles.size());
     EXPECT_TRUE(VehiclesVisible());
 }
@@ -179,8 +189,8 @@ TEST_F(SettingsButton, OverviewIsRedrawnOnlyForAGroupWithoutAVehicle)
     };
     ClickSettings();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(2, form->IconNum);
-    EXPECT_TRUE(iconsDrawn.empty());
+    EXPECT_EQ(2, PanelState().Settings.IconNum);
+    EXPECT_TRUE(IconsDrawn().empty());
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 }
@@ -194,7 +204,7 @@ TEST_F(SettingsButton, WithoutGroupsTheDialogStillWorks)
     ClickSettings();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(1u, modals.size());
-    EXPECT_TRUE(iconsDrawn.empty());
+    EXPECT_TRUE(IconsDrawn().empty());
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 }
 
@@ -202,14 +212,14 @@ TEST_F(SettingsButton, ADialogLeftOpenByTheModalRunAppliesNothing)
 {
     Start();
     Choose(form->Controls().cmbGroupName, 0);
-    form->IconNum = 5;
+    PanelState().Settings.IconNum = 5;
     work = [](HWND dialog) {
         Uncheck(dialog, 2);
         ChooseIcon(dialog, 9);
     };  // and no button
     ClickSettings();
     ExpectDialogGone();
-    EXPECT_EQ(5, form->IconNum);
+    EXPECT_EQ(5, PanelState().Settings.IconNum);
     EXPECT_TRUE(PanelState().Settings.InfoPointCategories[1].VisibleList);
 }
 
