@@ -12,6 +12,10 @@
 #include <string_view>
 #include <utility>
 
+// The text of a BSTR one does not own (an in parameter), to its full
+// length; a null BSTR is the empty text.
+inline std::wstring BstrText(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+
 class Bstr {
 public:
     Bstr() = default;
@@ -53,7 +57,7 @@ public:
     BSTR Detach() { return std::exchange(b_, nullptr); }
 
     // The text, to its full length; a null BSTR is the empty text.
-    std::wstring Str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
+    std::wstring Str() const { return BstrText(b_); }
 
 private:
     BSTR b_ = nullptr;

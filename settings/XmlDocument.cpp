@@ -187,7 +187,7 @@ std::optional<std::wstring> TXmlElement::Attribute(const std::wstring &name) con
     Check(hr, "getAttribute");
     std::optional<std::wstring> out;
     if (hr == S_OK && value.vt == VT_BSTR)
-        out = std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+        out = BstrText(value.bstrVal);
     VariantClear(&value);
     return out;
 }

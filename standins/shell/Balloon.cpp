@@ -1,16 +1,15 @@
 #include "Balloon.h"
 
+#include "Bstr.h"
+
 namespace kxshell {
-namespace {
-std::wstring FromBstr(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
-}  // namespace
 
 BalloonPane::BalloonPane(RegistryPtr registry, std::wstring name)
     : ComObject(std::move(registry), "BalloonPane"), name_(std::move(name)) {}
 
 HRESULT BalloonPane::SetText(BSTR text) {
     return Guarded([&] {
-        text_ = FromBstr(text);
+        text_ = BstrText(text);
         Log("IBalloonPane.SetText(\"" + Utf8(text_) + "\")");
         return S_OK;
     });
@@ -35,7 +34,7 @@ BalloonSnapshot Balloon::Snapshot() const {
 
 HRESULT Balloon::AddPane(BSTR name) {
     return Guarded([&]() -> HRESULT {
-        std::wstring wanted = FromBstr(name);
+        std::wstring wanted = BstrText(name);
         Log("IBalloon.AddPane(\"" + Utf8(wanted) + "\")");
         if (FindPane(wanted)) return S_FALSE;
         panes_.emplace_back(new BalloonPane(SharedRegistry(), std::move(wanted)));
@@ -45,7 +44,7 @@ HRESULT Balloon::AddPane(BSTR name) {
 
 HRESULT Balloon::Pane(BSTR name, IBalloonPane **pane) {
     return Guarded([&]() -> HRESULT {
-        std::wstring wanted = FromBstr(name);
+        std::wstring wanted = BstrText(name);
         Log("IBalloon.Pane(\"" + Utf8(wanted) + "\")");
         if (!ClearOut(pane)) return E_POINTER;
         BalloonPane *found = FindPane(wanted);

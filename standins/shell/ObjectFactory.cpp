@@ -1,4 +1,5 @@
 #include "ObjectFactory.h"
+#include "Bstr.h"
 
 #include "ComPtr.h"
 #include "DeviceValues.h"
@@ -102,16 +103,15 @@ HRESULT ObjectFactory::CreateTextSymbol(IFont *font, long colour, ITextSymbol **
             Log("IGrymObjectFactory.CreateTextSymbol(no font, " + FormatHex(static_cast<unsigned long>(colour)) + ")");
             return E_INVALIDARG;
         }
-        BSTR name = nullptr;
+        Bstr name;
         CY size{};
         SHORT weight = 0;
         BOOL italic = FALSE;
-        oleFont->get_Name(&name);
+        oleFont->get_Name(name.Put());
         oleFont->get_Size(&size);
         oleFont->get_Weight(&weight);
         oleFont->get_Italic(&italic);
-        std::wstring face(name ? name : L"");
-        SysFreeString(name);
+        const std::wstring face = name.Str();
         // CY holds points in ten-thousandths.
         const double points = static_cast<double>(size.int64) / 10000.0;
         Log("IGrymObjectFactory.CreateTextSymbol(\"" + Utf8(face) + "\" " + FormatDouble(points) + " " +

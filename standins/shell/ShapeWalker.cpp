@@ -1,16 +1,13 @@
 #include "ShapeWalker.h"
 
+#include "Bstr.h"
 #include "ComPtr.h"
 #include "ShapeSink.h"
 
 namespace kxshell {
 namespace {
 
-std::wstring TakeBstr(BSTR text) {
-    std::wstring out = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
-    SysFreeString(text);
-    return out;
-}
+std::wstring TakeBstr(BSTR text) { return Bstr::Adopt(text).Str(); }
 
 template <class I>
 SymbolDescription TakeSymbol(I *symbol) {

@@ -1,4 +1,5 @@
 #include "DateText.h"
+#include "Bstr.h"
 
 #include "kx/text.h"
 #include "kxfleet/Fleet.h"
@@ -29,9 +30,7 @@ bool ParseDateTimeText(const std::wstring &text, double &out)
     if (kxfleet::ParseDotDateTime(kx::ToUtf8(text), out)) return true;
     if (text.empty()) return false;
     DATE d = 0;
-    BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    const HRESULT hr = VarDateFromStr(b, LOCALE_USER_DEFAULT, 0, &d);
-    SysFreeString(b);
+    const HRESULT hr = VarDateFromStr(Bstr(text).Get(), LOCALE_USER_DEFAULT, 0, &d);
     if (FAILED(hr)) return false;
     out = d;
     return true;

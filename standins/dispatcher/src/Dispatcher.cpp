@@ -1,4 +1,5 @@
 #include "Dispatcher.h"
+#include "Bstr.h"
 
 #include "DateText.h"
 #include "kx/text.h"
@@ -33,7 +34,6 @@ const wchar_t kImpossibleDate[] = L"32.13.2009 25:61:00";
 
 std::wstring Num(long long v) { return std::to_wstring(v); }
 
-std::wstring Bstr(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
 
 void CheckIndex(long value, size_t count, const wchar_t *what)
 {
@@ -515,9 +515,7 @@ HRESULT Dispatcher::Str(const wchar_t *name, BSTR *out, const std::function<std:
         std::wstring s = get();
         if (Malformed(L"empty-texts")) s.clear();
         if (Malformed(L"huge-texts")) s.assign(200000, L'Ж');
-        BSTR b = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-        if (!b) throw std::bad_alloc();
-        *out = b;
+        *out = Bstr(s).Detach();
         r = s.size() > 200 ? L"«" + s.substr(0, 200) + L"…» (" + Num(static_cast<long long>(s.size())) + L")"
                            : L"«" + s + L"»";
         return S_OK;
@@ -650,15 +648,15 @@ STDMETHODIMP Dispatcher::get_GroupName(BSTR *v)
 
 STDMETHODIMP Dispatcher::SelectGroup(BSTR key)
 {
-    return Call(L"SelectGroup", {Bstr(key)}, [&](std::wstring &) {
-        const std::string k = kx::ToUtf8(Bstr(key));
+    return Call(L"SelectGroup", {BstrText(key)}, [&](std::wstring &) {
+        const std::string k = kx::ToUtf8(BstrText(key));
         for (size_t i = 0; i < fleet_.groups.size(); ++i)
             if (fleet_.groups[i].key == k) {
                 group_ = static_cast<int>(i);
                 carCursor_ = 0;
                 return S_OK;
             }
-        Throw(L"Нет группы с ключом «" + Bstr(key) + L"»", E_INVALIDARG);
+        Throw(L"Нет группы с ключом «" + BstrText(key) + L"»", E_INVALIDARG);
     });
 }
 
@@ -739,8 +737,8 @@ STDMETHODIMP Dispatcher::put_SelectServerCar(LONG device)
 
 STDMETHODIMP Dispatcher::put_PropertyName(BSTR name)
 {
-    return Call(L"PropertyName", {Bstr(name)}, [&](std::wstring &) {
-        property_ = Bstr(name);
+    return Call(L"PropertyName", {BstrText(name)}, [&](std::wstring &) {
+        property_ = BstrText(name);
         return S_OK;
     });
 }
@@ -818,20 +816,20 @@ void Dispatcher::OnlineTick()
 
 STDMETHODIMP Dispatcher::ComputeTrips(BSTR groupKey, LONG device, BSTR begin, BSTR end, BSTR channel, LONG mode)
 {
-    return Call(L"ComputeTrips", {Bstr(groupKey), Num(device), Bstr(begin), Bstr(end), Bstr(channel), Num(mode)},
+    return Call(L"ComputeTrips", {BstrText(groupKey), Num(device), BstrText(begin), BstrText(end), BstrText(channel), Num(mode)},
                 [&](std::wstring &) {
-        const std::string key = kx::ToUtf8(Bstr(groupKey));
+        const std::string key = kx::ToUtf8(BstrText(groupKey));
         const kxfleet::Group *g = fleet_.FindGroup(key);
-        if (!g) Throw(L"Нет группы с ключом «" + Bstr(groupKey) + L"»", E_INVALIDARG);
+        if (!g) Throw(L"Нет группы с ключом «" + BstrText(groupKey) + L"»", E_INVALIDARG);
         if (device != 0) {
             bool found = false;
             for (int vi : g->vehicles) found |= fleet_.vehicles[static_cast<size_t>(vi)].device == device;
             if (!found) Throw(L"В группе «" + kx::ToWide(g->name) + L"» нет ТС с номером прибора " + Num(device), E_INVALIDARG);
         }
         double b = 0, e = 0;
-        if (!ParseDateTimeText(Bstr(begin), b)) Throw(L"Неверное начало периода: «" + Bstr(begin) + L"»", E_INVALIDARG);
-        if (!ParseDateTimeText(Bstr(end), e)) Throw(L"Неверный конец периода: «" + Bstr(end) + L"»", E_INVALIDARG);
-        if (Bstr(channel).empty()) Throw(L"Канал данных не задан", E_INVALIDARG);
+        if (!ParseDateTimeText(BstrText(begin), b)) Throw(L"Неверное начало периода: «" + BstrText(begin) + L"»", E_INVALIDARG);
+        if (!ParseDateTimeText(BstrText(end), e)) Throw(L"Неверный конец периода: «" + BstrText(end) + L"»", E_INVALIDARG);
+        if (BstrText(channel).empty()) Throw(L"Канал данных не задан", E_INVALIDARG);
         if (mode != 0 && mode != 1) Throw(L"Неверный режим расчёта " + Num(mode), E_INVALIDARG);
         return BeginComputation(key, device, b, e, false);
     });
@@ -886,7 +884,7 @@ STDMETHODIMP Dispatcher::get_TrackCrdsArray(VARIANT *v)
         const auto &track = CurrentTrip().track;
         if (Malformed(L"not-array")) {
             V_VT(v) = VT_BSTR;
-            V_BSTR(v) = SysAllocString(L"нет данных");
+            V_BSTR(v) = Bstr(L"нет данных").Detach();
             r = L"не массив";
             return S_OK;
         }
@@ -913,12 +911,12 @@ STDMETHODIMP Dispatcher::get_TrackCrdsArray(VARIANT *v)
             }
             if (Malformed(L"nan") && i % 5 == 1 && i / 5 == track.size() / 2) x = std::numeric_limits<double>::quiet_NaN();
             if (strings) {
-                static_cast<BSTR *>(data)[i] = SysAllocString(std::to_wstring(x).c_str());
+                static_cast<BSTR *>(data)[i] = Bstr(std::to_wstring(x)).Detach();
             } else if (variants) {
                 VARIANT &item = static_cast<VARIANT *>(data)[i];
                 if (i % 5 == 2 && i / 5 == track.size() / 2) {  // the middle point's latitude
                     V_VT(&item) = VT_BSTR;
-                    V_BSTR(&item) = SysAllocString(std::to_wstring(x).c_str());
+                    V_BSTR(&item) = Bstr(std::to_wstring(x)).Detach();
                 } else {
                     V_VT(&item) = VT_R8;
                     V_R8(&item) = x;
@@ -939,12 +937,12 @@ STDMETHODIMP Dispatcher::get_TrackCrdsArray(VARIANT *v)
 
 STDMETHODIMP Dispatcher::put_TripEntriesListTypeName(BSTR name)
 {
-    return Call(L"TripEntriesListTypeName", {Bstr(name)}, [&](std::wstring &) {
-        const std::string t = kx::ToUtf8(Bstr(name));
+    return Call(L"TripEntriesListTypeName", {BstrText(name)}, [&](std::wstring &) {
+        const std::string t = kx::ToUtf8(BstrText(name));
         static const char *known[] = {"checkpoints", "parks", "blinds", "power_off", "over_speed", "tank", "sensor_on"};
         bool ok = false;
         for (const char *k : known) ok |= t == k;
-        if (!ok) Throw(L"Неизвестный тип списка «" + Bstr(name) + L"»", E_INVALIDARG);
+        if (!ok) Throw(L"Неизвестный тип списка «" + BstrText(name) + L"»", E_INVALIDARG);
         listType_ = t;
         entryCursor_ = 0;
         return S_OK;
@@ -953,8 +951,8 @@ STDMETHODIMP Dispatcher::put_TripEntriesListTypeName(BSTR name)
 
 STDMETHODIMP Dispatcher::put_TripEntriesListKindName(BSTR name)
 {
-    return Call(L"TripEntriesListKindName", {Bstr(name)}, [&](std::wstring &) {
-        listKind_ = kx::ToUtf8(Bstr(name));
+    return Call(L"TripEntriesListKindName", {BstrText(name)}, [&](std::wstring &) {
+        listKind_ = kx::ToUtf8(BstrText(name));
         entryCursor_ = 0;
         return S_OK;
     });
@@ -1033,10 +1031,10 @@ STDMETHODIMP Dispatcher::get_CheckpointsKey(BSTR *v)
 
 STDMETHODIMP Dispatcher::LoadCheckpoints(BSTR key)
 {
-    return Call(L"LoadCheckpoints", {Bstr(key)}, [&](std::wstring &r) {
-        const std::string k = kx::ToUtf8(Bstr(key));
+    return Call(L"LoadCheckpoints", {BstrText(key)}, [&](std::wstring &r) {
+        const std::string k = kx::ToUtf8(BstrText(key));
         const kxfleet::Group *g = k.rfind("CP-", 0) == 0 ? fleet_.FindGroup(k.substr(3)) : nullptr;
-        if (!g) Throw(L"Нет набора контрольных точек «" + Bstr(key) + L"»", E_INVALIDARG);
+        if (!g) Throw(L"Нет набора контрольных точек «" + BstrText(key) + L"»", E_INVALIDARG);
         checkpoints_ = g->checkpoints;
         checkpointCursor_ = 0;
         r = Num(static_cast<long long>(checkpoints_.size())) + L" точек";
@@ -1146,7 +1144,7 @@ STDMETHODIMP Control::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAM
 
 STDMETHODIMP Control::FailNextCall(BSTR message)
 {
-    owner_.opt_.failNext = Bstr(message);
+    owner_.opt_.failNext = BstrText(message);
     Log::Line(L"управление: следующий вызов завершится ошибкой «" + owner_.opt_.failNext + L"»");
     return S_OK;
 }
@@ -1165,7 +1163,7 @@ STDMETHODIMP Control::SetMalformed(BSTR kind)
                                      L"bad-dates", L"negative-counts", L"huge-counts", L"no-position",
                                      L"markup-texts", L"empty-texts", L"huge-texts", L"pole", L"long-array",
                                      L"text-in-array", L"bad-last-entry"};
-    const std::wstring k = Bstr(kind);
+    const std::wstring k = BstrText(kind);
     for (const wchar_t *x : kinds)
         if (k == x) {
             owner_.opt_.malformed = k;
@@ -1190,7 +1188,7 @@ STDMETHODIMP Control::FireEvent(LONG dispid)
 
 STDMETHODIMP Control::ComputeServerChoice(BSTR groupKey, LONG device, BSTR begin, BSTR end)
 {
-    std::string key = kx::ToUtf8(Bstr(groupKey));
+    std::string key = kx::ToUtf8(BstrText(groupKey));
     double b = 0, e = 0;
     if (key.empty()) {
         // The next vehicle with data after the current choice, on its last day.
@@ -1210,8 +1208,8 @@ STDMETHODIMP Control::ComputeServerChoice(BSTR groupKey, LONG device, BSTR begin
         }
         if (key.empty()) return owner_.Error(L"Нет ТС с данными", E_FAIL);
     } else {
-        if (!owner_.fleet_.FindGroup(key)) return owner_.Error(L"Нет группы «" + Bstr(groupKey) + L"»", E_INVALIDARG);
-        if (!ParseDateTimeText(Bstr(begin), b) || !ParseDateTimeText(Bstr(end), e))
+        if (!owner_.fleet_.FindGroup(key)) return owner_.Error(L"Нет группы «" + BstrText(groupKey) + L"»", E_INVALIDARG);
+        if (!ParseDateTimeText(BstrText(begin), b) || !ParseDateTimeText(BstrText(end), e))
             return owner_.Error(L"Неверный период", E_INVALIDARG);
     }
     Log::Line(L"управление: собственный расчёт " + kx::ToWide(key) + L", прибор " + Num(device));
@@ -1268,10 +1266,10 @@ STDMETHODIMP Control::get_ClientCount(LONG *v)
 
 STDMETHODIMP Control::FailCall(BSTR operation, BSTR message)
 {
-    const std::wstring name = Bstr(operation);
+    const std::wstring name = BstrText(operation);
     if (name.empty()) return owner_.Error(L"Операция не названа", E_INVALIDARG);
-    owner_.failCalls_[name] = Bstr(message);
-    Log::Line(L"управление: следующий вызов " + name + L" завершится ошибкой «" + Bstr(message) + L"»");
+    owner_.failCalls_[name] = BstrText(message);
+    Log::Line(L"управление: следующий вызов " + name + L" завершится ошибкой «" + BstrText(message) + L"»");
     return S_OK;
 }
 

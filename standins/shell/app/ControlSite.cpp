@@ -1,4 +1,5 @@
 #include "ControlSite.h"
+#include "Bstr.h"
 
 #include <algorithm>
 
@@ -276,8 +277,7 @@ STDMETHODIMP ControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
         return S_OK;
     case DISPID_AMBIENT_DISPLAYNAME:
         result->vt = VT_BSTR;
-        result->bstrVal = SysAllocString(name_.c_str());
-        return result->bstrVal ? S_OK : E_OUTOFMEMORY;
+        return CopyOut(name_, &result->bstrVal);
     case DISPID_AMBIENT_FONT:
         return AmbientFont(result);
     default:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "GrymCore.h"
+#include "Bstr.h"
 
 #include <memory>
 #include <string>
@@ -47,11 +48,10 @@ private:
 // Reads a BSTR getter, freeing the string; false (text empty) when it fails.
 template <class I>
 bool ReadText(I *object, HRESULT (STDMETHODCALLTYPE I::*getter)(BSTR *), std::wstring &text, HRESULT *result = nullptr) {
-    BSTR raw = nullptr;
-    const HRESULT hr = object ? (object->*getter)(&raw) : E_POINTER;
+    Bstr raw;
+    const HRESULT hr = object ? (object->*getter)(raw.Put()) : E_POINTER;
     if (result) *result = hr;
-    text = SUCCEEDED(hr) && raw ? std::wstring(raw, SysStringLen(raw)) : std::wstring();
-    SysFreeString(raw);
+    text = SUCCEEDED(hr) ? raw.Str() : std::wstring();
     return SUCCEEDED(hr);
 }
 

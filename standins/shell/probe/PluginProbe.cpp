@@ -1,4 +1,5 @@
 #include "PluginProbe.h"
+#include "Bstr.h"
 
 #include "KXShell.h"
 #include "PluginLoader.h"
@@ -11,11 +12,7 @@ using kxshell::Utf8;
 
 std::string Hr(HRESULT hr) { return FormatHex(static_cast<unsigned long>(hr)); }
 
-std::string Quoted(BSTR text) {
-    std::string out = "\"" + Utf8(text ? std::wstring(text, SysStringLen(text)) : std::wstring()) + "\"";
-    SysFreeString(text);
-    return out;
-}
+std::string Quoted(BSTR text) { return "\"" + Utf8(Bstr::Adopt(text).Str()) + "\""; }
 
 // Collects the report and whether anything failed.
 class Run {
@@ -31,13 +28,12 @@ public:
     // Prints "label: value" for a string getter; a failing call is a failure.
     template <class I>
     void PrintString(const char *label, I *object, HRESULT (STDMETHODCALLTYPE I::*getter)(BSTR *)) {
-        BSTR text = nullptr;
-        const HRESULT hr = (object->*getter)(&text);
+        Bstr text;
+        const HRESULT hr = (object->*getter)(text.Put());
         if (FAILED(hr)) {
-            SysFreeString(text);
             Fail(std::string(label) + " returned " + Hr(hr));
         } else {
-            Say(std::string("  ") + label + ": " + Quoted(text));
+            Say(std::string("  ") + label + ": " + Quoted(text.Detach()));
         }
     }
 
