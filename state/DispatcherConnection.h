@@ -1,7 +1,7 @@
 // The panel's connection to the dispatcher program.
 //
 // Written by the form's start-up (the client is created and its events bound)
-// and shut-down (unbound and freed); the selection box unbinds the events
+// and shut-down (unbound and freed); the selection box lets the client go
 // when the program closes. Everyone else calls through `Client`.
 #pragma once
 

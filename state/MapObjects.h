@@ -2,8 +2,8 @@
 // the track: the vehicles' last points, the checkpoints and the trip's info
 // points, each as map points with their balloon texts.
 //
-// TLastPoints is written only by the selection's group overview
-// (Selection.cpp), TCheckpoints and TInfoPointsOnMap only by the map tool bar
+// TLastPoints is written only by the selection box's group overview
+// (panel/boxes/SelectionBox), TCheckpoints and TInfoPointsOnMap only by the map tool bar
 // (panel/boxes/MapToolBar); the layer reads them (modes 5, 4 and 3).
 #pragma once
 

@@ -1,8 +1,8 @@
 // What the vehicle and period selection keeps between its handlers.
 //
-// Written only by the selection (the form's selection handlers in
-// Selection.cpp, including the end of a computation and the restore of a
-// saved selection); read by nothing else.
+// Written only by the selection box (panel/boxes/SelectionBox, including the
+// end of a computation and the restore of a saved selection); read by
+// nothing else.
 #pragma once
 
 #include <optional>

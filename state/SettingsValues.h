@@ -2,7 +2,7 @@
 // checkpoints are shown, the vehicles' icon, and the info point category
 // table.
 //
-// Filled by the settings read at start-up (panel/Settings.cpp), which owns
+// Filled by the settings read at start-up (panel/form/FormSettings.cpp), which owns
 // the part (start-up first sets IconNum to 0); afterwards the user changes
 // single choices: the map tool bar sets LoadKT with its checkpoint button and
 // a row's VisibleIcon from its menu, the settings button applies the

@@ -1,7 +1,7 @@
 // The selected trip: its track, its stops and its number in the list.
 //
-// Written only by the trips list (Trips.cpp: the list's fill and clicks and
-// the track load); read by the player box, the info-point list, the map
+// Written only by the info-point box's trips list (panel/boxes/
+// InfoPointListBox: the list's fill and clicks and the track load); read by the player box, the info-point list, the map
 // tool bar and the layer (mode 1).
 #pragma once
 

@@ -1,6 +1,8 @@
-// The docked panel form: its window, its child controls, the start-up and
-// shut-down sequences and the event handlers of its controls. The control
-// object (ActiveFormControl.h) owns one form and exposes it to containers.
+// The docked panel form: its window, its components, its properties, the
+// start-up and shut-down sequences, and the handlers of its controls, which
+// delegate to the group boxes (panel/boxes). The control object owns one
+// form and exposes it to containers; the form asks it for what it needs
+// through TFormOwner.
 #pragma once
 
 #include <windows.h>
