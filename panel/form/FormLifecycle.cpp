@@ -11,7 +11,7 @@
 void TKXActiveXForm::Timer2Timer()
 {
     // One shot: the start-up must run once, however often the timer fired.
-    Timer2.SetEnabled(false);
+    timer2_.SetEnabled(false);
     ActiveFormCreateOnTimer();
 }
 

@@ -102,9 +102,9 @@ TKXActiveXForm::TKXActiveXForm(TFormOwner &owner) : owner_(owner)
         throw EPanelError(L"Не удалось создать окно панели", HRESULT_FROM_WIN32(GetLastError()));
     UpdateBrush();
     CreateComponents();
-    Timer1.Init(hwnd_, kTimer1Id, 1000, false);
-    Timer2.Init(hwnd_, kTimer2Id, 50, true);
-    StopHoldTimer.Init(hwnd_, kStopHoldTimerId, kStopHoldMs, false);
+    timer1_.Init(hwnd_, kTimer1Id, 1000, false);
+    timer2_.Init(hwnd_, kTimer2Id, 50, true);
+    stopHoldTimer_.Init(hwnd_, kStopHoldTimerId, kStopHoldMs, false);
     TPlayerControls player;
     player.btnPlay = c_.btnPlay;
     player.btnStop = c_.btnStop;
@@ -117,7 +117,7 @@ TKXActiveXForm::TKXActiveXForm(TFormOwner &owner) : owner_(owner)
     player.ListView1 = c_.ListView1;
     player.ToolBar1 = c_.ToolBar1;
     player.SkipStopsButton = ToolButton3;
-    Player = std::make_unique<TPlayerBox>(player, PanelState().Player, PanelState().Trip, Timer1, StopHoldTimer,
+    Player = std::make_unique<TPlayerBox>(player, PanelState().Player, PanelState().Trip, timer1_, stopHoldTimer_,
                                           [this](int position) { SetTrackBarPosition(position); });
     loaded_ = true;
 }
@@ -388,15 +388,15 @@ LRESULT CALLBACK TKXActiveXForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 
 void TKXActiveXForm::HandleTimer(UINT_PTR id)
 {
-    if (id == Timer2.Id()) {
+    if (id == timer2_.Id()) {
         // A tick already queued when the timer stopped must not start the panel twice.
-        if (Timer2.Enabled())
+        if (timer2_.Enabled())
             Handle([&] { Timer2Timer(); });
-    } else if (id == Timer1.Id()) {
-        if (Timer1.Ticking())
+    } else if (id == timer1_.Id()) {
+        if (timer1_.Ticking())
             Handle([&] { Timer1Timer(); });
-    } else if (id == StopHoldTimer.Id()) {
-        if (StopHoldTimer.Enabled())
+    } else if (id == stopHoldTimer_.Id()) {
+        if (stopHoldTimer_.Enabled())
             Handle([&] { Player->StopHoldTimer(); });
     }
 }
@@ -537,7 +537,7 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
             if (Events.OnDestroy)
                 Events.OnDestroy();
         });
-        for (UINT_PTR id : {Timer1.Id(), Timer2.Id(), StopHoldTimer.Id()})
+        for (UINT_PTR id : {timer1_.Id(), timer2_.Id(), stopHoldTimer_.Id()})
             KillTimer(hwnd_, id);
         return 0;
     default:

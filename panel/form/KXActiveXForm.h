@@ -177,8 +177,12 @@ public:
     // boxes are handed the ones they work on, and nothing outside the form
     // changes them.
     const TFormControls &Controls() const { return c_; }
-    TFormTimer Timer1, Timer2;
-    TFormTimer StopHoldTimer;  // the player's one-second hold at a skipped stop
+    // Timer1 ticks the player, Timer2 runs the start-up once, StopHoldTimer
+    // is the player's one-second hold at a skipped stop; the player box is
+    // handed the two it starts and stops.
+    const TFormTimer &Timer1() const { return timer1_; }
+    const TFormTimer &Timer2() const { return timer2_; }
+    const TFormTimer &StopHoldTimer() const { return stopHoldTimer_; }
 
     // The player's box, over the controls above; created and freed with the form.
     std::unique_ptr<TPlayerBox> Player;
@@ -252,6 +256,7 @@ private:
 
     TFormOwner &owner_;
     TFormControls c_;
+    TFormTimer timer1_, timer2_, stopHoldTimer_;
     HWND hwnd_ = nullptr;
     bool loaded_ = false;  // handlers run only once the layout is complete
     HWND cmbSpeedEdit_ = nullptr;

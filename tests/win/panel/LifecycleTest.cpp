@@ -28,16 +28,16 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     TKXActiveXForm *form = nullptr;
     ComPtr<IUnknown> control = MakeControl(&form);
     ASSERT_NE(nullptr, form);
-    EXPECT_TRUE(form->Timer2.Enabled());
-    EXPECT_EQ(50u, form->Timer2.Interval());
-    EXPECT_FALSE(form->Timer1.Enabled());
-    EXPECT_EQ(1000u, form->Timer1.Interval());
+    EXPECT_TRUE(form->Timer2().Enabled());
+    EXPECT_EQ(50u, form->Timer2().Interval());
+    EXPECT_FALSE(form->Timer1().Enabled());
+    EXPECT_EQ(1000u, form->Timer1().Interval());
     PanelState().Settings.IconNum = 42;
     EXPECT_TRUE(steps.empty()) << "nothing starts before the message loop runs";
 
     ASSERT_TRUE(PumpUntilStarted(form));
     EXPECT_EQ(kStartUp, steps);
-    EXPECT_FALSE(form->Timer2.Enabled());
+    EXPECT_FALSE(form->Timer2().Enabled());
     EXPECT_EQ(1, link->starts);
     EXPECT_EQ(1, link->binds);
     EXPECT_TRUE(messages.empty());
@@ -52,7 +52,7 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     EXPECT_EQ(0, SendMessageW(form->Controls().cmbInfoPoints, CB_GETCURSEL, 0, 0));
 
     // A tick that was already queued does not start the panel again.
-    SendMessageW(form->Handle(), WM_TIMER, form->Timer2.Id(), 0);
+    SendMessageW(form->Handle(), WM_TIMER, form->Timer2().Id(), 0);
     EXPECT_EQ(kStartUp.size(), steps.size());
 }
 
@@ -120,7 +120,7 @@ TEST_F(LifecycleTest, LaterErrorEndsStartUpAndIsShownWithItsText)
     std::vector<std::wstring> upTo(kStartUp.begin(), kStartUp.begin() + 6);
     EXPECT_EQ(upTo, steps);
     EXPECT_TRUE(PanelState().Player.MarkerPolygons.empty());
-    EXPECT_FALSE(form->Timer2.Enabled()) << "a failed start-up is not retried";
+    EXPECT_FALSE(form->Timer2().Enabled()) << "a failed start-up is not retried";
 }
 
 TEST_F(LifecycleTest, ClientEventsReachThePanelThroughTheHandlerBoundary)

@@ -111,7 +111,7 @@ protected:
     // The start-up has run once Timer2 has switched itself off.
     static bool PumpUntilStarted(TKXActiveXForm *form)
     {
-        return PumpUntil([form] { return !form->Timer2.Enabled(); });
+        return PumpUntil([form] { return !form->Timer2().Enabled(); });
     }
 
     // A control with its form; released by the ComPtr.

@@ -56,8 +56,8 @@ protected:
                      reinterpret_cast<LPARAM>(button));
     }
     void Wait(double wallSeconds) { now += wallSeconds * kSec; }
-    void Tick() { SendMessageW(form->Handle(), WM_TIMER, form->Timer1.Id(), 0); }
-    void HoldEnds() { SendMessageW(form->Handle(), WM_TIMER, form->StopHoldTimer.Id(), 0); }
+    void Tick() { SendMessageW(form->Handle(), WM_TIMER, form->Timer1().Id(), 0); }
+    void HoldEnds() { SendMessageW(form->Handle(), WM_TIMER, form->StopHoldTimer().Id(), 0); }
     void DragSlider(int position)
     {
         SendMessageW(form->Controls().TrackBar, TBM_SETPOS, TRUE, position);
@@ -97,7 +97,7 @@ protected:
     std::wstring Shown(HWND control) const { return TKXActiveXForm::Text(control); }
     double PlaySecond() const { return (PanelState().Player.PlayTime - kTripStart) / kSec; }
     double AnchorSecond() const { return (PanelState().Player.Clock.anchorTime - kTripStart) / kSec; }
-    bool Ticking() const { return form->Timer1.Enabled(); }
+    bool Ticking() const { return form->Timer1().Enabled(); }
     size_t Balloons() { return MapObject().ShownBalloons().size(); }
 
     double now = 40000.5;
@@ -109,7 +109,7 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
     const double start = now;
     Click(form->Controls().btnPlay);
     EXPECT_TRUE(Ticking());
-    EXPECT_EQ(1u, form->Timer1.Interval()) << "600x: a tick a simulated second";
+    EXPECT_EQ(1u, form->Timer1().Interval()) << "600x: a tick a simulated second";
     EXPECT_EQ(L";", Shown(form->Controls().btnPlay));
     EXPECT_EQ(start, PanelState().Player.Clock.wallClock);
     EXPECT_EQ(0, AnchorSecond()) << "the first play starts at the track's start";
@@ -193,7 +193,7 @@ TEST_F(Player, TicksLandOnThePointBeforeTheirTime)
         form->StopPlayer();
         PasteSpeed(c.speed);
         Click(form->Controls().btnPlay);
-        EXPECT_GE(form->Timer1.Interval(), 1u);
+        EXPECT_GE(form->Timer1().Interval(), 1u);
         Wait(c.wallSeconds);
         Tick();
         EXPECT_EQ(c.slider, SliderPos());
@@ -223,7 +223,7 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
         PasteSpeed(c.pasted);
         EXPECT_EQ(c.shown, Shown(form->Controls().cmbSpeed)) << c.pasted;
         EXPECT_EQ(c.speed, PanelState().Player.Clock.speed) << c.pasted;
-        EXPECT_EQ(c.interval, form->Timer1.Interval()) << c.pasted;
+        EXPECT_EQ(c.interval, form->Timer1().Interval()) << c.pasted;
     }
     EXPECT_TRUE(messages.empty());
     // Text that is no number keeps the speed and says why.
@@ -231,7 +231,7 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"скорость")) << messages[0].text;
     EXPECT_EQ(9999, PanelState().Player.Clock.speed);
-    EXPECT_EQ(1u, form->Timer1.Interval());
+    EXPECT_EQ(1u, form->Timer1().Interval());
 
     // Typing: digits and a lowercase x only; the text follows each key.
     PasteSpeed(L"");
@@ -259,7 +259,7 @@ TEST_F(Player, ArrowsStepTheSpeedList)
     SpinSpeed(+1);
     EXPECT_EQ(L"300x", Shown(form->Controls().cmbSpeed));
     EXPECT_EQ(300, PanelState().Player.Clock.speed);
-    EXPECT_EQ(3u, form->Timer1.Interval()) << "1000 / 300";
+    EXPECT_EQ(3u, form->Timer1().Interval()) << "1000 / 300";
 }
 
 TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
@@ -286,15 +286,15 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
     // Held: no tick, still playing, the balloon stays until the hold ends.
     EXPECT_FALSE(Ticking());
     EXPECT_TRUE(form->Player->Playing());
-    EXPECT_TRUE(form->StopHoldTimer.Enabled());
-    EXPECT_EQ(1000u, form->StopHoldTimer.Interval());
+    EXPECT_TRUE(form->StopHoldTimer().Enabled());
+    EXPECT_EQ(1000u, form->StopHoldTimer().Interval());
     EXPECT_EQ(L";", Shown(form->Controls().btnPlay));
 
     Wait(1);
     HoldEnds();
     EXPECT_EQ(0u, Balloons());
     EXPECT_TRUE(Ticking());
-    EXPECT_FALSE(form->StopHoldTimer.Enabled());
+    EXPECT_FALSE(form->StopHoldTimer().Enabled());
     EXPECT_NEAR(1200, AnchorSecond(), 1e-3) << "on from the stop's end";
     EXPECT_EQ(now, PanelState().Player.Clock.wallClock);
     Wait(0.1);
@@ -336,7 +336,7 @@ TEST_F(Player, WhatEndsTheHoldAtAStop)
         ASSERT_EQ(1u, Balloons());
         c.act();
         EXPECT_EQ(0u, Balloons());
-        EXPECT_FALSE(form->StopHoldTimer.Enabled());
+        EXPECT_FALSE(form->StopHoldTimer().Enabled());
         EXPECT_EQ(c.playing, form->Player->Playing());
         EXPECT_EQ(c.playing, Ticking());
         if (c.second >= 0) {

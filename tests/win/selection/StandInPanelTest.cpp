@@ -184,7 +184,7 @@ TEST_F(StandInPanel, ThePlayerGoesOnWhenTheDispatcherDiesAndTheNextCallSaysSo)
     PanelSeams().Now = [&] { return now; };
     auto tick = [&](double wallSeconds) {
         now += wallSeconds / 86400;
-        SendMessageW(form->Handle(), WM_TIMER, form->Timer1.Id(), 0);
+        SendMessageW(form->Handle(), WM_TIMER, form->Timer1().Id(), 0);
     };
     Start();
     SetPeriod(5, 6);
