@@ -98,6 +98,16 @@ void ListSelectRow(HWND list, int row)
     SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
 }
 
+bool ToolButtonDown(HWND toolBar, UINT button)
+{
+    return SendMessageW(toolBar, TB_ISBUTTONCHECKED, button, 0) != 0;
+}
+
+void SetToolButtonDown(HWND toolBar, UINT button, bool down)
+{
+    SendMessageW(toolBar, TB_CHECKBUTTON, button, MAKELPARAM(down ? TRUE : FALSE, 0));
+}
+
 void ListClear(HWND list)
 {
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);

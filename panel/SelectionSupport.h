@@ -28,6 +28,10 @@ void ComboSelect(HWND combo, int index);  // an index past the list selects none
 void ComboAdd(HWND combo, const std::wstring &text);
 void ComboClear(HWND combo);  // items and text
 
+// A check button of a tool bar, by its command id.
+bool ToolButtonDown(HWND toolBar, UINT button);
+void SetToolButtonDown(HWND toolBar, UINT button, bool down);
+
 int ListRows(HWND list);
 int ListSelectedRow(HWND list);  // -1: none
 void ListSelectRow(HWND list, int row);

@@ -87,7 +87,6 @@ public:
 
 private:
     void ListEntries(int row);
-    bool ButtonDown(UINT button) const;
     // The checkpoints (when none are drawn) and the info points, for the
     // buttons that are down.
     void ShowMapPoints();

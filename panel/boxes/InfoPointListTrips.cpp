@@ -118,7 +118,7 @@ void TInfoPointListBox::LoadTrack(int trip)
     std::vector<double> crds = server.TrackCrdsArray(count);
     kx::Track track = Checked([&] { return kx::Track::FromCrds(std::move(crds)); });
     times.transferMs = ms(Clock::now() - t0);
-    SendMessageW(c_.ToolBar1, TB_CHECKBUTTON, c_.TrackButton, MAKELPARAM(TRUE, 0));
+    SetToolButtonDown(c_.ToolBar1, c_.TrackButton, true);
 
     t0 = Clock::now();
     const TGeoToMap toMap(map_, factory_);
@@ -162,16 +162,11 @@ void TInfoPointListBox::LoadTrack(int trip)
     }
 }
 
-bool TInfoPointListBox::ButtonDown(UINT button) const
-{
-    return SendMessageW(c_.ToolBar1, TB_ISBUTTONCHECKED, button, 0) != 0;
-}
-
 void TInfoPointListBox::ShowMapPoints()
 {
-    if (layer_ && layer_->Shapes().Checkpoints.empty() && ButtonDown(c_.CheckpointButton))
+    if (layer_ && layer_->Shapes().Checkpoints.empty() && ToolButtonDown(c_.ToolBar1, c_.CheckpointButton))
         actions_.ShowCheckpoints();
-    if (ButtonDown(c_.InfoPointButton))
+    if (ToolButtonDown(c_.ToolBar1, c_.InfoPointButton))
         actions_.ShowInfoPoints();
 }
 
@@ -252,7 +247,7 @@ void TInfoPointListBox::ToolButton4Click()
 {
     if (ListRows(c_.ListView1) == 0)
         return;
-    if (ButtonDown(c_.TrackButton))
+    if (ToolButtonDown(c_.ToolBar1, c_.TrackButton))
         LoadTrack(trip_.CurrentTrip);
     else if (layer_)
         layer_->Shapes().TrackLines.clear();

@@ -49,11 +49,6 @@ TMapToolBar::TMapToolBar(const TMapToolBarControls &controls, TCheckpoints &chec
 {
 }
 
-bool TMapToolBar::Down(UINT button) const
-{
-    return SendMessageW(c_.ToolBar1, TB_ISBUTTONCHECKED, button, 0) != 0;
-}
-
 void TMapToolBar::Redraw() const
 {
     if (map_)
@@ -114,7 +109,7 @@ void TMapToolBar::ShowInfoPoints()
     if (!HaveDispatcher() || !map_)
         return;
     TKarvexAutomation &server = Dispatcher();
-    if (server.ComputeStatus() == 1 || !Down(c_.ToolButton2))
+    if (server.ComputeStatus() == 1 || !ToolButtonDown(c_.ToolBar1, c_.ToolButton2))
         return;
     if (layer_)
         layer_->Shapes().InfoPointIcons.clear();
@@ -167,7 +162,7 @@ void TMapToolBar::ShowInfoPoints()
 void TMapToolBar::ToolButton1Click()
 {
     // The flag the settings file keeps follows the button.
-    settings_.LoadKT = Down(c_.ToolButton1);
+    settings_.LoadKT = ToolButtonDown(c_.ToolBar1, c_.ToolButton1);
     if (settings_.LoadKT)
         ShowCheckpoints();
     else if (layer_)
@@ -180,7 +175,7 @@ void TMapToolBar::ToolButton2Click()
     // The button has toggled all the same; the map waits for a list.
     if (ListRows(c_.ListView1) == 0)
         return;
-    if (Down(c_.ToolButton2))
+    if (ToolButtonDown(c_.ToolBar1, c_.ToolButton2))
         ShowInfoPoints();
     else if (layer_)
         layer_->Shapes().InfoPointIcons.clear();

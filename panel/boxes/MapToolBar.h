@@ -54,7 +54,6 @@ public:
     void mnuClick(TMenuItem &item);
 
 private:
-    bool Down(UINT button) const;
     void Redraw() const;
 
     TMapToolBarControls c_;

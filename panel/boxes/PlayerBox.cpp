@@ -91,7 +91,7 @@ bool TPlayerBox::EntrySelected() const
 
 bool TPlayerBox::SkipStops() const
 {
-    return SendMessageW(c_.ToolBar1, TB_ISBUTTONCHECKED, c_.SkipStopsButton, 0) != 0;
+    return selection::ToolButtonDown(c_.ToolBar1, c_.SkipStopsButton);
 }
 
 int TPlayerBox::SliderPosition() const

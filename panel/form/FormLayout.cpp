@@ -8,6 +8,7 @@
 
 #include "KXActiveXForm.h"
 #include "Module.h"
+#include "SelectionSupport.h"
 #include "kx/infopoints.h"
 #include "kx/text.h"
 
@@ -404,12 +405,12 @@ void TKXActiveXForm::PopupMenu1Popup(POINT screen)
 
 bool TKXActiveXForm::ToolButtonDown(UINT button) const
 {
-    return SendMessageW(c_.ToolBar1, TB_ISBUTTONCHECKED, button, 0) != 0;
+    return selection::ToolButtonDown(c_.ToolBar1, button);
 }
 
 void TKXActiveXForm::SetToolButtonDown(UINT button, bool down)
 {
-    SendMessageW(c_.ToolBar1, TB_CHECKBUTTON, button, MAKELPARAM(down ? TRUE : FALSE, 0));
+    selection::SetToolButtonDown(c_.ToolBar1, button, down);
 }
 
 std::wstring TKXActiveXForm::ToolButtonHint(UINT button) const

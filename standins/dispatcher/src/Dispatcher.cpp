@@ -474,18 +474,18 @@ HRESULT Dispatcher::Serve(const wchar_t *name, const std::wstring &head,
         TerminateProcess(GetCurrentProcess(), 3);
     }
     if (opt_.delayMs > 0) Sleep(static_cast<DWORD>(opt_.delayMs));
-    if (!opt_.failNext.empty()) {
-        const std::wstring text = opt_.failNext;
-        opt_.failNext.clear();
-        Log::Line(head + L" -> ошибка по заказу: " + text);
-        return Error(text);
+    // A failure ordered for the next call, or for the next call of this operation.
+    std::wstring ordered = std::exchange(opt_.failNext, std::wstring());
+    if (ordered.empty()) {
+        const auto failing = failCalls_.find(name);
+        if (failing != failCalls_.end()) {
+            ordered = failing->second;
+            failCalls_.erase(failing);
+        }
     }
-    const auto failing = failCalls_.find(name);
-    if (failing != failCalls_.end()) {
-        const std::wstring text = failing->second;
-        failCalls_.erase(failing);
-        Log::Line(head + L" -> ошибка по заказу: " + text);
-        return Error(text);
+    if (!ordered.empty()) {
+        Log::Line(head + L" -> ошибка по заказу: " + ordered);
+        return Error(ordered);
     }
     std::wstring result;
     HRESULT hr;
@@ -777,7 +777,7 @@ void Dispatcher::FinishComputation()
     if (status_ != 1) return;
     const kxfleet::Group *g = fleet_.FindGroup(pending_.group);
     const kxfleet::Vehicle *v = pending_.device ? fleet_.FindVehicle(pending_.device) : nullptr;
-    bool computed = !std::exchange(opt_.failComputation, false);  // a failure ordered through the control
+    bool computed = !std::exchange(failNextComputation_, false);  // a failure ordered through the control
     if (computed) try {
             kxfleet::DeriveOptions d;
             d.speedLimitKmh = opt_.speedLimitKmh;
@@ -1275,7 +1275,7 @@ STDMETHODIMP Control::FailCall(BSTR operation, BSTR message)
 
 STDMETHODIMP Control::FailNextComputation()
 {
-    owner_.opt_.failComputation = true;
+    owner_.failNextComputation_ = true;
     Log::Line(L"управление: следующий расчёт завершится ошибкой");
     return S_OK;
 }

@@ -41,7 +41,6 @@ struct Options {
     double speedLimitKmh = 80;
     double glitchSpeedKmh = 250;  // GPX points implying a faster move are skipped
     int busyLists = 0;  // every entries list of a trip padded to at least this many
-    bool failComputation = false;  // the next computation ends with status 2
 };
 
 // Messages the object posts so that events are raised from the message
@@ -291,6 +290,7 @@ private:
     long calls_ = 0;
     std::deque<CallRecord> journal_;
     std::map<std::wstring, std::wstring> failCalls_;  // operation -> the text its next call fails with
+    bool failNextComputation_ = false;  // the next computation ends with status 2
     std::map<DISPID, long> raised_;
 
     // Cursors.

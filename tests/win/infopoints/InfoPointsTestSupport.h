@@ -78,9 +78,7 @@ protected:
 
     void Malformed(const wchar_t *kind)
     {
-        BSTR b = SysAllocString(kind);
-        ASSERT_EQ(S_OK, control_->SetMalformed(b));
-        SysFreeString(b);
+        ASSERT_EQ(S_OK, control_->SetMalformed(Bstr(kind).Get()));
     }
     void ExitDuringCall(long n) { ASSERT_EQ(S_OK, control_->ExitDuringCall(n)); }
     // Dispatcher calls served so far, from every client.

@@ -9,6 +9,7 @@
 
 #include "../panel/TestSupport.h"
 
+#include "Bstr.h"
 #include "DateText.h"
 #include "Dispatcher.h"
 #include "kxfleet/Fleet.h"
@@ -105,16 +106,6 @@ inline kxfleet::Vehicle Car(const char *name, const char *number, int device, do
     return v;
 }
 
-// A text argument of the control interface, freed after the call.
-struct Arg {
-    explicit Arg(const wchar_t *text) : b(SysAllocString(text)) {}
-    ~Arg() { SysFreeString(b); }
-    Arg(const Arg &) = delete;
-    Arg &operator=(const Arg &) = delete;
-    operator BSTR() const { return b; }
-    BSTR b;
-};
-
 // A computation the dispatcher accepted, as it was asked for.
 struct ComputeRequest {
     std::wstring group;
@@ -202,16 +193,16 @@ protected:
         dispatcher->QueryInterface(IID_IKXDispatcherControl, reinterpret_cast<void **>(c.Put()));
         return c.Get();  // the dispatcher holds the reference
     }
-    void Malformed(const wchar_t *kind) { ASSERT_EQ(S_OK, Control()->SetMalformed(Arg(kind))); }
+    void Malformed(const wchar_t *kind) { ASSERT_EQ(S_OK, Control()->SetMalformed(Bstr(kind).Get())); }
     void FailCall(const wchar_t *operation, const wchar_t *text)
     {
-        ASSERT_EQ(S_OK, Control()->FailCall(Arg(operation), Arg(text)));
+        ASSERT_EQ(S_OK, Control()->FailCall(Bstr(operation).Get(), Bstr(text).Get()));
     }
     // The dispatcher's operator computes a vehicle's trips of 6 February.
     void OperatorComputes(const wchar_t *group, long device)
     {
-        ASSERT_EQ(S_OK, Control()->ComputeServerChoice(Arg(group), device, Arg(L"06.02.2009 00:00:00"),
-                                                       Arg(L"07.02.2009 00:00:00")));
+        ASSERT_EQ(S_OK, Control()->ComputeServerChoice(Bstr(group).Get(), device, Bstr(L"06.02.2009 00:00:00").Get(),
+                                                       Bstr(L"07.02.2009 00:00:00").Get()));
     }
     // The dispatcher raises an event, from the message loop.
     void Raise(DISPID id)

@@ -1,6 +1,7 @@
 // The client against the stand-in dispatcher in its own process: cold start,
 // attaching, events through the message loop, faults, a server that dies.
 // Every process a test causes is waited for and, failing that, ended by id.
+#include "Bstr.h"
 #include "Karvex_TLB.h"
 
 #include "KXDispatcherControl.h"
@@ -54,13 +55,6 @@ struct ControlRef {
         return static_cast<DWORD>(pid);
     }
     IKXDispatcherControl *c;
-};
-
-struct Bstr {
-    explicit Bstr(const wchar_t *s) : b(SysAllocString(s)) {}
-    ~Bstr() { SysFreeString(b); }
-    operator BSTR() const { return b; }
-    BSTR b;
 };
 
 class StandIn : public ::testing::Test {
@@ -271,7 +265,7 @@ TEST_F(StandIn, TheDispatchersOwnChoiceAndCheckpoints)
 
     // A computation of its own choosing moves its choice on and ends with
     // the same event as the panel's own.
-    ASSERT_EQ(c->ComputeServerChoice(Bstr(L""), 0, Bstr(L""), Bstr(L"")), S_OK);
+    ASSERT_EQ(c->ComputeServerChoice(Bstr(L"").Get(), 0, Bstr(L"").Get(), Bstr(L"").Get()), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return ends == 1; }, 5000));
     EXPECT_NE(k.ServerCar(), car);
     EXPECT_EQ(k.ComputeStatus(), 0);
@@ -306,7 +300,7 @@ TEST_F(StandIn, FailuresCarryTheServersOwnText)
 {
     TKarvexAutomation k;
     ControlRef c(k);
-    c->FailNextCall(Bstr(L"Сбой связи с базой данных"));
+    c->FailNextCall(Bstr(L"Сбой связи с базой данных").Get());
     try {
         k.GroupsCount();
         FAIL() << "no exception";
@@ -321,7 +315,7 @@ TEST_F(StandIn, FailuresCarryTheServersOwnText)
     }
     EXPECT_GE(k.GroupsCount(), 4) << "only the next call fails";
     // By name, the text comes back through the exception information.
-    c->FailNextCall(Bstr(L"Ошибка по имени"));
+    c->FailNextCall(Bstr(L"Ошибка по имени").Get());
     try {
         k.PropertyName(L"Group_Name");
         FAIL() << "no exception";
@@ -368,21 +362,21 @@ TEST_F(StandIn, MalformedDataIsReportedAsErrors)
     ASSERT_EQ(k.TrackCrdsArray(n).size(), 5u * n);
 
     auto expectBad = [&](const wchar_t *kind, const std::function<void()> &call) {
-        ASSERT_EQ(c->SetMalformed(Bstr(kind)), S_OK);
+        ASSERT_EQ(c->SetMalformed(Bstr(kind).Get()), S_OK);
         try {
             call();
             ADD_FAILURE() << "accepted malformed data: " << (kind ? "" : "");
         } catch (const KarvexError &e) {
             EXPECT_FALSE(e.Message().empty());
         }
-        c->SetMalformed(Bstr(L"none"));
+        c->SetMalformed(Bstr(L"none").Get());
     };
     expectBad(L"negative-counts", [&] { k.GroupsCount(); });
     expectBad(L"huge-counts", [&] { k.TripsCount(); });
     expectBad(L"negative-counts", [&] { k.TrackPointsCount(); });
-    ASSERT_EQ(c->SetMalformed(Bstr(L"nan")), S_OK);
+    ASSERT_EQ(c->SetMalformed(Bstr(L"nan").Get()), S_OK);
     EXPECT_EQ(-777, k.CarLastLongitude()) << "a NaN position is an unknown one, not bad data";
-    c->SetMalformed(Bstr(L"none"));
+    c->SetMalformed(Bstr(L"none").Get());
     expectBad(L"nan", [&] { k.TrackCrdsArray(); });
     expectBad(L"short-array", [&] { k.TrackCrdsArray(); });
     expectBad(L"wrong-type-array", [&] { k.TrackCrdsArray(); });
@@ -393,7 +387,7 @@ TEST_F(StandIn, MalformedDataIsReportedAsErrors)
     expectBad(L"bad-dates", [&] { KarvexParseDateTime(k.CarLastTime()); });
     // A well-formed array of another length than announced.
     EXPECT_THROW(k.TrackCrdsArray(n + 1), KarvexError);
-    EXPECT_EQ(c->SetMalformed(Bstr(L"whatever")), E_INVALIDARG);
+    EXPECT_EQ(c->SetMalformed(Bstr(L"whatever").Get()), E_INVALIDARG);
 }
 
 // The faults of one operation and of one computation, ordered through the
@@ -403,15 +397,15 @@ TEST_F(StandIn, AnOperationOrAComputationFailsOnceWhenOrdered)
     TKarvexAutomation k;
     ControlRef c(k);
     k.SelectGroup(L"G1");
-    ASSERT_EQ(c->FailCall(Bstr(L"CarsCount"), Bstr(L"занят")), S_OK);
-    ASSERT_EQ(c->FailCall(Bstr(L"CarIndex"), Bstr(L"тоже занят")), S_OK);
+    ASSERT_EQ(c->FailCall(Bstr(L"CarsCount").Get(), Bstr(L"занят").Get()), S_OK);
+    ASSERT_EQ(c->FailCall(Bstr(L"CarIndex").Get(), Bstr(L"тоже занят").Get()), S_OK);
     EXPECT_GE(k.GroupsCount(), 4) << "another operation is served";
     EXPECT_THROW(k.CarsCount(), KarvexError);
     const int cars = k.CarsCount();
     EXPECT_GE(cars, 1) << "only the next call of it fails";
     EXPECT_THROW(k.CarIndex(1), KarvexError);
     k.CarIndex(1);
-    EXPECT_EQ(c->FailCall(Bstr(L""), Bstr(L"без имени")), E_INVALIDARG);
+    EXPECT_EQ(c->FailCall(Bstr(L"").Get(), Bstr(L"без имени").Get()), E_INVALIDARG);
 
     int ends = 0;
     k.OnEndComputing = [&] { ++ends; };
