@@ -6,6 +6,9 @@ add_compile_options(-Wall -Wextra -Wno-unknown-pragmas -msse2 -mfpmath=sse)
 # Only system DLLs are imported: the C and C++ runtimes are linked in.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+if(NOT KX_WIDL_ARCH)
+    set(KX_WIDL_ARCH --win32)
+endif()
 set(KX_WINE_IDL_DIR ${CMAKE_SOURCE_DIR}/.deps/wine-include CACHE PATH "standard OLE IDL files")
 set(KX_WINE_TLB_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "where stdole2.tlb lies")
 set(KX_IDL_INCLUDE_DIRS ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/server ${CMAKE_SOURCE_DIR}/plugin)
@@ -33,7 +36,7 @@ function(kx_idl var idl)
     endforeach()
     add_custom_command(
         OUTPUT ${outputs}
-        COMMAND ${KX_WIDL} --win32 ${includes} -L ${KX_WINE_TLB_DIR} ${flags} ${idl_abs}
+        COMMAND ${KX_WIDL} ${KX_WIDL_ARCH} ${includes} -L ${KX_WINE_TLB_DIR} ${flags} ${idl_abs}
         DEPENDS ${idl_abs}
         COMMENT "widl ${name}.idl"
         VERBATIM)

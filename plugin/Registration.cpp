@@ -111,7 +111,12 @@ HRESULT RegisterModule()
     // The type-library marshaler of some COM runtimes looks only under
     // LCID 0; the library itself is registered under 0x409.
     const std::wstring libKey = L"TypeLib\\" + GuidText(LIBID_KXProject) + L"\\1.0";
-    LONG rc = SetKey(libKey + L"\\0\\win32", nullptr, path);
+#ifdef _WIN64
+    const wchar_t *platform = L"\\0\\win64";
+#else
+    const wchar_t *platform = L"\\0\\win32";
+#endif
+    LONG rc = SetKey(libKey + platform, nullptr, path);
 
     for (const ClassEntry &entry : kClasses)
         if (rc == ERROR_SUCCESS) rc = RegisterClassEntry(entry, path);

@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
 done
 
 bin="$KX_BUILD/win/bin"
-export WINEPREFIX="$KX_DEPS/wine-demo"
+export WINEPREFIX="$KX_DEMO_PREFIX"
 # Russian dates and numbers in the panel, as on the dispatcher's desk.
 export LOCPATH="$KX_DEPS/locale"
 export LANG=ru_RU.UTF-8

@@ -13,8 +13,13 @@ PACKAGES=(
     wine wine32:i386
     xvfb xauth imagemagick
     fonts-wine fonts-liberation fonts-dejavu-core
-    locales
+    locales ccache
 )
+# A host that runs 64-bit code only tests the x86-64 build under 64-bit Wine
+# (scripts/env.sh); the 32-bit toolchain still builds the DLL that ships.
+if [ "$KX_WINE_ARCH" = win64 ]; then
+    PACKAGES+=(wine64 g++-mingw-w64-x86-64-posix)
+fi
 
 missing_packages() {
     local p
@@ -109,7 +114,7 @@ prepare_wine_prefix() {
 # The demo shows real windows under Xvfb, so it has a prefix of its own with
 # Wine's ordinary (x11) graphics driver; fonts as in the test prefix.
 prepare_demo_prefix() {
-    local prefix="$KX_DEPS/wine-demo"
+    local prefix="$KX_DEMO_PREFIX"
     if [ -f "$prefix/.kx-ready" ]; then return 0; fi
     echo "setup: creating the demo's Wine prefix in $prefix"
     rm -rf "$prefix"
@@ -139,9 +144,9 @@ extract_wine_idl
 build_russian_locale
 prepare_wine_prefix
 prepare_demo_prefix
-for prefix in "$WINEPREFIX" "$KX_DEPS/wine-demo"; do
+for prefix in "$WINEPREFIX" "$KX_DEMO_PREFIX"; do
     install_wine_fonts "$prefix"
     check_prefix "$prefix"
 done
 disable_crash_dialog "$WINEPREFIX"
-disable_crash_dialog "$KX_DEPS/wine-demo"
+disable_crash_dialog "$KX_DEMO_PREFIX"

@@ -39,6 +39,11 @@ TEST(Registration, Regsvr32RoundTripWritesAndRemovesEveryKey)
     const std::wstring control = L"CLSID\\" + GuidText(CLSID_KXActiveXForm);
     const std::wstring player = L"CLSID\\" + GuidText(CLSID_KXPlayer);
     const std::wstring library = L"TypeLib\\" + GuidText(LIBID_KXProject) + L"\\1.0";
+#ifdef _WIN64
+    const std::wstring platform = L"win64";
+#else
+    const std::wstring platform = L"win32";
+#endif
 
     ASSERT_EQ(0u, RunRegsvr32(L"\"" + path + L"\""));
     std::wstring value;
@@ -53,8 +58,8 @@ TEST(Registration, Regsvr32RoundTripWritesAndRemovesEveryKey)
     ASSERT_TRUE(ReadValue(control + L"\\ToolboxBitmap32", nullptr, &value));
     EXPECT_EQ(path + L",1", value);
     EXPECT_TRUE(ReadValue(control + L"\\Control", nullptr, &value));
-    EXPECT_TRUE(ReadValue(library + L"\\0\\win32", nullptr, &value)) << "the LCID 0 key";
-    EXPECT_TRUE(ReadValue(library + L"\\409\\win32", nullptr, &value));
+    EXPECT_TRUE(ReadValue(library + L"\\0\\" + platform, nullptr, &value)) << "the LCID 0 key";
+    EXPECT_TRUE(ReadValue(library + L"\\409\\" + platform, nullptr, &value));
 
     // Registered: COM itself can now make the plug-in object.
     ComPtr<IKXPlayer> created;
@@ -66,8 +71,8 @@ TEST(Registration, Regsvr32RoundTripWritesAndRemovesEveryKey)
     ASSERT_EQ(0u, RunRegsvr32(L"/u \"" + path + L"\""));
     EXPECT_FALSE(ReadValue(control + L"\\InprocServer32", nullptr, &value));
     EXPECT_FALSE(ReadValue(player + L"\\InprocServer32", nullptr, &value));
-    EXPECT_FALSE(ReadValue(library + L"\\0\\win32", nullptr, &value));
-    EXPECT_FALSE(ReadValue(library + L"\\409\\win32", nullptr, &value));
+    EXPECT_FALSE(ReadValue(library + L"\\0\\" + platform, nullptr, &value));
+    EXPECT_FALSE(ReadValue(library + L"\\409\\" + platform, nullptr, &value));
     // Nothing of ours is left: not the library's key, not the classes' ProgIDs.
     for (const std::wstring &key : {L"TypeLib\\" + GuidText(LIBID_KXProject), control, player,
                                     std::wstring(L"KXProject.KXPlayer"), std::wstring(L"KXProject.KXActiveXForm")}) {
