@@ -16,7 +16,7 @@ constexpr std::int64_t kMinSerial = -693593;
 constexpr std::int64_t kMaxSerial = 2958465;
 
 // Days since 1 Jan 1970 of a proleptic Gregorian date.
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -37,7 +37,9 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
-const std::int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);
+// A constant, so that dates made while other files initialise their statics
+// are right too.
+constexpr std::int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);
 
 std::string Quote(std::string_view text) {
     std::string r = "\"";

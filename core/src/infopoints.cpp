@@ -153,7 +153,8 @@ bool HasKnownPosition(double longitude, double latitude) {
 TMapPointArray CheckpointCircleGeo(double longitude, double latitude, double radiusMetres) {
     if (!std::isfinite(longitude) || !std::isfinite(latitude) || !std::isfinite(radiusMetres))
         throw Error("положение или радиус контрольной точки не является конечным числом");
-    const double d = std::max(radiusMetres, 0.0) * 180.0 / kHalfMeridianMetres;
+    // A negative radius walks the same circle from the opposite side.
+    const double d = radiusMetres * 180.0 / kHalfMeridianMetres;
     const double cosLat = std::max(std::cos(latitude * kPi / 180.0), kMinCosLatitude);
     TMapPointArray ring(kCheckpointCirclePoints);
     for (int j = 0; j < kCheckpointCirclePoints; ++j) {

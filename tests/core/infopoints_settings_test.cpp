@@ -92,7 +92,12 @@ TEST(InfoPoints, CheckpointCircle) {
     EXPECT_NEAR(ring[15].X, 35.0, 1e-9);  // 180 degrees round
     EXPECT_NEAR(ring[7].Y - 60.0, std::sin(84 * M_PI / 180), 1e-9);
     for (const TMapPoint& p : CheckpointCircleGeo(0, 90, 100)) EXPECT_TRUE(std::isfinite(p.X));
-    EXPECT_EQ(CheckpointCircleGeo(1, 2, -5)[3], (TMapPoint{1, 2}));
+    // A negative radius gives the circle of its magnitude, started half-way round.
+    const TMapPointArray mirrored = CheckpointCircleGeo(1, 2, -5000), plain = CheckpointCircleGeo(1, 2, 5000);
+    for (std::size_t j = 0; j < 30; ++j) {
+        EXPECT_NEAR(mirrored[j].X, plain[(j + 15) % 30].X, 1e-12);
+        EXPECT_NEAR(mirrored[j].Y, plain[(j + 15) % 30].Y, 1e-12);
+    }
     EXPECT_THROW(CheckpointCircleGeo(NAN, 2, 5), Error);
 }
 

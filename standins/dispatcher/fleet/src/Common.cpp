@@ -1,6 +1,8 @@
 // Geometry, calendar and text helpers of the fleet data.
 #include "kxfleet/Fleet.h"
 
+#include "kx/datetime.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -10,33 +12,6 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 double Rad(double deg) { return deg * kPi / 180.0; }
 
-// Days from 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-constexpr long DaysFromCivil(long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long>(doe) - 719468;
-}
-
-void CivilFromDays(long z, int &y, int &m, int &d)
-{
-    z += 719468;
-    const long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(static_cast<long>(yoe) + era * 400 + (m <= 2));
-}
-
-// 1899-12-30 is day 0 of OLE dates; a constant, so that dates made while
-// other files initialise their statics are right too.
-constexpr long kOleEpoch = DaysFromCivil(1899, 12, 30);
 }  // namespace
 
 double DistanceMetres(GeoPoint a, GeoPoint b)
@@ -54,8 +29,8 @@ GeoPoint Lerp(GeoPoint a, GeoPoint b, double t)
 
 double MakeDateTime(int year, int month, int day, int hour, int minute, double second)
 {
-    const long days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kOleEpoch;
-    return static_cast<double>(days) + (hour * 3600.0 + minute * 60.0 + second) / kSecondsPerDay;
+    // The time of day keeps its fractions of a second.
+    return kx::EncodeDate(year, month, day) + (hour * 3600.0 + minute * 60.0 + second) / kSecondsPerDay;
 }
 
 CivilTime SplitDateTime(double t)
@@ -65,8 +40,11 @@ CivilTime SplitDateTime(double t)
     const long long total = std::llround(t * kSecondsPerDay);
     long long days = total / 86400, secs = total % 86400;
     if (secs < 0) { secs += 86400; --days; }
+    const kx::CivilDateTime date = kx::DecodeDateTime(static_cast<double>(days));
     CivilTime c{};
-    CivilFromDays(static_cast<long>(days) + kOleEpoch, c.year, c.month, c.day);
+    c.year = date.year;
+    c.month = date.month;
+    c.day = date.day;
     c.hour = static_cast<int>(secs / 3600);
     c.minute = static_cast<int>(secs / 60 % 60);
     c.second = static_cast<int>(secs % 60);
@@ -88,10 +66,8 @@ std::string FormatDuration(double days)
 
 bool IsRealDate(int year, int month, int day)
 {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1) return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= kDays[month - 1] + (month == 2 && leap);
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    return day <= kx::DaysInMonth(year, month);
 }
 
 bool ParseDotDateTime(const std::string &text, double &out)
