@@ -14,6 +14,7 @@ import re
 import shutil
 import subprocess
 import sys
+import threading
 import time
 import traceback
 import xml.etree.ElementTree as ET
@@ -36,14 +37,17 @@ REMEMBERED_KEY = r"HKLM\Software\KXPlayerPlugin"  # the package's own value Shel
 INSTALLER_BOOKKEEPING = re.compile(r"^hk(lm|cu)\\software\\classes\\installer(\\|$)")
 INSTALLER_CONTAINERS = {rf"hklm\software\classes\installer{sub}" for sub in ("", r"\products", r"\features",
                                                                                   r"\upgradecodes")}
-# Settings whose values differ from the defaults (vehicle icon, speed, minimum
-# duration, toggles), as the panel writes them.
-CUSTOM_SETTINGS = (
-    "\ufeff<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-    "<KXSettings xmlns=\"urn:kxplayer:settings\">\r\n<Settings>\r\n"
-    "<IconNum>12</IconNum>\r\n<Speed>600</Speed>\r\n<Cont>60</Cont>\r\n"
-    "<SkipStops>true</SkipStops>\r\n<ShowCheckpoints>false</ShowCheckpoints>\r\n"
-    "</Settings>\r\n</KXSettings>\r\n").encode("utf-8")
+# A settings file whose values all differ from the defaults, in the panel's
+# own form (vehicle icon 12, 600x, stops not skipped, five-minute minimum...).
+CUSTOM_SETTINGS = "\r\n".join([
+    "\ufeff<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>",
+    "<AppSettings xmlns=\"urn:kxplayer:settings:1\">", "<Settings>",
+    "<LoadKT>true</LoadKT>", "<LoadIT>true</LoadIT>", "<GroupID>2</GroupID>", "<IconNum>12</IconNum>",
+    "<CarID>3</CarID>", "<DateTimeBegin>04.02.2009 00:00:00</DateTimeBegin>",
+    "<DateTimeEnd>05.02.2009 23:59:00</DateTimeEnd>", "<Speed>600x</Speed>", "<Stops>false</Stops>",
+    "<Cont>300</Cont>", "<InfoPointsCount>1</InfoPointsCount>", "<InfoPoints>",
+    "<InfoPoints1 name=\"Список остановок\" VisibleList=\"false\" VisibleIcon=\"true\" query=\"parks\" Icon=\"IcP\"/>",
+    "</InfoPoints>", "</Settings>", "</AppSettings>", ""]).encode("utf-8")
 
 
 class Failure(Exception):
@@ -181,6 +185,7 @@ class Suite:
         self.env = wine_environment()
         self.cases = []  # (name, seconds, failure text or None)
         self.template = None
+        self.template_lock = threading.Lock()
 
     def case(self, name, body):
         start = time.monotonic()
@@ -201,7 +206,7 @@ class Suite:
             for name, _ in cases:
                 self.record(name, time.monotonic() - start, failure)
             return
-        print(f"prefix ready ({time.monotonic() - start:.1f} s)", flush=True)
+        print(f"prefix for {cases[0][0]} and the next ready ({time.monotonic() - start:.1f} s)", flush=True)
         for name, body in cases:
             self.case(name, body)
 
@@ -214,9 +219,10 @@ class Suite:
         """A fresh prefix: a copy of one made by wineboot for this run (copying
         takes a few seconds, wineboot many more on a busy machine)."""
         scratch = os.path.abspath(self.args.scratch)
-        if self.template is None:
-            self.template = Prefix(self.env, os.path.join(scratch, "template"))
-        return self.template.copy(os.path.join(scratch, name))
+        with self.template_lock:
+            if self.template is None:
+                self.template = Prefix(self.env, os.path.join(scratch, "template"))
+            return self.template.copy(os.path.join(scratch, name))
 
     def copy_shell(self, prefix):
         """The stand-in shell in C:\\Map, as on a workstation, and the dispatcher registered."""
@@ -257,20 +263,27 @@ class Suite:
             check("SHELLDIR" in message and "папк" in message.lower() and "folder" in message,
                   f"the message does not name SHELLDIR in Russian and English: {message}")
 
-    def refused_without_a_shell_folder(self):
-        prefix = self.prefix("refused")
-        before = classes(prefix.registry())
-        code = self.install(prefix, self.args.package)
-        check(code != 0, "an install without SHELLDIR succeeded")
-        code = self.install(prefix, self.args.package, "SHELLDIR=C:\\Nowhere\\")
-        check(code != 0, "an install into a folder that does not exist succeeded")
-        for folder in ("Nowhere", "Shell"):  # Shell: the folder's default name in the package
-            check(not os.path.exists(prefix.c(folder)), f"C:\\{folder} was made")
-        check(classes(prefix.registry()) == before, "the refused installs changed HKCR")
-        check(prefix.query(REMEMBERED_KEY, "ShellDir") is None, "the folder was remembered")
+    def refused_installs(self):
+        ws = {}
+
+        def setup():
+            ws["prefix"] = self.prefix("refused")
+
+        def refused_without_a_shell_folder():
+            prefix = ws["prefix"]
+            before = classes(prefix.registry())
+            check(self.install(prefix, self.args.package) != 0, "an install without SHELLDIR succeeded")
+            check(self.install(prefix, self.args.package, "SHELLDIR=C:\\Nowhere\\") != 0,
+                  "an install into a folder that does not exist succeeded")
+            for folder in ("Nowhere", "Shell"):  # Shell: the folder's default name in the package
+                check(not os.path.exists(prefix.c(folder)), f"C:\\{folder} was made")
+            check(classes(prefix.registry()) == before, "the refused installs changed HKCR")
+            check(prefix.query(REMEMBERED_KEY, "ShellDir") is None, "the folder was remembered")
+
+        return setup, [("RefusedWithoutAShellFolder", refused_without_a_shell_folder)]
 
     def install_run_and_remove(self):
-        """Install, shell run, uninstall and regsvr32 share one prefix, in order."""
+        """Install, shell run, uninstall and regsvr32: one prefix, in this order."""
         ws = {}
 
         def setup():
@@ -350,12 +363,12 @@ class Suite:
             check(package_rows == registered,
                   f"only the package writes {only_package}\nonly DllRegisterServer writes {only_dll}")
 
-        self.group(setup, [
+        return setup, [
             ("InstallsIntoTheShellFolder", installs_into_the_shell_folder),
             ("ShellDocksTheInstalledPanel", shell_docks_the_installed_panel),
             ("UninstallKeepsOnlyTheSettings", uninstall_keeps_only_the_settings),
             ("RegistryRowsMatchDllRegisterServer", rows_match_dll_register_server),
-        ])
+        ]
 
     def upgrade_repair_downgrade(self):
         ws = {}
@@ -399,18 +412,25 @@ class Suite:
             check(filecmp.cmp(dll, self.args.dll, shallow=False), "the DLL changed")
             check(installed_versions() == [f"KXPlayerPlugin {self.args.version}"], f"installed: {installed_versions()}")
 
-        self.group(setup, [
+        return setup, [
             ("UpgradeKeepsTheSettingsFile", upgrade_keeps_the_settings),
             ("RepairBringsTheDllBack", repair_brings_the_dll_back),
             ("DowngradeIsRefused", downgrade_is_refused),
-        ])
+        ]
 
     def run(self):
         self.case("VersionsAgree", self.versions_agree)
         self.case("PackageRegistersWithoutRunningTheDll", self.package_registers_without_running_the_dll)
-        self.case("RefusedWithoutAShellFolder", self.refused_without_a_shell_folder)
-        self.install_run_and_remove()
-        self.upgrade_repair_downgrade()
+        groups = [self.refused_installs(), self.install_run_and_remove(), self.upgrade_repair_downgrade()]
+        # The groups' prefixes are independent: they run side by side, which
+        # the waits of Wine's installer make worth it even on a busy machine.
+        threads = [threading.Thread(target=self.group, args=group) for group in groups]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        order = [name for _, cases in groups for name, _ in cases]
+        self.cases.sort(key=lambda case: order.index(case[0]) if case[0] in order else -1)
 
     def write_report(self, path):
         suite = ET.Element("testsuite", name="installer", tests=str(len(self.cases)),
