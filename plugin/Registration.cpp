@@ -43,6 +43,15 @@ const ClassEntry kClasses[] = {
     {&CLSID_KXPlayer, L"KXPlayer Object", L"KXProject.KXPlayer", false},
 };
 
+// The platform the type library is registered for, by this build.
+#ifdef _WIN64
+const SYSKIND kSysKind = SYS_WIN64;
+const wchar_t kPlatformKey[] = L"win64";
+#else
+const SYSKIND kSysKind = SYS_WIN32;
+const wchar_t kPlatformKey[] = L"win32";
+#endif
+
 // OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL
 const wchar_t kControlMiscStatus[] = L"73728";
 
@@ -111,12 +120,7 @@ HRESULT RegisterModule()
     // The type-library marshaler of some COM runtimes looks only under
     // LCID 0; the library itself is registered under 0x409.
     const std::wstring libKey = L"TypeLib\\" + GuidText(LIBID_KXProject) + L"\\1.0";
-#ifdef _WIN64
-    const wchar_t *platform = L"\\0\\win64";
-#else
-    const wchar_t *platform = L"\\0\\win32";
-#endif
-    LONG rc = SetKey(libKey + platform, nullptr, path);
+    LONG rc = SetKey(libKey + L"\\0\\" + kPlatformKey, nullptr, path);
 
     for (const ClassEntry &entry : kClasses)
         if (rc == ERROR_SUCCESS) rc = RegisterClassEntry(entry, path);
@@ -138,7 +142,7 @@ HRESULT UnregisterModule()
     // FLAGS and HELPDIR.
     const std::wstring libKey = L"TypeLib\\" + GuidText(LIBID_KXProject);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, (libKey + L"\\1.0\\0").c_str());
-    HRESULT hr = UnRegisterTypeLib(LIBID_KXProject, 1, 0, 0x409, SYS_WIN32);
+    HRESULT hr = UnRegisterTypeLib(LIBID_KXProject, 1, 0, 0x409, kSysKind);
     if (!HasLanguageKeys(libKey + L"\\1.0")) RegDeleteTreeW(HKEY_CLASSES_ROOT, (libKey + L"\\1.0").c_str());
     if (!HasSubkeys(libKey)) RegDeleteTreeW(HKEY_CLASSES_ROOT, libKey.c_str());
     if (failed) return SELFREG_E_CLASS;

@@ -2,7 +2,7 @@
 # Builds both trees: the native one (portable core, its tests, the build-time
 # tools) and the Windows one (plug-in, stand-ins, Wine tests). On a host that
 # runs 64-bit code only, the Windows tree is built for x86-64 (see env.sh) and
-# the shipped 32-bit plug-in is built beside it in build/win32.
+# the shipped 32-bit plug-in and its package are built beside it in build/win32.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 JOBS="${KX_JOBS:-2}"
@@ -33,7 +33,7 @@ cmake --build "$KX_BUILD/win" -j "$JOBS"
 
 if [ "$KX_WINE_ARCH" = win64 ]; then
     configure_windows "$KX_BUILD/win32" "$KX_ROOT/cmake/mingw-i686.cmake"
-    cmake --build "$KX_BUILD/win32" -j "$JOBS" --target KXPlayerPlugin
+    cmake --build "$KX_BUILD/win32" -j "$JOBS" --target KXPlayerPlugin KXPlayerPlugin_msi
 fi
 
 # Register the plug-in and the stand-in dispatcher in the project's prefix, as

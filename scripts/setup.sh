@@ -14,6 +14,7 @@ PACKAGES=(
     xvfb xauth imagemagick
     fonts-wine fonts-liberation fonts-dejavu-core
     locales ccache
+    wixl msitools
 )
 # A host that runs 64-bit code only tests the x86-64 build under 64-bit Wine
 # (scripts/env.sh); the 32-bit toolchain still builds the DLL that ships.
