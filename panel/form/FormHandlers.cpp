@@ -76,6 +76,31 @@ TMapToolBar MapToolBar(TKXActiveXForm &form)
                        form.Map.Get(), form.Factory.Get());
 }
 
+// Brings the report up to date when a handler that may change the trip, its
+// stops or its speeding periods ends, however it ends.
+class TReportRefresh {
+public:
+    explicit TReportRefresh(TKXActiveXForm &form) : form_(form) {}
+    ~TReportRefresh() { form_.RefreshReport(); }
+    TReportRefresh(const TReportRefresh &) = delete;
+    TReportRefresh &operator=(const TReportRefresh &) = delete;
+
+private:
+    TKXActiveXForm &form_;
+};
+
+// Moves the report's cursor when a handler of the player ends.
+class TReportFollow {
+public:
+    explicit TReportFollow(TKXActiveXForm &form) : form_(form) {}
+    ~TReportFollow() { form_.FollowPlayer(); }
+    TReportFollow(const TReportFollow &) = delete;
+    TReportFollow &operator=(const TReportFollow &) = delete;
+
+private:
+    TKXActiveXForm &form_;
+};
+
 }  // namespace
 
 // Vehicle and period selection, and the dispatcher's events.
@@ -92,10 +117,26 @@ void TKXActiveXForm::OnReceiveOnlineData() { Selection(*this).OnReceiveOnlineDat
 void TKXActiveXForm::OnCloseKarvex() { Selection(*this).OnCloseKarvex(); }
 
 // Trips and info point lists.
-void TKXActiveXForm::FillTrips() { InfoPointList(*this).FillTrips(); }
-void TKXActiveXForm::ListComputedTrips() { InfoPointList(*this).ListComputedTrips(); }
-void TKXActiveXForm::LoadTrack(int trip) { InfoPointList(*this).LoadTrack(trip); }
-void TKXActiveXForm::TripsListBoxClick() { InfoPointList(*this).TripsListBoxClick(); }
+void TKXActiveXForm::FillTrips()
+{
+    TReportRefresh refresh(*this);
+    InfoPointList(*this).FillTrips();
+}
+void TKXActiveXForm::ListComputedTrips()
+{
+    TReportRefresh refresh(*this);
+    InfoPointList(*this).ListComputedTrips();
+}
+void TKXActiveXForm::LoadTrack(int trip)
+{
+    TReportRefresh refresh(*this);
+    InfoPointList(*this).LoadTrack(trip);
+}
+void TKXActiveXForm::TripsListBoxClick()
+{
+    TReportRefresh refresh(*this);
+    InfoPointList(*this).TripsListBoxClick();
+}
 void TKXActiveXForm::ToolButton4Click() { InfoPointList(*this).ToolButton4Click(); }
 void TKXActiveXForm::SelectEntriesList(const std::wstring &query) { InfoPointList(*this).SelectEntriesList(query); }
 void TKXActiveXForm::FillInfoPointCategories() { InfoPointList(*this).FillInfoPointCategories(); }
@@ -113,17 +154,41 @@ void TKXActiveXForm::UpDown1ChangingEx(bool & /*allowChange*/, int /*newValue*/,
                                                                     : kx::SpinDirection::None);
 }
 void TKXActiveXForm::btnPlayClick() { Player->btnPlayClick(); }
-void TKXActiveXForm::btnStopClick() { Player->btnStopClick(); }
-void TKXActiveXForm::TrackBarChange() { Player->TrackBarChange(); }
-void TKXActiveXForm::Timer1Timer() { Player->Timer1Timer(); }
-void TKXActiveXForm::LocateOnTrack(double x, double y) { Player->LocateOnTrack(x, y); }
+void TKXActiveXForm::btnStopClick()
+{
+    TReportFollow follow(*this);
+    Player->btnStopClick();
+}
+void TKXActiveXForm::TrackBarChange()
+{
+    TReportFollow follow(*this);
+    Player->TrackBarChange();
+}
+void TKXActiveXForm::Timer1Timer()
+{
+    TReportFollow follow(*this);
+    Player->Timer1Timer();
+}
+void TKXActiveXForm::LocateOnTrack(double x, double y)
+{
+    TReportFollow follow(*this);
+    Player->LocateOnTrack(x, y);
+}
 void TKXActiveXForm::StopPlayer() { Player->Stop(); }
 
 // Checkpoints and info points on the map.
 void TKXActiveXForm::ShowCheckpoints() { MapToolBar(*this).ShowCheckpoints(); }
-void TKXActiveXForm::ShowInfoPoints() { MapToolBar(*this).ShowInfoPoints(); }
+void TKXActiveXForm::ShowInfoPoints()
+{
+    TReportRefresh refresh(*this);
+    MapToolBar(*this).ShowInfoPoints();
+}
 void TKXActiveXForm::ToolButton1Click() { MapToolBar(*this).ToolButton1Click(); }
-void TKXActiveXForm::ToolButton2Click() { MapToolBar(*this).ToolButton2Click(); }
+void TKXActiveXForm::ToolButton2Click()
+{
+    TReportRefresh refresh(*this);
+    MapToolBar(*this).ToolButton2Click();
+}
 void TKXActiveXForm::SpeedButton1Click() { MapToolBar(*this).SpeedButton1Click(); }
 void TKXActiveXForm::mnuClick(TMenuItem &item) { MapToolBar(*this).mnuClick(item); }
 

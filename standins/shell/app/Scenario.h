@@ -46,6 +46,7 @@ private:
     void Watch();
     enum class Outcome { Ok, Pending, Skipped, Failed };
     Outcome Execute(const ScenarioStep &step, std::string &detail);
+    Outcome ReportStep(const ScenarioStep &step, std::string &detail);
     // Runs fn on the window's thread, waiting for it; false when the window is gone.
     template <class F>
     bool Ui(F &&fn);
