@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// A popup: an owned window of that kind stays above its owner on every platform.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 // At 96 dots per inch.
 constexpr int kWidth = 640, kHeight = 440, kMinWidth = 360, kMinHeight = 300;

@@ -184,6 +184,7 @@ void TSpeedChart::SeekAt(int x)
 void TSpeedChart::SetProfile(const kx::TripProfile *profile)
 {
     profile_ = profile;
+    columns_.clear();
     cursorX_.reset();
     cursorTime_.reset();
     Redraw();
@@ -214,6 +215,7 @@ void TSpeedChart::Resize()
     if (size.cx == size_.cx && size.cy == size_.cy && memory_)
         return;
     size_ = size;
+    columns_.clear();
     HDC screen = GetDC(hwnd_);
     if (!memory_) {
         memory_ = CreateCompatibleDC(screen);
@@ -314,7 +316,9 @@ void TSpeedChart::DrawChart(HDC dc, const RECT &client)
 
     // The speeds: per column a stroke from its least to its greatest speed,
     // joined to the column before by the line from its last speed.
-    const std::vector<kx::ChartColumn> columns = kx::ChartColumns(*profile_, width);
+    if (static_cast<int>(columns_.size()) != width)
+        columns_ = kx::ChartColumns(*profile_, width);
+    const std::vector<kx::ChartColumn> &columns = columns_;
     std::vector<POINT> line;
     line.reserve(columns.size() * 4);
     for (int c = 0; c < width; ++c) {

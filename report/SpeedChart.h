@@ -4,7 +4,8 @@
 // player's time. Each pixel column draws the least and the greatest speed
 // of the points falling in it, so a redraw costs the same for any track.
 //
-// The chart is drawn once into a bitmap of its own (Redraw); the cursor is
+// The columns' speeds are gathered once for a profile and a width; the
+// chart is drawn from them into a bitmap of its own (Redraw); the cursor is
 // laid over it when painting, so moving it repaints two thin strips and
 // nothing else. A click or a drag asks the owner to move the player to the
 // time under the mouse; the mouse resting on the chart reports the time and
@@ -19,6 +20,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "kx/report.h"
 
@@ -67,6 +69,7 @@ private:
     HFONT font_;
     TSpeedChartActions actions_;
     const kx::TripProfile *profile_ = nullptr;
+    std::vector<kx::ChartColumn> columns_;  // of profile_ at the plot's width; empty: to gather
     HDC memory_ = nullptr;
     HBITMAP bitmap_ = nullptr, oldBitmap_ = nullptr;
     SIZE size_{0, 0};

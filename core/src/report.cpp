@@ -60,63 +60,64 @@ TripProfile::TripProfile(const std::vector<double>& crds, const TMapPointArray& 
     t.speedingSeconds = PeriodsSeconds(speeding_);
     if (n == 0) return;
 
-    for (std::size_t k = 0; k < n; ++k) {
+    // One pass: each point's time, the metres of the stretch ending at it
+    // (the recorded increase where both ends are usable and it does not go
+    // back, else the way between the two positions), its speed (recorded,
+    // or from the positions and times of the stretch before it, or after it
+    // when the one before took no time), and the stretch before it counted
+    // as moving or standing by the speed of the point that starts it, over
+    // the time the track moves on (nothing where a time repeats or steps back).
+    auto timeAt = [&](std::size_t k) {
         const double time = at(k, 0);
-        // A time that is no number stands where the track has got to.
-        times_[k] = std::isfinite(time) ? time : (k ? latest_[k - 1] : 0.0);
-        if (!std::isfinite(time)) repaired_[k] = 1;
-        latest_[k] = k ? std::max(latest_[k - 1], times_[k]) : times_[k];
-    }
-
-    // The metres of the stretch ending at point k: the recorded increase
-    // where both ends are usable and it does not go back, else the way
-    // between the two positions.
-    std::vector<double> stretch(n, 0.0);
-    double lastUsable = -1;
+        return std::isfinite(time) ? time : (k ? latest_[k - 1] : 0.0);
+    };
+    auto speedFrom = [&](std::size_t a, std::size_t b, double ta, double tb) {
+        return GeoDistanceMetres(geo[a], geo[b]) / ((tb - ta) * kSecondsPerDayD) * 3.6;
+    };
+    double lastUsable = -1, movingDays = 0, movingMetres = 0;
+    t.distanceMetres = Usable(at(0, 3)) ? at(0, 3) : 0.0;
     for (std::size_t k = 0; k < n; ++k) {
+        unsigned char bad = std::isfinite(at(k, 0)) ? 0 : 1;
+        times_[k] = timeAt(k);
+        latest_[k] = k ? std::max(latest_[k - 1], times_[k]) : times_[k];
+
         const double d = at(k, 3);
         const bool usable = Usable(d);
-        if (!usable || d < lastUsable) repaired_[k] = 1;
+        if (!usable || d < lastUsable) bad = 1;
         if (usable) lastUsable = d;
-        if (k == 0) continue;
-        const double before = at(k - 1, 3);
-        stretch[k] = usable && Usable(before) && d >= before ? d - before : GeoDistanceMetres(geo[k - 1], geo[k]);
-    }
-    t.distanceMetres = Usable(at(0, 3)) ? at(0, 3) : 0.0;
-    for (std::size_t k = 1; k < n; ++k) t.distanceMetres += stretch[k];
+        double stretch = 0;
+        if (k > 0) {
+            const double before = at(k - 1, 3);
+            stretch = usable && Usable(before) && d >= before ? d - before : GeoDistanceMetres(geo[k - 1], geo[k]);
+            t.distanceMetres += stretch;
+        }
 
-    // A speed from the positions and times of the stretch before the point,
-    // or after it when the one before took no time.
-    auto derivedSpeed = [&](std::size_t k) {
-        if (k > 0 && times_[k] > times_[k - 1])
-            return GeoDistanceMetres(geo[k - 1], geo[k]) / ((times_[k] - times_[k - 1]) * kSecondsPerDayD) * 3.6;
-        if (k + 1 < n && times_[k + 1] > times_[k])
-            return GeoDistanceMetres(geo[k], geo[k + 1]) / ((times_[k + 1] - times_[k]) * kSecondsPerDayD) * 3.6;
-        return 0.0;
-    };
-    for (std::size_t k = 0; k < n; ++k) {
         const double s = at(k, 4);
         if (Usable(s)) {
             speeds_[k] = s;
         } else {
-            speeds_[k] = derivedSpeed(k);
-            repaired_[k] = 1;
+            bad = 1;
+            if (k > 0 && times_[k] > times_[k - 1]) {
+                speeds_[k] = speedFrom(k - 1, k, times_[k - 1], times_[k]);
+            } else if (k + 1 < n && timeAt(k + 1) > times_[k]) {
+                speeds_[k] = speedFrom(k, k + 1, times_[k], timeAt(k + 1));
+            } else {
+                speeds_[k] = 0.0;
+            }
         }
         t.maxKmh = std::max(t.maxKmh, speeds_[k]);
-        t.repairedPoints += repaired_[k];
+        repaired_[k] = bad;
+        t.repairedPoints += bad;
+
+        if (k > 0 && speeds_[k - 1] >= kStandingBelowKmh) {
+            movingDays += latest_[k] - latest_[k - 1];
+            movingMetres += stretch;
+        }
     }
 
     t.begin = times_[0];
     t.end = latest_[n - 1];
     t.durationSeconds = WholeSeconds(t.end - t.begin);
-    // Each stretch counts from the point that starts it, over the time the
-    // track moves on (nothing where a time repeats or steps back).
-    double movingDays = 0, movingMetres = 0;
-    for (std::size_t k = 0; k + 1 < n; ++k) {
-        if (speeds_[k] < kStandingBelowKmh) continue;
-        movingDays += latest_[k + 1] - latest_[k];
-        movingMetres += stretch[k + 1];
-    }
     t.movingSeconds = std::min(WholeSeconds(movingDays), t.durationSeconds);
     t.standingSeconds = t.durationSeconds - t.movingSeconds;
     t.avgMovingKmh = movingDays > 0 ? movingMetres / (movingDays * kSecondsPerDayD) * 3.6 : 0.0;

@@ -14,6 +14,18 @@ namespace {
 
 const wchar_t kSaveTitle[] = L"Сохранить рейс";
 
+// The player's time on the loaded track; a stopped player, whose time may
+// be another trip's, stands at the start.
+kx::TDateTime PlayerTimeOnTrack()
+{
+    const TPanelState &state = PanelState();
+    const kx::Track &track = state.Trip.Track;
+    const kx::TDateTime t = state.Player.PlayTime;
+    if (track.empty() || t < track.startTime() || t > track.endTime())
+        return track.empty() ? 0 : track.startTime();
+    return t;
+}
+
 }  // namespace
 
 void TKXActiveXForm::btnReportClick()
@@ -64,7 +76,7 @@ void TKXActiveXForm::RefreshReport() noexcept
         trip.tripNumber = state.Trip.CurrentTrip;
         report_->ShowTrip(&state.Trip.Track, state.Trip.TripStops,
                           speedingShown ? &*state.InfoPoints.Speeding : nullptr, trip);
-        report_->SetPlayerTime(state.Player.PlayTime);
+        report_->SetPlayerTime(PlayerTimeOnTrack());
     } catch (...) {
         // Out of memory for the profile: the report shows what it showed.
     }
@@ -73,7 +85,7 @@ void TKXActiveXForm::RefreshReport() noexcept
 void TKXActiveXForm::FollowPlayer() noexcept
 {
     if (report_ && report_->Visible())
-        report_->SetPlayerTime(PanelState().Player.PlayTime);
+        report_->SetPlayerTime(PlayerTimeOnTrack());
 }
 
 void TKXActiveXForm::CloseReport() noexcept

@@ -547,7 +547,7 @@ bool ReportWindowDriver::ClickChart(double percent) const {
 
 bool ReportWindowDriver::PressSave() const {
     for (HWND w = GetWindow(report_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-        if (_wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) == 0 && TextOf(w) == L"Сохранить…") return PostButtonClick(w);
+        if (_wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) == 0 && TextOf(w) == L"Сохранить…") return PanelDriver::PostButtonClick(w);
     return false;
 }
 

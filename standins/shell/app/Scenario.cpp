@@ -307,8 +307,8 @@ void ScenarioRunner::Watch() {
         for (HWND box : boxes) {
             wchar_t caption[256] = {};
             GetWindowTextW(box, caption, 256);
-            // The report's save dialog is worked by its own step.
-            if (wcscmp(caption, ReportWindowDriver::kSaveCaption) == 0) continue;
+            // The report's save dialog, and what it opens, are worked by their own step.
+            if (exporting_ || wcscmp(caption, ReportWindowDriver::kSaveCaption) == 0) continue;
             std::wstring text;
             EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
             report_.Line("message-box", std::wstring(caption) + L" | " + text);
@@ -970,6 +970,11 @@ ScenarioRunner::Outcome ScenarioRunner::ReportStep(const ScenarioStep &step, std
         path = options_.shotsDir + L"\\" + path;
     }
     DeleteFileW(path.c_str());  // no question whether to replace it
+    struct Exporting {
+        std::atomic<bool> &flag;
+        explicit Exporting(std::atomic<bool> &f) : flag(f) { flag = true; }
+        ~Exporting() { flag = false; }
+    } exporting(exporting_);
     bool pressed = false;
     Ui([&] { pressed = ReportWindowDriver(report).PressSave(); });
     HWND dialog = nullptr;

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include <string>
 #include <vector>
 
@@ -62,6 +64,7 @@ private:
     std::vector<ScenarioStep> steps_;
     HWND window_;
     DWORD uiThread_;
+    std::atomic<bool> exporting_{false};  // the message-box watcher leaves the save dialog alone
     HANDLE thread_ = nullptr, watcher_ = nullptr, stop_ = nullptr;
     HANDLE uiDone_ = nullptr;  // set by the window's thread after each Ui action
     int failed_ = 0;
