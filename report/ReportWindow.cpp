@@ -1,5 +1,7 @@
 #include "ReportWindow.h"
 
+#include "RoutedWindow.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -38,7 +40,7 @@ TFormReport::TFormReport(HWND owner, TReportActions actions, const std::optional
 {
     if (g_reportCount++ == 0) {
         WNDCLASSEXW wc{sizeof(wc)};
-        wc.lpfnWndProc = WindowProc;
+        wc.lpfnWndProc = RoutedWindowProc<TFormReport>;
         wc.hInstance = TSpeedChart::Module();
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -248,24 +250,6 @@ std::string TFormReport::Summary() const
                   static_cast<long long>(t.movingSeconds), static_cast<long long>(t.standingSeconds), t.maxKmh,
                   t.avgMovingKmh, t.stops);
     return text;
-}
-
-LRESULT CALLBACK TFormReport::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_NCCREATE) {
-        auto *self = static_cast<TFormReport *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    auto *self = reinterpret_cast<TFormReport *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    return self->Dispatch(msg, wp, lp);
 }
 
 LRESULT TFormReport::Dispatch(UINT msg, WPARAM wp, LPARAM lp)

@@ -80,9 +80,11 @@ public:
     // length in characters, lParam the buffer; returns the characters copied.
     static UINT SummaryMessage();
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 private:
+    template <class T>
+    friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
+    void AttachWindow(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void CreateComponents();
     void Layout();

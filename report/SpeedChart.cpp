@@ -1,5 +1,7 @@
 #include "SpeedChart.h"
 
+#include "RoutedWindow.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -39,7 +41,7 @@ HINSTANCE TSpeedChart::Module()
 {
     HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&TSpeedChart::WindowProc), &module);
+                       reinterpret_cast<LPCWSTR>(&RoutedWindowProc<TSpeedChart>), &module);
     return module;
 }
 
@@ -49,7 +51,7 @@ TSpeedChart::TSpeedChart(HWND parent, int id, HFONT font, TSpeedChartActions act
     if (g_chartCount++ == 0) {
         WNDCLASSEXW wc{sizeof(wc)};
         wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = WindowProc;
+        wc.lpfnWndProc = RoutedWindowProc<TSpeedChart>;
         wc.hInstance = Module();
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
         wc.lpszClassName = kWindowClass;
@@ -71,23 +73,6 @@ TSpeedChart::~TSpeedChart()
         DeleteObject(bitmap_);
     if (--g_chartCount == 0)
         UnregisterClassW(kWindowClass, Module());
-}
-
-LRESULT CALLBACK TSpeedChart::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_NCCREATE) {
-        auto *self = static_cast<TSpeedChart *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    auto *self = reinterpret_cast<TSpeedChart *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-    }
-    return self->Dispatch(msg, wp, lp);
 }
 
 LRESULT TSpeedChart::Dispatch(UINT msg, WPARAM wp, LPARAM lp)

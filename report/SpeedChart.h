@@ -52,11 +52,13 @@ public:
     // The track time under a client x.
     kx::TDateTime TimeAtX(int x) const;
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     // The module whose code the report's windows run, whichever program links them.
     static HINSTANCE Module();
 
 private:
+    template <class T>
+    friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
+    void AttachWindow(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void Paint();
     void Resize();

@@ -76,29 +76,19 @@ TMapToolBar MapToolBar(TKXActiveXForm &form)
                        form.Map.Get(), form.Factory.Get());
 }
 
-// Brings the report up to date when a handler that may change the trip, its
-// stops or its speeding periods ends, however it ends.
-class TReportRefresh {
+// Runs one of the form's report ties when a handler ends, however it ends:
+// RefreshReport after those that may change the trip, its stops or its
+// speeding periods, FollowPlayer after the player's.
+class TAtHandlerEnd {
 public:
-    explicit TReportRefresh(TKXActiveXForm &form) : form_(form) {}
-    ~TReportRefresh() { form_.RefreshReport(); }
-    TReportRefresh(const TReportRefresh &) = delete;
-    TReportRefresh &operator=(const TReportRefresh &) = delete;
+    TAtHandlerEnd(TKXActiveXForm &form, void (TKXActiveXForm::*then)() noexcept) : form_(form), then_(then) {}
+    ~TAtHandlerEnd() { (form_.*then_)(); }
+    TAtHandlerEnd(const TAtHandlerEnd &) = delete;
+    TAtHandlerEnd &operator=(const TAtHandlerEnd &) = delete;
 
 private:
     TKXActiveXForm &form_;
-};
-
-// Moves the report's cursor when a handler of the player ends.
-class TReportFollow {
-public:
-    explicit TReportFollow(TKXActiveXForm &form) : form_(form) {}
-    ~TReportFollow() { form_.FollowPlayer(); }
-    TReportFollow(const TReportFollow &) = delete;
-    TReportFollow &operator=(const TReportFollow &) = delete;
-
-private:
-    TKXActiveXForm &form_;
+    void (TKXActiveXForm::*then_)() noexcept;
 };
 
 }  // namespace
@@ -119,22 +109,22 @@ void TKXActiveXForm::OnCloseKarvex() { Selection(*this).OnCloseKarvex(); }
 // Trips and info point lists.
 void TKXActiveXForm::FillTrips()
 {
-    TReportRefresh refresh(*this);
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
     InfoPointList(*this).FillTrips();
 }
 void TKXActiveXForm::ListComputedTrips()
 {
-    TReportRefresh refresh(*this);
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
     InfoPointList(*this).ListComputedTrips();
 }
 void TKXActiveXForm::LoadTrack(int trip)
 {
-    TReportRefresh refresh(*this);
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
     InfoPointList(*this).LoadTrack(trip);
 }
 void TKXActiveXForm::TripsListBoxClick()
 {
-    TReportRefresh refresh(*this);
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
     InfoPointList(*this).TripsListBoxClick();
 }
 void TKXActiveXForm::ToolButton4Click() { InfoPointList(*this).ToolButton4Click(); }
@@ -156,22 +146,22 @@ void TKXActiveXForm::UpDown1ChangingEx(bool & /*allowChange*/, int /*newValue*/,
 void TKXActiveXForm::btnPlayClick() { Player->btnPlayClick(); }
 void TKXActiveXForm::btnStopClick()
 {
-    TReportFollow follow(*this);
+    TAtHandlerEnd follow(*this, &TKXActiveXForm::FollowPlayer);
     Player->btnStopClick();
 }
 void TKXActiveXForm::TrackBarChange()
 {
-    TReportFollow follow(*this);
+    TAtHandlerEnd follow(*this, &TKXActiveXForm::FollowPlayer);
     Player->TrackBarChange();
 }
 void TKXActiveXForm::Timer1Timer()
 {
-    TReportFollow follow(*this);
+    TAtHandlerEnd follow(*this, &TKXActiveXForm::FollowPlayer);
     Player->Timer1Timer();
 }
 void TKXActiveXForm::LocateOnTrack(double x, double y)
 {
-    TReportFollow follow(*this);
+    TAtHandlerEnd follow(*this, &TKXActiveXForm::FollowPlayer);
     Player->LocateOnTrack(x, y);
 }
 void TKXActiveXForm::StopPlayer() { Player->Stop(); }
@@ -180,13 +170,13 @@ void TKXActiveXForm::StopPlayer() { Player->Stop(); }
 void TKXActiveXForm::ShowCheckpoints() { MapToolBar(*this).ShowCheckpoints(); }
 void TKXActiveXForm::ShowInfoPoints()
 {
-    TReportRefresh refresh(*this);
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
     MapToolBar(*this).ShowInfoPoints();
 }
 void TKXActiveXForm::ToolButton1Click() { MapToolBar(*this).ToolButton1Click(); }
 void TKXActiveXForm::ToolButton2Click()
 {
-    TReportRefresh refresh(*this);
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
     MapToolBar(*this).ToolButton2Click();
 }
 void TKXActiveXForm::SpeedButton1Click() { MapToolBar(*this).SpeedButton1Click(); }
