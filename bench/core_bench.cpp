@@ -8,6 +8,7 @@
 #include "kx/datetime.h"
 #include "kx/geometry.h"
 #include "kx/player.h"
+#include "kx/report.h"
 
 namespace {
 
@@ -124,6 +125,20 @@ void BM_TrackFromNumbers(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TrackFromNumbers)->Unit(benchmark::kMillisecond);
+
+// The trip report's profile and totals, and its chart's columns.
+void BM_TripProfile(benchmark::State& state) {
+    const kx::Track& t = BigTrack();
+    for (auto _ : state) benchmark::DoNotOptimize(kx::TripProfile::FromTrack(t, {}, nullptr));
+    state.counters["points"] = kPoints;
+}
+BENCHMARK(BM_TripProfile)->Unit(benchmark::kMillisecond);
+
+void BM_ChartColumns(benchmark::State& state) {
+    static const kx::TripProfile profile = kx::TripProfile::FromTrack(BigTrack(), {}, nullptr);
+    for (auto _ : state) benchmark::DoNotOptimize(kx::ChartColumns(profile, 600));
+}
+BENCHMARK(BM_ChartColumns)->Unit(benchmark::kMillisecond);
 
 void BM_FormatFixedDateTime(benchmark::State& state) {
     double t = 39850.123456;

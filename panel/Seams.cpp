@@ -1,6 +1,9 @@
 #include "Seams.h"
 
+#include <commdlg.h>
 #include <oleauto.h>
+
+#include <algorithm>
 
 #include "kx/settings.h"
 #include "kx/text.h"
@@ -34,6 +37,27 @@ std::wstring PlatformSettingsPath()
     return kx::ToWide(kx::SettingsFilePath(kx::ToUtf8(folder)));
 }
 
+std::wstring PlatformSaveFile(HWND owner, const std::wstring &title, const std::wstring &filter,
+                              const std::wstring &suggestedName, int &filterIndex)
+{
+    std::wstring path = suggestedName;
+    path.resize(std::max<size_t>(path.size() + 1, 32768), L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(filterIndex);
+    ofn.lpstrFile = &path[0];
+    ofn.nMaxFile = static_cast<DWORD>(path.size());
+    ofn.lpstrTitle = title.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&ofn))
+        return std::wstring();
+    filterIndex = static_cast<int>(ofn.nFilterIndex);
+    path.resize(wcslen(path.c_str()));
+    return path;
+}
+
 TPanelSeams PlatformSeams()
 {
     TPanelSeams s;
@@ -44,6 +68,7 @@ TPanelSeams PlatformSeams()
     s.Now = PlatformNow;
     s.CreateDispatcherLink = CreateKarvexLink;
     s.SettingsPath = PlatformSettingsPath;
+    s.SaveFile = PlatformSaveFile;
     s.Step = [](const std::wstring &) {};
     return s;
 }
@@ -81,6 +106,13 @@ double Now()
 std::wstring SettingsPath()
 {
     return PanelSeams().SettingsPath ? PanelSeams().SettingsPath() : std::wstring();
+}
+
+std::wstring ChooseSaveFile(HWND owner, const std::wstring &title, const std::wstring &filter,
+                            const std::wstring &suggestedName, int &filterIndex)
+{
+    return PanelSeams().SaveFile ? PanelSeams().SaveFile(owner, title, filter, suggestedName, filterIndex)
+                                 : std::wstring();
 }
 
 void PanelStep(const std::wstring &step)

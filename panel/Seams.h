@@ -1,5 +1,5 @@
 // The panel's replaceable contacts with the outside world: message boxes,
-// modal dialogs and menus, the clock, the dispatcher client's creation and a
+// modal dialogs and menus, the save dialog, the clock, the dispatcher client's creation and a
 // step hook of the start-up and shut-down. Tests swap them so that nothing
 // blocks on a modal window; PanelSeams() holds the live set.
 #pragma once
@@ -24,6 +24,12 @@ struct TPanelSeams {
     // Full path of the settings file; the platform's is Plugins\KXSettings.xml
     // beside the host executable. Empty: the panel keeps no settings.
     std::function<std::wstring()> SettingsPath;
+    // The standard save dialog titled `title`: the chosen path, empty when
+    // cancelled. `filter` is in the dialog's form (name, NUL, pattern, NUL,
+    // ..., NUL); `filterIndex` is its 1-based choice, in and out.
+    std::function<std::wstring(HWND owner, const std::wstring &title, const std::wstring &filter,
+                               const std::wstring &suggestedName, int &filterIndex)>
+        SaveFile;
     // Called before each step of the start-up and the shut-down; the platform's does nothing.
     std::function<void(const std::wstring &step)> Step;
 };
@@ -35,6 +41,8 @@ int ShowMessage(HWND owner, const std::wstring &text, const std::wstring &captio
 INT_PTR RunModal(const std::wstring &name, const std::function<INT_PTR()> &run);
 double Now();
 std::wstring SettingsPath();
+std::wstring ChooseSaveFile(HWND owner, const std::wstring &title, const std::wstring &filter,
+                            const std::wstring &suggestedName, int &filterIndex);
 void PanelStep(const std::wstring &step);
 
 // Caption of the error box shown at the event-handler boundary.

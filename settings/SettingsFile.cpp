@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ReplacedFile.h"
 #include "XmlDocument.h"
 
 #include "kx/error.h"
@@ -14,66 +15,6 @@ namespace n = kx::settings_names;
 std::wstring W(const char *text)
 {
     return kx::ToWide(text);
-}
-
-std::string SystemText(DWORD code)
-{
-    wchar_t *buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-    std::wstring text = length && buffer ? std::wstring(buffer, length) : L"код " + std::to_wstring(code);
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
-        text.pop_back();
-    return kx::ToUtf8(text);
-}
-
-[[noreturn]] void ThrowFileError(const char *what, const std::wstring &path)
-{
-    const DWORD code = GetLastError();
-    throw kx::Error(std::string(what) + " " + kx::ToUtf8(path) + ": " + SystemText(code));
-}
-
-bool Exists(const std::wstring &path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The temporary file beside the target, which then replaces it in one step:
-// a failure at any point leaves the target as it was.
-std::wstring TemporaryPath(const std::wstring &path)
-{
-    return path + L".tmp";
-}
-
-void ReplaceWithTemporary(const std::wstring &temporary, const std::wstring &path)
-{
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD code = GetLastError();
-        DeleteFileW(temporary.c_str());
-        SetLastError(code);
-        ThrowFileError("Не удалось заменить файл", path);
-    }
-}
-
-void WriteWholeFile(const std::wstring &path, const std::string &bytes)
-{
-    const std::wstring temporary = TemporaryPath(path);
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        ThrowFileError("Не удалось создать файл", temporary);
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size() && FlushFileBuffers(file);
-    const DWORD code = GetLastError();
-    CloseHandle(file);
-    if (!ok) {
-        DeleteFileW(temporary.c_str());
-        SetLastError(code);
-        ThrowFileError("Не удалось записать файл", temporary);
-    }
-    ReplaceWithTemporary(temporary, path);
 }
 
 // Settings is the first child of the document element, whatever its name.
@@ -133,18 +74,31 @@ void AppendValue(TXmlElement &settings, const char *name, const std::string &val
     settings.Append(W(name)).SetText(kx::ToWide(value));
 }
 
+std::optional<kx::WindowPlace> ReadReportPlace(const TXmlElement &settings)
+{
+    auto value = [&](const char *name) {
+        return Optional<std::int32_t>(settings, name,
+                                      [name](const std::string &text) { return kx::ParseSettingsInt(text, name); });
+    };
+    const auto left = value(n::kReportLeft), top = value(n::kReportTop), width = value(n::kReportWidth),
+               height = value(n::kReportHeight);
+    if (!left || !top || !width || !height || *width <= 0 || *height <= 0)
+        return std::nullopt;
+    return kx::WindowPlace{*left, *top, *width, *height};
+}
+
 }  // namespace
 
 TSettingsRead TSettingsFile::Read() const
 {
     TSettingsRead r;
-    if (!Exists(path_)) {
+    if (!FileExists(path_)) {
         try {
             WriteWholeFile(path_, kx::DefaultSettingsDocument());
         } catch (const kx::Error &) {
             // Said nowhere: a folder that takes no file leaves the panel as it is.
         }
-        if (!Exists(path_)) {
+        if (!FileExists(path_)) {
             r.absent = true;
             return r;
         }
@@ -164,6 +118,8 @@ TSettingsRead TSettingsFile::Read() const
         settings = SettingsOf(document, path_);
         r.replacedByDefault = true;
     }
+
+    r.reportPlace = ReadReportPlace(settings);
 
     TSettingsStep at = TSettingsStep::LoadKT;
     try {
@@ -212,7 +168,7 @@ TSettingsRead TSettingsFile::Read() const
 
 void TSettingsFile::Write(const kx::SettingsValues &v, bool keepFileCategories) const
 {
-    if (!Exists(path_))
+    if (!FileExists(path_))
         WriteWholeFile(path_, kx::MinimalSettingsDocument());
 
     TXmlDocument document;
@@ -253,18 +209,24 @@ void TSettingsFile::Write(const kx::SettingsValues &v, bool keepFileCategories) 
         }
     }
 
+    if (v.reportPlace) {
+        AppendValue(settings, n::kReportLeft, kx::FormatSettingsInt(v.reportPlace->left));
+        AppendValue(settings, n::kReportTop, kx::FormatSettingsInt(v.reportPlace->top));
+        AppendValue(settings, n::kReportWidth, kx::FormatSettingsInt(v.reportPlace->width));
+        AppendValue(settings, n::kReportHeight, kx::FormatSettingsInt(v.reportPlace->height));
+    }
+
     // The new file must read back before it replaces the old one: a writer
     // that gets an encoding wrong (Wine's writes UTF-8 under a UTF-16
     // declaration) must not leave a file that no later start can read.
-    const std::wstring temporary = TemporaryPath(path_);
     try {
-        document.Save(temporary);
-        TXmlDocument check;
-        check.Load(temporary);
-        SettingsOf(check, temporary);
+        WriteThroughTemporary(path_, [&](const std::wstring &temporary) {
+            document.Save(temporary);
+            TXmlDocument check;
+            check.Load(temporary);
+            SettingsOf(check, temporary);
+        });
     } catch (const kx::Error &e) {
-        DeleteFileW(temporary.c_str());
         throw kx::Error("Настройки не сохранены, файл " + kx::ToUtf8(path_) + " оставлен как был: " + e.what());
     }
-    ReplaceWithTemporary(temporary, path_);
 }

@@ -33,6 +33,9 @@ struct TSettingsRead {
     // in `restore` instead.
     kx::SettingsValues values;
     TSavedSelection restore;
+    // The report window's place: all four values there and sizes above 0,
+    // else nothing; read whatever else the file holds.
+    std::optional<kx::WindowPlace> reportPlace;
     // With the Categories step reached, values.categories has the table's
     // length and its first `rowsRead` rows filled; later rows are empty.
     int rowsRead = 0;
@@ -57,7 +60,8 @@ public:
     TSettingsRead Read() const;
 
     // Creates the minimal document when there is no file, then replaces the
-    // content of Settings with `values`, keeping everything outside it.
+    // content of Settings with `values`, keeping everything outside it; the
+    // report window's place follows the categories when there is one.
     // `keepFileCategories` keeps the file's own InfoPoints element as it is
     // instead of values.categories. The file is replaced in one step: a
     // failure (thrown as kx::Error) leaves the old one whole.

@@ -309,6 +309,18 @@ void TXmlDocument::Load(const std::wstring &path)
     throw kx::Error(message);
 }
 
+void TXmlDocument::Create(const std::wstring &name, const std::wstring &uri)
+{
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    Check(document_->loadXML(XmlText(L"<?xml version=\"1.0\" encoding=\"UTF-8\"?><" + name + L" xmlns=\"" + uri +
+                                     L"\"/>")
+                                 .Get(),
+                             &ok),
+          "loadXML");
+    if (ok != VARIANT_TRUE)
+        throw kx::Error("Ошибка XML: не создан документ " + kx::ToUtf8(name));
+}
+
 TXmlElement TXmlDocument::Root() const
 {
     ComPtr<IXMLDOMElement> root;

@@ -66,6 +66,10 @@ public:
     // (and where it stopped) when the file cannot be read or is not
     // well-formed XML.
     void Load(const std::wstring &path);
+    // Replaces the content with a UTF-8 declaration and an empty root
+    // element `name` in the namespace `uri`; its Append'ed children take
+    // the same namespace.
+    void Create(const std::wstring &name, const std::wstring &uri);
     TXmlElement Root() const;  // the document element, or empty
     // Writes the document in the encoding its declaration names.
     void Save(const std::wstring &path) const;

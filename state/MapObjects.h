@@ -4,13 +4,17 @@
 //
 // TLastPoints is written only by the selection box's group overview
 // (panel/boxes/SelectionBox), TCheckpoints and TInfoPointsOnMap only by the map tool bar
-// (panel/boxes/MapToolBar); the layer reads them (modes 5, 4 and 3).
+// (panel/boxes/MapToolBar); the layer reads them (modes 5, 4 and 3), the
+// trip's report the speeding periods.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Common.h"
+
+#include "kx/report.h"
 
 struct TLastPoints {
     TMapPointArrays Points;          // one one-point array per vehicle
@@ -28,4 +32,7 @@ struct TInfoPointsOnMap {
     TMapPointArrayss Positions;  // per category row, per entry
     std::vector<std::vector<std::wstring>> Texts;
     std::vector<int> Counts;
+    // The speeding periods of the trip, when their category was fetched with
+    // the others (the trip's report counts and charts them).
+    std::optional<std::vector<kx::TimePeriod>> Speeding;
 };

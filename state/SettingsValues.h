@@ -6,14 +6,17 @@
 // the part (start-up first sets IconNum to 0); afterwards the user changes
 // single choices: the map tool bar sets LoadKT with its checkpoint button and
 // a row's VisibleIcon from its menu, the settings button applies the
-// dialog's VisibleList flags and icon. Read by the info-point list, the map
+// dialog's VisibleList flags and icon, the report button the report
+// window's place. Read by the info-point list, the map
 // tool bar, the layer (the icon of the last points) and the write at
 // shut-down.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "kx/infopoints.h"
+#include "kx/settings.h"
 
 struct TSettingsValues {
     bool LoadKT = false;  // checkpoints shown on the map (ToolButton1 down)
@@ -23,6 +26,9 @@ struct TSettingsValues {
     // The category table; the settings file replaces the default rows.
     std::vector<kx::TInfoPoints> InfoPointCategories = kx::DefaultInfoPointCategories();
     int InfoPointCategoryCount() const { return static_cast<int>(InfoPointCategories.size()); }
+    // Where the trip's report window was last; the form's report button
+    // keeps it as the window moves.
+    std::optional<kx::WindowPlace> ReportPlace;
 
     // Until the read has run, the write at shut-down leaves the file alone
     // (a panel that never started holds only its layout's defaults); until

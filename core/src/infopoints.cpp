@@ -53,7 +53,7 @@ EntriesQuery SplitQuery(std::string_view query) {
 }
 
 EntryValue EntryValueFor(std::string_view query) {
-    if (query == "over_speed") return EntryValue::Speed;
+    if (query == kSpeedingQuery) return EntryValue::Speed;
     if (query == "tank-num1") return EntryValue::Tank1;
     if (query == "tank-num2") return EntryValue::Tank2;
     return EntryValue::Duration;

@@ -4,6 +4,10 @@
 #include "kx/text.h"
 
 namespace kx {
+
+bool operator==(const WindowPlace& a, const WindowPlace& b) {
+    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+}
 namespace {
 
 // The offending text as the message shows it: a long one is cut (at a

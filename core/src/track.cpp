@@ -35,6 +35,7 @@ Track Track::FromCrds(std::vector<double> crds) {
         t.latestTime_[k] = k ? std::max(t.latestTime_[k - 1], t.crds_[k * kFieldsPerPoint]) : t.crds_[0];
     for (std::size_t k = 0; k < t.mapPoints_.size(); ++k)
         t.mapPoints_[k] = {t.crds_[k * kFieldsPerPoint + 1], t.crds_[k * kFieldsPerPoint + 2]};
+    t.geoPoints_ = t.mapPoints_;
     return t;
 }
 

@@ -122,6 +122,7 @@ void TMapToolBar::ShowInfoPoints()
     if (haveTrip)
         server.TripIndex(trip_.CurrentTrip);
     const TGeoToMap toMap = Converter(map_, factory_);
+    infoPoints_.Speeding.reset();
 
     // Row 1 holds the checkpoints, drawn as circles instead.
     for (size_t r = 1; r < rows; ++r) {
@@ -130,6 +131,10 @@ void TMapToolBar::ShowInfoPoints()
             continue;
         TMapPointArrays positions;
         std::vector<std::wstring> texts;
+        // The speeding periods' times too, for the trip's report.
+        const bool speeding = haveTrip && category.query == kx::kSpeedingQuery;
+        std::vector<kx::TimePeriod> periods;
+        bool periodsRead = true;
         if (haveTrip) {
             SelectEntriesList(server, kx::ToWide(category.query));
             const kx::EntryValue value = kx::EntryValueFor(category.query);
@@ -148,8 +153,20 @@ void TMapToolBar::ShowInfoPoints()
                     value == kx::EntryValue::Duration ? server.TripEntryDuration() : std::wstring();
                 texts.push_back(EntryValueText(value, ReadEntryValues(server, value, duration), true));
                 positions.push_back(std::move(position));
+                if (speeding && periodsRead) {
+                    // A period without real dates leaves the speeding
+                    // uncounted, not the icons undrawn.
+                    try {
+                        periods.push_back({ParseServerDateTime(server.TripEntryBegin()),
+                                           ParseServerDateTime(server.TripEntryEnd())});
+                    } catch (...) {
+                        periodsRead = false;
+                    }
+                }
             }
         }
+        if (speeding && periodsRead)
+            infoPoints_.Speeding = std::move(periods);
         infoPoints_.Counts[r] = static_cast<int>(positions.size());
         infoPoints_.Positions[r] = std::move(positions);
         infoPoints_.Texts[r] = std::move(texts);

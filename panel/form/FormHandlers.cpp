@@ -76,6 +76,21 @@ TMapToolBar MapToolBar(TKXActiveXForm &form)
                        form.Map.Get(), form.Factory.Get());
 }
 
+// Runs one of the form's report ties when a handler ends, however it ends:
+// RefreshReport after those that may change the trip, its stops or its
+// speeding periods, FollowPlayer after the player's.
+class TAtHandlerEnd {
+public:
+    TAtHandlerEnd(TKXActiveXForm &form, void (TKXActiveXForm::*then)() noexcept) : form_(form), then_(then) {}
+    ~TAtHandlerEnd() { (form_.*then_)(); }
+    TAtHandlerEnd(const TAtHandlerEnd &) = delete;
+    TAtHandlerEnd &operator=(const TAtHandlerEnd &) = delete;
+
+private:
+    TKXActiveXForm &form_;
+    void (TKXActiveXForm::*then_)() noexcept;
+};
+
 }  // namespace
 
 // Vehicle and period selection, and the dispatcher's events.
@@ -92,10 +107,26 @@ void TKXActiveXForm::OnReceiveOnlineData() { Selection(*this).OnReceiveOnlineDat
 void TKXActiveXForm::OnCloseKarvex() { Selection(*this).OnCloseKarvex(); }
 
 // Trips and info point lists.
-void TKXActiveXForm::FillTrips() { InfoPointList(*this).FillTrips(); }
-void TKXActiveXForm::ListComputedTrips() { InfoPointList(*this).ListComputedTrips(); }
-void TKXActiveXForm::LoadTrack(int trip) { InfoPointList(*this).LoadTrack(trip); }
-void TKXActiveXForm::TripsListBoxClick() { InfoPointList(*this).TripsListBoxClick(); }
+void TKXActiveXForm::FillTrips()
+{
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
+    InfoPointList(*this).FillTrips();
+}
+void TKXActiveXForm::ListComputedTrips()
+{
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
+    InfoPointList(*this).ListComputedTrips();
+}
+void TKXActiveXForm::LoadTrack(int trip)
+{
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
+    InfoPointList(*this).LoadTrack(trip);
+}
+void TKXActiveXForm::TripsListBoxClick()
+{
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
+    InfoPointList(*this).TripsListBoxClick();
+}
 void TKXActiveXForm::ToolButton4Click() { InfoPointList(*this).ToolButton4Click(); }
 void TKXActiveXForm::SelectEntriesList(const std::wstring &query) { InfoPointList(*this).SelectEntriesList(query); }
 void TKXActiveXForm::FillInfoPointCategories() { InfoPointList(*this).FillInfoPointCategories(); }
@@ -113,17 +144,41 @@ void TKXActiveXForm::UpDown1ChangingEx(bool & /*allowChange*/, int /*newValue*/,
                                                                     : kx::SpinDirection::None);
 }
 void TKXActiveXForm::btnPlayClick() { Player->btnPlayClick(); }
-void TKXActiveXForm::btnStopClick() { Player->btnStopClick(); }
-void TKXActiveXForm::TrackBarChange() { Player->TrackBarChange(); }
-void TKXActiveXForm::Timer1Timer() { Player->Timer1Timer(); }
-void TKXActiveXForm::LocateOnTrack(double x, double y) { Player->LocateOnTrack(x, y); }
+void TKXActiveXForm::btnStopClick()
+{
+    TAtHandlerEnd follow(*this, &TKXActiveXForm::FollowPlayer);
+    Player->btnStopClick();
+}
+void TKXActiveXForm::TrackBarChange()
+{
+    TAtHandlerEnd follow(*this, &TKXActiveXForm::FollowPlayer);
+    Player->TrackBarChange();
+}
+void TKXActiveXForm::Timer1Timer()
+{
+    TAtHandlerEnd follow(*this, &TKXActiveXForm::FollowPlayer);
+    Player->Timer1Timer();
+}
+void TKXActiveXForm::LocateOnTrack(double x, double y)
+{
+    TAtHandlerEnd follow(*this, &TKXActiveXForm::FollowPlayer);
+    Player->LocateOnTrack(x, y);
+}
 void TKXActiveXForm::StopPlayer() { Player->Stop(); }
 
 // Checkpoints and info points on the map.
 void TKXActiveXForm::ShowCheckpoints() { MapToolBar(*this).ShowCheckpoints(); }
-void TKXActiveXForm::ShowInfoPoints() { MapToolBar(*this).ShowInfoPoints(); }
+void TKXActiveXForm::ShowInfoPoints()
+{
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
+    MapToolBar(*this).ShowInfoPoints();
+}
 void TKXActiveXForm::ToolButton1Click() { MapToolBar(*this).ToolButton1Click(); }
-void TKXActiveXForm::ToolButton2Click() { MapToolBar(*this).ToolButton2Click(); }
+void TKXActiveXForm::ToolButton2Click()
+{
+    TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
+    MapToolBar(*this).ToolButton2Click();
+}
 void TKXActiveXForm::SpeedButton1Click() { MapToolBar(*this).SpeedButton1Click(); }
 void TKXActiveXForm::mnuClick(TMenuItem &item) { MapToolBar(*this).mnuClick(item); }
 

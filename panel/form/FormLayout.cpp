@@ -28,6 +28,7 @@ const TToolHint kToolHints[] = {
     {TKXActiveXForm::ToolButton2, L"Информационные точки"},
     {TKXActiveXForm::ToolButton3, L"Пропуск остановок"},
     {TKXActiveXForm::btnSettings, L"Настройки"},
+    {TKXActiveXForm::btnReport, L"Отчёт по рейсу"},
 };
 
 HFONT MakeFont(const wchar_t *face, int points, int weight, BYTE charset = DEFAULT_CHARSET)
@@ -289,6 +290,7 @@ void TKXActiveXForm::CreateComponents()
         {14, 0, 0, BTNS_SEP, {}, 0, -1},  // room for SpeedButton1
         {29, ToolButton3, down, check, {}, 0, -1},
         {30, btnSettings, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
+        {31, btnReport, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
     };
     SendMessageW(c_.ToolBar1, TB_ADDBUTTONSW, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons));
     RECT gap{};
@@ -461,6 +463,7 @@ LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
         case ToolButton1: Handle([&] { ToolButton1Click(); }); break;
         case ToolButton2: Handle([&] { ToolButton2Click(); }); break;
         case btnSettings: Handle([&] { btnSettingsClick(); }); break;
+        case btnReport: Handle([&] { btnReportClick(); }); break;
         default: break;  // ToolButton3 has no handler: its state is read
         }
         return 0;

@@ -72,6 +72,8 @@ void TKXActiveXForm::ActiveFormDestroy()
             data.Link.EventsOwner = nullptr;
             data.Link.Client.reset();
         }
+        // The report lets go of the track before it goes; its place is kept.
+        CloseReport();
         PanelStep(L"ClearData");
         data.ClearForShutdown();
         try {

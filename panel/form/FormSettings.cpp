@@ -25,6 +25,7 @@ void ReadSettings(TKXActiveXForm &form, const TSettingsFile &file)
     const TSettingsRead r = file.Read();
     if (r.absent)
         return;
+    data.Settings.ReportPlace = r.reportPlace;
 
     // Each value that was read reaches the panel, in the file's order; the
     // first bad one ends the read and is reported after them.
@@ -81,6 +82,7 @@ void WriteSettings(TKXActiveXForm &form, const TSettingsFile &file)
     v.stops = form.ToolButtonDown(TKXActiveXForm::ToolButton3);
     v.cont = kx::ToUtf8(TKXActiveXForm::Text(form.Controls().txtCont));
     v.categories = data.Settings.InfoPointCategories;
+    v.reportPlace = data.Settings.ReportPlace;
     file.Write(v, !data.Settings.InfoPointCategoriesRead);
 }
 

@@ -11,6 +11,7 @@
 #include "../boxes/PlayerBox.h"
 #include "PanelState.h"
 #include "Module.h"
+#include "ReportWindow.h"
 #include "Seams.h"
 #include "SelectionSupport.h"
 
@@ -130,6 +131,7 @@ TKXActiveXForm::~TKXActiveXForm()
     UnbindClientEvents();
     owner_.FormDestroyed(this);
     loaded_ = false;
+    report_.reset();
     if (hwnd_)
         DestroyWindow(hwnd_);
     if (c_.PopupMenu1)

@@ -26,6 +26,7 @@
 #include "MenuItem.h"
 #include "Seams.h"
 
+class TFormReport;
 class TLayer;
 class TPlayerBox;
 struct TSavedSelection;
@@ -71,6 +72,7 @@ public:
     static constexpr UINT ToolButton2 = 1303;  // info points
     static constexpr UINT ToolButton3 = 1304;  // skip stops
     static constexpr UINT btnSettings = 1305;
+    static constexpr UINT btnReport = 1306;
 
     explicit TKXActiveXForm(TFormOwner &owner);
     ~TKXActiveXForm();
@@ -140,6 +142,14 @@ public:
     void ToolButton2Click();
     void SpeedButton1Click();
     void btnSettingsClick();
+    // The trip's report window: made on the first press, shown, and kept
+    // with the form; it follows the loaded trip and the player while shown.
+    void btnReportClick();
+    void RefreshReport() noexcept;
+    void FollowPlayer() noexcept;
+    // Remembers the report window's place and lets it go (shut-down).
+    void CloseReport() noexcept;
+    TFormReport *Report() const { return report_.get(); }
     void mnuClick(TMenuItem &item);
     void Timer1Timer();
 
@@ -256,6 +266,7 @@ private:
 
     TFormOwner &owner_;
     TFormControls c_;
+    std::unique_ptr<TFormReport> report_;
     TFormTimer timer1_, timer2_, stopHoldTimer_;
     HWND hwnd_ = nullptr;
     bool loaded_ = false;  // handlers run only once the layout is complete

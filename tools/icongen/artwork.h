@@ -20,7 +20,7 @@ Image drawMenuImage(int index, int size);
 
 // Tool bar images 0..kToolbarImageCount-1.
 Image drawToolbarImage(int index, int size);
-constexpr int kToolbarImageCount = 31;
+constexpr int kToolbarImageCount = 32;
 
 // Vehicle pictures: 1..166 the vehicle icons, 0 the default car,
 // 167 the "no picture" placeholder.

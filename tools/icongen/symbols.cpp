@@ -483,6 +483,16 @@ void toolbarPicture(const Ctx& c, int index) {
         break;
     }
     case 30: gear(c, 8, 8, 7.4f, kToolGrey); break;
+    case 31: {  // trip report: a speed chart on its axes, a stop shaded
+        c.fill(c.p().rect(1.5f, 1.5f, 13.5f, 13), kPaper);
+        c.fill(c.p().rect(6.2f, 2.5f, 2.8f, 11.2f), rgb(198, 214, 240));
+        c.fill(c.p().stroke({{1.5f, 1}, {1.5f, 14.5f}, {15.2f, 14.5f}}, 1.3f, false), kInk);
+        std::vector<Pt> speed{{2.4f, 11.5f}, {4.2f, 5.2f}, {6.2f, 7.0f}, {7.6f, 13.2f}, {9.2f, 13.2f},
+                              {10.8f, 4.0f}, {12.6f, 6.2f}, {14.6f, 2.6f}};
+        c.fill(c.p().stroke(speed, 1.5f), kToolBlue);
+        c.fill(c.p().stroke({{10.4f, 3.0f}, {13.2f, 3.0f}}, 1.2f, false), kToolRed);
+        break;
+    }
     default: throw std::invalid_argument("no tool bar picture " + std::to_string(index));
     }
 }

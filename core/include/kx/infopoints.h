@@ -36,6 +36,9 @@ struct EntriesQuery {
 };
 EntriesQuery SplitQuery(std::string_view query);
 
+// The query of the speeding periods' category.
+constexpr const char* kSpeedingQuery = "over_speed";
+
 // What the fourth list column and the map text show, chosen by query text.
 enum class EntryValue { Duration, Speed, Tank1, Tank2 };
 EntryValue EntryValueFor(std::string_view query);

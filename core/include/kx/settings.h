@@ -2,6 +2,7 @@
 // Settings values, their stored texts and the default documents. The XML
 // itself is read and written by the platform's parser.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,10 +36,21 @@ constexpr const char* kVisibleList = "VisibleList";
 constexpr const char* kVisibleIcon = "VisibleIcon";
 constexpr const char* kQuery = "query";
 constexpr const char* kIcon = "Icon";
+// The trip report window's place on the screen, after the categories.
+constexpr const char* kReportLeft = "ReportLeft";
+constexpr const char* kReportTop = "ReportTop";
+constexpr const char* kReportWidth = "ReportWidth";
+constexpr const char* kReportHeight = "ReportHeight";
 }  // namespace settings_names
 
 // "InfoPoints" followed by the 1-based row number.
 std::string CategoryElementName(int row);
+
+// A window's place on the screen, in pixels.
+struct WindowPlace {
+    std::int32_t left = 0, top = 0, width = 0, height = 0;
+};
+bool operator==(const WindowPlace& a, const WindowPlace& b);
 
 struct SettingsValues {
     bool loadKT = false;
@@ -52,6 +64,7 @@ struct SettingsValues {
     bool stops = true;
     std::string cont = "60";
     std::vector<TInfoPoints> categories;
+    std::optional<WindowPlace> reportPlace;  // none: the file keeps none
 };
 
 SettingsValues DefaultSettings();

@@ -62,6 +62,8 @@ public:
     const std::vector<double>& crds() const { return crds_; }
     // Until SetMapPoint is called these are the delivered X/Y values.
     const TMapPointArray& mapPoints() const { return mapPoints_; }
+    // The delivered X/Y values (longitude, latitude), kept through SetMapPoint.
+    const TMapPointArray& geoPoints() const { return geoPoints_; }
     // Stores the converted map position of point k, in both views.
     void SetMapPoint(int k, TMapPoint p);
 
@@ -82,6 +84,7 @@ private:
 
     std::vector<double> crds_;
     TMapPointArray mapPoints_;
+    TMapPointArray geoPoints_;
     std::vector<double> latestTime_;  // k: the latest time among points 0..k
 };
 

@@ -490,4 +490,79 @@ bool PanelDriver::DragSlider(HWND slider, int position) {
 
 std::wstring PanelDriver::Text(HWND control) { return control ? TextOf(control) : std::wstring(); }
 
+// ---- the trip report -----------------------------------------------------------
+
+namespace {
+
+struct ClassSearch {
+    const wchar_t *className;
+    const wchar_t *caption;  // null: any
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleOfClass(HWND w, LPARAM lp) {
+    auto *search = reinterpret_cast<ClassSearch *>(lp);
+    if (IsWindowVisible(w) && ClassOf(w) == search->className && (!search->caption || TextOf(w) == search->caption)) {
+        search->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The common dialog's file name field (an edit, or a combo box holding one)
+// and its list of file types.
+constexpr int kFileNameCombo = 0x47c, kFileNameEdit = 0x480, kFileTypeCombo = 0x470;
+
+}  // namespace
+
+HWND ReportWindowDriver::Find(DWORD thread) {
+    ClassSearch search{L"TFormReport", nullptr, nullptr};
+    EnumThreadWindows(thread, FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ReportWindowDriver::FindSaveDialog(DWORD thread) {
+    ClassSearch search{L"#32770", kSaveCaption, nullptr};
+    EnumThreadWindows(thread, FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string ReportWindowDriver::Summary() const {
+    wchar_t text[512] = L"";
+    SendMessageW(report_, RegisterWindowMessageW(L"KXReportSummary"), 512, reinterpret_cast<LPARAM>(text));
+    return kx::ToUtf8(text);
+}
+
+bool ReportWindowDriver::ClickChart(double percent) const {
+    HWND chart = FindWindowExW(report_, nullptr, L"TReportChart", nullptr);
+    RECT client{};
+    if (!chart || !GetClientRect(chart, &client)) return false;
+    const int x = static_cast<int>(std::clamp(percent, 0.0, 100.0) / 100.0 * (client.right - 1));
+    const LPARAM at = MAKELPARAM(x, client.bottom / 2);
+    SendMessageW(chart, WM_MOUSEMOVE, 0, at);
+    SendMessageW(chart, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(chart, WM_LBUTTONUP, 0, at);
+    return true;
+}
+
+bool ReportWindowDriver::PressSave() const {
+    for (HWND w = GetWindow(report_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (_wcsicmp(ClassOf(w).c_str(), WC_BUTTONW) == 0 && TextOf(w) == L"Сохранить…") return PanelDriver::PostButtonClick(w);
+    return false;
+}
+
+bool ReportWindowDriver::ChooseFile(HWND dialog, const std::wstring &path, int typeIndex) {
+    HWND name = GetDlgItem(dialog, kFileNameCombo);
+    if (!name) name = GetDlgItem(dialog, kFileNameEdit);
+    if (!name) return false;
+    SetWindowTextW(name, path.c_str());
+    if (HWND types = GetDlgItem(dialog, kFileTypeCombo)) {
+        SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(typeIndex - 1), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+        // Choosing a type may rewrite the name's extension: the name again.
+        SetWindowTextW(name, path.c_str());
+    }
+    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK))) != FALSE;
+}
+
 }  // namespace kxapp

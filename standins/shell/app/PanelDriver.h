@@ -115,4 +115,31 @@ private:
     HWND dialog_;
 };
 
+// Works the plug-in's trip report window ("Отчёт по рейсу") as a person
+// does: reads its figures, clicks its speed chart, and saves the trip
+// through the standard save dialog its button opens. Runs on the window's
+// thread, apart from the dialog, which the caller waits for.
+class ReportWindowDriver {
+public:
+    static constexpr const wchar_t *kCaption = L"Отчёт по рейсу";
+    static constexpr const wchar_t *kSaveCaption = L"Сохранить рейс";
+    // The thread's visible report window; null when none is shown.
+    static HWND Find(DWORD thread);
+    // The thread's open save dialog of the report.
+    static HWND FindSaveDialog(DWORD thread);
+    explicit ReportWindowDriver(HWND report) : report_(report) {}
+
+    // The figures the window answers its registered message "KXReportSummary" with.
+    std::string Summary() const;
+    // A click at a share (0 to 100) of the chart's width, half way up.
+    bool ClickChart(double percent) const;
+    // As a click on "Сохранить…": posted, since the dialog it opens holds its caller.
+    bool PressSave() const;
+    // In the open save dialog: the file's name and type typed in, then "Save".
+    static bool ChooseFile(HWND dialog, const std::wstring &path, int typeIndex);
+
+private:
+    HWND report_;
+};
+
 }  // namespace kxapp

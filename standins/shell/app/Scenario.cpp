@@ -32,7 +32,8 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"click-entry", L"toggle", L"menu-category", L"wait-entries", L"read-list",
                                     L"read-map", L"play", L"stop", L"set-speed", L"skip-stops", L"seek",
                                     L"wait-slider", L"wait-stopped", L"read-pane", L"tick-stats", L"resources",
-                                    L"wait-balloon"};
+                                    L"wait-balloon", L"open-report", L"close-report", L"read-report",
+                                    L"report-click", L"export-trip"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
@@ -45,13 +46,15 @@ bool NeedsPanelData(const std::wstring &command) {
 // How many arguments a command takes, at least and at most.
 std::pair<size_t, size_t> ArgumentCount(const std::wstring &command) {
     if (command == L"set-period") return {4, 4};
-    if (command == L"pan" || command == L"settings-check" || command == L"toggle" || command == L"wait-slider")
+    if (command == L"pan" || command == L"settings-check" || command == L"toggle" || command == L"wait-slider" ||
+        command == L"export-trip")
         return {2, 2};
     if (command == L"settings-wheel" || command == L"hover-shape") return {1, 2};
     if (command == L"hover-track" || command == L"fit-track" || command == L"report-panel" ||
         command == L"open-settings" || command == L"settings-ok" || command == L"settings-cancel" ||
         command == L"read-settings" || command == L"read-list" || command == L"read-map" || command == L"play" ||
-        command == L"stop" || command == L"read-pane" || command == L"tick-stats")
+        command == L"stop" || command == L"read-pane" || command == L"tick-stats" || command == L"open-report" ||
+        command == L"close-report" || command == L"read-report")
         return {0, 0};
     return {1, 1};
 }
@@ -304,6 +307,8 @@ void ScenarioRunner::Watch() {
         for (HWND box : boxes) {
             wchar_t caption[256] = {};
             GetWindowTextW(box, caption, 256);
+            // The report's save dialog, and what it opens, are worked by their own step.
+            if (exporting_ || wcscmp(caption, ReportWindowDriver::kSaveCaption) == 0) continue;
             std::wstring text;
             EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
             report_.Line("message-box", std::wstring(caption) + L" | " + text);
@@ -887,6 +892,9 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         report_.Line("pane", detail);
         return Outcome::Ok;
     }
+    if (c == L"open-report" || c == L"close-report" || c == L"read-report" || c == L"report-click" ||
+        c == L"export-trip")
+        return ReportStep(step, detail);
     if (c == L"tick-stats") {
         TickStats stats;
         Ui([&] { stats = shell_.TakeTickStats(); });
@@ -904,6 +912,86 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
     }
     detail = "unknown command";
     return Outcome::Failed;
+}
+
+// The trip report: opened by its tool button, closed by its frame's close
+// button, read, clicked and saved from as a person does.
+ScenarioRunner::Outcome ScenarioRunner::ReportStep(const ScenarioStep &step, std::string &detail) {
+    const std::wstring &c = step.command;
+    if (c == L"open-report") {
+        bool clicked = false;
+        Ui([&] { clicked = PanelDriver(shell_.Dock().FirstControlWindow()).ClickToolButton(ReportWindowDriver::kCaption); });
+        if (!clicked) {
+            detail = "no tool button with the hint \"Отчёт по рейсу\"";
+            return Outcome::Failed;
+        }
+        const bool open = WaitFor([&] { return ReportWindowDriver::Find(uiThread_) != nullptr; }, 10000);
+        detail = open ? "report open" : "no report window";
+        return open ? Outcome::Ok : Outcome::Failed;
+    }
+    HWND report = nullptr;
+    Ui([&] { report = ReportWindowDriver::Find(uiThread_); });
+    if (!report) {
+        detail = "no report window open";
+        return Outcome::Failed;
+    }
+    if (c == L"close-report") {
+        PostMessageW(report, WM_CLOSE, 0, 0);
+        const bool closed = WaitFor([&] { return !IsWindowVisible(report); }, 5000);
+        detail = closed ? "report closed" : "the report stayed";
+        return closed ? Outcome::Ok : Outcome::Failed;
+    }
+    if (c == L"read-report") {
+        Ui([&] { detail = ReportWindowDriver(report).Summary(); });
+        report_.Line("report", detail);
+        return detail.empty() ? Outcome::Failed : Outcome::Ok;
+    }
+    if (c == L"report-click") {
+        bool ok = false;
+        Ui([&] {
+            ok = ReportWindowDriver(report).ClickChart(_wtof(step.args.at(0).c_str()));
+            detail = "slider=" + std::to_string(SendMessageW(
+                                     PanelDriver(shell_.Dock().FirstControlWindow()).FirstOfClass(TRACKBAR_CLASSW),
+                                     TBM_GETPOS, 0, 0));
+        });
+        return ok ? Outcome::Ok : Outcome::Failed;
+    }
+    // export-trip gpx|kml|csv FILE: the file named in the save dialog, a
+    // relative name beside the screenshots.
+    const std::wstring &format = step.args.at(0);
+    const int type = format == L"gpx" ? 1 : format == L"kml" ? 2 : format == L"csv" ? 3 : 0;
+    if (!type) {
+        detail = "export-trip gpx|kml|csv FILE";
+        return Outcome::Failed;
+    }
+    std::wstring path = WindowsPath(step.args.at(1));
+    if (path.size() < 2 || (path[1] != L':' && path[0] != L'\\')) {
+        CreateDirectoryW(options_.shotsDir.c_str(), nullptr);
+        path = options_.shotsDir + L"\\" + path;
+    }
+    DeleteFileW(path.c_str());  // no question whether to replace it
+    struct Exporting {
+        std::atomic<bool> &flag;
+        explicit Exporting(std::atomic<bool> &f) : flag(f) { flag = true; }
+        ~Exporting() { flag = false; }
+    } exporting(exporting_);
+    bool pressed = false;
+    Ui([&] { pressed = ReportWindowDriver(report).PressSave(); });
+    HWND dialog = nullptr;
+    if (!pressed || !WaitFor([&] { return (dialog = ReportWindowDriver::FindSaveDialog(uiThread_)) != nullptr; }, 10000)) {
+        detail = pressed ? "no save dialog" : "no button \"Сохранить…\"";
+        return Outcome::Failed;
+    }
+    bool chosen = false;
+    Ui([&] { chosen = ReportWindowDriver::ChooseFile(dialog, path, type); });
+    const bool written = chosen && WaitFor([&] {
+        return !ReportWindowDriver::FindSaveDialog(uiThread_) &&
+               GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }, 30000);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    const bool sized = written && GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    detail = Utf8Of(path) + (sized ? " " + std::to_string(data.nFileSizeLow) + " bytes" : " not written");
+    return sized ? Outcome::Ok : Outcome::Failed;
 }
 
 bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail, HWND popup) {

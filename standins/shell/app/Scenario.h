@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include <string>
 #include <vector>
 
@@ -46,6 +48,7 @@ private:
     void Watch();
     enum class Outcome { Ok, Pending, Skipped, Failed };
     Outcome Execute(const ScenarioStep &step, std::string &detail);
+    Outcome ReportStep(const ScenarioStep &step, std::string &detail);
     // Runs fn on the window's thread, waiting for it; false when the window is gone.
     template <class F>
     bool Ui(F &&fn);
@@ -61,6 +64,7 @@ private:
     std::vector<ScenarioStep> steps_;
     HWND window_;
     DWORD uiThread_;
+    std::atomic<bool> exporting_{false};  // the message-box watcher leaves the save dialog alone
     HANDLE thread_ = nullptr, watcher_ = nullptr, stop_ = nullptr;
     HANDLE uiDone_ = nullptr;  // set by the window's thread after each Ui action
     int failed_ = 0;

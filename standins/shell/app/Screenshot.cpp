@@ -59,9 +59,15 @@ std::vector<HWND> WindowsAbove(HWND window) {
     std::vector<HWND> windows;  // topmost first
     EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
     std::vector<HWND> above;
+    bool passed = false;
     for (HWND w : windows) {
-        if (w == window) break;
-        if (IsWindowVisible(w)) above.insert(above.begin(), w);
+        if (w == window) {
+            passed = true;
+            continue;
+        }
+        // A window the shell owns (a plug-in's modeless window) is above it
+        // on Windows whatever the order here says.
+        if (IsWindowVisible(w) && (!passed || GetWindow(w, GW_OWNER) == window)) above.insert(above.begin(), w);
     }
     return above;
 }

@@ -161,7 +161,8 @@ TEST_F(LayoutTest, PlayerControls)
                    {TKXActiveXForm::ToolButton1, 9, true, L"Контрольные точки"},
                    {TKXActiveXForm::ToolButton2, 10, true, L"Информационные точки"},
                    {TKXActiveXForm::ToolButton3, 29, true, L"Пропуск остановок"},
-                   {TKXActiveXForm::btnSettings, 30, false, L"Настройки"}};
+                   {TKXActiveXForm::btnSettings, 30, false, L"Настройки"},
+                   {TKXActiveXForm::btnReport, 31, false, L"Отчёт по рейсу"}};
     for (const auto &b : buttons) {
         EXPECT_EQ(b.image, form->ToolButtonImage(b.button));
         EXPECT_EQ(b.down, form->ToolButtonDown(b.button));

@@ -79,6 +79,12 @@ protected:
         PanelSeams().CreateDispatcherLink = [this] { return std::unique_ptr<IDispatcherLink>(new TFakeLink(link)); };
         PanelSeams().Step = [this](const std::wstring &step) { steps.push_back(step); };
         PanelSeams().SettingsPath = [] { return std::wstring(); };  // the settings tests give their own
+        // No save dialog ever opens: the file is not chosen (the report's tests choose one).
+        PanelSeams().SaveFile = [this](HWND, const std::wstring &title, const std::wstring &, const std::wstring &,
+                                       int &) {
+            modals.push_back(title);
+            return std::wstring();
+        };
     }
     void TearDown() override
     {

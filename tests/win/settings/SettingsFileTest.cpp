@@ -327,3 +327,39 @@ TEST_F(SettingsFile, ABadValueEndsTheReadAtItsStepAndTheRestoreBlockOnlyLosesIts
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsFile, TheReportWindowsPlaceFollowsTheCategoriesAndIsOptional)
+{
+    // A file without it reads as before, to its end.
+    WriteBytes(path, kx::DefaultSettingsDocument());
+    TSettingsRead r = file.Read();
+    EXPECT_EQ(TSettingsStep::Done, r.stoppedAt);
+    EXPECT_FALSE(r.reportPlace.has_value());
+    // Written, it reads back, and so does everything else, in full.
+    kx::SettingsValues v = SampleValues();
+    v.reportPlace = kx::WindowPlace{-20, 40, 700, 450};
+    file.Write(v, false);
+    r = file.Read();
+    EXPECT_EQ(TSettingsStep::Done, r.stoppedAt) << r.error;
+    ASSERT_TRUE(r.reportPlace.has_value());
+    EXPECT_EQ(*v.reportPlace, *r.reportPlace);
+    ExpectSameValues(v, r);
+    const std::string text = ReadBytes(path);
+    ASSERT_NE(std::string::npos, text.find(">-20</ReportLeft>")) << text;
+    EXPECT_LT(text.find("</InfoPoints>"), text.find("<ReportLeft")) << text;
+    // A size that is no size, or a value that is no number, loses the place and nothing else.
+    for (const char *bad : {">0</ReportWidth>", ">wide</ReportWidth>"}) {
+        std::string changed = text;
+        const size_t at = changed.find(">700</ReportWidth>");
+        ASSERT_NE(std::string::npos, at) << changed;
+        changed.replace(at, std::string(">700</ReportWidth>").size(), bad);
+        WriteBytes(path, changed);
+        r = file.Read();
+        EXPECT_FALSE(r.reportPlace.has_value()) << bad;
+        EXPECT_EQ(TSettingsStep::Done, r.stoppedAt) << bad;
+    }
+}
+
+}  // namespace
