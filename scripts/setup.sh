@@ -13,7 +13,7 @@ PACKAGES=(
     wine wine32:i386
     xvfb xauth imagemagick
     fonts-wine fonts-liberation fonts-dejavu-core
-    locales ccache
+    locales ccache python3
 )
 # A host that runs 64-bit code only tests the x86-64 build under 64-bit Wine
 # (scripts/env.sh); the 32-bit toolchain still builds the DLL that ships.
