@@ -51,6 +51,14 @@ CYRILLIC = re.compile("[\u0400-\u04ff]")
 
 # ---- C++ source reading --------------------------------------------------
 
+def past_literal(text, i):
+    """Where the string or character literal that begins at i ends."""
+    j = i + 1
+    while j < len(text) and text[j] != text[i]:
+        j += 2 if text[j] == "\\" else 1
+    return j + 1
+
+
 def strip_comments(text):
     """Comments become blanks (line breaks kept); literals stay as they are."""
     out, i, n = [], 0, len(text)
@@ -67,11 +75,9 @@ def strip_comments(text):
             out.append(re.sub(r"[^\n]", " ", text[i:j]))
             i = j
         elif c in "\"'":
-            j = i + 1
-            while j < n and text[j] != c:
-                j += 2 if text[j] == "\\" else 1
-            out.append(text[i:j + 1])
-            i = j + 1
+            j = past_literal(text, i)
+            out.append(text[i:j])
+            i = j
         else:
             out.append(c)
             i += 1
@@ -91,10 +97,7 @@ def split_top(expr, sep):
     while i < len(expr):
         c = expr[i]
         if c in "\"'":
-            j = i + 1
-            while j < len(expr) and expr[j] != c:
-                j += 2 if expr[j] == "\\" else 1
-            i = j + 1
+            i = past_literal(expr, i)
             continue
         if c in "([{":
             depth += 1
@@ -123,10 +126,7 @@ def closing_paren(text, open_paren):
     while i < len(text):
         c = text[i]
         if c in "\"'":
-            j = i + 1
-            while j < len(text) and text[j] != c:
-                j += 2 if text[j] == "\\" else 1
-            i = j + 1
+            i = past_literal(text, i)
             continue
         if c == "(":
             depth += 1
