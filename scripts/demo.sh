@@ -3,7 +3,8 @@
 # stand-in dispatcher with its default fleet and the stand-in map shell with
 # the plug-in, drives a typical use through the panel's own controls (the
 # scenario standins/shell/app/scenarios/demo.txt), and writes screenshots of
-# the whole window into a folder named at the end.
+# the whole window into a folder named at the end; a last start draws the
+# pictures of the dispatcher's guide into docs/guide/.
 #
 #   scripts/demo.sh                  under Xvfb, screenshots only
 #   scripts/demo.sh --show           on the present display; the window stays
@@ -53,7 +54,7 @@ run_shell() {
     local shell=$!
     # The whole screen once, the way an outside tool sees it.
     for _ in $(seq 1 600); do
-        if grep -q "^shot: $last_shot" "$report" 2>/dev/null || ! kill -0 "$shell" 2>/dev/null; then break; fi
+        if grep -qE "^(shot|part): $last_shot " "$report" 2>/dev/null || ! kill -0 "$shell" 2>/dev/null; then break; fi
         sleep 0.5
     done
     if kill -0 "$shell" 2>/dev/null && command -v import >/dev/null; then
@@ -88,6 +89,15 @@ run_on_display() {
     run_shell "$shots" "$bin/scenarios/demo-gpx.txt" "$shots/report-gpx.txt" gpx-stops \
         /gpx:"Z:$KX_ROOT/standins/dispatcher/samples/morning-round.gpx" || status=$?
     grep -a "morning-round" "$shots/dispatcher-gpx-stderr.txt" | tr -d '\r' >"$shots/gpx-import.txt" || true
+    # A fourth start, from a fresh installation's settings, draws the
+    # pictures of the dispatcher's guide anew (docs/guide/).
+    rm -f "$bin/Plugins/KXSettings.xml" "$bin/Plugins/KXSettings.xml.bak"
+    mkdir -p "$shots/guide"
+    run_shell "$shots/guide" "$bin/scenarios/guide.txt" "$shots/report-guide.txt" settings-dialog || status=$?
+    # The pictures the scenario named (not its numbered whole-window shots).
+    sed -n 's/^part: \([^ ]*\) .*/\1/p' "$shots/report-guide.txt" | while read -r name; do
+        cp "$shots/guide/$name.png" "$KX_ROOT/docs/guide/"
+    done
     return $status
 }
 
@@ -111,7 +121,7 @@ fi
 report="$shots/report.txt"
 echo
 code=""
-for r in "$report" "$shots/report-restart.txt" "$shots/report-gpx.txt"; do
+for r in "$report" "$shots/report-restart.txt" "$shots/report-gpx.txt" "$shots/report-guide.txt"; do
     [ -f "$r" ] || continue
     echo "$(basename "$r"):"
     grep -E '^(plugin|page|step|panel|settings|categories|message-box|leaks|exit):' "$r" | sed 's/^/  /'
@@ -130,4 +140,5 @@ fi
 echo
 echo "Screenshots: $shots"
 ls "$shots"/*.png 2>/dev/null | sed 's/^/  /'
+[ -f "$shots/report-guide.txt" ] && echo "The guide's pictures: $KX_ROOT/docs/guide/"
 [ "${code:-1}" = 0 ]

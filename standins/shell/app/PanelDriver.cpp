@@ -91,24 +91,27 @@ HWND PanelDriver::FirstOfClass(const wchar_t *className) const {
     return nullptr;
 }
 
-HWND PanelDriver::FirstInFrame(const std::wstring &frame, const wchar_t *className) const {
-    const std::vector<HWND> children = Children();
-    for (HWND box : children) {
-        if (_wcsicmp(ClassOf(box).c_str(), L"Button") != 0 || TextOf(box) != frame ||
-            (GetWindowLongW(box, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX)
-            continue;
-        const RECT f = ScreenRect(box);
-        HWND best = nullptr;
-        for (HWND w : children) {
-            if (_wcsicmp(ClassOf(w).c_str(), className) != 0 || !IsWindowVisible(w)) continue;
-            const RECT r = ScreenRect(w);
-            if (r.left >= f.left && r.right <= f.right && r.top >= f.top && r.bottom <= f.bottom &&
-                (!best || r.top < ScreenRect(best).top))
-                best = w;
-        }
-        return best;
-    }
+HWND PanelDriver::GroupBox(const std::wstring &caption) const {
+    for (HWND box : Children())
+        if (_wcsicmp(ClassOf(box).c_str(), L"Button") == 0 && TextOf(box) == caption &&
+            (GetWindowLongW(box, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
+            return box;
     return nullptr;
+}
+
+HWND PanelDriver::FirstInFrame(const std::wstring &frame, const wchar_t *className) const {
+    HWND box = GroupBox(frame);
+    if (!box) return nullptr;
+    const RECT f = ScreenRect(box);
+    HWND best = nullptr;
+    for (HWND w : Children()) {
+        if (_wcsicmp(ClassOf(w).c_str(), className) != 0 || !IsWindowVisible(w)) continue;
+        const RECT r = ScreenRect(w);
+        if (r.left >= f.left && r.right <= f.right && r.top >= f.top && r.bottom <= f.bottom &&
+            (!best || r.top < ScreenRect(best).top))
+            best = w;
+    }
+    return best;
 }
 
 HWND PanelDriver::ComboWithItem(const std::wstring &item) const {

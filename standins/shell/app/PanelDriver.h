@@ -20,6 +20,8 @@ public:
     // of it; `nth` counts from the left (0 first). Null when absent.
     HWND FieldRightOf(const std::wstring &label, const wchar_t *className, int nth = 0) const;
     HWND FirstOfClass(const wchar_t *className) const;
+    // The group box captioned `caption`; null when there is none.
+    HWND GroupBox(const std::wstring &caption) const;
     // The topmost control of `className` inside the frame captioned `frame`.
     HWND FirstInFrame(const std::wstring &frame, const wchar_t *className) const;
     // Clicks the tool bar button whose hint is `hint`, as the tool bar

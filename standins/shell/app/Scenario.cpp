@@ -22,6 +22,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The group box of the player, where the category menu drops from.
+const wchar_t kPlayerFrame[] = L"Управление плеером треков";
+
 const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-group", L"wait-vehicles",
                                     L"choose-vehicle", L"set-period", L"wait-trips",  L"click-trip",
                                     L"wait-track",   L"fit-track",   L"hover-track",  L"hover-shape",
@@ -33,11 +36,12 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"read-map", L"play", L"stop", L"set-speed", L"skip-stops", L"seek",
                                     L"wait-slider", L"wait-stopped", L"read-pane", L"tick-stats", L"resources",
                                     L"wait-balloon", L"open-report", L"close-report", L"read-report",
-                                    L"report-click", L"export-trip"};
+                                    L"report-click", L"export-trip", L"shot-part"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
-           command != L"pan" && command != L"pause" && command != L"shot" && command != L"measure-frames" &&
+           command != L"pan" && command != L"pause" && command != L"shot" && command != L"shot-part" &&
+           command != L"measure-frames" &&
            command != L"report-panel" && command != L"open-settings" && command.compare(0, 9, L"settings-") != 0 &&
            command != L"read-settings" && command != L"category-list" && command != L"read-list" &&
            command != L"read-map" && command != L"tick-stats" && command != L"resources";
@@ -49,7 +53,8 @@ std::pair<size_t, size_t> ArgumentCount(const std::wstring &command) {
     if (command == L"pan" || command == L"settings-check" || command == L"toggle" || command == L"wait-slider" ||
         command == L"export-trip")
         return {2, 2};
-    if (command == L"settings-wheel" || command == L"hover-shape") return {1, 2};
+    if (command == L"settings-wheel" || command == L"hover-shape" || command == L"menu-category") return {1, 2};
+    if (command == L"shot-part") return {2, 3};
     if (command == L"hover-track" || command == L"fit-track" || command == L"report-panel" ||
         command == L"open-settings" || command == L"settings-ok" || command == L"settings-cancel" ||
         command == L"read-settings" || command == L"read-list" || command == L"read-map" || command == L"play" ||
@@ -548,6 +553,16 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
                                                                                                           : "unchecked";
         std::string shot;
         Shot(L"menu-open", shot, menu);
+        if (step.args.size() > 1) {
+            // The menu with the tool bar it drops from, for the guide.
+            std::string part;
+            Ui([&] {
+                RECT open = RectOfWindow(menu), bar = RectOfWindow(panel().GroupBox(kPlayerFrame)), both{};
+                UnionRect(&both, &open, &bar);
+                ShotPart(arg(1), both, menu, part);
+            });
+            shot += ", " + part;
+        }
         // As a person with the keyboard: down to the item, then Enter.
         for (int i = 0, items = row - 2 + 1; i < items; ++i) {
             PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
@@ -717,6 +732,18 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         return Outcome::Ok;
     }
     if (c == L"shot") return Shot(arg(0), detail) ? Outcome::Ok : Outcome::Failed;
+    if (c == L"shot-part") {
+        bool ok = false;
+        Ui([&] {
+            RECT area{};
+            if (!PartRect(arg(1), step.args.size() > 2 ? arg(2) : std::wstring(), area)) {
+                detail = "no such part on screen (panel, map, dialog, toolbar, group CAPTION)";
+                return;
+            }
+            ok = ShotPart(arg(0), area, nullptr, detail);
+        });
+        return ok ? Outcome::Ok : Outcome::Failed;
+    }
     if (c == L"open-settings") {
         bool clicked = false;
         Ui([&] { clicked = panel().ClickToolButton(SettingsDialogDriver::kCaption); });
@@ -994,18 +1021,81 @@ ScenarioRunner::Outcome ScenarioRunner::ReportStep(const ScenarioStep &step, std
     return sized ? Outcome::Ok : Outcome::Failed;
 }
 
+bool ScenarioRunner::CaptureScene(HWND popup, Picture &picture) {
+    if (!CaptureWindow(shell_.Window(), picture)) return false;
+    Picture part;
+    RECT window, at;
+    if (popup && CaptureWindow(popup, part) && GetWindowRect(shell_.Window(), &window) && GetWindowRect(popup, &at))
+        PastePicture(picture, part, at.left - window.left, at.top - window.top);
+    return true;
+}
+
+RECT ScenarioRunner::RectOfWindow(HWND w) const {
+    RECT outer{}, r{};
+    if (!w || !GetWindowRect(w, &r)) return RECT{};
+    GetWindowRect(shell_.Window(), &outer);
+    OffsetRect(&r, -outer.left, -outer.top);
+    return r;
+}
+
+bool ScenarioRunner::PartRect(const std::wstring &part, const std::wstring &caption, RECT &area) {
+    const PanelDriver p(shell_.Dock().FirstControlWindow());
+    if (part == L"panel") area = RectOfWindow(shell_.Dock().FirstControlWindow());
+    else if (part == L"map") area = shell_.MapRectInWindow();
+    else if (part == L"toolbar") area = RectOfWindow(p.FirstOfClass(TOOLBARCLASSNAMEW));
+    else if (part == L"group") area = RectOfWindow(p.GroupBox(caption));
+    else if (part == L"dialog") {
+        const std::vector<HWND> above = WindowsAbove(shell_.Window());
+        area = above.empty() ? RECT{} : RectOfWindow(above.back());
+    } else
+        return false;
+    if (IsRectEmpty(&area)) return false;
+    // A little of what surrounds the part, so that its edge shows.
+    if (part != L"map" && part != L"dialog") InflateRect(&area, 4, 4);
+    return true;
+}
+
+bool ScenarioRunner::ShotPart(const std::wstring &name, const RECT &area, HWND popup, std::string &detail) {
+    Picture window;
+    if (!CaptureScene(nullptr, window)) {
+        detail = "capture failed";
+        return false;
+    }
+    // A menu may hang out of the window: the canvas grows to hold it, on white.
+    const RECT bounds{0, 0, window.width, window.height};
+    RECT canvasRect{};
+    UnionRect(&canvasRect, &bounds, &area);
+    Picture canvas;
+    canvas.width = canvasRect.right - canvasRect.left;
+    canvas.height = canvasRect.bottom - canvasRect.top;
+    canvas.pixels.assign(static_cast<size_t>(canvas.width) * canvas.height, 0xFFFFFF);
+    PastePicture(canvas, window, -canvasRect.left, -canvasRect.top);
+    Picture menu;
+    if (popup && CaptureWindow(popup, menu)) {
+        const RECT at = RectOfWindow(popup);
+        PastePicture(canvas, menu, at.left - canvasRect.left, at.top - canvasRect.top);
+    }
+    RECT inCanvas = area;
+    OffsetRect(&inCanvas, -canvasRect.left, -canvasRect.top);
+    const Picture picture = CropPicture(canvas, inCanvas);
+    CreateDirectoryW(options_.shotsDir.c_str(), nullptr);
+    const std::wstring file = options_.shotsDir + L"\\" + name + L".png";
+    const HRESULT png = picture.width ? WritePng(picture, file) : E_INVALIDARG;
+    report_.Line("part", Utf8Of(name) + " | file=" + Utf8Of(file) + (SUCCEEDED(png) ? "" : " NOT WRITTEN " + HexOf(png)) +
+                             " | part=" + RectText(area) + " | size=" + std::to_string(picture.width) + "x" +
+                             std::to_string(picture.height));
+    detail = Utf8Of(file);
+    return SUCCEEDED(png);
+}
+
 bool ScenarioRunner::Shot(const std::wstring &name, std::string &detail, HWND popup) {
     bool ok = false;
     Ui([&] {
         Picture picture;
-        if (!CaptureWindow(shell_.Window(), picture)) {
+        if (!CaptureScene(popup, picture)) {
             detail = "capture failed";
             return;
         }
-        Picture part;
-        RECT window, at;
-        if (popup && CaptureWindow(popup, part) && GetWindowRect(shell_.Window(), &window) && GetWindowRect(popup, &at))
-            PastePicture(picture, part, at.left - window.left, at.top - window.top);
         CreateDirectoryW(options_.shotsDir.c_str(), nullptr);
         wchar_t prefix[8];
         swprintf(prefix, 8, L"%02d-", ++shots_);

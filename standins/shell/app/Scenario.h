@@ -19,6 +19,7 @@ namespace kxapp {
 
 class ShellWindow;
 struct Options;
+struct Picture;
 
 struct ScenarioStep {
     int line = 0;
@@ -57,6 +58,17 @@ private:
     bool WaitFor(P &&pred, int ms);
     // A picture of the window; an open popup (a menu) drawn over it where it stands.
     bool Shot(const std::wstring &name, std::string &detail, HWND popup = nullptr);
+    // The rest run on the window's thread. The window with the thread's
+    // windows above it, and the popup where it stands.
+    bool CaptureScene(HWND popup, Picture &picture);
+    // A window's whole rectangle in the picture's coordinates.
+    RECT RectOfWindow(HWND w) const;
+    // Where a part of the window is: the panel, the map, the open dialog,
+    // the panel's tool bar, or a group box of the panel by its caption.
+    bool PartRect(const std::wstring &part, const std::wstring &caption, RECT &area);
+    // A picture of `area` only, written as NAME.png (no running number:
+    // the name is the picture's lasting name).
+    bool ShotPart(const std::wstring &name, const RECT &area, HWND popup, std::string &detail);
 
     ShellWindow &shell_;
     const Options &options_;

@@ -88,6 +88,21 @@ bool CaptureWindow(HWND window, Picture &out) {
     return true;
 }
 
+Picture CropPicture(const Picture &picture, RECT area) {
+    const RECT whole{0, 0, picture.width, picture.height};
+    RECT inside{};
+    Picture out;
+    if (!IntersectRect(&inside, &area, &whole)) return out;
+    out.width = inside.right - inside.left;
+    out.height = inside.bottom - inside.top;
+    out.pixels.reserve(static_cast<size_t>(out.width) * out.height);
+    for (int row = inside.top; row < inside.bottom; ++row) {
+        const uint32_t *from = picture.pixels.data() + static_cast<size_t>(row) * picture.width;
+        out.pixels.insert(out.pixels.end(), from + inside.left, from + inside.right);
+    }
+    return out;
+}
+
 void PastePicture(Picture &onto, const Picture &part, int x, int y) {
     for (int row = 0; row < part.height; ++row) {
         const int ty = y + row;

@@ -23,6 +23,9 @@ bool CaptureWindow(HWND window, Picture &out);
 std::vector<HWND> WindowsAbove(HWND window);
 // Copies `part` onto `onto` with its top-left corner at (x, y), clipped.
 void PastePicture(Picture &onto, const Picture &part, int x, int y);
+// The part of `picture` inside `area` (clipped to the picture; empty when
+// nothing of it lies inside).
+Picture CropPicture(const Picture &picture, RECT area);
 // S_OK when the file was written.
 HRESULT WritePng(const Picture &picture, const std::wstring &path);
 HRESULT WriteBmp(const Picture &picture, const std::wstring &path);

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
+#include <map>
 #include <iostream>
 #include <sstream>
 
@@ -19,6 +21,25 @@ bool Light(uint32_t c) { return Red(c) > 200 && Green(c) > 200 && Blue(c) > 190;
 bool Dark(uint32_t c) { return Red(c) < 90 && Green(c) < 90 && Blue(c) < 90; }
 // The track's lines: red over black.
 bool TrackInk(uint32_t c) { return (Red(c) > 160 && Green(c) < 90 && Blue(c) < 90) || Dark(c); }
+
+// The value of `key=` in a report line's fields.
+std::string Field(const std::string &line, const std::string &key) {
+    const size_t at = line.find("| " + key + "=");
+    if (at == std::string::npos) return "";
+    const size_t begin = at + key.size() + 3, end = line.find(" |", begin);
+    return line.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+// Width and height from a PNG file's header.
+bool PngSize(const std::string &file, int &width, int &height) {
+    std::ifstream in(file, std::ios::binary);
+    unsigned char header[24] = {};
+    if (!in.read(reinterpret_cast<char *>(header), sizeof header) || memcmp(header + 1, "PNG", 3) != 0) return false;
+    auto big = [&](int at) { return (header[at] << 24) | (header[at + 1] << 16) | (header[at + 2] << 8) | header[at + 3]; };
+    width = big(16);
+    height = big(20);
+    return true;
+}
 
 TEST(RealPlugin, DocksStartsTalksToTheDispatcherDrawsAndEndsCleanly) {
     ScratchFolder folder;
@@ -103,6 +124,26 @@ TEST(RealPlugin, DocksStartsTalksToTheDispatcherDrawsAndEndsCleanly) {
     EXPECT_EQ(reads[0], reads[2]);
     EXPECT_EQ(checks(reads[0]), checks(reads[3]));
     EXPECT_EQ("7", icon(reads[3]));
+
+    // Pictures of one part: the panel, and its player's group box inside it,
+    // each as large as the part the report names.
+    std::map<std::string, RECT> parts;
+    for (const std::string &line : run.All("part")) {
+        const std::string name = line.substr(0, line.find(' '));
+        const std::string file = Field(line, "file"), size = Field(line, "size");
+        const RECT r = ParseRect(Field(line, "part"));
+        int width = 0, height = 0;
+        ASSERT_TRUE(PngSize(file, width, height)) << line;
+        EXPECT_EQ(std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top), size) << line;
+        EXPECT_EQ(size, std::to_string(width) + "x" + std::to_string(height)) << line;
+        parts[name] = r;
+    }
+    ASSERT_EQ(1u, parts.count("panel-alone")) << report;
+    ASSERT_EQ(1u, parts.count("player-alone")) << report;
+    const RECT panel = parts["panel-alone"], player = parts["player-alone"];
+    EXPECT_TRUE(player.left >= panel.left && player.right <= panel.right && player.top > panel.top &&
+                player.bottom <= panel.bottom && player.bottom - player.top < (panel.bottom - panel.top) / 3)
+        << "the player's box is not a part of the panel:\n" << report;
 
     if (!sawTrack)
         std::cout << "note: no track was on the map in any screenshot yet; steps:\n"

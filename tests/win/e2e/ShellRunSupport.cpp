@@ -16,12 +16,6 @@ std::string ReadFile(const std::wstring &path) {
     return s.str();
 }
 
-RECT ParseRect(const std::string &text) {
-    RECT r{};
-    sscanf(text.c_str(), "%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom);
-    return r;
-}
-
 void RemoveTree(const std::wstring &path) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
@@ -39,6 +33,12 @@ void RemoveTree(const std::wstring &path) {
 }
 
 }  // namespace
+
+RECT ParseRect(const std::string &text) {
+    RECT r{};
+    sscanf(text.c_str(), "%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom);
+    return r;
+}
 
 std::vector<std::string> ShellRun::All(const std::string &key) const {
     std::vector<std::string> out;

@@ -12,6 +12,9 @@
 
 namespace e2e {
 
+// "left,top,right,bottom" as the shell's report writes a rectangle.
+RECT ParseRect(const std::string &text);
+
 struct ShotInfo {
     std::string name, file;
     RECT map{}, dock{}, panel{};
