@@ -23,7 +23,7 @@ TROUBLE_HEADING = "Если что-то не так"
 README_FIRST_SCREEN = 30  # lines
 
 # Where the panel's messages are made: the plug-in's own folders.
-SOURCE_DIRS = ["com", "core", "panel", "layer", "settings", "server", "state", "plugin"]
+SOURCE_DIRS = ["com", "core", "panel", "report", "layer", "settings", "server", "state", "plugin"]
 # Answers to the container program about the control's properties and saved
 # state: the container reads them from the call's error, the panel shows none.
 NOT_SHOWN_FILES = ["panel/control/", "panel/form/FormProperties.cpp"]
