@@ -6,10 +6,9 @@
 namespace kxapp {
 namespace {
 
-// Rounds n / d (d > 0) to the nearest integer, halves up, for any sign of n.
-long long RoundedQuotient(long long n, long long d) {
-    const long long twice = 2 * n + d, den = 2 * d;
-    return twice >= 0 ? twice / den : -((-twice + den - 1) / den);
+// floor(n / d) for d > 0 and any sign of n.
+long long FloorQuotient(long long n, long long d) {
+    return n >= 0 ? n / d : -((-n + d - 1) / d);
 }
 
 // The pixels a round pen of `width` covers around its centre pixel; an even
@@ -91,6 +90,11 @@ void Canvas::StrokeLine(const POINT *points, size_t count, int width, COLORREF c
         if (x == last.x && y == last.y) return;
         last = POINT{static_cast<LONG>(x), static_cast<LONG>(y)};
         if (x < -reach || y < -reach || x >= width_ + reach || y >= height_ + reach) return;
+        if (x >= reach && y >= reach && x < width_ - reach && y < height_ - reach) {
+            uint32_t *centre = pixels_ + y * width_ + x;
+            for (const POINT &o : pen) centre[o.y * width_ + o.x] = value;
+            return;
+        }
         for (const POINT &o : pen) {
             const long long px = x + o.x, py = y + o.y;
             if (px >= 0 && py >= 0 && px < width_ && py < height_) pixels_[py * width_ + px] = value;
@@ -121,11 +125,24 @@ void Canvas::StrokeLine(const POINT *points, size_t count, int width, COLORREF c
             first = std::max(first, start - high);
             last_ = std::min(last_, start - low);
         }
-        const long long across = alongX ? dy : dx;
+        // The other axis at step t is the nearest to t * across / steps
+        // (halves up): floor((2 t across + steps) / (2 steps)), carried from
+        // step to step as a quotient and a remainder.
+        const long long across = alongX ? dy : dx, den = 2 * steps, side0 = alongX ? a.y : a.x;
+        const long long n = 2 * first * across + steps;
+        long long quotient = FloorQuotient(n, den), remainder = n - quotient * den;
         for (long long t = first; t <= last_; ++t) {
-            const long long along = start + sign * t, side = (alongX ? a.y : a.x) + RoundedQuotient(t * across, steps);
+            const long long along = start + sign * t, side = side0 + quotient;
             if (alongX) stamp(along, side);
             else stamp(side, along);
+            remainder += 2 * across;
+            if (remainder >= den) {
+                remainder -= den;
+                ++quotient;
+            } else if (remainder < 0) {
+                remainder += den;
+                --quotient;
+            }
         }
     }
 }

@@ -24,17 +24,17 @@ void ScaleReducer::Reduce(long kind, const double *xy, size_t vertices, kxshell:
     out.partStarts.clear();
     out.received = vertices;
     if (!vertices) return;
-    kxshell::RectValues extent{xy[0], xy[1], xy[0], xy[1]};
+    out.extent = {xy[0], xy[1], xy[0], xy[1]};
+    if (kind == kxshell::kShapeLine) {
+        ReduceLine(xy, vertices, out);
+        return;
+    }
+    kxshell::RectValues &extent = out.extent;
     for (size_t i = 1; i < vertices; ++i) {
         extent.minX = std::min(extent.minX, xy[2 * i]);
         extent.maxX = std::max(extent.maxX, xy[2 * i]);
         extent.minY = std::min(extent.minY, xy[2 * i + 1]);
         extent.maxY = std::max(extent.maxY, xy[2 * i + 1]);
-    }
-    out.extent = extent;
-    if (kind == kxshell::kShapeLine) {
-        ReduceLine(xy, vertices, out);
-        return;
     }
     if (kind == kxshell::kShapePolygon) {
         // Wholly beyond one side of the grown window: nothing of it shows.
@@ -61,8 +61,13 @@ void ScaleReducer::ReduceLine(const double *xy, size_t vertices, kxshell::ShapeG
     POINT fromPixel = view_.ToDevice(xy[0], xy[1]);
     unsigned fromOutside = Outside(fromPixel);
     bool partOpen = false;
+    kxshell::RectValues &extent = out.extent;
     for (size_t i = 1; i < vertices; ++i) {
         const double *vertex = xy + 2 * i;
+        extent.minX = std::min(extent.minX, vertex[0]);
+        extent.maxX = std::max(extent.maxX, vertex[0]);
+        extent.minY = std::min(extent.minY, vertex[1]);
+        extent.maxY = std::max(extent.maxY, vertex[1]);
         const POINT p = view_.ToDevice(vertex[0], vertex[1]);
         if (SamePixel(p, fromPixel)) continue;
         const unsigned outside = Outside(p);
