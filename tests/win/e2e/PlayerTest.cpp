@@ -29,6 +29,14 @@ std::map<std::string, double> Figures(const std::string &line) {
     return out;
 }
 
+// Every step of the run done, and no message box.
+void ExpectEveryStepDone(const ShellRun &run) {
+    const std::string report = run.Text();
+    EXPECT_FALSE(run.Any("step", "| failed |")) << report;
+    EXPECT_FALSE(run.Any("step", "| pending |")) << report;
+    EXPECT_TRUE(run.All("message-box").empty()) << report;
+}
+
 TEST(Player, PlaysALongTripToItsEndThreeTimesAndGivesEverythingBack) {
     ScratchFolder folder;
     OwnDispatcher dispatcher(folder.Path() + L"\\dispatcher.log", L"/long-track:100000 /long-track-step:0.1");
@@ -37,9 +45,7 @@ TEST(Player, PlaysALongTripToItsEndThreeTimesAndGivesEverythingBack) {
     const ShellRun run = RunShell(folder.Path(), L"", ReadScenario(L"player-reliability.txt"), 330000);
     const std::string report = run.Text();
     ASSERT_FALSE(run.timedOut) << report;
-    EXPECT_FALSE(run.Any("step", "| failed |")) << report;
-    EXPECT_FALSE(run.Any("step", "| pending |")) << report;
-    EXPECT_TRUE(run.All("message-box").empty()) << report;
+    ExpectEveryStepDone(run);
 
     // Moving at 600x: past 5000 s the pane shows the place; at the end, stopped.
     const std::vector<std::string> panes = run.All("pane");
@@ -99,9 +105,7 @@ TEST(Player, AMillionPointTripIsSeenWholePlayedAndHovered) {
     const ShellRun run = RunShell(folder.Path(), L"", ReadScenario(L"long-track.txt"), 480000);
     const std::string report = run.Text();
     ASSERT_FALSE(run.timedOut) << report;
-    EXPECT_FALSE(run.Any("step", "| failed |")) << report;
-    EXPECT_FALSE(run.Any("step", "| pending |")) << report;
-    EXPECT_TRUE(run.All("message-box").empty()) << report;
+    ExpectEveryStepDone(run);
 
     // The whole track drawn: a million vertices a line handed over.
     const std::string frames = run.First("frames");
