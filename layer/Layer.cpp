@@ -372,8 +372,16 @@ void TLayer::AddShape(TShapeList &list, LONG kind, const kx::TMapPointArray &poi
                       const std::wstring &name, const std::wstring &text,
                       std::optional<kx::TMapPoint> labelPosition, LONG textColour, ISymbol *symbol)
 {
+    AddShape(list, kind, std::make_shared<const kx::TMapPointArray>(points), name, text, labelPosition,
+             textColour, symbol);
+}
+
+void TLayer::AddShape(TShapeList &list, LONG kind, std::shared_ptr<const kx::TMapPointArray> points,
+                      const std::wstring &name, const std::wstring &text,
+                      std::optional<kx::TMapPoint> labelPosition, LONG textColour, ISymbol *symbol)
+{
     auto shape = std::make_shared<TShape>(view_);
-    shape->Assign(shapeCounter_, kind, points, name, text, labelPosition, textColour, symbol);
+    shape->Assign(shapeCounter_, kind, std::move(points), name, text, labelPosition, textColour, symbol);
     // Wraps after 2^32 shapes instead of overflowing; by then the shapes
     // with the old numbers are long gone.
     shapeCounter_ = static_cast<LONG>(static_cast<ULONG>(shapeCounter_) + 1u);
@@ -422,10 +430,12 @@ void TLayer::MakeTrackLines()
 {
     shapes_.TrackLines.clear();
     shapes_.Vehicles.clear();
-    const kx::TMapPointArray &track = PanelState().Trip.TrackMapPoints();
+    // Both lines hold the trip's one array of map points: a long track is
+    // kept once, and stays whole for the lines while they exist.
+    const std::shared_ptr<const kx::TMapPointArray> track = PanelState().Trip.Track.sharedMapPoints();
     // A trip without points has no line: two vertex-less polylines would
     // only be handed to the shell on every draw.
-    if (track.empty()) return;
+    if (!track || track->empty()) return;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     // A wide black line under a narrow red one.
     ComPtr<ISymbol> under = LineSymbol(factory, kSolid, 1.0, kBlack);

@@ -89,8 +89,12 @@ private:
 
     HRESULT HandOutCursor(int found, IShapeCursor **cursor);
 
-    // Makes one shape with the next number and appends it to the list.
+    // Makes one shape with the next number and appends it to the list; the
+    // points are copied, or shared when given as a shared array.
     void AddShape(TShapeList &list, LONG kind, const kx::TMapPointArray &points,
+                  const std::wstring &name, const std::wstring &text,
+                  std::optional<kx::TMapPoint> labelPosition, LONG textColour, ISymbol *symbol);
+    void AddShape(TShapeList &list, LONG kind, std::shared_ptr<const kx::TMapPointArray> points,
                   const std::wstring &name, const std::wstring &text,
                   std::optional<kx::TMapPoint> labelPosition, LONG textColour, ISymbol *symbol);
     void MakeTrackLines();

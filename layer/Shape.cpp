@@ -25,13 +25,13 @@ ComPtr<IFont> CreateLabelFont()
 
 } // namespace
 
-void TShape::Assign(LONG id, LONG kind, const kx::TMapPointArray &points, const std::wstring &name,
+void TShape::Assign(LONG id, LONG kind, std::shared_ptr<const kx::TMapPointArray> points, const std::wstring &name,
                     const std::wstring &text, std::optional<kx::TMapPoint> labelPosition,
                     LONG textColour, ISymbol *symbol)
 {
     id_ = id;
     kind_ = kind;
-    points_ = points;
+    if (points) points_ = std::move(points);
     name_ = name;
     text_ = text;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
@@ -58,5 +58,5 @@ void TShape::ComputeBoundingBox()
         bounds->GetMaxX(&mapBounds.MaxX);
         bounds->GetMaxY(&mapBounds.MaxY);
     }
-    boundingBox_ = kx::ExtendBounds(mapBounds, points_);
+    boundingBox_ = kx::ExtendBounds(mapBounds, *points_);
 }

@@ -7,6 +7,7 @@
 
 #include "kx/geometry.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,15 +20,17 @@ public:
     TShape(const TShape &) = delete;
     TShape &operator=(const TShape &) = delete;
 
-    // Fills the shape once. A label point and a text symbol are made only for
-    // a non-empty text; the label point only when a position is given.
-    void Assign(LONG id, LONG kind, const kx::TMapPointArray &points, const std::wstring &name,
+    // Fills the shape once. The points are held jointly with whoever gave
+    // them (the track lines share the trip's one array), never changed. A
+    // label point and a text symbol are made only for a non-empty text; the
+    // label point only when a position is given.
+    void Assign(LONG id, LONG kind, std::shared_ptr<const kx::TMapPointArray> points, const std::wstring &name,
                 const std::wstring &text, std::optional<kx::TMapPoint> labelPosition,
                 LONG textColour, ISymbol *symbol);
 
     LONG Id() const { return id_; }
     LONG Kind() const { return kind_; }
-    const kx::TMapPointArray &Points() const { return points_; }
+    const kx::TMapPointArray &Points() const { return *points_; }
     const kx::TShapeBounds &BoundingBox() const { return boundingBox_; }
     const std::wstring &Name() const { return name_; }
     const std::wstring &Text() const { return text_; }
@@ -42,7 +45,7 @@ private:
     const TBaseView *view_;
     LONG id_ = 0;
     LONG kind_ = 0;
-    kx::TMapPointArray points_;
+    std::shared_ptr<const kx::TMapPointArray> points_ = std::make_shared<const kx::TMapPointArray>();
     kx::TShapeBounds boundingBox_;
     std::wstring name_;
     std::wstring text_;

@@ -15,8 +15,9 @@
 
 struct TTripState {
     // The delivered five numbers per point (time, X, Y, distance, speed) with
-    // X and Y replaced by map coordinates once loaded, and the same points as
-    // TrackMapPoints. Replaced whole by each load; empty before the first.
+    // X and Y replaced by map coordinates once loaded (TrackMapPoints); the
+    // layer's track lines hold that array with it. Replaced whole by each
+    // load; empty before the first.
     kx::Track Track;
     // The track's segments indexed for the search from the track line; built
     // with each load, replaced and cleared with the track.

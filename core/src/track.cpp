@@ -27,33 +27,70 @@ Track Track::FromCrds(std::vector<double> crds) {
     }
     // Times are not checked for order: receivers repeat a second now and
     // then, or step back one, and such recordings must still play.
+    const std::size_t n = crds.size() / kFieldsPerPoint;
     Track t;
-    t.crds_ = std::move(crds);
-    t.mapPoints_.resize(t.crds_.size() / kFieldsPerPoint);
-    t.latestTime_.resize(t.mapPoints_.size());
-    for (std::size_t k = 0; k < t.latestTime_.size(); ++k)
-        t.latestTime_[k] = k ? std::max(t.latestTime_[k - 1], t.crds_[k * kFieldsPerPoint]) : t.crds_[0];
-    for (std::size_t k = 0; k < t.mapPoints_.size(); ++k)
-        t.mapPoints_[k] = {t.crds_[k * kFieldsPerPoint + 1], t.crds_[k * kFieldsPerPoint + 2]};
-    t.geoPoints_ = t.mapPoints_;
+    t.readings_.resize(n);
+    t.mapPoints_->resize(n);
+    bool stepsBack = false;
+    for (std::size_t k = 0; k < n; ++k) {
+        const double* point = crds.data() + k * kFieldsPerPoint;
+        t.readings_[k] = {point[0], point[3], point[4]};
+        (*t.mapPoints_)[k] = {point[1], point[2]};
+        stepsBack = stepsBack || (k && point[0] < crds[(k - 1) * kFieldsPerPoint]);
+    }
+    t.geoPoints_ = *t.mapPoints_;
+    if (stepsBack) {
+        t.latestTimes_.resize(n);
+        for (std::size_t k = 0; k < n; ++k)
+            t.latestTimes_[k] = k ? std::max(t.latestTimes_[k - 1], t.readings_[k].time) : t.readings_[0].time;
+    }
     return t;
 }
 
-double Track::field(int k, int f) const {
+const Track::Reading& Track::reading(int k) const {
     if (k < 0 || k >= count())
         throw Error("точки " + std::to_string(k + 1) + " в треке нет (в нём " +
                     std::to_string(count()) + " точек)");
-    return crds_[static_cast<std::size_t>(k) * kFieldsPerPoint + static_cast<std::size_t>(f)];
+    return readings_[static_cast<std::size_t>(k)];
+}
+
+const TMapPoint& Track::mapPoint(int k) const {
+    reading(k);  // range check
+    return mapPoints()[static_cast<std::size_t>(k)];
+}
+
+TDateTime Track::latestTime(std::size_t k) const {
+    return latestTimes_.empty() ? readings_[k].time : latestTimes_[k];
+}
+
+const TMapPointArray& Track::mapPoints() const {
+    // A track moved from has no array; it reads as empty.
+    static const TMapPointArray none;
+    return mapPoints_ ? *mapPoints_ : none;
+}
+
+std::vector<double> Track::crds() const {
+    std::vector<double> out;
+    out.reserve(readings_.size() * kFieldsPerPoint);
+    for (std::size_t k = 0; k < readings_.size(); ++k) {
+        const Reading& r = readings_[k];
+        const TMapPoint& p = mapPoints()[k];
+        out.insert(out.end(), {r.time, p.X, p.Y, r.distance, r.speed});
+    }
+    return out;
 }
 
 void Track::SetMapPoint(int k, TMapPoint p) {
-    field(k, 0);  // range check
+    reading(k);  // range check
     if (!std::isfinite(p.X) || !std::isfinite(p.Y))
         throw Error("положение точки " + std::to_string(k + 1) + " трека на карте не является конечным числом");
-    const std::size_t base = static_cast<std::size_t>(k) * kFieldsPerPoint;
-    crds_[base + 1] = p.X;
-    crds_[base + 2] = p.Y;
-    mapPoints_[static_cast<std::size_t>(k)] = p;
+    if (mapPoints_.use_count() > 1) mapPoints_ = std::make_shared<TMapPointArray>(*mapPoints_);
+    (*mapPoints_)[static_cast<std::size_t>(k)] = p;
+}
+
+std::size_t Track::MemoryBytes() const {
+    return readings_.capacity() * sizeof(Reading) + mapPoints().capacity() * sizeof(TMapPoint) +
+           geoPoints_.capacity() * sizeof(TMapPoint) + latestTimes_.capacity() * sizeof(double);
 }
 
 std::int64_t Track::RangeSeconds() const {
@@ -82,7 +119,7 @@ int Track::FindPointByTime(TDateTime t, int current) const {
     int lo = 0, hi = n - 1;  // the answer lies in [lo, hi]; hi means none
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (latestTime_[static_cast<std::size_t>(mid)] >= t) hi = mid;
+        if (latestTime(static_cast<std::size_t>(mid)) >= t) hi = mid;
         else lo = mid + 1;
     }
     if (lo == n - 1) return current;

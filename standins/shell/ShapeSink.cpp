@@ -1,5 +1,7 @@
 #include "ShapeSink.h"
 
+#include <algorithm>
+
 namespace kxshell {
 
 ShapeSink::ShapeSink(RegistryPtr registry) : ComObject(std::move(registry), "ShapeSink") {}
@@ -8,7 +10,7 @@ void ShapeSink::Reset() {
     hasId_ = hasGeometry_ = false;
     id_ = 0;
     kind_ = -1;
-    coordinates_.clear();
+    geometry_ = ShapeGeometry{};
     problem_.clear();
 }
 
@@ -22,7 +24,7 @@ HRESULT ShapeSink::SetGeometry(long kind, VARIANT coordinates) {
     return Guarded([&]() -> HRESULT {
         hasGeometry_ = true;
         kind_ = kind;
-        coordinates_.clear();
+        geometry_ = ShapeGeometry{};
         problem_.clear();
         SAFEARRAY *array = coordinates.parray;
         if (coordinates.vt != (VT_ARRAY | VT_R8)) problem_ = "coordinates are not VT_ARRAY|VT_R8";
@@ -41,7 +43,20 @@ HRESULT ShapeSink::SetGeometry(long kind, VARIANT coordinates) {
             return hr;
         }
         const double *values = static_cast<const double *>(data);
-        coordinates_.assign(values, values + count);
+        if (reducer_) {
+            reducer_->Reduce(kind, values, count / 2, geometry_);
+        } else {
+            geometry_.coordinates.assign(values, values + count);
+            geometry_.received = count / 2;
+            RectValues &e = geometry_.extent;
+            e = {values[0], values[1], values[0], values[1]};
+            for (ULONG i = 2; i < count; i += 2) {
+                e.minX = std::min(e.minX, values[i]);
+                e.maxX = std::max(e.maxX, values[i]);
+                e.minY = std::min(e.minY, values[i + 1]);
+                e.maxY = std::max(e.maxY, values[i + 1]);
+            }
+        }
         SafeArrayUnaccessData(array);
         return S_OK;
     });

@@ -54,6 +54,7 @@ WalkResult ShapeWalker::WalkCursor(HRESULT selectResult, IShapeCursor *rawCursor
         return result;
     }
     ComPtr<ShapeSink> sink(new ShapeSink(registry_));
+    sink->SetReducer(options.reducer);
     for (;;) {
         if (result.shapes.size() >= options.maxShapes) {
             result.problems.push_back("cursor did not end after " + std::to_string(options.maxShapes) + " shapes");
@@ -74,7 +75,7 @@ WalkResult ShapeWalker::WalkCursor(HRESULT selectResult, IShapeCursor *rawCursor
         else if (!sink->GeometryProblem().empty()) result.problems.push_back(at + ": " + sink->GeometryProblem());
         shape.id = sink->Id();
         shape.kind = sink->Kind();
-        shape.coordinates = sink->Coordinates();
+        static_cast<ShapeGeometry &>(shape) = std::move(sink->Geometry());
 
         if (options.askTitle) {
             BSTR title = nullptr;

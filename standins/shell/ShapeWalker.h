@@ -4,6 +4,7 @@
 #pragma once
 
 #include "MapRect.h"
+#include "ShapeSink.h"
 #include "ShellObject.h"
 #include "Symbols.h"
 
@@ -14,10 +15,10 @@ namespace kxshell {
 
 enum ShapeKind : long { kShapeIcon = 0, kShapeLine = 1, kShapePolygon = 2 };
 
-struct WalkedShape {
+// The geometry as the walk's reducer kept it (all of it without one).
+struct WalkedShape : ShapeGeometry {
     long id = 0;
     long kind = -1;
-    std::vector<double> coordinates;   // X0, Y0, X1, Y1, ...
     HRESULT titleResult = E_FAIL;
     std::wstring title;
     HRESULT hintResult = E_FAIL;
@@ -45,6 +46,8 @@ struct WalkOptions {
     bool askTitle = true;
     // A cursor that never ends is a fault, not a reason to hang.
     size_t maxShapes = 1000000;
+    // What is kept of each shape's vertices; null: all of them.
+    const VertexReducer *reducer = nullptr;
 };
 
 class ShapeWalker {

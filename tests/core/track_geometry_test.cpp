@@ -36,6 +36,29 @@ TEST(Track, ValidationGivesClearErrors) {
     EXPECT_THROW(t.time(-1), Error);
 }
 
+// The points are held once: the readings beside the map points, and the
+// map points shared with whoever draws them, who never sees them change.
+TEST(Track, HoldsEachPointOnceAndSharesItsMapPointsUnchanged) {
+    Track t = MakeTrack({{0, 1, 2}, {1, 3, 4}, {2, 5, 6}});
+    EXPECT_EQ(t.crds(), (std::vector<double>{kT0, 1, 2, 0, 0.5, kT0 + kSec, 3, 4, 10, 1.5, kT0 + 2 * kSec, 5, 6, 20, 2.5}));
+    EXPECT_EQ(3 * 40u, t.MemoryBytes());  // no running maximum while times only grow
+
+    const std::shared_ptr<const TMapPointArray> drawn = t.sharedMapPoints();
+    EXPECT_EQ(&t.mapPoints(), drawn.get());
+    t.SetMapPoint(1, {30, 40});
+    EXPECT_EQ((TMapPoint{3, 4}), (*drawn)[1]);
+    EXPECT_EQ((TMapPoint{30, 40}), t.mapPoints()[1]);
+    EXPECT_EQ(30, t.x(1));
+    EXPECT_EQ(40, t.y(1));
+
+    // Replaced or moved away, the track leaves the drawn points whole.
+    const Track moved = std::move(t);
+    t = Track();
+    EXPECT_EQ(3u, drawn->size());
+    EXPECT_EQ(3, moved.count());
+    EXPECT_TRUE(t.mapPoints().empty());
+}
+
 // What real receivers record: a repeated second and a one-second step back.
 TEST(Track, RecordingsWithRepeatedOrBackwardTimesLoad) {
     const Track repeated = MakeTrack({{0, 0, 0}, {5, 1, 1}, {5, 2, 2}, {10, 3, 3}});

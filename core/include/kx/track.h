@@ -1,6 +1,8 @@
 #pragma once
 // The track model: coordinate containers and the loaded track of one trip.
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,7 +35,8 @@ struct TStops {
 int FindStopAt(const std::vector<TStops>& stops, TDateTime t);
 
 // Five doubles per point, as the server delivers them: time, X, Y,
-// distance (m), speed (km/h). Times normally increase, but real recordings
+// distance (m), speed (km/h), held once each: X and Y as the map points,
+// the other three beside them. Times normally increase, but real recordings
 // repeat a time or step back a second now and then: nothing here divides by
 // a segment's duration, and lookups bisect over the running maximum of the
 // times, which gives what a scan from the start gives.
@@ -46,26 +49,34 @@ public:
     // that is NaN or infinite.
     static Track FromCrds(std::vector<double> crds);
 
-    int count() const { return static_cast<int>(crds_.size() / kFieldsPerPoint); }
-    bool empty() const { return crds_.empty(); }
+    int count() const { return static_cast<int>(readings_.size()); }
+    bool empty() const { return readings_.empty(); }
 
     // k is 0-based; throws kx::Error when out of range.
-    TDateTime time(int k) const { return field(k, 0); }
-    double x(int k) const { return field(k, 1); }
-    double y(int k) const { return field(k, 2); }
-    double distance(int k) const { return field(k, 3); }
-    double speed(int k) const { return field(k, 4); }
+    TDateTime time(int k) const { return reading(k).time; }
+    double x(int k) const { return mapPoint(k).X; }
+    double y(int k) const { return mapPoint(k).Y; }
+    double distance(int k) const { return reading(k).distance; }
+    double speed(int k) const { return reading(k).speed; }
 
     TDateTime startTime() const { return time(0); }
     TDateTime endTime() const { return time(count() - 1); }
 
-    const std::vector<double>& crds() const { return crds_; }
+    // The five numbers a point, with X and Y as they stand now.
+    std::vector<double> crds() const;
     // Until SetMapPoint is called these are the delivered X/Y values.
-    const TMapPointArray& mapPoints() const { return mapPoints_; }
-    // The delivered X/Y values (longitude, latitude), kept through SetMapPoint.
+    const TMapPointArray& mapPoints() const;
+    // The same array, held jointly by whoever draws it (the track lines): it
+    // lives as long as its last holder, whatever becomes of the track.
+    std::shared_ptr<const TMapPointArray> sharedMapPoints() const { return mapPoints_; }
+    // The delivered X/Y values (longitude, latitude), kept through SetMapPoint
+    // for the trip's export.
     const TMapPointArray& geoPoints() const { return geoPoints_; }
-    // Stores the converted map position of point k, in both views.
+    // Stores the converted map position of point k. An array another holder
+    // shares is copied first: what was handed out never changes.
     void SetMapPoint(int k, TMapPoint p);
+    // Bytes of the arrays the track holds, for the figures benchmarks print.
+    std::size_t MemoryBytes() const;
 
     // The slider range: whole seconds from the first to the last point.
     std::int64_t RangeSeconds() const;
@@ -80,12 +91,23 @@ public:
     int FindPointByTime(TDateTime t, int current) const;
 
 private:
-    double field(int k, int f) const;
+    struct Reading {
+        TDateTime time;
+        double distance;
+        double speed;
+    };
+    // Throw kx::Error when k is out of range.
+    const Reading& reading(int k) const;
+    const TMapPoint& mapPoint(int k) const;
+    // The latest time among points 0..k.
+    TDateTime latestTime(std::size_t k) const;
 
-    std::vector<double> crds_;
-    TMapPointArray mapPoints_;
+    std::vector<Reading> readings_;
+    std::shared_ptr<TMapPointArray> mapPoints_ = std::make_shared<TMapPointArray>();
     TMapPointArray geoPoints_;
-    std::vector<double> latestTime_;  // k: the latest time among points 0..k
+    // Only for a track whose times step back somewhere: k: the latest time
+    // among points 0..k. Otherwise that is the time of point k.
+    std::vector<double> latestTimes_;
 };
 
 }  // namespace kx

@@ -1,8 +1,29 @@
 #include "Canvas.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace kxapp {
+namespace {
+
+// floor(n / d) for d > 0 and any sign of n.
+long long FloorQuotient(long long n, long long d) {
+    return n >= 0 ? n / d : -((-n + d - 1) / d);
+}
+
+// The pixels a round pen of `width` covers around its centre pixel; an even
+// width sits half a pixel up and left of it, as a device's pen does.
+std::vector<POINT> PenOffsets(int width) {
+    std::vector<POINT> offsets;
+    const int low = -(width / 2), high = (width - 1) / 2;
+    const double shift = width % 2 ? 0 : 0.5, radius2 = width * width / 4.0;
+    for (int dy = low; dy <= high; ++dy)
+        for (int dx = low; dx <= high; ++dx)
+            if ((dx + shift) * (dx + shift) + (dy + shift) * (dy + shift) <= radius2 + 1e-9) offsets.push_back({dx, dy});
+    return offsets;
+}
+
+}  // namespace
 
 Canvas::~Canvas() {
     if (dc_) {
@@ -53,6 +74,75 @@ void Canvas::BlendMask(const RECT &area, const uint8_t *mask, int maskStride, CO
             const uint32_t p = row[x];
             const uint32_t pb = p & 0xFF, pg = (p >> 8) & 0xFF, pr = (p >> 16) & 0xFF;
             row[x] = ((pr * na + r * a) / 255) << 16 | ((pg * na + g * a) / 255) << 8 | ((pb * na + b * a) / 255);
+        }
+    }
+}
+
+void Canvas::StrokeLine(const POINT *points, size_t count, int width, COLORREF colour) {
+    if (!pixels_ || !count) return;
+    width = std::max(width, 1);
+    Sync();
+    const std::vector<POINT> pen = PenOffsets(width);
+    const long long reach = width / 2 + 1;
+    const uint32_t value = GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    POINT last{LONG_MIN, LONG_MIN};
+    auto stamp = [&](long long x, long long y) {
+        if (x == last.x && y == last.y) return;
+        last = POINT{static_cast<LONG>(x), static_cast<LONG>(y)};
+        if (x < -reach || y < -reach || x >= width_ + reach || y >= height_ + reach) return;
+        if (x >= reach && y >= reach && x < width_ - reach && y < height_ - reach) {
+            uint32_t *centre = pixels_ + y * width_ + x;
+            for (const POINT &o : pen) centre[o.y * width_ + o.x] = value;
+            return;
+        }
+        for (const POINT &o : pen) {
+            const long long px = x + o.x, py = y + o.y;
+            if (px >= 0 && py >= 0 && px < width_ && py < height_) pixels_[py * width_ + px] = value;
+        }
+    };
+    if (count == 1) {
+        stamp(points[0].x, points[0].y);
+        return;
+    }
+    for (size_t i = 0; i + 1 < count; ++i) {
+        const POINT a = points[i], b = points[i + 1];
+        const long long dx = static_cast<long long>(b.x) - a.x, dy = static_cast<long long>(b.y) - a.y;
+        const bool alongX = std::llabs(dx) >= std::llabs(dy);
+        const long long steps = alongX ? std::llabs(dx) : std::llabs(dy);
+        if (!steps) {
+            stamp(a.x, a.y);
+            continue;
+        }
+        // Step t of the longer axis is at a + t * sign; only the steps whose
+        // pen can reach the canvas on that axis are walked.
+        const long long start = alongX ? a.x : a.y, sign = (alongX ? dx : dy) > 0 ? 1 : -1;
+        const long long low = -reach, high = (alongX ? width_ : height_) + reach - 1;
+        long long first = 0, last_ = steps;
+        if (sign > 0) {
+            first = std::max(first, low - start);
+            last_ = std::min(last_, high - start);
+        } else {
+            first = std::max(first, start - high);
+            last_ = std::min(last_, start - low);
+        }
+        // The other axis at step t is the nearest to t * across / steps
+        // (halves up): floor((2 t across + steps) / (2 steps)), carried from
+        // step to step as a quotient and a remainder.
+        const long long across = alongX ? dy : dx, den = 2 * steps, side0 = alongX ? a.y : a.x;
+        const long long n = 2 * first * across + steps;
+        long long quotient = FloorQuotient(n, den), remainder = n - quotient * den;
+        for (long long t = first; t <= last_; ++t) {
+            const long long along = start + sign * t, side = side0 + quotient;
+            if (alongX) stamp(along, side);
+            else stamp(side, along);
+            remainder += 2 * across;
+            if (remainder >= den) {
+                remainder -= den;
+                ++quotient;
+            } else if (remainder < 0) {
+                remainder += den;
+                --quotient;
+            }
         }
     }
 }

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace kxapp {
 
@@ -28,6 +30,13 @@ public:
     // Blends `colour` (COLORREF) at opacity alpha (0..255) into the pixels
     // where mask (same size as the canvas region) is set.
     void BlendMask(const RECT &area, const uint8_t *mask, int maskStride, COLORREF colour, int alpha);
+
+    // A solid line `width` pixels wide with round ends and joins, the way a
+    // map engine draws one: a round pen set down on each pixel of the centre
+    // line (one a step along the segment's longer axis). Vertices are
+    // pixels; a line of one vertex is a dot. Only what reaches the canvas is
+    // walked, so the cost is that of the pixels drawn.
+    void StrokeLine(const POINT *points, size_t count, int width, COLORREF colour);
 
 private:
     HDC dc_ = nullptr;

@@ -1,6 +1,7 @@
 #include "LayerPainter.h"
 
 #include "HtmlText.h"
+#include "ScaleReducer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,17 +15,22 @@ double MsBetween(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
-// Consecutive vertices that land on the same pixel add nothing but cost:
-// a long track seen from afar collapses to what can be seen.
 std::vector<POINT> DevicePoints(const Viewport &view, const std::vector<double> &coordinates) {
     std::vector<POINT> out;
     out.reserve(coordinates.size() / 2);
-    for (size_t i = 0; i + 1 < coordinates.size(); i += 2) {
-        const POINT p = view.ToDevice(coordinates[i], coordinates[i + 1]);
-        if (!out.empty() && out.back().x == p.x && out.back().y == p.y) continue;
-        out.push_back(p);
-    }
+    for (size_t i = 0; i + 1 < coordinates.size(); i += 2) out.push_back(view.ToDevice(coordinates[i], coordinates[i + 1]));
     return out;
+}
+
+// The parts of a line as ranges of its points.
+template <class F>
+void ForEachPart(const DrawnShape &shape, F &&part) {
+    size_t begin = 0;
+    for (size_t k = 0; k <= shape.partStarts.size(); ++k) {
+        const size_t end = k < shape.partStarts.size() ? std::min(shape.partStarts[k], shape.points.size()) : shape.points.size();
+        if (end > begin) part(shape.points.data() + begin, end - begin);
+        begin = end;
+    }
 }
 
 RECT BoundsOf(const std::vector<POINT> &points, int grow) {
@@ -61,6 +67,9 @@ FrameStats LayerPainter::Paint(kxshell::StandInShell &shell, Canvas &canvas, con
     kxshell::LayerCollection &layers = shell.Layers();
     kxshell::WalkOptions options;
     options.askTitle = false;  // Title acts on some layers: asked on hover only
+    // A pen reaches into the window from at most half its width beyond it.
+    const ScaleReducer reducer(view, kWidestPen / 2 + 2);
+    if (!everyVertex_) options.reducer = &reducer;
     const kxshell::ShapeWalker walker(shell.SharedRegistry());
     // Copied first: a layer may leave the collection while it is drawn.
     std::vector<ComPtr<IShapeLayer>> list;
@@ -81,7 +90,8 @@ FrameStats LayerPainter::Paint(kxshell::StandInShell &shell, Canvas &canvas, con
             drawn.kind = shape.kind;
             drawn.hint = shape.hint;
             DrawShape(canvas, view, shape, drawn);
-            stats.vertices += shape.VertexCount();
+            stats.vertices += shape.received;
+            stats.drawnVertices += shape.VertexCount();
             drawn_.push_back(std::move(drawn));
         }
         stats.shapes += result.shapes.size();
@@ -96,13 +106,20 @@ void LayerPainter::DrawShape(Canvas &canvas, const Viewport &view, const kxshell
     using kxshell::SymbolKind;
     HDC dc = canvas.Dc();
     drawn.points = DevicePoints(view, shape.coordinates);
+    drawn.partStarts = shape.partStarts;
+    drawn.received = shape.received;
+    if (shape.received) {
+        const POINT topLeft = view.ToDevice(shape.extent.minX, shape.extent.maxY);
+        const POINT bottomRight = view.ToDevice(shape.extent.maxX, shape.extent.minY);
+        drawn.extent = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    }
     const kxshell::SymbolDescription &symbol = shape.symbol;
     switch (shape.kind) {
     case kxshell::kShapeLine:
         if (symbol.kind == SymbolKind::Line) {
             drawn.strokePixels = std::max(1.0, PixelsOfWidth(symbol.width));
             drawn.colour = symbol.colour;
-            DrawLine(dc, drawn.points, symbol, false);
+            DrawLine(canvas, drawn, symbol, false);
         }
         drawn.bounds = BoundsOf(drawn.points, static_cast<int>(drawn.strokePixels) + 1);
         break;
@@ -112,7 +129,7 @@ void LayerPainter::DrawShape(Canvas &canvas, const Viewport &view, const kxshell
             if (symbol.outline && symbol.outline->kind == SymbolKind::Line) {
                 drawn.strokePixels = std::max(1.0, PixelsOfWidth(symbol.outline->width));
                 drawn.colour = symbol.outline->colour;
-                DrawLine(dc, drawn.points, *symbol.outline, true);
+                DrawLine(canvas, drawn, *symbol.outline, true);
             }
         }
         drawn.bounds = BoundsOf(drawn.points, 1);
@@ -129,26 +146,35 @@ void LayerPainter::DrawShape(Canvas &canvas, const Viewport &view, const kxshell
     DrawLabel(dc, view, shape);
 }
 
-void LayerPainter::DrawLine(HDC dc, const std::vector<POINT> &points, const kxshell::SymbolDescription &symbol,
+void LayerPainter::DrawLine(Canvas &canvas, const DrawnShape &shape, const kxshell::SymbolDescription &symbol,
                             bool closed) {
-    if (points.size() < 2 || OpacityOf(symbol.colour) < 128) return;
-    const int width = std::max(1, static_cast<int>(std::lround(PixelsOfWidth(symbol.width))));
+    const std::vector<POINT> &points = shape.points;
+    if (points.empty() || OpacityOf(symbol.colour) < 128) return;
+    const int width = std::clamp(static_cast<int>(std::lround(PixelsOfWidth(symbol.width))), 1, kWidestPen);
+    // An outline closes on its first point; a polygon's points are one part.
+    std::vector<POINT> ring;
+    if (closed && points.size() > 2) {
+        ring.reserve(points.size() + 1);
+        ring.assign(points.begin(), points.end());
+        ring.push_back(points.front());
+    }
+    if (symbol.style != 2 && symbol.style != 3) {
+        if (!ring.empty()) canvas.StrokeLine(ring.data(), ring.size(), width, ColourOf(symbol.colour));
+        else ForEachPart(shape, [&](const POINT *part, size_t count) { canvas.StrokeLine(part, count, width, ColourOf(symbol.colour)); });
+        return;
+    }
+    // Dashes and dots come from the device's pen; each part starts its pattern anew.
+    HDC dc = canvas.Dc();
     LOGBRUSH brush{BS_SOLID, ColourOf(symbol.colour), 0};
-    const DWORD style = symbol.style == 2 ? PS_DASH : symbol.style == 3 ? PS_DOT : PS_SOLID;
+    const DWORD style = symbol.style == 2 ? PS_DASH : PS_DOT;
     HPEN pen = width > 1 ? ExtCreatePen(PS_GEOMETRIC | style | PS_ENDCAP_ROUND | PS_JOIN_ROUND, width, &brush, 0, nullptr)
                          : CreatePen(style, 1, ColourOf(symbol.colour));
     const HGDIOBJ old = SelectObject(dc, pen);
-    // GDI takes at most a few thousand points per call comfortably; long
-    // tracks go in overlapping pieces.
-    const size_t chunk = 4000;
-    for (size_t start = 0; start + 1 < points.size(); start += chunk) {
-        const size_t count = std::min(chunk + 1, points.size() - start);
-        Polyline(dc, points.data() + start, static_cast<int>(count));
-    }
-    if (closed && points.size() > 2) {
-        POINT last[2] = {points.back(), points.front()};
-        Polyline(dc, last, 2);
-    }
+    auto draw = [&](const POINT *part, size_t count) {
+        if (count > 1) Polyline(dc, part, static_cast<int>(std::min<size_t>(count, INT_MAX)));
+    };
+    if (!ring.empty()) draw(ring.data(), ring.size());
+    else ForEachPart(shape, draw);
     SelectObject(dc, old);
     DeleteObject(pen);
 }
@@ -218,6 +244,8 @@ void LayerPainter::DrawIcon(Canvas &canvas, POINT at, const kxshell::SymbolDescr
     const int h = std::max(1, static_cast<int>(std::lround(image.height * scale)));
     const int left = at.x - w / 2, top = at.y - h / 2;
     bounds = RECT{left, top, left + w, top + h};
+    RECT seen, all{0, 0, canvas.Width(), canvas.Height()};
+    if (!IntersectRect(&seen, &bounds, &all)) return;
     canvas.Sync();
     uint32_t *pixels = canvas.Pixels();
     for (int y = 0; y < h; ++y) {
@@ -268,8 +296,12 @@ const DrawnShape *LayerPainter::HitTest(POINT point, int slop) const {
         if (!PtInRect(&grown, point)) continue;
         if (shape.kind == kxshell::kShapeIcon) return &shape;
         const double reach = shape.strokePixels / 2 + slop;
-        for (size_t i = 0; i + 1 < shape.points.size(); ++i)
-            if (DistanceToSegment(point, shape.points[i], shape.points[i + 1]) <= reach) return &shape;
+        bool reached = false;
+        ForEachPart(shape, [&](const POINT *part, size_t count) {
+            for (size_t i = 0; !reached && i < count; ++i)
+                reached = DistanceToSegment(point, part[i], part[i + 1 < count ? i + 1 : i]) <= reach;
+        });
+        if (reached) return &shape;
         if (shape.kind == kxshell::kShapePolygon && shape.points.size() > 2) {
             HRGN region = CreatePolygonRgn(shape.points.data(), static_cast<int>(shape.points.size()), WINDING);
             const bool inside = region && PtInRegion(region, point.x, point.y);

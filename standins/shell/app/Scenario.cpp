@@ -688,20 +688,15 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         Outcome outcome = Outcome::Pending;
         Ui([&] {
             shell_.Map().RedrawNow();
+            // The line with most vertices, wherever they lie: its extent.
             const DrawnShape *track = nullptr;
             for (const DrawnShape &s : shell_.Map().Painter().Drawn())
-                if (s.kind == 1 && s.points.size() >= 2 && (!track || s.points.size() > track->points.size())) track = &s;
+                if (s.kind == 1 && s.received >= 2 && (!track || s.received > track->received)) track = &s;
             if (!track) {
-                detail = "no track on screen";
+                detail = "no track on the map";
                 return;
             }
-            RECT bounds{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
-            for (const POINT &q : track->points) {
-                bounds.left = std::min(bounds.left, q.x);
-                bounds.top = std::min(bounds.top, q.y);
-                bounds.right = std::max(bounds.right, q.x);
-                bounds.bottom = std::max(bounds.bottom, q.y);
-            }
+            const RECT bounds = track->extent;
             RECT client;
             GetClientRect(shell_.Map().Window(), &client);
             const POINT centre{client.right / 2, client.bottom / 2};
@@ -835,7 +830,7 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         double sum = 0;
         for (double t : totals) sum += t;
         detail = std::to_string(n) + " frame(s), " + std::to_string(last.shapes) + " shape(s), " + std::to_string(last.vertices) +
-                 " vertices: median " + Ms(totals[totals.size() / 2]) + " ms, mean " + Ms(sum / n) + " ms, min " + Ms(totals.front()) +
+                 " vertices (" + std::to_string(last.drawnVertices) + " drawn): median " + Ms(totals[totals.size() / 2]) + " ms, mean " + Ms(sum / n) + " ms, min " + Ms(totals.front()) +
                  " ms, max " + Ms(totals.back()) + " ms (last: walk " + Ms(last.walkMs) + " ms, drawing " + Ms(last.drawMs) + " ms)";
         report_.Line("frames", detail);
         return Outcome::Ok;

@@ -24,9 +24,13 @@ POINT Viewport::ToDevice(double x, double y) const {
     double dx, dy;
     ToDevice(x, y, dx, dy);
     // Clamped: GDI coordinates are 32-bit but drawing far outside is pointless.
-    dx = std::clamp(dx, -1.0e6, 1.0e6);
-    dy = std::clamp(dy, -1.0e6, 1.0e6);
-    return {static_cast<LONG>(std::lround(dx)), static_cast<LONG>(std::lround(dy))};
+    // Rounded half up by truncating a positive value: every vertex of a long
+    // line comes here, and this is several times quicker than lround.
+    const double kReach = 1.0e6;
+    dx = std::clamp(dx, -kReach, kReach) + kReach + 0.5;
+    dy = std::clamp(dy, -kReach, kReach) + kReach + 0.5;
+    return {static_cast<LONG>(static_cast<long long>(dx) - static_cast<long long>(kReach)),
+            static_cast<LONG>(static_cast<long long>(dy) - static_cast<long long>(kReach))};
 }
 
 void Viewport::ToMap(double dx, double dy, double &x, double &y) const {

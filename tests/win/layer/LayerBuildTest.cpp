@@ -48,6 +48,24 @@ TEST_F(LayerBuildTest, TrackIsABlackLineUnderARedOne)
     EXPECT_EQ(L"Трек", layer->Shapes().TrackLines[0]->Name());
 }
 
+TEST_F(LayerBuildTest, TrackLinesHoldTheTripsOneArrayOfPointsAndOutliveIt)
+{
+    LoadTrack(track);
+    layer->BuildShapes(TLayer::BuildTrack);
+    const TShapeList &lines = layer->Shapes().TrackLines;
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(&PanelState().Trip.TrackMapPoints(), &lines[0]->Points());
+    EXPECT_EQ(&PanelState().Trip.TrackMapPoints(), &lines[1]->Points());
+
+    // Another trip replaces the track before the lines are rebuilt: the
+    // shell's next walk still reads the old points, whole.
+    PanelState().Trip.Track = kx::Track();
+    const auto walk = WalkAll();
+    ASSERT_TRUE(walk.Ok());
+    ASSERT_EQ(2u, walk.shapes.size());
+    EXPECT_EQ(Flat(track), walk.shapes[0].coordinates);
+}
+
 TEST_F(LayerBuildTest, TrackReplacesTheOldTrackAndRemovesTheVehicles)
 {
     LoadTrack(track);

@@ -12,7 +12,8 @@ protected:
                         std::optional<kx::TMapPoint> label = std::nullopt, LONG colour = 0x123456)
     {
         auto shape = std::make_shared<TShape>(view.get());
-        shape->Assign(id, TShape::KindPolygon, points, L"name", text, label, colour, nullptr);
+        shape->Assign(id, TShape::KindPolygon, std::make_shared<const kx::TMapPointArray>(points), L"name", text,
+                      label, colour, nullptr);
         return shape;
     }
     std::vector<LONG> FoundIds()

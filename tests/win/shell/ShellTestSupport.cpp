@@ -127,6 +127,10 @@ HRESULT TestLayer::SelectInRect(IMapRect *rect, IShapeCursor **cursor) {
     found_.clear();
     for (size_t i = 0; i < shapes.size(); ++i) {
         const auto &c = shapes[i].coordinates;
+        if (ignoresRectangle) {
+            found_.push_back(i);
+            continue;
+        }
         for (size_t k = 0; k + 1 < c.size(); k += 2)
             if (c[k] >= minX && c[k] <= maxX && c[k + 1] >= minY && c[k + 1] <= maxY) {
                 found_.push_back(i);

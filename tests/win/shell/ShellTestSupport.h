@@ -36,6 +36,7 @@ public:
     std::vector<TestShape> shapes;
     bool badGeometry = false;  // hands out a VT_ARRAY|VT_I4 array
     bool skipSetId = false;
+    bool ignoresRectangle = false;  // selects every shape, in view or not
     int *destroyedFlag = nullptr;
 
     ULONG Refs() const { return refs_; }
