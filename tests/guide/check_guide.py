@@ -203,8 +203,14 @@ def enclosing_function(text, position):
     return start
 
 
+# A text constant of the file, such as `const wchar_t *const kName = L"...";`.
+CONSTANT = re.compile(r'\bconst\b[^;=(]*?\b([A-Za-z_]\w*)\s*=\s*(L?"(?:[^"\\]|\\.)*")\s*;')
+
+
 def variables_before(text, position):
     values = {}
+    for m in CONSTANT.finditer(text, 0, position):
+        values.setdefault(m.group(1), []).append(m.group(2))
     for m in ASSIGNMENT.finditer(text, enclosing_function(text, position), position):
         values.setdefault(m.group(1), []).append(m.group(2))
     return values
