@@ -149,10 +149,6 @@ void TKXActiveXForm::RunWaitingWork()
             return;  // gone while its message box was up
         --ownWork_;
     }
-    // What came meanwhile may have had its wake-up while this work was in
-    // hand: one more, so that it runs after the message loop's turn.
-    if ((!waitingActions_.empty() || !dispatcherEvents_.Empty()) && hwnd_)
-        PostMessageW(hwnd_, WM_KX_WAITING_WORK, 0, 0);
 }
 
 void TKXActiveXForm::UnbindClientEvents()
