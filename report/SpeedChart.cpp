@@ -114,7 +114,7 @@ LRESULT TSpeedChart::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
         const RECT plot = PlotRect();
         if (actions_.Hover && profile_ && !profile_->empty() && x >= plot.left && x < plot.right) {
             const kx::TDateTime t = TimeAtX(x);
-            actions_.Hover(t, profile_->speeds()[static_cast<size_t>(profile_->PointAt(t))]);
+            actions_.Hover(t, profile_->speed(profile_->PointAt(t)));
         }
         return 0;
     }

@@ -43,15 +43,42 @@ double GeoDistanceMetres(const TMapPoint& a, const TMapPoint& b) {
 TripProfile::TripProfile(const std::vector<double>& crds, const TMapPointArray& geo,
                          const std::vector<TStops>& stops, const std::vector<TimePeriod>* speeding) {
     const std::size_t n = std::min(crds.size() / Track::kFieldsPerPoint, geo.size());
-    auto at = [&](std::size_t k, int field) { return crds[k * Track::kFieldsPerPoint + static_cast<std::size_t>(field)]; };
-    times_.resize(n);
-    latest_.resize(n);
-    speeds_.resize(n);
-    repaired_.assign(n, 0);
+    ownPoints_ = std::make_shared<TrackReadings>(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const double* point = crds.data() + k * Track::kFieldsPerPoint;
+        (*ownPoints_)[k] = {point[0], point[3], point[4]};
+    }
+    points_ = ownPoints_;
+    Build(geo, stops, speeding);
+}
+
+TripProfile TripProfile::FromTrack(const Track& track, const std::vector<TStops>& stops,
+                                   const std::vector<TimePeriod>* speeding) {
+    TripProfile profile;
+    profile.points_ = track.sharedReadings();
+    profile.Build(track.geoPoints(), stops, speeding);
+    return profile;
+}
+
+const TrackReadings& TripProfile::points() const {
+    static const TrackReadings none;
+    return points_ ? *points_ : none;
+}
+
+TrackReading& TripProfile::Repair(std::size_t k) {
+    if (!ownPoints_) {
+        ownPoints_ = std::make_shared<TrackReadings>(*points_);
+        points_ = ownPoints_;
+    }
+    return (*ownPoints_)[k];
+}
+
+void TripProfile::Build(const TMapPointArray& geo, const std::vector<TStops>& stops,
+                        const std::vector<TimePeriod>* speeding) {
     for (const TStops& s : stops) stops_.push_back({s.begin, s.end});
     if (speeding) speeding_ = *speeding;
-
     TripTotals& t = totals_;
+    const std::size_t n = std::min(points().size(), geo.size());
     t.points = static_cast<int>(n);
     t.stops = static_cast<int>(stops_.size());
     t.stopSeconds = PeriodsSeconds(stops_);
@@ -67,72 +94,84 @@ TripProfile::TripProfile(const std::vector<double>& crds, const TMapPointArray& 
     // when the one before took no time), and the stretch before it counted
     // as moving or standing by the speed of the point that starts it, over
     // the time the track moves on (nothing where a time repeats or steps back).
-    auto timeAt = [&](std::size_t k) {
-        const double time = at(k, 0);
-        return std::isfinite(time) ? time : (k ? latest_[k - 1] : 0.0);
-    };
+    // The array is read afresh at each point: a repair replaces it.
+    auto at = [&](std::size_t k) -> const TrackReading& { return (*points_)[k]; };
     auto speedFrom = [&](std::size_t a, std::size_t b, double ta, double tb) {
         return GeoDistanceMetres(geo[a], geo[b]) / ((tb - ta) * kSecondsPerDayD) * 3.6;
     };
-    double lastUsable = -1, movingDays = 0, movingMetres = 0;
-    t.distanceMetres = Usable(at(0, 3)) ? at(0, 3) : 0.0;
+    double latest = 0, lastUsable = -1, movingDays = 0, movingMetres = 0;
+    double previousTime = 0, previousLatest = 0, previousSpeed = 0;
+    t.distanceMetres = Usable(at(0).distance) ? at(0).distance : 0.0;
     for (std::size_t k = 0; k < n; ++k) {
-        unsigned char bad = std::isfinite(at(k, 0)) ? 0 : 1;
-        times_[k] = timeAt(k);
-        latest_[k] = k ? std::max(latest_[k - 1], times_[k]) : times_[k];
+        const TrackReading r = at(k);
+        bool bad = !std::isfinite(r.time);
+        const double time = bad ? (k ? latest : 0.0) : r.time;
+        if (bad) Repair(k).time = time;
+        if (k && time < latest && latest_.empty()) {
+            // The first step back: until here each point was the latest.
+            latest_.reserve(n);
+            for (std::size_t j = 0; j < k; ++j) latest_.push_back(at(j).time);
+        }
+        latest = k ? std::max(latest, time) : time;
+        if (!latest_.empty()) latest_.push_back(latest);
 
-        const double d = at(k, 3);
-        const bool usable = Usable(d);
-        if (!usable || d < lastUsable) bad = 1;
-        if (usable) lastUsable = d;
+        const bool usable = Usable(r.distance);
+        if (!usable || r.distance < lastUsable) bad = true;
+        if (usable) lastUsable = r.distance;
         double stretch = 0;
         if (k > 0) {
-            const double before = at(k - 1, 3);
-            stretch = usable && Usable(before) && d >= before ? d - before : GeoDistanceMetres(geo[k - 1], geo[k]);
+            const double before = at(k - 1).distance;
+            stretch = usable && Usable(before) && r.distance >= before ? r.distance - before
+                                                                        : GeoDistanceMetres(geo[k - 1], geo[k]);
             t.distanceMetres += stretch;
         }
 
-        const double s = at(k, 4);
-        if (Usable(s)) {
-            speeds_[k] = s;
-        } else {
-            bad = 1;
-            if (k > 0 && times_[k] > times_[k - 1]) {
-                speeds_[k] = speedFrom(k - 1, k, times_[k - 1], times_[k]);
-            } else if (k + 1 < n && timeAt(k + 1) > times_[k]) {
-                speeds_[k] = speedFrom(k, k + 1, times_[k], timeAt(k + 1));
-            } else {
-                speeds_[k] = 0.0;
-            }
+        double speed = r.speed;
+        if (!Usable(speed)) {
+            bad = true;
+            const double nextTime = k + 1 < n && std::isfinite(at(k + 1).time) ? at(k + 1).time : latest;
+            if (k > 0 && time > previousTime) speed = speedFrom(k - 1, k, previousTime, time);
+            else if (k + 1 < n && nextTime > time) speed = speedFrom(k, k + 1, time, nextTime);
+            else speed = 0.0;
+            Repair(k).speed = speed;
         }
-        t.maxKmh = std::max(t.maxKmh, speeds_[k]);
-        repaired_[k] = bad;
-        t.repairedPoints += bad;
+        t.maxKmh = std::max(t.maxKmh, speed);
+        if (bad) repaired_.push_back(static_cast<int>(k));
 
-        if (k > 0 && speeds_[k - 1] >= kStandingBelowKmh) {
-            movingDays += latest_[k] - latest_[k - 1];
+        if (k > 0 && previousSpeed >= kStandingBelowKmh) {
+            movingDays += latest - previousLatest;
             movingMetres += stretch;
         }
+        previousTime = time;
+        previousLatest = latest;
+        previousSpeed = speed;
     }
+    t.repairedPoints = static_cast<int>(repaired_.size());
 
-    t.begin = times_[0];
-    t.end = latest_[n - 1];
+    t.begin = at(0).time;
+    t.end = latest;
     t.durationSeconds = WholeSeconds(t.end - t.begin);
     t.movingSeconds = std::min(WholeSeconds(movingDays), t.durationSeconds);
     t.standingSeconds = t.durationSeconds - t.movingSeconds;
     t.avgMovingKmh = movingDays > 0 ? movingMetres / (movingDays * kSecondsPerDayD) * 3.6 : 0.0;
 }
 
-TripProfile TripProfile::FromTrack(const Track& track, const std::vector<TStops>& stops,
-                                   const std::vector<TimePeriod>* speeding) {
-    return TripProfile(track.crds(), track.geoPoints(), stops, speeding);
-}
+bool TripProfile::repaired(int k) const { return std::binary_search(repaired_.begin(), repaired_.end(), k); }
 
 int TripProfile::PointAt(TDateTime t) const {
-    if (latest_.empty()) return -1;
-    // The running latest time never decreases, so it bisects.
-    const auto after = std::upper_bound(latest_.begin(), latest_.end(), t);
-    return after == latest_.begin() ? 0 : static_cast<int>(after - latest_.begin()) - 1;
+    if (empty()) return -1;
+    // The running latest time never decreases, so it bisects; without a
+    // step back it is each point's own time.
+    std::size_t after;
+    if (!latest_.empty()) {
+        after = static_cast<std::size_t>(std::upper_bound(latest_.begin(), latest_.end(), t) - latest_.begin());
+    } else {
+        const TrackReadings& p = points();
+        after = static_cast<std::size_t>(
+            std::upper_bound(p.begin(), p.end(), t, [](double v, const TrackReading& r) { return v < r.time; }) -
+            p.begin());
+    }
+    return after == 0 ? 0 : static_cast<int>(after) - 1;
 }
 
 std::string DurationText(std::int64_t seconds) {
@@ -186,15 +225,13 @@ std::vector<ChartColumn> ChartColumns(const TripProfile& profile, int width) {
     std::vector<ChartColumn> columns(static_cast<std::size_t>(std::max(0, width)));
     if (columns.empty()) return columns;
     const double begin = profile.totals().begin, end = profile.totals().end;
-    const std::vector<double>& times = profile.times();
-    const std::vector<double>& speeds = profile.speeds();
     const double span = end - begin;
     const double scale = span > 0 ? width / span : 0.0;
     const double last = width - 1;
-    for (std::size_t k = 0; k < times.size(); ++k) {
-        const double x = std::floor((times[k] - begin) * scale);
+    for (const TrackReading& point : profile.points()) {
+        const double x = std::floor((point.time - begin) * scale);
         ChartColumn& c = columns[static_cast<std::size_t>(std::clamp(x, 0.0, last))];
-        const double s = speeds[k];
+        const double s = point.speed;
         if (!c.any) {
             c.any = true;
             c.min = c.max = c.first = s;

@@ -29,12 +29,12 @@ Track Track::FromCrds(std::vector<double> crds) {
     // then, or step back one, and such recordings must still play.
     const std::size_t n = crds.size() / kFieldsPerPoint;
     Track t;
-    t.readings_.resize(n);
+    t.readings_->resize(n);
     t.mapPoints_->resize(n);
     bool stepsBack = false;
     for (std::size_t k = 0; k < n; ++k) {
         const double* point = crds.data() + k * kFieldsPerPoint;
-        t.readings_[k] = {point[0], point[3], point[4]};
+        (*t.readings_)[k] = {point[0], point[3], point[4]};
         (*t.mapPoints_)[k] = {point[1], point[2]};
         stepsBack = stepsBack || (k && point[0] < crds[(k - 1) * kFieldsPerPoint]);
     }
@@ -42,16 +42,22 @@ Track Track::FromCrds(std::vector<double> crds) {
     if (stepsBack) {
         t.latestTimes_.resize(n);
         for (std::size_t k = 0; k < n; ++k)
-            t.latestTimes_[k] = k ? std::max(t.latestTimes_[k - 1], t.readings_[k].time) : t.readings_[0].time;
+            t.latestTimes_[k] = k ? std::max(t.latestTimes_[k - 1], (*t.readings_)[k].time) : (*t.readings_)[0].time;
     }
     return t;
 }
 
-const Track::Reading& Track::reading(int k) const {
+const TrackReading& Track::reading(int k) const {
     if (k < 0 || k >= count())
         throw Error("точки " + std::to_string(k + 1) + " в треке нет (в нём " +
                     std::to_string(count()) + " точек)");
-    return readings_[static_cast<std::size_t>(k)];
+    return readings()[static_cast<std::size_t>(k)];
+}
+
+const TrackReadings& Track::readings() const {
+    // A track moved from has no array; it reads as empty.
+    static const TrackReadings none;
+    return readings_ ? *readings_ : none;
 }
 
 const TMapPoint& Track::mapPoint(int k) const {
@@ -60,7 +66,7 @@ const TMapPoint& Track::mapPoint(int k) const {
 }
 
 TDateTime Track::latestTime(std::size_t k) const {
-    return latestTimes_.empty() ? readings_[k].time : latestTimes_[k];
+    return latestTimes_.empty() ? readings()[k].time : latestTimes_[k];
 }
 
 const TMapPointArray& Track::mapPoints() const {
@@ -71,9 +77,9 @@ const TMapPointArray& Track::mapPoints() const {
 
 std::vector<double> Track::crds() const {
     std::vector<double> out;
-    out.reserve(readings_.size() * kFieldsPerPoint);
-    for (std::size_t k = 0; k < readings_.size(); ++k) {
-        const Reading& r = readings_[k];
+    out.reserve(readings().size() * kFieldsPerPoint);
+    for (std::size_t k = 0; k < readings().size(); ++k) {
+        const TrackReading& r = readings()[k];
         const TMapPoint& p = mapPoints()[k];
         out.insert(out.end(), {r.time, p.X, p.Y, r.distance, r.speed});
     }
@@ -89,7 +95,7 @@ void Track::SetMapPoint(int k, TMapPoint p) {
 }
 
 std::size_t Track::MemoryBytes() const {
-    return readings_.capacity() * sizeof(Reading) + mapPoints().capacity() * sizeof(TMapPoint) +
+    return readings().capacity() * sizeof(TrackReading) + mapPoints().capacity() * sizeof(TMapPoint) +
            geoPoints_.capacity() * sizeof(TMapPoint) + latestTimes_.capacity() * sizeof(double);
 }
 

@@ -86,8 +86,8 @@ TEST(TripTotals, DegenerateTracksDivideByNothing) {
     const TripProfile equal = Profile({{0, 0, 0, kNaN}, {0, 500, 500, kNaN}});
     EXPECT_EQ(equal.totals().durationSeconds, 0);
     EXPECT_DOUBLE_EQ(equal.totals().distanceMetres, 500);
-    EXPECT_EQ(equal.speeds()[0], 0);
-    EXPECT_EQ(equal.speeds()[1], 0);
+    EXPECT_EQ(equal.speed(0), 0);
+    EXPECT_EQ(equal.speed(1), 0);
     EXPECT_EQ(equal.totals().avgMovingKmh, 0);
     // Two points.
     const TripTotals two = Profile({{0, 0, 0, 10}, {100, 300, 300, 0}}).totals();
@@ -127,16 +127,44 @@ TEST(TripTotals, UnusableRecordedValuesFallBackToPositionsAndTimes) {
     EXPECT_EQ(t.repairedPoints, 3);
     EXPECT_TRUE(p.repaired(2) && p.repaired(4) && p.repaired(5));
     EXPECT_FALSE(p.repaired(3));
-    EXPECT_NEAR(p.speeds()[5], 36, 1e-6);
+    EXPECT_NEAR(p.speed(5), 36, 1e-6);
     EXPECT_NEAR(t.avgMovingKmh, 36, 1e-6);
     EXPECT_FALSE(RepairedNote(t).empty());
     EXPECT_TRUE(RepairedNote(Profile({{0, 0, 0, 1}}).totals()).empty());
     // Infinite and negative distances, a speed that is no number at the
     // first point: derived from the stretch after it.
     const TripProfile q = Profile({{0, 0, -1, kNaN}, {10, 100, std::numeric_limits<double>::infinity(), 5}});
-    EXPECT_NEAR(q.speeds()[0], 36, 1e-6);
+    EXPECT_NEAR(q.speed(0), 36, 1e-6);
     EXPECT_NEAR(q.totals().distanceMetres, 100, 1e-6);
     EXPECT_EQ(q.totals().repairedPoints, 2);
+}
+
+TEST(TripTotals, FromATrackItsReadingsAreSharedUntilOneNeedsRepair) {
+    // Clean readings: the profile reads the track's own array.
+    const Track clean = Track::FromCrds({kT0, 0, 0, 0, 36, kT0 + 60 * kSec, 0.01, 0, 600, 36});
+    const TripProfile shared = TripProfile::FromTrack(clean, {}, nullptr);
+    EXPECT_EQ(&shared.points(), clean.sharedReadings().get());
+    EXPECT_EQ(shared.totals().movingSeconds, 60);
+    // A negative speed and a time stepping back: the profile repairs its own
+    // copy and leaves the track's values as delivered.
+    const Track odd = Track::FromCrds({kT0, 0, 0, 0, 36, kT0 + 60 * kSec, 0.01, 0, 600, -1,
+                                       kT0 + 30 * kSec, 0.02, 0, 1200, 36, kT0 + 120 * kSec, 0.03, 0, 1800, 36});
+    const TripProfile p = TripProfile::FromTrack(odd, {}, nullptr);
+    EXPECT_NE(&p.points(), odd.sharedReadings().get());
+    EXPECT_EQ(odd.speed(1), -1);
+    EXPECT_NEAR(p.speed(1), GeoDistanceMetres({0, 0}, {0.01, 0}) / 60 * 3.6, 1e-4);
+    EXPECT_TRUE(p.repaired(1));
+    EXPECT_FALSE(p.repaired(0) || p.repaired(2) || p.repaired(3));
+    EXPECT_EQ(p.totals().durationSeconds, 120);
+    EXPECT_EQ(p.PointAt(kT0 + 45 * kSec), 0);  // point 2's own time is behind point 1's
+    EXPECT_EQ(p.PointAt(kT0 + 60 * kSec), 2);
+    // The profile outlives a track that goes.
+    TripProfile kept;
+    {
+        const Track gone = Track::FromCrds({kT0, 0, 0, 0, 36});
+        kept = TripProfile::FromTrack(gone, {}, nullptr);
+    }
+    EXPECT_EQ(kept.speed(0), 36);
 }
 
 TEST(TripTotals, RussianTextsWithTheLocaleSeparator) {

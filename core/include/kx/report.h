@@ -13,6 +13,7 @@
 // unless it is positive.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,35 +51,47 @@ struct TripTotals {
     int repairedPoints = 0;  // points whose recorded distance or speed was unusable
 };
 
-// The series the chart draws and the totals, made once per trip.
+// The series the chart draws and the totals, made once per trip. The
+// points are the track's own readings, shared rather than copied; a copy is
+// made only when some of them need repair, and the running latest time only
+// when times step back.
 class TripProfile {
 public:
     TripProfile() = default;
     // `crds`: five numbers per point (time, X, Y, distance, speed), as the
-    // track holds them; `geo`: each point's longitude (X) and latitude (Y).
-    // Lengths that do not match use the shorter. `speeding` is null when the
-    // speeding periods were not fetched.
+    // dispatcher delivers them; `geo`: each point's longitude (X) and
+    // latitude (Y). Lengths that do not match use the shorter. `speeding` is
+    // null when the speeding periods were not fetched.
     TripProfile(const std::vector<double>& crds, const TMapPointArray& geo, const std::vector<TStops>& stops,
                 const std::vector<TimePeriod>* speeding);
     static TripProfile FromTrack(const Track& track, const std::vector<TStops>& stops,
                                  const std::vector<TimePeriod>* speeding);
 
-    int count() const { return static_cast<int>(times_.size()); }
-    bool empty() const { return times_.empty(); }
+    int count() const { return static_cast<int>(points().size()); }
+    bool empty() const { return points().empty(); }
     const TripTotals& totals() const { return totals_; }
-    const std::vector<double>& times() const { return times_; }
-    const std::vector<double>& speeds() const { return speeds_; }  // km/h, usable everywhere
+    // Each point's time (finite), recorded distance and speed (km/h, usable everywhere).
+    const TrackReadings& points() const;
+    TDateTime time(int k) const { return points()[static_cast<std::size_t>(k)].time; }
+    double speed(int k) const { return points()[static_cast<std::size_t>(k)].speed; }
     const std::vector<TimePeriod>& stops() const { return stops_; }
     const std::vector<TimePeriod>& speeding() const { return speeding_; }
-    bool repaired(int k) const { return repaired_[static_cast<std::size_t>(k)] != 0; }
+    bool repaired(int k) const;
 
     // The last point at or before t by the running latest time (the first
     // point for an earlier t); -1 for an empty profile.
     int PointAt(TDateTime t) const;
 
 private:
-    std::vector<double> times_, speeds_, latest_;
-    std::vector<unsigned char> repaired_;
+    // The one pass over the points; `geo` gives the positions for repairs.
+    void Build(const TMapPointArray& geo, const std::vector<TStops>& stops, const std::vector<TimePeriod>* speeding);
+    // The points, made the profile's own before the first change.
+    TrackReading& Repair(std::size_t k);
+
+    std::shared_ptr<const TrackReadings> points_;
+    std::shared_ptr<TrackReadings> ownPoints_;  // the same array once it is the profile's own
+    std::vector<double> latest_;                // empty while no time steps back
+    std::vector<int> repaired_;                 // ascending
     std::vector<TimePeriod> stops_, speeding_;
     TripTotals totals_;
 };

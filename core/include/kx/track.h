@@ -34,6 +34,14 @@ struct TStops {
 // Index of the first stop with begin <= t < end, or -1.
 int FindStopAt(const std::vector<TStops>& stops, TDateTime t);
 
+// What a track point records besides its position.
+struct TrackReading {
+    TDateTime time;
+    double distance;  // m
+    double speed;     // km/h
+};
+using TrackReadings = std::vector<TrackReading>;
+
 // Five doubles per point, as the server delivers them: time, X, Y,
 // distance (m), speed (km/h), held once each: X and Y as the map points,
 // the other three beside them. Times normally increase, but real recordings
@@ -49,8 +57,8 @@ public:
     // that is NaN or infinite.
     static Track FromCrds(std::vector<double> crds);
 
-    int count() const { return static_cast<int>(readings_.size()); }
-    bool empty() const { return readings_.empty(); }
+    int count() const { return static_cast<int>(readings().size()); }
+    bool empty() const { return readings().empty(); }
 
     // k is 0-based; throws kx::Error when out of range.
     TDateTime time(int k) const { return reading(k).time; }
@@ -64,6 +72,11 @@ public:
 
     // The five numbers a point, with X and Y as they stand now.
     std::vector<double> crds() const;
+    // Each point's time, distance and speed as delivered; never changed.
+    const TrackReadings& readings() const;
+    // The same array, held jointly by whoever reads it (the trip report): it
+    // lives as long as its last holder, whatever becomes of the track.
+    std::shared_ptr<const TrackReadings> sharedReadings() const { return readings_; }
     // Until SetMapPoint is called these are the delivered X/Y values.
     const TMapPointArray& mapPoints() const;
     // The same array, held jointly by whoever draws it (the track lines): it
@@ -91,18 +104,13 @@ public:
     int FindPointByTime(TDateTime t, int current) const;
 
 private:
-    struct Reading {
-        TDateTime time;
-        double distance;
-        double speed;
-    };
     // Throw kx::Error when k is out of range.
-    const Reading& reading(int k) const;
+    const TrackReading& reading(int k) const;
     const TMapPoint& mapPoint(int k) const;
     // The latest time among points 0..k.
     TDateTime latestTime(std::size_t k) const;
 
-    std::vector<Reading> readings_;
+    std::shared_ptr<TrackReadings> readings_ = std::make_shared<TrackReadings>();
     std::shared_ptr<TMapPointArray> mapPoints_ = std::make_shared<TMapPointArray>();
     TMapPointArray geoPoints_;
     // Only for a track whose times step back somewhere: k: the latest time
