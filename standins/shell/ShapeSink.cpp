@@ -10,8 +10,20 @@ void ShapeSink::Reset() {
     hasId_ = hasGeometry_ = false;
     id_ = 0;
     kind_ = -1;
-    geometry_ = ShapeGeometry{};
+    if (spare_ && !spare_->empty()) {
+        geometry_ = std::move(spare_->back());
+        spare_->pop_back();
+    }
+    ClearGeometry();
     problem_.clear();
+}
+
+void ShapeSink::ClearGeometry() {
+    // The arrays keep their room.
+    geometry_.coordinates.clear();
+    geometry_.partStarts.clear();
+    geometry_.received = 0;
+    geometry_.extent = RectValues{};
 }
 
 HRESULT ShapeSink::SetId(long id) {
@@ -24,7 +36,7 @@ HRESULT ShapeSink::SetGeometry(long kind, VARIANT coordinates) {
     return Guarded([&]() -> HRESULT {
         hasGeometry_ = true;
         kind_ = kind;
-        geometry_ = ShapeGeometry{};
+        ClearGeometry();
         problem_.clear();
         SAFEARRAY *array = coordinates.parray;
         if (coordinates.vt != (VT_ARRAY | VT_R8)) problem_ = "coordinates are not VT_ARRAY|VT_R8";

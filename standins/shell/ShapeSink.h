@@ -36,13 +36,17 @@ public:
     void Reset();
     // Null: every vertex is kept.
     void SetReducer(const VertexReducer *reducer) { reducer_ = reducer; }
+    // Geometries of an earlier walk, taken from the back to hold the next
+    // shapes' vertices: a map window draws frame after frame into the same
+    // arrays instead of fresh memory for each. Null: fresh arrays.
+    void SetSpare(std::vector<ShapeGeometry> *spare) { spare_ = spare; }
 
     bool HasId() const { return hasId_; }
     long Id() const { return id_; }
     bool HasGeometry() const { return hasGeometry_; }
     long Kind() const { return kind_; }
     const std::vector<double> &Coordinates() const { return geometry_.coordinates; }
-    ShapeGeometry &Geometry() { return geometry_; }
+    ShapeGeometry &Geometry() { return geometry_; }  // may be moved from until the next Reset
     // Empty when the geometry was valid.
     const std::string &GeometryProblem() const { return problem_; }
 
@@ -50,12 +54,15 @@ public:
     HRESULT STDMETHODCALLTYPE SetGeometry(long kind, VARIANT coordinates) override;
 
 private:
+    void ClearGeometry();
+
     bool hasId_ = false;
     long id_ = 0;
     bool hasGeometry_ = false;
     long kind_ = -1;
     ShapeGeometry geometry_;
     const VertexReducer *reducer_ = nullptr;
+    std::vector<ShapeGeometry> *spare_ = nullptr;
     std::string problem_;
 };
 

@@ -55,6 +55,7 @@ WalkResult ShapeWalker::WalkCursor(HRESULT selectResult, IShapeCursor *rawCursor
     }
     ComPtr<ShapeSink> sink(new ShapeSink(registry_));
     sink->SetReducer(options.reducer);
+    sink->SetSpare(options.spare);
     for (;;) {
         if (result.shapes.size() >= options.maxShapes) {
             result.problems.push_back("cursor did not end after " + std::to_string(options.maxShapes) + " shapes");

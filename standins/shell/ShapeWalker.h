@@ -48,6 +48,8 @@ struct WalkOptions {
     size_t maxShapes = 1000000;
     // What is kept of each shape's vertices; null: all of them.
     const VertexReducer *reducer = nullptr;
+    // Geometries whose arrays the walk may reuse (ShapeSink::SetSpare).
+    std::vector<ShapeGeometry> *spare = nullptr;
 };
 
 class ShapeWalker {

@@ -15,11 +15,10 @@ double MsBetween(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
-std::vector<POINT> DevicePoints(const Viewport &view, const std::vector<double> &coordinates) {
-    std::vector<POINT> out;
+void DevicePoints(const Viewport &view, const std::vector<double> &coordinates, std::vector<POINT> &out) {
+    out.clear();
     out.reserve(coordinates.size() / 2);
     for (size_t i = 0; i + 1 < coordinates.size(); i += 2) out.push_back(view.ToDevice(coordinates[i], coordinates[i + 1]));
-    return out;
 }
 
 // The parts of a line as ranges of its points.
@@ -63,6 +62,7 @@ double LayerPainter::PixelsOfWidth(double millimetres) {
 
 FrameStats LayerPainter::Paint(kxshell::StandInShell &shell, Canvas &canvas, const Viewport &view) {
     FrameStats stats;
+    for (auto it = drawn_.rbegin(); it != drawn_.rend(); ++it) sparePoints_.push_back(std::move(it->points));
     drawn_.clear();
     kxshell::LayerCollection &layers = shell.Layers();
     kxshell::WalkOptions options;
@@ -70,6 +70,8 @@ FrameStats LayerPainter::Paint(kxshell::StandInShell &shell, Canvas &canvas, con
     // A pen reaches into the window from at most half its width beyond it.
     const ScaleReducer reducer(view, kWidestPen / 2 + 2);
     if (!everyVertex_) options.reducer = &reducer;
+    options.spare = &spareGeometry_;
+    std::vector<kxshell::ShapeGeometry> walked;
     const kxshell::ShapeWalker walker(shell.SharedRegistry());
     // Copied first: a layer may leave the collection while it is drawn.
     std::vector<ComPtr<IShapeLayer>> list;
@@ -83,8 +85,12 @@ FrameStats LayerPainter::Paint(kxshell::StandInShell &shell, Canvas &canvas, con
         kxshell::WalkResult result = walker.Walk(source.Get(), view.visible, options);
         const auto t1 = Clock::now();
         for (const auto &problem : result.problems) stats.problems.push_back("layer " + std::to_string(index + 1) + ": " + problem);
-        for (const kxshell::WalkedShape &shape : result.shapes) {
+        for (kxshell::WalkedShape &shape : result.shapes) {
             DrawnShape drawn;
+            if (!sparePoints_.empty()) {
+                drawn.points = std::move(sparePoints_.back());
+                sparePoints_.pop_back();
+            }
             drawn.layer = index;
             drawn.id = shape.id;
             drawn.kind = shape.kind;
@@ -93,11 +99,14 @@ FrameStats LayerPainter::Paint(kxshell::StandInShell &shell, Canvas &canvas, con
             stats.vertices += shape.received;
             stats.drawnVertices += shape.VertexCount();
             drawn_.push_back(std::move(drawn));
+            walked.push_back(std::move(static_cast<kxshell::ShapeGeometry &>(shape)));
         }
         stats.shapes += result.shapes.size();
         stats.walkMs += MsBetween(t0, t1);
         stats.drawMs += MsBetween(t1, Clock::now());
     }
+    spareGeometry_.assign(std::make_move_iterator(walked.rbegin()), std::make_move_iterator(walked.rend()));
+    sparePoints_.clear();
     return stats;
 }
 
@@ -105,7 +114,7 @@ void LayerPainter::DrawShape(Canvas &canvas, const Viewport &view, const kxshell
                              DrawnShape &drawn) {
     using kxshell::SymbolKind;
     HDC dc = canvas.Dc();
-    drawn.points = DevicePoints(view, shape.coordinates);
+    DevicePoints(view, shape.coordinates, drawn.points);
     drawn.partStarts = shape.partStarts;
     drawn.received = shape.received;
     if (shape.received) {

@@ -44,7 +44,10 @@ public:
     // Draws every layer of the shell's map onto the canvas.
     FrameStats Paint(kxshell::StandInShell &shell, Canvas &canvas, const Viewport &view);
     const std::vector<DrawnShape> &Drawn() const { return drawn_; }
-    void Forget() { drawn_.clear(); }
+    void Forget() {
+        drawn_.clear();
+        spareGeometry_.clear();
+    }
     // The topmost shape within `slop` pixels of the point, or null.
     const DrawnShape *HitTest(POINT point, int slop) const;
 
@@ -65,6 +68,10 @@ private:
     void DrawLabel(HDC dc, const Viewport &view, const kxshell::WalkedShape &shape);
 
     std::vector<DrawnShape> drawn_;
+    // The arrays of the last frame's shapes, in reverse order, for the next
+    // frame's: the same shapes come in the same order frame after frame.
+    std::vector<kxshell::ShapeGeometry> spareGeometry_;
+    std::vector<std::vector<POINT>> sparePoints_;
     Canvas scratch_;
     bool everyVertex_ = false;
 };
