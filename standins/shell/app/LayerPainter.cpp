@@ -16,9 +16,10 @@ double MsBetween(Clock::time_point a, Clock::time_point b) {
 }
 
 void DevicePoints(const Viewport &view, const std::vector<double> &coordinates, std::vector<POINT> &out) {
+    const DeviceTransform device = view.Transform();
     out.clear();
     out.reserve(coordinates.size() / 2);
-    for (size_t i = 0; i + 1 < coordinates.size(); i += 2) out.push_back(view.ToDevice(coordinates[i], coordinates[i + 1]));
+    for (size_t i = 0; i + 1 < coordinates.size(); i += 2) out.push_back(device.ToDevice(coordinates[i], coordinates[i + 1]));
 }
 
 // The parts of a line as ranges of its points.

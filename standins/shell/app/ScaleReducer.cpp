@@ -57,8 +57,9 @@ void ScaleReducer::ReduceLine(const double *xy, size_t vertices, kxshell::ShapeG
     // `from` is the last vertex that starts a new pixel; a segment from it
     // whose ends both lie beyond one side of the grown window leaves no pixel
     // in the window, whatever the pen.
+    const DeviceTransform device = view_.Transform();  // at hand for every vertex
     const double *from = xy;
-    POINT fromPixel = view_.ToDevice(xy[0], xy[1]);
+    POINT fromPixel = device.ToDevice(xy[0], xy[1]);
     unsigned fromOutside = Outside(fromPixel);
     bool partOpen = false;
     kxshell::RectValues &extent = out.extent;
@@ -68,7 +69,7 @@ void ScaleReducer::ReduceLine(const double *xy, size_t vertices, kxshell::ShapeG
         extent.maxX = std::max(extent.maxX, vertex[0]);
         extent.minY = std::min(extent.minY, vertex[1]);
         extent.maxY = std::max(extent.maxY, vertex[1]);
-        const POINT p = view_.ToDevice(vertex[0], vertex[1]);
+        const POINT p = device.ToDevice(vertex[0], vertex[1]);
         if (SamePixel(p, fromPixel)) continue;
         const unsigned outside = Outside(p);
         if (fromOutside & outside) {
@@ -86,7 +87,7 @@ void ScaleReducer::ReduceLine(const double *xy, size_t vertices, kxshell::ShapeG
         fromOutside = outside;
     }
     // Every vertex in one pixel: a dot, where it can be seen.
-    if (out.coordinates.empty() && SamePixel(fromPixel, view_.ToDevice(xy[0], xy[1])) && !fromOutside) Keep(out, xy);
+    if (out.coordinates.empty() && SamePixel(fromPixel, device.ToDevice(xy[0], xy[1])) && !fromOutside) Keep(out, xy);
 }
 
 }  // namespace kxapp
