@@ -19,6 +19,15 @@ std::wstring Bounded(std::wstring text, size_t most) {
     return text;
 }
 
+// The hover asks the shape under the mouse for its title and hint; its
+// vertices were drawn already and are not taken again.
+class TitleOnly : public kxshell::VertexReducer {
+public:
+    void Reduce(long, const double *, size_t vertices, kxshell::ShapeGeometry &out) const override {
+        out.received = vertices;
+    }
+};
+
 }  // namespace
 
 MapView::MapView(kxshell::StandInShell &shell) : shell_(shell) {}
@@ -109,6 +118,8 @@ HoverResult MapView::HoverAt(POINT device) {
     kxshell::WalkOptions options;
     options.askTitle = true;
     options.maxShapes = 4;  // an info point comes twice; the first answers
+    const TitleOnly titleOnly;
+    options.reducer = &titleOnly;
     const kxshell::WalkResult result = kxshell::ShapeWalker(shell_.SharedRegistry()).WalkById(source.Get(), hit->id, options);
     if (!result.shapes.empty()) {
         const kxshell::WalkedShape &shape = result.shapes.front();
