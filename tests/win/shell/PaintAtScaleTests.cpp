@@ -54,12 +54,15 @@ protected:
         FrameStats stats;
     };
     Picture Draw(bool everyVertex) {
+        LayerPainter painter;
+        painter.DrawEveryVertex(everyVertex);
+        return Draw(painter);
+    }
+    Picture Draw(LayerPainter &painter) {
         Canvas canvas;
         EXPECT_TRUE(canvas.Resize(view_.width, view_.height));
         RECT all{0, 0, view_.width, view_.height};
         FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        LayerPainter painter;
-        painter.DrawEveryVertex(everyVertex);
         Picture picture;
         picture.stats = painter.Paint(shell_, canvas, view_);
         canvas.Sync();
@@ -133,6 +136,32 @@ TEST_F(PaintAtScale, JitterAroundPixelBordersAndSharpTurnsLookTheSame) {
     FrameStats reduced, every;
     EXPECT_EQ(0u, Differences(reduced, every));
     EXPECT_LT(reduced.drawnVertices, reduced.vertices);
+}
+
+TEST_F(PaintAtScale, AFrameDrawnIntoTheLastFramesArraysIsTheFreshOne) {
+    // A track crossing the view in parts, then the view moved and zoomed
+    // in: nothing of the first frame's vertices, parts or extents stays.
+    std::vector<double> xy = Laps(50000, 0.5, 1600, 1200, 1300, 900);
+    for (double x = -50000; x <= 50000; x += 97) xy.insert(xy.end(), {x, 600 + 0.3 * std::fmod(x, 70)});
+    AddTrack(xy);
+    layer_->shapes.push_back({3, kShapeLine, {2000.2, 500.3, 2003, 504}, L"", L"", nullptr, nullptr, Line(1.0, 0xFF00)});
+    LayerPainter reused;
+    const Picture first = Draw(reused);
+    view_.visible = {-800, 300, 800, 1500};
+    const Picture second = Draw(reused);
+    LayerPainter fresh;
+    const Picture expected = Draw(fresh);
+    EXPECT_NE(first.pixels, second.pixels);
+    EXPECT_EQ(expected.pixels, second.pixels);
+    EXPECT_EQ(expected.stats.drawnVertices, second.stats.drawnVertices);
+    ASSERT_EQ(fresh.Drawn().size(), reused.Drawn().size());
+    for (size_t i = 0; i < fresh.Drawn().size(); ++i) {
+        const kxapp::DrawnShape &a = fresh.Drawn()[i], &b = reused.Drawn()[i];
+        EXPECT_EQ(a.id, b.id);
+        EXPECT_EQ(a.points.size(), b.points.size()) << i;
+        EXPECT_EQ(a.partStarts, b.partStarts) << i;
+        EXPECT_TRUE(EqualRect(&a.extent, &b.extent) && EqualRect(&a.bounds, &b.bounds)) << i;
+    }
 }
 
 TEST_F(PaintAtScale, PolygonsAndIconsOutsideTheViewAreSkipped) {
