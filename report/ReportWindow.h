@@ -10,7 +10,9 @@
 // asked for and destroys it with itself. The track belongs to the panel
 // state; the window keeps a plain pointer to it between two ShowTrip calls,
 // which the form makes whenever the track changes. The window owns its
-// controls, its chart and the profile the chart draws.
+// controls, its chart and the profile the chart draws; the profile holds the
+// track's readings jointly with it, so a replaced track never leaves the
+// chart without its points.
 #pragma once
 
 #include <windows.h>
