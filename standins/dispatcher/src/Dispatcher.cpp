@@ -474,6 +474,19 @@ HRESULT Dispatcher::Serve(const wchar_t *name, const std::wstring &head,
         TerminateProcess(GetCurrentProcess(), 3);
     }
     if (opt_.delayMs > 0) Sleep(static_cast<DWORD>(opt_.delayMs));
+    // Events ordered for this call go out before it answers: the caller is
+    // waiting on it meanwhile.
+    for (size_t i = 0; i < eventsDuringCalls_.size();) {
+        EventDuringCall &e = eventsDuringCalls_[i];
+        if (e.operation == name && --e.callsLeft == 0) {
+            const DISPID id = e.id;
+            eventsDuringCalls_.erase(eventsDuringCalls_.begin() + static_cast<std::ptrdiff_t>(i));
+            Log::Line(head + L": событие " + Num(static_cast<long>(id)) + L" во время вызова");
+            Fire(id);
+        } else {
+            ++i;
+        }
+    }
     // A failure ordered for the next call, or for the next call of this operation.
     std::wstring ordered = std::exchange(opt_.failNext, std::wstring());
     if (ordered.empty()) {
@@ -771,7 +784,7 @@ HRESULT Dispatcher::BeginComputation(const std::string &groupKey, int device, do
     return S_OK;
 }
 
-void Dispatcher::FinishComputation()
+void Dispatcher::FinishComputation(bool refresh)
 {
     KillTimer(events_, kComputeTimer);
     if (status_ != 1) return;
@@ -795,7 +808,7 @@ void Dispatcher::FinishComputation()
     }
     last_ = pending_;
     haveLast_ = true;
-    tripCursor_ = entryCursor_ = 0;
+    if (!refresh || static_cast<size_t>(tripCursor_) > trips_.size()) tripCursor_ = entryCursor_ = 0;
     Log::Line(L"расчёт окончен: " + kx::ToWide(pending_.group) + L", прибор " + Num(pending_.device) + L", рейсов " +
               Num(static_cast<long long>(trips_.size())));
     Fire(205);
@@ -810,7 +823,7 @@ void Dispatcher::OnlineTick()
         pending_ = last_;
         pending_.own = false;
         status_ = 1;
-        FinishComputation();
+        FinishComputation(true);
     }
 }
 
@@ -1281,6 +1294,17 @@ STDMETHODIMP Control::FailNextComputation()
 {
     owner_.failNextComputation_ = true;
     Log::Line(L"управление: следующий расчёт завершится ошибкой");
+    return S_OK;
+}
+
+STDMETHODIMP Control::FireDuringCall(BSTR operation, LONG n, LONG dispid)
+{
+    const std::wstring name = BstrText(operation);
+    if (name.empty()) return owner_.Error(L"Операция не названа", E_INVALIDARG);
+    if (n < 1) return owner_.Error(L"Номер вызова должен быть не меньше 1", E_INVALIDARG);
+    owner_.eventsDuringCalls_.push_back({name, n, static_cast<DISPID>(dispid)});
+    Log::Line(L"управление: событие " + Num(static_cast<long>(dispid)) + L" во время вызова " + Num(static_cast<long>(n)) +
+              L" операции " + name);
     return S_OK;
 }
 

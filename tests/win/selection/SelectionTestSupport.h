@@ -204,12 +204,13 @@ protected:
         ASSERT_EQ(S_OK, Control()->ComputeServerChoice(Bstr(group).Get(), device, Bstr(L"06.02.2009 00:00:00").Get(),
                                                        Bstr(L"07.02.2009 00:00:00").Get()));
     }
-    // The dispatcher raises an event, from the message loop.
+    // The dispatcher raises an event, from the message loop, and the panel
+    // has handled it (its sink only queues it).
     void Raise(DISPID id)
     {
         const long before = dispatcher->raised(id);
         ASSERT_EQ(S_OK, Control()->FireEvent(id));
-        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(id) > before; })) << "event " << id;
+        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(id) > before && !EventsWaiting(); })) << "event " << id;
     }
     // The end of the computation under way, or, when none is, the end event
     // on its own.
@@ -218,8 +219,10 @@ protected:
         if (!dispatcher->computing())
             return Raise(205);
         const long before = dispatcher->raised(205);
-        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(205) > before; })) << "no end of computation";
+        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(205) > before && !EventsWaiting(); }))
+            << "no end of computation";
     }
+    bool EventsWaiting() const { return form && form->DispatcherEventsWaiting(); }
     // The dispatcher's references (a pair of calls reads the count).
     LONG Refs()
     {

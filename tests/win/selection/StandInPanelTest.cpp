@@ -18,27 +18,27 @@ namespace {
 
 using namespace dispatcher_process;
 
-// The production link, with the time its end-of-computation handler takes.
+// The production link, noting when the end of a computation arrives: the
+// panel queues the event and handles it from its message loop.
 class TimedLink : public IDispatcherLink {
 public:
-    explicit TimedLink(double *lastEndMs) : inner_(CreateKarvexLink()), lastEndMs_(lastEndMs) {}
+    explicit TimedLink(Clock::time_point *endArrived) : inner_(CreateKarvexLink()), endArrived_(endArrived) {}
     void Start() override { inner_->Start(); }
     void BindEvents(std::function<void()> end, std::function<void()> close, std::function<void()> online) override
     {
-        std::function<void()> timed;
+        std::function<void()> noted;
         if (end)
-            timed = [end, out = lastEndMs_] {
-                const auto t0 = Clock::now();
+            noted = [end, at = endArrived_] {
+                *at = Clock::now();
                 end();
-                *out = MsSince(t0);
             };
-        inner_->BindEvents(std::move(timed), std::move(close), std::move(online));
+        inner_->BindEvents(std::move(noted), std::move(close), std::move(online));
     }
     TKarvexAutomation *Automation() override { return inner_->Automation(); }
 
 private:
     std::unique_ptr<IDispatcherLink> inner_;
-    double *lastEndMs_;
+    Clock::time_point *endArrived_;
 };
 
 class StandInPanel : public SelectionTest {
@@ -49,7 +49,7 @@ protected:
         SelectionTest::SetUp();
         ASSERT_TRUE(PumpUntil([] { return !Running(); }, 10000)) << "a dispatcher is still running";
         PanelSeams().CreateDispatcherLink = [this] {
-            return std::unique_ptr<IDispatcherLink>(new TimedLink(&endMs));
+            return std::unique_ptr<IDispatcherLink>(new TimedLink(&endArrived));
         };
     }
     // Lets the dispatcher go: freeing the client ends a dispatcher that has
@@ -68,11 +68,16 @@ protected:
         return -1;
     }
     // Waits for the end event that answers the panel's own request.
+    // Until the end of the computation has been handled; endMs is the time
+    // from its arrival to the end of its handling.
     bool Computed(int ms)
     {
-        return PumpUntil([] { return !PanelState().Selection.ComputeRequested; }, ms);
+        const bool done = PumpUntil([this] { return !PanelState().Selection.ComputeRequested && !EventsWaiting(); }, ms);
+        endMs = MsSince(endArrived);
+        return done;
     }
 
+    Clock::time_point endArrived = Clock::now();
     double endMs = 0;
 };
 
