@@ -3,6 +3,7 @@
 #include "KXActiveXForm.h"
 
 #include "../boxes/PlayerBox.h"
+#include "Karvex_TLB.h"
 #include "PanelState.h"
 #include "Seams.h"
 
@@ -67,6 +68,7 @@ void TKXActiveXForm::ActiveFormDestroy()
     // later; neither do the user's actions that would ask it.
     dispatcherEvents_.Close();
     waitingActions_.clear();
+    afterReconnect_ = nullptr;
     TOwnWork work(*this);
     RunHandler(nullptr, [&] {
         TPanelState &data = PanelState();
@@ -131,11 +133,31 @@ void TKXActiveXForm::RunWaitingWork()
         if (!item)
             break;
         const TPanelState &data = PanelState();
-        // A client closed or replaced since: its later events have nobody to ask.
+        // A client closed, replaced or gone since: its later events have
+        // nobody to ask.
         if (item->link != boundLink_ || !data.Link.Client || data.Link.EventsOwner != this)
             continue;
+        const auto lost = [] {
+            const TPanelState &now = PanelState();
+            const TKarvexAutomation *client = now.Link.Client ? now.Link.Client->Automation() : nullptr;
+            return client && client->Lost();
+        };
+        if (lost() && item->event != kx::DispatcherEvent::CloseServer)
+            continue;
+        // The dispatcher's events come without a user's action: a program
+        // gone meanwhile is told on the user's next action, not in a box now.
+        const auto run = [&](auto &&handler) {
+            RunHandler(hwnd_, [&] {
+                try {
+                    handler();
+                } catch (...) {
+                    if (!lost())
+                        throw;
+                }
+            });
+        };
         ++ownWork_;  // events arriving meanwhile wait for this loop
-        RunHandler(hwnd_, [&] {
+        run([&] {
             switch (item->event) {
             case kx::DispatcherEvent::EndComputing: OnEndComputing(); break;
             case kx::DispatcherEvent::CloseServer: OnCloseKarvex(); break;
@@ -143,12 +165,16 @@ void TKXActiveXForm::RunWaitingWork()
             }
         });
         // The end that followed the online data, whatever became of its refresh.
-        if (*alive && item->thenEndComputing)
-            RunHandler(hwnd_, [&] { OnEndComputing(); });
+        if (*alive && item->thenEndComputing && PanelState().Link.Client)
+            run([&] { OnEndComputing(); });
         if (!*alive)
             return;  // gone while its message box was up
         --ownWork_;
+        // The action that reconnected runs once its trips are listed again.
+        if (afterReconnect_ && !PanelState().Selection.ComputeRequested)
+            waitingActions_.push_back(std::exchange(afterReconnect_, nullptr));
     }
+    LetGoOfLostLink();
     // What came meanwhile may have had its wake-up while this work was in
     // hand: one more, so that it runs after the message loop's turn.
     if ((!waitingActions_.empty() || !dispatcherEvents_.Empty()) && hwnd_)

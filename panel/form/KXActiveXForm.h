@@ -131,6 +131,17 @@ public:
     void OnEndComputing();
     void OnCloseKarvex();
     void OnReceiveOnlineData();
+
+    // The way back to a dispatcher program that went away (ended, crashed,
+    // closed) or was not there at start-up: never on its own, only on the
+    // user's next action that needs it (Reconnection.cpp).
+    enum class TLinkUse {
+        None,      // the action does not ask the dispatcher
+        Reselect,  // the action changes the group, vehicle or period itself
+        Ask,       // anything else that asks it (a trip, a category, the map objects)
+    };
+    // No link, one lost, or one that never connected.
+    bool LinkDown() const;
     // True while dispatcher events or user's actions wait for the panel to be free.
     bool DispatcherEventsWaiting() const { return !dispatcherEvents_.Empty() || !waitingActions_.empty(); }
 
@@ -267,6 +278,15 @@ private:
     void HandleTimer(UINT_PTR id);
     void BindClientEvents();
     void UnbindClientEvents();
+    // Runs then once the dispatcher is there: at once while the link holds;
+    // else after connecting anew, choosing again what the panel shows and,
+    // for an action that asks, after the trips asked for again have come.
+    // Throws, with then not run, when the program is still not there.
+    void WithDispatcher(TLinkUse use, std::function<void()> then);
+    // A link whose program has gone is let go once the work in hand and the
+    // events waiting behind it have run: its events unbound, the client
+    // freed once.
+    void LetGoOfLostLink();
     // Records an event of the client bound as `link` and wakes the window for it.
     void QueueDispatcherEvent(kx::DispatcherEvent event, std::uint32_t link);
     // Unless a handler of the panel is running (its end comes back here):
@@ -308,10 +328,12 @@ private:
     // its message loop, where input goes on arriving: an action arriving
     // while the panel's own work is in hand waits for that work to end, as a
     // dispatcher event does, instead of running in the middle of it.
-    void HandleAction(std::function<void()> body)
+    void HandleAction(std::function<void()> body, TLinkUse use)
     {
         if (!loaded_)
             return;
+        if (use != TLinkUse::None)
+            body = [this, use, body = std::move(body)] { WithDispatcher(use, body); };
         if (ownWork_ > 0) {
             waitingActions_.push_back(std::move(body));
             if (hwnd_)
@@ -331,6 +353,8 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // false once the destructor runs
     kx::DispatcherEventQueue dispatcherEvents_;
     std::deque<std::function<void()>> waitingActions_;  // user's actions, in arrival order
+    // The action that reconnected, until the trips it asked for again have come.
+    std::function<void()> afterReconnect_;
     int ownWork_ = 0;                // handlers (and start-up, shut-down) running, nested
     std::uint32_t boundLink_ = 0;    // counts the clients bound; names the one bound now
     HWND cmbSpeedEdit_ = nullptr;

@@ -53,6 +53,18 @@ private:
     std::shared_ptr<LinkLog> log_;
 };
 
+// A dispatcher program that is not there: connecting fails.
+class AbsentLink : public IDispatcherLink {
+public:
+    static constexpr const wchar_t *kText = L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. Сервер RPC недоступен.";
+    void Start() override { throw EPanelError(kText, HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE)); }
+    void BindEvents(std::function<void()>, std::function<void()>, std::function<void()>) override {}
+    TKarvexAutomation *Automation() override { return &client_; }
+
+private:
+    TKarvexAutomation client_;  // never connected
+};
+
 // A time of a day in February 2009, as a date-time.
 inline double Feb(int day, int hour = 0, int minute = 0, int second = 0)
 {
@@ -315,6 +327,17 @@ protected:
         change.dwFlags = GDT_VALID;
         change.st = st;
         SendMessageW(form->Handle(), WM_NOTIFY, change.nmhdr.idFrom, reinterpret_cast<LPARAM>(&change));
+    }
+    // The list of a combo opened, as a click on its arrow does.
+    void OpenList(HWND combo)
+    {
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_DROPDOWN),
+                     reinterpret_cast<LPARAM>(combo));
+    }
+    void ClickTool(UINT button)
+    {
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     }
     void ClickRow(int row)
     {

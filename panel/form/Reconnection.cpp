@@ -1,0 +1,57 @@
+// The way back to the dispatcher program: a link whose program has gone is
+// let go when the work in hand ends, and the user's next action that needs
+// the program connects again as the start-up does, lists the groups and
+// chooses again what the panel showed. Nothing here runs on its own.
+#include "FormBoxes.h"
+
+#include "Karvex_TLB.h"
+#include "PanelState.h"
+
+bool TKXActiveXForm::LinkDown() const
+{
+    const TPanelState &data = PanelState();
+    if (!data.Link.Client)
+        return true;
+    const TKarvexAutomation *client = data.Link.Client->Automation();
+    return client && (client->Lost() || !client->Connected());
+}
+
+void TKXActiveXForm::LetGoOfLostLink()
+{
+    TPanelState &data = PanelState();
+    const TKarvexAutomation *client = data.Link.Client ? data.Link.Client->Automation() : nullptr;
+    if (!client || !client->Lost() || data.Link.EventsOwner != this)
+        return;
+    UnbindClientEvents();
+    data.Link.Client.reset();
+    // Whatever waited for the trips of that link waits in vain.
+    afterReconnect_ = nullptr;
+}
+
+void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
+{
+    if (!LinkDown())
+        return then();
+    TPanelState &data = PanelState();
+    const TShownSelection shown = Selection(*this).Shown();
+    afterReconnect_ = nullptr;
+    if (data.Link.Client) {
+        UnbindClientEvents();
+        data.Link.Client.reset();
+    }
+    // As the start-up makes it; a program still not there fails here, once.
+    std::unique_ptr<IDispatcherLink> link = PanelSeams().CreateDispatcherLink();
+    if (!link)
+        throw EPanelError(L"Клиент программы Карвекс не создан");
+    link->Start();
+    data.Link.Client = std::move(link);
+    BindClientEvents();
+    EnableWindow(c_.ListView1, TRUE);
+
+    // The action that changes the selection chooses for itself; any other
+    // runs once the shown vehicle's trips are there again to work on.
+    if (Selection(*this).Rechoose(shown, use == TLinkUse::Ask))
+        afterReconnect_ = std::move(then);
+    else
+        then();
+}
