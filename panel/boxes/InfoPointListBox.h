@@ -58,9 +58,9 @@ public:
     void FillTrips();
     // A new computation's trips: listed from the first.
     void ListComputedTrips();
-    // The same trips from a new link to the dispatcher: listed with the
-    // current one selected and nothing loaded, so that its replay goes on.
-    // An info-point list on show stays.
+    // The same trips from a new link to the dispatcher: listed with the row
+    // chosen before selected again and nothing loaded, so that the replay
+    // goes on. An info-point list on show stays.
     void RelistTrips();
     // The trip's track in one call, converted to map points, indexed, drawn;
     // the player stops at its start. A failure leaves the loaded track whole.

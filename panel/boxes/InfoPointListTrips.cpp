@@ -87,9 +87,11 @@ void TInfoPointListBox::RelistTrips()
         return;
     if (trip_.CurrentTrip <= 0)
         return FillTrips();  // nothing was loaded to keep
+    // The row the user chose last, maybe with a click still to run on it.
+    const int chosen = ListSelectedRow(c_.ListView1);
     if (!ListTripRows())
         return;
-    ListSelectRow(c_.ListView1, trip_.CurrentTrip - 1);
+    ListSelectRow(c_.ListView1, chosen >= 0 && chosen < ListRows(c_.ListView1) ? chosen : trip_.CurrentTrip - 1);
     SetText(c_.lblTripNum, ListSelectedRow(c_.ListView1) >= 0 ? std::to_wstring(trip_.CurrentTrip) : L"N/A");
 }
 

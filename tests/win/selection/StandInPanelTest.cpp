@@ -181,7 +181,7 @@ TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
     EXPECT_TRUE(own.Exited(8000));
 }
 
-TEST_F(StandInPanel, ThePlayerGoesOnWhenTheDispatcherDiesAndTheNextCallSaysSo)
+TEST_F(StandInPanel, ThePlayerGoesOnWhileTheDispatcherIsAwayAndTheNextClickBringsItBack)
 {
     OwnDispatcher own(L"");
     ASSERT_TRUE(own.ready());
@@ -219,6 +219,31 @@ TEST_F(StandInPanel, ThePlayerGoesOnWhenTheDispatcherDiesAndTheNextCallSaysSo)
     EXPECT_EQ(0u, text.find(L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. ")) << kx::ToUtf8(text);
     EXPECT_GT(PanelState().Trip.TrackPointCount(), 1) << "the track stays";
     std::printf("the dispatcher gone: \"%s\"\n", kx::ToUtf8(text).c_str());
+    EXPECT_EQ(nullptr, PanelState().Link.Client) << "the dead link let go";
+
+    // The program is started again: the next click on the second trip
+    // connects, the same vehicle's trips are listed again with the playing
+    // trip still chosen, and then the click loads the trip clicked.
+    OwnDispatcher again(L"");
+    ASSERT_TRUE(again.ready());
+    messages.clear();
+    const int points = PanelState().Trip.TrackPointCount();
+    ClickRow(1);
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_NE(nullptr, PanelState().Link.Client);
+    EXPECT_EQ(0, Sel(form->Controls().cmbGroupName));
+    EXPECT_EQ(0, Sel(form->Controls().cmbCarDevice));
+    const LRESULT playing = SliderPos();
+    tick(0.05);
+    EXPECT_GT(SliderPos(), playing) << "the replay goes on while the trips are asked for";
+    ASSERT_TRUE(Computed(10000));
+    ASSERT_TRUE(PumpUntil([&] { return !EventsWaiting(); }, 5000));
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_GE(Rows(), 2);
+    EXPECT_EQ(L"2", TripLabel()) << "the click ran once the trips were back";
+    EXPECT_NE(points, PanelState().Trip.TrackPointCount());
+    FreeClient();
+    EXPECT_TRUE(again.Exited(8000));
 }
 
 }  // namespace
