@@ -173,7 +173,7 @@ void TKarvexAutomation::Dispatch(long id)
     case 202: handler = OnReceiveOnlineData; break;
     case 203:
         // The program is closing: no call of ours is to reach it any more.
-        lost_ = true;
+        lost_ = closed_ = true;
         handler = OnCloseServer;
         break;
     case 205: handler = OnEndComputing; break;

@@ -72,6 +72,8 @@ public:
     // from then on every operation fails at once with the same news, and
     // nothing connects again; whoever owns the client makes a new one.
     bool Lost() const { return lost_; }
+    // Lost because the program announced its close (not found gone by a call).
+    bool Closed() const { return closed_; }
     // Not counted; null while unconnected.
     IKarvexAutomation *DefaultInterface() const { return server_; }
 
@@ -159,6 +161,7 @@ private:
 
     IKarvexAutomation *server_ = nullptr;
     bool lost_ = false;
+    bool closed_ = false;
     IConnectionPoint *point_ = nullptr;
     TKarvexEventSink *sink_ = nullptr;
     unsigned long cookie_ = 0;

@@ -7,6 +7,8 @@
 #include "Karvex_TLB.h"
 #include "PanelState.h"
 
+#include <cwchar>
+
 bool TKXActiveXForm::LinkDown() const
 {
     const TPanelState &data = PanelState();
@@ -30,8 +32,19 @@ void TKXActiveXForm::LetGoOfLostLink()
 
 void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
 {
-    if (!LinkDown())
-        return then();
+    if (!LinkDown()) {
+        try {
+            return then();
+        } catch (...) {
+            // The program went since the last call and this action is the
+            // first to find out: it is carried out again on a new link. A
+            // program that said it closes is left to close.
+            const TPanelState &data = PanelState();
+            const TKarvexAutomation *client = data.Link.Client ? data.Link.Client->Automation() : nullptr;
+            if (!client || !client->Lost() || client->Closed())
+                throw;
+        }
+    }
     TPanelState &data = PanelState();
     const TShownSelection shown = Selection(*this).Shown();
     afterReconnect_ = nullptr;
@@ -39,11 +52,19 @@ void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
         UnbindClientEvents();
         data.Link.Client.reset();
     }
-    // As the start-up makes it; a program still not there fails here, once.
+    // As the start-up makes it; a program still not there fails here, once,
+    // with the news every lost call gives.
     std::unique_ptr<IDispatcherLink> link = PanelSeams().CreateDispatcherLink();
-    if (!link)
-        throw EPanelError(L"Клиент программы Карвекс не создан");
-    link->Start();
+    try {
+        if (!link)
+            throw EPanelError(L"Клиент программы Карвекс не создан");
+        link->Start();
+    } catch (...) {
+        const std::wstring why = CurrentExceptionText();
+        if (why.compare(0, std::wcslen(kKarvexLinkLost), kKarvexLinkLost) == 0)
+            throw;
+        throw EPanelError(std::wstring(kKarvexLinkLost) + L" " + why, CO_E_OBJNOTCONNECTED);
+    }
     data.Link.Client = std::move(link);
     BindClientEvents();
     EnableWindow(c_.ListView1, TRUE);

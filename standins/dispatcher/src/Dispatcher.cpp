@@ -49,7 +49,7 @@ bool Disconnected(HRESULT hr)
            hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED);
 }
 
-const UINT_PTR kComputeTimer = 1, kOnlineTimer = 2;
+const UINT_PTR kComputeTimer = 1, kOnlineTimer = 2, kEndTimer = 3;
 
 std::wstring Joined(const std::vector<std::wstring> &args)
 {
@@ -73,6 +73,7 @@ LRESULT CALLBACK EventWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (d && msg == WM_TIMER) {
         if (wp == kComputeTimer) d->FinishComputation();
         else if (wp == kOnlineTimer) d->OnlineTick();
+        else if (wp == kEndTimer) d->EndAbruptly();
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -470,8 +471,7 @@ HRESULT Dispatcher::Serve(const wchar_t *name, const std::wstring &head,
         // The call gets no answer and nobody is told. The class registration
         // goes first all the same: Wine's rpcss keeps a dead process's
         // registration, and no dispatcher could be started after it.
-        if (revokeForAbruptExit_) revokeForAbruptExit_();
-        TerminateProcess(GetCurrentProcess(), 3);
+        EndAbruptly();
     }
     if (opt_.delayMs > 0) Sleep(static_cast<DWORD>(opt_.delayMs));
     // Events ordered for this call go out before it answers: the caller is
@@ -812,6 +812,12 @@ void Dispatcher::FinishComputation(bool refresh)
     Log::Line(L"расчёт окончен: " + kx::ToWide(pending_.group) + L", прибор " + Num(pending_.device) + L", рейсов " +
               Num(static_cast<long long>(trips_.size())));
     Fire(205);
+}
+
+void Dispatcher::EndAbruptly()
+{
+    if (revokeForAbruptExit_) revokeForAbruptExit_();
+    TerminateProcess(GetCurrentProcess(), 3);
 }
 
 void Dispatcher::OnlineTick()
@@ -1251,6 +1257,35 @@ STDMETHODIMP Control::Shutdown()
 {
     if (owner_.programWindow()) PostMessageW(owner_.programWindow(), WM_KXD_SHUTDOWN, 0, 0);
     return S_OK;
+}
+
+STDMETHODIMP Control::RestartAfter(LONG milliseconds)
+{
+    if (!owner_.programWindow()) return E_NOTIMPL;  // a test's own process is not ours to end
+    // This program's command line, less the delay an earlier restart added.
+    std::wstring command = GetCommandLineW();
+    for (size_t at; (at = command.find(L" /start-delay:")) != std::wstring::npos;)
+        command.erase(at, command.find(L' ', at + 1) == std::wstring::npos ? std::wstring::npos
+                                                                            : command.find(L' ', at + 1) - at);
+    command += L" /start-delay:" + Num(milliseconds < 0 ? 0 : milliseconds);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return HRESULT_FROM_WIN32(GetLastError());
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    Log::Line(L"перезапуск: копия запущена, этот процесс завершается без закрытия");
+    // After the answer: the caller is told the copy is on its way.
+    SetTimer(owner_.eventWindow(), kEndTimer, 50, nullptr);
+    return S_OK;
+}
+
+STDMETHODIMP Control::get_CommandLine(BSTR *value)
+{
+    if (!value) return E_POINTER;
+    *value = SysAllocString(GetCommandLineW());
+    return *value ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP Control::get_ProcessId(LONG *v)

@@ -141,6 +141,8 @@ public:
     STDMETHODIMP FailCall(BSTR operation, BSTR message) override;
     STDMETHODIMP FailNextComputation() override;
     STDMETHODIMP FireDuringCall(BSTR operation, LONG n, LONG dispid) override;
+    STDMETHODIMP RestartAfter(LONG milliseconds) override;
+    STDMETHODIMP get_CommandLine(BSTR *value) override;
 
 private:
     Dispatcher &owner_;
@@ -233,6 +235,8 @@ public:
     // client may be walking; its cursors stay where they still point.
     void FinishComputation(bool refresh = false);
     void OnlineTick();
+    // Ends the process as a crash would, its registrations revoked first.
+    void EndAbruptly();
     void CloseForShutdown();
     long Clients() const { return clients_; }
     bool HadClient() const { return hadClient_; }

@@ -244,6 +244,21 @@ TEST_F(Selection, ClosedDispatcherIsReleasedAndTheNextChoiceConnectsAgain)
     EXPECT_EQ(L"G2", ComputeRequests()[0].group);
 }
 
+// A call the program refuses is its answer, not its absence: one message,
+// and the link stays as it was (nothing connected anew).
+TEST_F(Selection, ARefusedCallKeepsTheLink)
+{
+    Start();
+    const IDispatcherLink *link = PanelState().Link.Client.get();
+    FailCall(L"CarsCount", L"Сбой базы данных");
+    Choose(form->Controls().cmbGroupName, 1);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(L"Сбой базы данных", messages[0].text);
+    EXPECT_EQ(link, PanelState().Link.Client.get());
+    EXPECT_FALSE(linkLog->destroyed);
+    EXPECT_EQ(1, CallsOf(L"GroupsCount")) << "the groups were not listed anew";
+}
+
 // A dispatcher program that does not come back: every action that needs it
 // says so once, and the panel stays as it was.
 TEST_F(Selection, AProgramThatStaysAwayIsToldOnceAnAction)
