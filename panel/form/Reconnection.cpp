@@ -12,10 +12,7 @@
 bool TKXActiveXForm::LinkDown() const
 {
     const TPanelState &data = PanelState();
-    if (!data.Link.Client)
-        return true;
-    const TKarvexAutomation *client = data.Link.Client->Automation();
-    return client && (client->Lost() || !client->Connected());
+    return !data.Link.Client || !data.Link.Client->Up();
 }
 
 void TKXActiveXForm::LetGoOfLostLink()

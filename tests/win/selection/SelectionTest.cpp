@@ -244,6 +244,31 @@ TEST_F(Selection, ClosedDispatcherIsReleasedAndTheNextChoiceConnectsAgain)
     EXPECT_EQ(L"G2", ComputeRequests()[0].group);
 }
 
+// Started without the program: the empty group list, opened once the
+// program is there, connects and fills.
+TEST_F(Selection, AStartWithoutTheProgramHasItsWayBackThroughTheGroupList)
+{
+    const auto link = PanelSeams().CreateDispatcherLink;
+    PanelSeams().CreateDispatcherLink = [] { return std::unique_ptr<IDispatcherLink>(new AbsentLink); };
+    Start();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(L"Ошибка запуска ПО Карвекс", messages[0].text);
+    EXPECT_EQ(0, selection::ComboCount(form->Controls().cmbGroupName));
+
+    messages.clear();
+    OpenList(form->Controls().cmbGroupName);
+    ASSERT_EQ(1u, messages.size()) << "still not there";
+    EXPECT_EQ(AbsentLink::kText, messages[0].text);
+
+    messages.clear();
+    PanelSeams().CreateDispatcherLink = link;
+    OpenList(form->Controls().cmbGroupName);
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(2, selection::ComboCount(form->Controls().cmbGroupName));
+    EXPECT_EQ(1, dispatcher->sinkCount());
+    EXPECT_TRUE(ComputeRequests().empty()) << "nothing was chosen to ask for";
+}
+
 // A call the program refuses is its answer, not its absence: one message,
 // and the link stays as it was (nothing connected anew).
 TEST_F(Selection, ARefusedCallKeepsTheLink)

@@ -47,6 +47,7 @@ public:
         client_.OnReceiveOnlineData = std::move(online);
     }
     TKarvexAutomation *Automation() override { return &client_; }
+    bool Up() override { return client_.Connected() && !client_.Lost(); }
 
 private:
     TKarvexAutomation client_;
@@ -59,10 +60,8 @@ public:
     static constexpr const wchar_t *kText = L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. Сервер RPC недоступен.";
     void Start() override { throw EPanelError(kText, HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE)); }
     void BindEvents(std::function<void()>, std::function<void()>, std::function<void()>) override {}
-    TKarvexAutomation *Automation() override { return &client_; }
-
-private:
-    TKarvexAutomation client_;  // never connected
+    TKarvexAutomation *Automation() override { return nullptr; }
+    bool Up() override { return false; }
 };
 
 // A time of a day in February 2009, as a date-time.

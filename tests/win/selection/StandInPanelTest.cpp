@@ -35,6 +35,7 @@ public:
         inner_->BindEvents(std::move(noted), std::move(close), std::move(online));
     }
     TKarvexAutomation *Automation() override { return inner_->Automation(); }
+    bool Up() override { return inner_->Up(); }
 
 private:
     std::unique_ptr<IDispatcherLink> inner_;
