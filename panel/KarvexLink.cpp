@@ -24,6 +24,7 @@ public:
         client_.OnReceiveOnlineData = std::move(onReceiveOnlineData);
     }
     TKarvexAutomation *Automation() override { return &client_; }
+    bool Up() override { return client_.Connected() && !client_.Lost(); }
 
 private:
     TKarvexAutomation client_;  // disconnects when the link is freed

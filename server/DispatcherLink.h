@@ -19,6 +19,8 @@ public:
                             std::function<void()> onReceiveOnlineData) = 0;
     // The client's operations (groups, trips, tracks); null for a fake without one.
     virtual TKarvexAutomation *Automation() = 0;
+    // Connected, and the program not found gone nor closed since.
+    virtual bool Up() = 0;
 };
 
 // The production client.

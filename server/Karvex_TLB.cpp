@@ -18,6 +18,8 @@ const wchar_t *const kKarvexNotConnected =
     L"DefaultInterface is NULL. Component is not connected to Server. You must call \"Connect\" or "
     L"\"ConnectTo\" before this operation";
 
+const wchar_t *const kKarvexLinkLost = L"Нет связи с ПО Карвекс: программа закрыта или не отвечает.";
+
 namespace {
 
 std::wstring SystemText(HRESULT hr)
@@ -56,7 +58,7 @@ bool DispatcherGone(HRESULT hr)
         ei->Release();
     }
     if (text.empty()) text = SystemText(hr);
-    if (DispatcherGone(hr)) text = L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. " + text;
+    if (DispatcherGone(hr)) throw KarvexError(std::wstring(kKarvexLinkLost) + L" " + text, hr, true);
     throw KarvexError(text, hr);
 }
 
@@ -104,8 +106,8 @@ Bstr Arg(const std::wstring &s)
 
 }  // namespace
 
-KarvexError::KarvexError(const std::wstring &message, HRESULT hr)
-    : std::runtime_error(kx::ToUtf8(message)), message_(message), hr_(hr)
+KarvexError::KarvexError(const std::wstring &message, HRESULT hr, bool linkLost)
+    : std::runtime_error(kx::ToUtf8(message)), message_(message), hr_(hr), linkLost_(linkLost)
 {
 }
 
@@ -169,7 +171,11 @@ void TKarvexAutomation::Dispatch(long id)
     std::function<void()> handler;
     switch (id) {
     case 202: handler = OnReceiveOnlineData; break;
-    case 203: handler = OnCloseServer; break;
+    case 203:
+        // The program is closing: no call of ours is to reach it any more.
+        lost_ = closed_ = true;
+        handler = OnCloseServer;
+        break;
     case 205: handler = OnEndComputing; break;
     default: return;  // 201, 204 and anything else: not ours to handle
     }
@@ -315,6 +321,7 @@ void TKarvexAutomation::Disconnect()
 
 IKarvexAutomation *TKarvexAutomation::Server()
 {
+    if (lost_) throw KarvexError(kKarvexLinkLost, CO_E_OBJNOTCONNECTED, true);
     if (!server_) Connect();
     return server_;
 }
@@ -325,7 +332,10 @@ void TKarvexAutomation::Call(F &&f)
     IKarvexAutomation *s = Server();
     SetErrorInfo(0, nullptr);  // whatever error object follows is this call's
     const HRESULT hr = f(s);
-    if (FAILED(hr)) RaiseFromCall(hr);
+    if (FAILED(hr)) {
+        lost_ = lost_ || DispatcherGone(hr);
+        RaiseFromCall(hr);
+    }
 }
 
 // ---------------------------------------------------------------- late-bound calls
@@ -363,7 +373,7 @@ DISPID IdOf(IKarvexAutomation *s, const wchar_t *name, long &cache)
 void TKarvexAutomation::PutByName(const wchar_t *name, long &cache, const std::wstring &value)
 {
     IKarvexAutomation *s = Server();
-    const DISPID id = IdOf(s, name, cache);
+    const DISPID id = NoteLoss([&] { return IdOf(s, name, cache); });
     VARIANT arg;
     VariantInit(&arg);
     V_VT(&arg) = VT_BSTR;
@@ -375,13 +385,14 @@ void TKarvexAutomation::PutByName(const wchar_t *name, long &cache, const std::w
     SetErrorInfo(0, nullptr);
     const HRESULT hr = s->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, &ei, &argErr);
     VariantClear(&arg);
+    lost_ = lost_ || DispatcherGone(hr);
     if (FAILED(hr)) RaiseFromInvoke(hr, ei);
 }
 
 void TKarvexAutomation::GetByName(const wchar_t *name, long &cache, VARIANT *out)
 {
     IKarvexAutomation *s = Server();
-    const DISPID id = IdOf(s, name, cache);
+    const DISPID id = NoteLoss([&] { return IdOf(s, name, cache); });
     DISPPARAMS params = {nullptr, nullptr, 0, 0};
     EXCEPINFO ei = {};
     UINT argErr = 0;
@@ -389,6 +400,7 @@ void TKarvexAutomation::GetByName(const wchar_t *name, long &cache, VARIANT *out
     const HRESULT hr = s->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
                                  out, &ei, &argErr);
     if (FAILED(hr)) {
+        lost_ = lost_ || DispatcherGone(hr);
         VariantClear(out);
         RaiseFromInvoke(hr, ei);
     }

@@ -25,17 +25,23 @@ struct IConnectionPoint;
 
 class KarvexError : public std::runtime_error {
 public:
-    KarvexError(const std::wstring &message, HRESULT hr);
+    KarvexError(const std::wstring &message, HRESULT hr, bool linkLost = false);
     const std::wstring &Message() const { return message_; }
     HRESULT Hr() const { return hr_; }
+    // The dispatcher program is gone (not there, disconnected, closed), as
+    // opposed to a call it refused.
+    bool LinkLost() const { return linkLost_; }
 
 private:
     std::wstring message_;
     HRESULT hr_;
+    bool linkLost_;
 };
 
 // Raised by the first operation when no dispatcher can be reached.
 extern const wchar_t *const kKarvexNotConnected;
+// Begins the text of every failure that means the dispatcher program is gone.
+extern const wchar_t *const kKarvexLinkLost;
 
 class TKarvexEventSink;
 
@@ -62,6 +68,12 @@ public:
     // Unsubscribes and releases; the next operation connects again.
     void Disconnect();
     bool Connected() const { return server_ != nullptr; }
+    // A call failed because the program is gone, or it announced its close:
+    // from then on every operation fails at once with the same news, and
+    // nothing connects again; whoever owns the client makes a new one.
+    bool Lost() const { return lost_; }
+    // Lost because the program announced its close (not found gone by a call).
+    bool Closed() const { return closed_; }
     // Not counted; null while unconnected.
     IKarvexAutomation *DefaultInterface() const { return server_; }
 
@@ -133,11 +145,23 @@ private:
     void Attach(IKarvexAutomation *server);
     IKarvexAutomation *Server();
     template <class F> void Call(F &&f);
+    // Runs f; a failure meaning the program is gone marks the client lost.
+    template <class F> auto NoteLoss(F &&f) -> decltype(f())
+    {
+        try {
+            return f();
+        } catch (const KarvexError &e) {
+            lost_ = lost_ || e.LinkLost();
+            throw;
+        }
+    }
     void PutByName(const wchar_t *name, long &cache, const std::wstring &value);
     void GetByName(const wchar_t *name, long &cache, VARIANT *out);
     void Dispatch(long dispid);
 
     IKarvexAutomation *server_ = nullptr;
+    bool lost_ = false;
+    bool closed_ = false;
     IConnectionPoint *point_ = nullptr;
     TKarvexEventSink *sink_ = nullptr;
     unsigned long cookie_ = 0;

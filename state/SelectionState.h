@@ -18,4 +18,7 @@ struct TSelectionState {
     bool ComputeRequested = false;      // our own request is being computed
     bool SyncingFromServer = false;     // the controls follow the dispatcher's choice
     bool SkipNextEndComputing = false;  // the next end of a computation lists nothing
+    // The request made on reconnecting: its end lists the trips again and
+    // loads none, so that the trip on the map plays on.
+    bool KeepShownTrip = false;
 };

@@ -58,6 +58,10 @@ public:
     void FillTrips();
     // A new computation's trips: listed from the first.
     void ListComputedTrips();
+    // The same trips from a new link to the dispatcher: listed with the row
+    // chosen before selected again and nothing loaded, so that the replay
+    // goes on. An info-point list on show stays.
+    void RelistTrips();
     // The trip's track in one call, converted to map points, indexed, drawn;
     // the player stops at its start. A failure leaves the loaded track whole.
     void LoadTrack(int trip);
@@ -86,6 +90,8 @@ public:
     long long MinimumSeconds() const;
 
 private:
+    // The computed trips as rows; false when none are listed.
+    bool ListTripRows();
     void ListEntries(int row);
     // The checkpoints (when none are drawn) and the info points, for the
     // buttons that are down.

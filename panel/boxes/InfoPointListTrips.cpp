@@ -57,17 +57,17 @@ void TInfoPointListBox::ListComputedTrips()
     FillTrips();
 }
 
-void TInfoPointListBox::FillTrips()
+bool TInfoPointListBox::ListTripRows()
 {
     ListClear(c_.ListView1);
     ComboSelect(c_.cmbInfoPoints, 0);
     TKarvexAutomation &server = Dispatcher();
     if (server.ComputeStatus() != 0)
-        return;
+        return false;
     const int n = server.TripsCount();
     if (n <= 0) {
         SetText(c_.lblTripNum, L"N/A");
-        return;
+        return false;
     }
     SetText(c_.lblTripNum, std::to_wstring(trip_.CurrentTrip));
     for (int b = 1; b <= n; ++b) {
@@ -78,7 +78,26 @@ void TInfoPointListBox::FillTrips()
         const std::wstring duration = server.TripDuration();
         ListAddRow(c_.ListView1, {std::to_wstring(b), begin, end, duration});
     }
-    if (ListRows(c_.ListView1) == 0)
+    return ListRows(c_.ListView1) > 0;
+}
+
+void TInfoPointListBox::RelistTrips()
+{
+    if (ComboIndex(c_.cmbInfoPoints) > 0)
+        return;
+    if (trip_.CurrentTrip <= 0)
+        return FillTrips();  // nothing was loaded to keep
+    // The row the user chose last, maybe with a click still to run on it.
+    const int chosen = ListSelectedRow(c_.ListView1);
+    if (!ListTripRows())
+        return;
+    ListSelectRow(c_.ListView1, chosen >= 0 && chosen < ListRows(c_.ListView1) ? chosen : trip_.CurrentTrip - 1);
+    SetText(c_.lblTripNum, ListSelectedRow(c_.ListView1) >= 0 ? std::to_wstring(trip_.CurrentTrip) : L"N/A");
+}
+
+void TInfoPointListBox::FillTrips()
+{
+    if (!ListTripRows())
         return;
     if (trip_.CurrentTrip > 0 && map_) {
         ListSelectRow(c_.ListView1, trip_.CurrentTrip - 1);

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <new>
+#include <utility>
 
 #include "GeoToMap.h"
 #include "Karvex_TLB.h"
@@ -72,7 +73,11 @@ void TSelectionBox::cmbGroupNameChange()
     if (!selection_.SyncingFromServer)
         RequestTrips();
     ShowLastPoints();
+    FillVehicles(group);
+}
 
+void TSelectionBox::FillVehicles(int group)
+{
     TKarvexAutomation &server = Dispatcher();
     server.SelectGroup(SelectedGroupKey(group));
     const int n = server.CarsCount();
@@ -106,6 +111,11 @@ void TSelectionBox::DateTimeChange(HWND /*sender*/)
 
 void TSelectionBox::RequestTrips()
 {
+    AskForTrips(false);
+}
+
+void TSelectionBox::AskForTrips(bool keepShownTrip)
+{
     // Nothing to compute for: no group chosen (a dispatcher without groups).
     const int group = ComboIndex(c_.cmbGroupName);
     if (group < 0)
@@ -121,6 +131,7 @@ void TSelectionBox::RequestTrips()
         throw EPanelError(kx::ToWide(e.what()), E_INVALIDARG);
     }
     selection_.ComputeRequested = true;
+    selection_.KeepShownTrip = keepShownTrip;
     try {
         server.ComputeTrips(key, device, kx::ToWide(kx::FormatFixedDateTime(begin)), kx::ToWide(kx::FormatFixedDateTime(end)),
                             L"GSM", 1);
@@ -128,8 +139,11 @@ void TSelectionBox::RequestTrips()
         // No computation runs, so no end event will clear the flag: without
         // this the panel would never ask again.
         selection_.ComputeRequested = false;
+        selection_.KeepShownTrip = false;
         throw;
     }
+    if (keepShownTrip)
+        return;  // the list stays until the same trips come back
     ComboSelect(c_.cmbInfoPoints, -1);
     ListClear(c_.ListView1);
 }
@@ -233,10 +247,20 @@ void TSelectionBox::OnEndComputing()
     // Events come from a client; one without operations has nothing to list.
     if (!HaveDispatcher())
         return;
+    // Run after the work in hand, an end can belong to a computation that a
+    // request made meanwhile has replaced (the restore asks twice): while the
+    // dispatcher computes again, that request's own end is still to come.
+    if (Dispatcher().ComputeStatus() == 1)
+        return;
     try {
         if (!selection_.ComputeRequested)
             SyncSelectionFromServer();
         selection_.ComputeRequested = false;
+        if (std::exchange(selection_.KeepShownTrip, false)) {
+            actions_.RelistTrips();
+            selection_.SyncingFromServer = false;
+            return;
+        }
         actions_.ListComputedTrips();
         actions_.RefreshMapObjects();
         selection_.SyncingFromServer = false;
@@ -245,6 +269,7 @@ void TSelectionBox::OnEndComputing()
         // would keep every later change from asking for a new one.
         selection_.SyncingFromServer = false;
         selection_.ComputeRequested = false;
+        selection_.KeepShownTrip = false;
         throw;
     }
 }
@@ -279,6 +304,35 @@ void TSelectionBox::RestoreSelection(const TSavedSelection &r)
     } catch (...) {
         // Ignored by design; the flag keeps the value it had.
     }
+}
+
+TShownSelection TSelectionBox::Shown() const
+{
+    return {ComboIndex(c_.cmbGroupName), ComboIndex(c_.cmbCarDevice)};
+}
+
+bool TSelectionBox::Rechoose(const TShownSelection &shown, bool askTrips)
+{
+    // What the old link was waiting for will not come from the new one.
+    selection_.ComputeRequested = selection_.SyncingFromServer = selection_.SkipNextEndComputing = false;
+    selection_.KeepShownTrip = false;
+    FillGroups();
+    if (shown.group < 0 || shown.group >= ComboCount(c_.cmbGroupName))
+        return false;
+    ComboSelect(c_.cmbGroupName, shown.group);
+    ComboClear(c_.cmbCarName);
+    ComboClear(c_.cmbCarNum);
+    ComboClear(c_.cmbCarDevice);
+    FillVehicles(shown.group);
+    if (shown.vehicle < 0 || shown.vehicle >= ComboCount(c_.cmbCarDevice))
+        return false;
+    ComboSelect(c_.cmbCarName, shown.vehicle);
+    ComboSelect(c_.cmbCarNum, shown.vehicle);
+    ComboSelect(c_.cmbCarDevice, shown.vehicle);
+    if (!askTrips)
+        return false;
+    AskForTrips(true);
+    return true;
 }
 
 void TSelectionBox::OnReceiveOnlineData()

@@ -25,6 +25,11 @@ struct TSavedSelection;
 struct TSelectionState;
 class TLayer;
 
+// What the combos show, by position, kept across a new dispatcher link.
+struct TShownSelection {
+    int group = -1, vehicle = -1;
+};
+
 struct TSelectionControls {
     HWND cmbGroupName = nullptr, cmbCarName = nullptr, cmbCarNum = nullptr, cmbCarDevice = nullptr;
     HWND DateBegin = nullptr, TimeBegin = nullptr, DateEnd = nullptr, TimeEnd = nullptr;
@@ -34,6 +39,7 @@ struct TSelectionControls {
 
 struct TSelectionActions {
     std::function<void()> ListComputedTrips;  // a computation has ended: list its trips
+    std::function<void()> RelistTrips;        // the same trips again, the loaded one kept
     std::function<void()> StopPlayer;
     std::function<void()> RefreshMapObjects;  // checkpoints and info points whose buttons are down
 };
@@ -61,6 +67,14 @@ public:
     // Any failure ends it quietly.
     void RestoreSelection(const TSavedSelection &saved);
 
+    // ---- a new link to the dispatcher
+    TShownSelection Shown() const;
+    // The groups listed anew and the shown group and vehicle chosen again,
+    // with no overview and nothing stopped. With askTrips and a vehicle
+    // chosen, its trips are asked for again, to be listed with the loaded
+    // trip kept; returns whether they were.
+    bool Rechoose(const TShownSelection &shown, bool askTrips);
+
     // ---- events of the dispatcher client
     void OnEndComputing();
     void OnReceiveOnlineData();
@@ -69,6 +83,9 @@ public:
 private:
     // The key of the group chosen in the combo; the keys are aligned with it.
     std::wstring SelectedGroupKey(int index) const;
+    // The three vehicle combos filled with the group's vehicles.
+    void FillVehicles(int group);
+    void AskForTrips(bool keepShownTrip);
 
     TSelectionControls c_;
     TSelectionState &selection_;

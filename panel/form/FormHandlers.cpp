@@ -1,15 +1,10 @@
 // The form's handlers of the group boxes, each delegating to its box
 // (panel/boxes): the selection, the trip and info point list, the player,
 // the map tool bar.
-#include "KXActiveXForm.h"
+#include "FormBoxes.h"
 
 #include "PanelState.h"
-#include "../boxes/InfoPointListBox.h"
-#include "../boxes/MapToolBar.h"
 #include "../boxes/PlayerBox.h"
-#include "../boxes/SelectionBox.h"
-
-namespace {
 
 TSelectionBox Selection(TKXActiveXForm &form)
 {
@@ -27,6 +22,7 @@ TSelectionBox Selection(TKXActiveXForm &form)
     controls.lblTripNum = form.Controls().lblTripNum;
     TSelectionActions actions;
     actions.ListComputedTrips = [&form] { form.ListComputedTrips(); };
+    actions.RelistTrips = [&form] { InfoPointList(form).RelistTrips(); };
     actions.StopPlayer = [&form] { form.StopPlayer(); };
     actions.RefreshMapObjects = [&form] {
         if (form.ToolButtonDown(TKXActiveXForm::ToolButton1))
@@ -75,6 +71,8 @@ TMapToolBar MapToolBar(TKXActiveXForm &form)
     return TMapToolBar(controls, state.Checkpoints, state.InfoPoints, state.Settings, state.Trip, form.Layer,
                        form.Map.Get(), form.Factory.Get());
 }
+
+namespace {
 
 // Runs one of the form's report ties when a handler ends, however it ends:
 // RefreshReport after those that may change the trip, its stops or its

@@ -459,11 +459,11 @@ LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
 {
     if (sender == c_.ToolBar1) {
         switch (id) {
-        case ToolButton4: Handle([&] { ToolButton4Click(); }); break;
-        case ToolButton1: Handle([&] { ToolButton1Click(); }); break;
-        case ToolButton2: Handle([&] { ToolButton2Click(); }); break;
-        case btnSettings: Handle([&] { btnSettingsClick(); }); break;
-        case btnReport: Handle([&] { btnReportClick(); }); break;
+        case ToolButton4: HandleAction([this] { ToolButton4Click(); }, TLinkUse::None); break;
+        case ToolButton1: HandleAction([this] { ToolButton1Click(); }, TLinkUse::Ask); break;
+        case ToolButton2: HandleAction([this] { ToolButton2Click(); }, TLinkUse::Ask); break;
+        case btnSettings: HandleAction([this] { btnSettingsClick(); }, TLinkUse::None); break;
+        case btnReport: HandleAction([this] { btnReportClick(); }, TLinkUse::None); break;
         default: break;  // ToolButton3 has no handler: its state is read
         }
         return 0;
@@ -471,17 +471,17 @@ LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
     if (!sender) {  // a menu command that was not returned to PopupMenu1Popup
         for (TMenuItem &item : menuItems_)
             if (item.Command == id)
-                Handle([&] { mnuClick(item); });
+                HandleAction([this, &item] { mnuClick(item); }, TLinkUse::Ask);
         return 0;
     }
     switch (code) {
     case CBN_SELCHANGE:
         if (sender == c_.cmbGroupName)
-            Handle([&] { cmbGroupNameChange(); });
+            HandleAction([this] { cmbGroupNameChange(); }, TLinkUse::Reselect);
         else if (sender == c_.cmbCarName || sender == c_.cmbCarNum || sender == c_.cmbCarDevice)
-            Handle([&] { cmbChange(sender); });
+            HandleAction([this, sender] { cmbChange(sender); }, TLinkUse::Reselect);
         else if (sender == c_.cmbInfoPoints)
-            Handle([&] { cmbInfoPointsChange(); });
+            HandleAction([this] { cmbInfoPointsChange(); }, TLinkUse::Ask);
         else if (sender == c_.cmbSpeed) {
             // The edit still shows the old text while the list notifies.
             LRESULT index = SendMessageW(c_.cmbSpeed, CB_GETCURSEL, 0, 0);
@@ -494,13 +494,21 @@ LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
             Handle([&] { SpeedTrackBarChange(); });
         }
         break;
+    case CBN_DROPDOWN:
+        // Opening a list of the dispatcher's is the way back to it, and the
+        // only one after a start-up without it (the group list is empty).
+        if ((sender == c_.cmbGroupName || sender == c_.cmbCarName || sender == c_.cmbCarNum ||
+             sender == c_.cmbCarDevice) &&
+            LinkDown())
+            HandleAction([] {}, TLinkUse::Ask);
+        break;
     case CBN_EDITCHANGE:
         if (sender == c_.cmbSpeed)
             Handle([&] { SpeedTrackBarChange(); });
         break;
     case EN_CHANGE:
         if (sender == c_.txtCont)
-            Handle([&] { txtContChange(); });
+            HandleAction([this] { txtContChange(); }, TLinkUse::None);
         break;
     case BN_CLICKED:
         if (sender == c_.btnPlay)
@@ -508,7 +516,7 @@ LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
         else if (sender == c_.btnStop)
             Handle([&] { btnStopClick(); });
         else if (sender == c_.SpeedButton1)
-            Handle([&] { SpeedButton1Click(); });
+            HandleAction([this] { SpeedButton1Click(); }, TLinkUse::None);
         break;
     default:
         break;
@@ -524,11 +532,11 @@ LRESULT TKXActiveXForm::HandleNotify(NMHDR *hdr)
     case DTN_DATETIMECHANGE:
         if (hdr->hwndFrom == c_.DateBegin || hdr->hwndFrom == c_.TimeBegin || hdr->hwndFrom == c_.DateEnd ||
             hdr->hwndFrom == c_.TimeEnd)
-            Handle([&] { DateTimeChange(hdr->hwndFrom); });
+            HandleAction([this, picker = hdr->hwndFrom] { DateTimeChange(picker); }, TLinkUse::Reselect);
         return 0;
     case NM_CLICK:
         if (hdr->hwndFrom == c_.ListView1)
-            Handle([&] { TripsListBoxClick(); });
+            HandleAction([this] { TripsListBoxClick(); }, TLinkUse::Ask);
         return 0;
     case UDN_DELTAPOS:
         if (hdr->hwndFrom == c_.UpDown1) {

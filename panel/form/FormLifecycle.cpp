@@ -3,8 +3,11 @@
 #include "KXActiveXForm.h"
 
 #include "../boxes/PlayerBox.h"
+#include "Karvex_TLB.h"
 #include "PanelState.h"
 #include "Seams.h"
+
+#include <optional>
 
 // ---- start-up and shut-down -------------------------------------------------
 
@@ -17,6 +20,7 @@ void TKXActiveXForm::Timer2Timer()
 
 void TKXActiveXForm::ActiveFormCreateOnTimer()
 {
+    TOwnWork work(*this);
     TPanelState &data = PanelState();
 
     PanelStep(L"CreateClient");
@@ -36,12 +40,7 @@ void TKXActiveXForm::ActiveFormCreateOnTimer()
     }
 
     PanelStep(L"BindEvents");
-    if (data.Link.Client) {
-        data.Link.Client->BindEvents([this] { Handle([&] { OnEndComputing(); }); },
-                                [this] { Handle([&] { OnCloseKarvex(); }); },
-                                [this] { Handle([&] { OnReceiveOnlineData(); }); });
-        data.Link.EventsOwner = this;
-    }
+    BindClientEvents();
 
     PanelStep(L"IconNum");
     data.Settings.IconNum = 0;
@@ -65,6 +64,12 @@ void TKXActiveXForm::ActiveFormCreateOnTimer()
 
 void TKXActiveXForm::ActiveFormDestroy()
 {
+    // Events still waiting belong to a client about to go: none runs now or
+    // later; neither do the user's actions that would ask it.
+    dispatcherEvents_.Close();
+    waitingActions_.clear();
+    afterReconnect_ = nullptr;
+    TOwnWork work(*this);
     RunHandler(nullptr, [&] {
         TPanelState &data = PanelState();
         PanelStep(L"FreeClient");
@@ -87,6 +92,93 @@ void TKXActiveXForm::ActiveFormDestroy()
         PanelStep(L"ProcessSettings(1)");
         ProcessSettings(1);
     });
+}
+
+// The sink only records the event: the dispatcher's call returns at once and
+// the handler runs after whatever the panel is doing.
+void TKXActiveXForm::BindClientEvents()
+{
+    TPanelState &data = PanelState();
+    if (!data.Link.Client)
+        return;
+    const std::uint32_t link = ++boundLink_;
+    data.Link.Client->BindEvents([this, link] { QueueDispatcherEvent(kx::DispatcherEvent::EndComputing, link); },
+                                 [this, link] { QueueDispatcherEvent(kx::DispatcherEvent::CloseServer, link); },
+                                 [this, link] { QueueDispatcherEvent(kx::DispatcherEvent::ReceiveOnlineData, link); });
+    data.Link.EventsOwner = this;
+}
+
+void TKXActiveXForm::QueueDispatcherEvent(kx::DispatcherEvent event, std::uint32_t link)
+{
+    if (dispatcherEvents_.Push(event, link) && hwnd_)
+        PostMessageW(hwnd_, WM_KX_WAITING_WORK, 0, 0);
+}
+
+void TKXActiveXForm::RunWaitingWork()
+{
+    if (ownWork_ > 0 || !loaded_)
+        return;
+    const std::shared_ptr<const bool> alive = alive_;
+    for (size_t n = waitingActions_.size(); n > 0 && !waitingActions_.empty(); --n) {
+        std::function<void()> action = std::move(waitingActions_.front());
+        waitingActions_.pop_front();
+        ++ownWork_;
+        RunHandler(hwnd_, action);
+        if (!*alive)
+            return;
+        --ownWork_;
+    }
+    for (size_t n = dispatcherEvents_.Size(); n > 0; --n) {
+        std::optional<kx::QueuedDispatcherEvent> item = dispatcherEvents_.Pop();
+        if (!item)
+            break;
+        const TPanelState &data = PanelState();
+        // A client closed, replaced or gone since: its later events have
+        // nobody to ask.
+        if (item->link != boundLink_ || !data.Link.Client || data.Link.EventsOwner != this)
+            continue;
+        const auto lost = [] {
+            const TPanelState &now = PanelState();
+            const TKarvexAutomation *client = now.Link.Client ? now.Link.Client->Automation() : nullptr;
+            return client && client->Lost();
+        };
+        if (lost() && item->event != kx::DispatcherEvent::CloseServer)
+            continue;
+        // The dispatcher's events come without a user's action: a program
+        // gone meanwhile is told on the user's next action, not in a box now.
+        const auto run = [&](auto &&handler) {
+            RunHandler(hwnd_, [&] {
+                try {
+                    handler();
+                } catch (...) {
+                    if (!lost())
+                        throw;
+                }
+            });
+        };
+        ++ownWork_;  // events arriving meanwhile wait for this loop
+        run([&] {
+            switch (item->event) {
+            case kx::DispatcherEvent::EndComputing: OnEndComputing(); break;
+            case kx::DispatcherEvent::CloseServer: OnCloseKarvex(); break;
+            case kx::DispatcherEvent::ReceiveOnlineData: OnReceiveOnlineData(); break;
+            }
+        });
+        // The end that followed the online data, whatever became of its refresh.
+        if (*alive && item->thenEndComputing && PanelState().Link.Client)
+            run([&] { OnEndComputing(); });
+        if (!*alive)
+            return;  // gone while its message box was up
+        --ownWork_;
+        // The action that reconnected runs once its trips are listed again.
+        if (afterReconnect_ && !PanelState().Selection.ComputeRequested)
+            waitingActions_.push_back(std::exchange(afterReconnect_, nullptr));
+    }
+    LetGoOfLostLink();
+    // What came meanwhile may have had its wake-up while this work was in
+    // hand: one more, so that it runs after the message loop's turn.
+    if ((!waitingActions_.empty() || !dispatcherEvents_.Empty()) && hwnd_)
+        PostMessageW(hwnd_, WM_KX_WAITING_WORK, 0, 0);
 }
 
 void TKXActiveXForm::UnbindClientEvents()

@@ -151,9 +151,13 @@ void TKXActiveXForm::ApplyFont()
         DeleteObject(old);
 }
 
+// A quarter of the usual 96 to ten times it: beyond that no display has
+// such pixels, and every size scaled by the value would be absurd.
+const long kMinPixelsPerInch = 24, kMaxPixelsPerInch = 960;
+
 void TKXActiveXForm::SetPixelsPerInch(long ppi)
 {
-    if (ppi <= 0)
+    if (ppi < kMinPixelsPerInch || ppi > kMaxPixelsPerInch)
         throw EPanelError(L"Недопустимое значение PixelsPerInch", E_INVALIDARG);
     Props.PixelsPerInch = ppi;
 }

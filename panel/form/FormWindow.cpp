@@ -128,6 +128,7 @@ TKXActiveXForm::~TKXActiveXForm()
     // Destroying the form raises OnDestroy and nothing else: no settings are
     // written and the client stays. Only its events, bound to this form, go,
     // and whoever points at the form is told.
+    *alive_ = false;
     UnbindClientEvents();
     owner_.FormDestroyed(this);
     loaded_ = false;
@@ -532,6 +533,9 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
         FilterKey(hwnd_, key);
         return 0;
     }
+    case WM_KX_WAITING_WORK:
+        RunWaitingWork();
+        return 0;
     case WM_DESTROY:
         // Raised from the window itself, so it also reaches the sink when a
         // container destroys the window before releasing the control.

@@ -10,6 +10,8 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +27,7 @@
 #include "KXProject.h"
 #include "MenuItem.h"
 #include "Seams.h"
+#include "kx/dispatcher_events.h"
 
 class TFormReport;
 class TLayer;
@@ -57,6 +60,10 @@ public:
 protected:
     ~TFormOwner() = default;
 };
+
+// Posted to the form when a dispatcher event or a user's action has been
+// queued for after the work in hand.
+constexpr UINT WM_KX_WAITING_WORK = WM_APP + 0x4B;
 
 // The hidden window that holds a form that is not in place active.
 HWND PanelParkingWindow();
@@ -118,10 +125,25 @@ public:
     void ShowCheckpoints();
     void ShowInfoPoints();
 
-    // Events of the dispatcher client.
+    // Events of the dispatcher client. The client's sink only queues them
+    // (QueueDispatcherEvent); they run from the window procedure once no
+    // handler of the panel is running (RunWaitingWork).
     void OnEndComputing();
     void OnCloseKarvex();
     void OnReceiveOnlineData();
+
+    // The way back to a dispatcher program that went away (ended, crashed,
+    // closed) or was not there at start-up: never on its own, only on the
+    // user's next action that needs it (Reconnection.cpp).
+    enum class TLinkUse {
+        None,      // the action does not ask the dispatcher
+        Reselect,  // the action changes the group, vehicle or period itself
+        Ask,       // anything else that asks it (a trip, a category, the map objects)
+    };
+    // No link, one lost, or one that never connected.
+    bool LinkDown() const;
+    // True while dispatcher events or user's actions wait for the panel to be free.
+    bool DispatcherEventsWaiting() const { return !dispatcherEvents_.Empty() || !waitingActions_.empty(); }
 
     // Handlers of the controls.
     void cmbGroupNameChange();
@@ -254,13 +276,71 @@ private:
     void DrawSymbolButton(HWND button, HDC dc, RECT rc, UINT state);
     void KeyPress(wchar_t &key);
     void HandleTimer(UINT_PTR id);
+    void BindClientEvents();
     void UnbindClientEvents();
+    // Runs then once the dispatcher is there: at once while the link holds;
+    // else after connecting anew, choosing again what the panel shows and,
+    // for an action that asks, after the trips asked for again have come.
+    // Throws, with then not run, when the program is still not there.
+    void WithDispatcher(TLinkUse use, std::function<void()> then);
+    // A link whose program has gone is let go once the work in hand and the
+    // events waiting behind it have run: its events unbound, the client
+    // freed once.
+    void LetGoOfLostLink();
+    // Records an event of the client bound as `link` and wakes the window for it.
+    void QueueDispatcherEvent(kx::DispatcherEvent event, std::uint32_t link);
+    // Unless a handler of the panel is running (its end comes back here):
+    // the user's actions that waited, then the dispatcher events queued so
+    // far, each in order. Events of a client let go since are dropped. What
+    // arrives meanwhile has its own wake-up, so the window's message loop
+    // gets its turn between them.
+    void RunWaitingWork();
+
+    // Marks the panel's own work (a handler, the start-up, the shut-down):
+    // dispatcher events wait until the outermost one ends, which runs them.
+    class TOwnWork {
+    public:
+        explicit TOwnWork(TKXActiveXForm &form) : form_(form), alive_(form.alive_) { ++form_.ownWork_; }
+        ~TOwnWork()
+        {
+            // A container may destroy the form from inside a handler (its events).
+            if (*alive_ && --form_.ownWork_ == 0)
+                form_.RunWaitingWork();
+        }
+        TOwnWork(const TOwnWork &) = delete;
+        TOwnWork &operator=(const TOwnWork &) = delete;
+
+    private:
+        TKXActiveXForm &form_;
+        std::shared_ptr<const bool> alive_;
+    };
     // The event-handler boundary; handlers run only once the layout is complete.
     template <class F>
     void Handle(F &&body)
     {
-        if (loaded_)
-            RunHandler(hwnd_, std::forward<F>(body));
+        if (!loaded_)
+            return;
+        TOwnWork work(*this);
+        RunHandler(hwnd_, std::forward<F>(body));
+    }
+    // A user's action on the panel's lists and tools, which asks the
+    // dispatcher. Waiting on the dispatcher, the window's thread still runs
+    // its message loop, where input goes on arriving: an action arriving
+    // while the panel's own work is in hand waits for that work to end, as a
+    // dispatcher event does, instead of running in the middle of it.
+    void HandleAction(std::function<void()> body, TLinkUse use)
+    {
+        if (!loaded_)
+            return;
+        if (use != TLinkUse::None)
+            body = [this, use, body = std::move(body)] { WithDispatcher(use, body); };
+        if (ownWork_ > 0) {
+            waitingActions_.push_back(std::move(body));
+            if (hwnd_)
+                PostMessageW(hwnd_, WM_KX_WAITING_WORK, 0, 0);
+            return;
+        }
+        Handle(body);
     }
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -270,6 +350,13 @@ private:
     TFormTimer timer1_, timer2_, stopHoldTimer_;
     HWND hwnd_ = nullptr;
     bool loaded_ = false;  // handlers run only once the layout is complete
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // false once the destructor runs
+    kx::DispatcherEventQueue dispatcherEvents_;
+    std::deque<std::function<void()>> waitingActions_;  // user's actions, in arrival order
+    // The action that reconnected, until the trips it asked for again have come.
+    std::function<void()> afterReconnect_;
+    int ownWork_ = 0;                // handlers (and start-up, shut-down) running, nested
+    std::uint32_t boundLink_ = 0;    // counts the clients bound; names the one bound now
     HWND cmbSpeedEdit_ = nullptr;
     ComPtr<IFont> font_;
     HFONT formFont_ = nullptr;

@@ -16,12 +16,15 @@ void TKXActiveXForm::btnSettingsClick()
     dialog.Show();
     RunModal(L"TFormSettings", [&] { return dialog.RunModalLoop(); });
     dialog.RethrowFailure();
-    // The group overview shows the chosen icon.
-    if (selection::ComboIndex(c_.cmbGroupName) >= 0 && selection::ComboIndex(c_.cmbCarDevice) < 0)
-        ShowLastPoints();
-    FillInfoPointCategories();
-    if (ToolButtonDown(ToolButton1))
-        ShowCheckpoints();
-    if (ToolButtonDown(ToolButton2))
-        ShowInfoPoints();
+    // What follows asks the dispatcher: the way back to it if it went.
+    WithDispatcher(TLinkUse::Ask, [this] {
+        // The group overview shows the chosen icon.
+        if (selection::ComboIndex(c_.cmbGroupName) >= 0 && selection::ComboIndex(c_.cmbCarDevice) < 0)
+            ShowLastPoints();
+        FillInfoPointCategories();
+        if (ToolButtonDown(ToolButton1))
+            ShowCheckpoints();
+        if (ToolButtonDown(ToolButton2))
+            ShowInfoPoints();
+    });
 }

@@ -49,7 +49,7 @@ bool Disconnected(HRESULT hr)
            hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED);
 }
 
-const UINT_PTR kComputeTimer = 1, kOnlineTimer = 2;
+const UINT_PTR kComputeTimer = 1, kOnlineTimer = 2, kEndTimer = 3;
 
 std::wstring Joined(const std::vector<std::wstring> &args)
 {
@@ -73,6 +73,7 @@ LRESULT CALLBACK EventWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (d && msg == WM_TIMER) {
         if (wp == kComputeTimer) d->FinishComputation();
         else if (wp == kOnlineTimer) d->OnlineTick();
+        else if (wp == kEndTimer) d->EndAbruptly();
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -470,10 +471,22 @@ HRESULT Dispatcher::Serve(const wchar_t *name, const std::wstring &head,
         // The call gets no answer and nobody is told. The class registration
         // goes first all the same: Wine's rpcss keeps a dead process's
         // registration, and no dispatcher could be started after it.
-        if (revokeForAbruptExit_) revokeForAbruptExit_();
-        TerminateProcess(GetCurrentProcess(), 3);
+        EndAbruptly();
     }
     if (opt_.delayMs > 0) Sleep(static_cast<DWORD>(opt_.delayMs));
+    // Events ordered for this call go out before it answers: the caller is
+    // waiting on it meanwhile.
+    for (size_t i = 0; i < eventsDuringCalls_.size();) {
+        EventDuringCall &e = eventsDuringCalls_[i];
+        if (e.operation == name && --e.callsLeft == 0) {
+            const DISPID id = e.id;
+            eventsDuringCalls_.erase(eventsDuringCalls_.begin() + static_cast<std::ptrdiff_t>(i));
+            Log::Line(head + L": событие " + Num(static_cast<long>(id)) + L" во время вызова");
+            Fire(id);
+        } else {
+            ++i;
+        }
+    }
     // A failure ordered for the next call, or for the next call of this operation.
     std::wstring ordered = std::exchange(opt_.failNext, std::wstring());
     if (ordered.empty()) {
@@ -771,7 +784,7 @@ HRESULT Dispatcher::BeginComputation(const std::string &groupKey, int device, do
     return S_OK;
 }
 
-void Dispatcher::FinishComputation()
+void Dispatcher::FinishComputation(bool refresh)
 {
     KillTimer(events_, kComputeTimer);
     if (status_ != 1) return;
@@ -795,10 +808,16 @@ void Dispatcher::FinishComputation()
     }
     last_ = pending_;
     haveLast_ = true;
-    tripCursor_ = entryCursor_ = 0;
+    if (!refresh || static_cast<size_t>(tripCursor_) > trips_.size()) tripCursor_ = entryCursor_ = 0;
     Log::Line(L"расчёт окончен: " + kx::ToWide(pending_.group) + L", прибор " + Num(pending_.device) + L", рейсов " +
               Num(static_cast<long long>(trips_.size())));
     Fire(205);
+}
+
+void Dispatcher::EndAbruptly()
+{
+    if (revokeForAbruptExit_) revokeForAbruptExit_();
+    TerminateProcess(GetCurrentProcess(), 3);
 }
 
 void Dispatcher::OnlineTick()
@@ -810,7 +829,7 @@ void Dispatcher::OnlineTick()
         pending_ = last_;
         pending_.own = false;
         status_ = 1;
-        FinishComputation();
+        FinishComputation(true);
     }
 }
 
@@ -1240,6 +1259,35 @@ STDMETHODIMP Control::Shutdown()
     return S_OK;
 }
 
+STDMETHODIMP Control::RestartAfter(LONG milliseconds)
+{
+    if (!owner_.programWindow()) return E_NOTIMPL;  // a test's own process is not ours to end
+    // This program's command line, less the delay an earlier restart added.
+    std::wstring command = GetCommandLineW();
+    for (size_t at; (at = command.find(L" /start-delay:")) != std::wstring::npos;)
+        command.erase(at, command.find(L' ', at + 1) == std::wstring::npos ? std::wstring::npos
+                                                                            : command.find(L' ', at + 1) - at);
+    command += L" /start-delay:" + Num(milliseconds < 0 ? 0 : milliseconds);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return HRESULT_FROM_WIN32(GetLastError());
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    Log::Line(L"перезапуск: копия запущена, этот процесс завершается без закрытия");
+    // After the answer: the caller is told the copy is on its way.
+    SetTimer(owner_.eventWindow(), kEndTimer, 50, nullptr);
+    return S_OK;
+}
+
+STDMETHODIMP Control::get_CommandLine(BSTR *value)
+{
+    if (!value) return E_POINTER;
+    *value = SysAllocString(GetCommandLineW());
+    return *value ? S_OK : E_OUTOFMEMORY;
+}
+
 STDMETHODIMP Control::get_ProcessId(LONG *v)
 {
     if (!v) return E_POINTER;
@@ -1281,6 +1329,17 @@ STDMETHODIMP Control::FailNextComputation()
 {
     owner_.failNextComputation_ = true;
     Log::Line(L"управление: следующий расчёт завершится ошибкой");
+    return S_OK;
+}
+
+STDMETHODIMP Control::FireDuringCall(BSTR operation, LONG n, LONG dispid)
+{
+    const std::wstring name = BstrText(operation);
+    if (name.empty()) return owner_.Error(L"Операция не названа", E_INVALIDARG);
+    if (n < 1) return owner_.Error(L"Номер вызова должен быть не меньше 1", E_INVALIDARG);
+    owner_.eventsDuringCalls_.push_back({name, n, static_cast<DISPID>(dispid)});
+    Log::Line(L"управление: событие " + Num(static_cast<long>(dispid)) + L" во время вызова " + Num(static_cast<long>(n)) +
+              L" операции " + name);
     return S_OK;
 }
 

@@ -140,6 +140,9 @@ public:
     STDMETHODIMP get_ClientCount(LONG *value) override;
     STDMETHODIMP FailCall(BSTR operation, BSTR message) override;
     STDMETHODIMP FailNextComputation() override;
+    STDMETHODIMP FireDuringCall(BSTR operation, LONG n, LONG dispid) override;
+    STDMETHODIMP RestartAfter(LONG milliseconds) override;
+    STDMETHODIMP get_CommandLine(BSTR *value) override;
 
 private:
     Dispatcher &owner_;
@@ -228,8 +231,12 @@ public:
 
     // Called from the message loop.
     void Fire(DISPID id);
-    void FinishComputation();
+    // `refresh`: the last computation done again on new data, whose list a
+    // client may be walking; its cursors stay where they still point.
+    void FinishComputation(bool refresh = false);
     void OnlineTick();
+    // Ends the process as a crash would, its registrations revoked first.
+    void EndAbruptly();
     void CloseForShutdown();
     long Clients() const { return clients_; }
     bool HadClient() const { return hadClient_; }
@@ -291,6 +298,12 @@ private:
     std::deque<CallRecord> journal_;
     std::map<std::wstring, std::wstring> failCalls_;  // operation -> the text its next call fails with
     bool failNextComputation_ = false;  // the next computation ends with status 2
+    struct EventDuringCall {
+        std::wstring operation;
+        long callsLeft;  // raised inside the call that brings this to 0
+        DISPID id;
+    };
+    std::vector<EventDuringCall> eventsDuringCalls_;
     std::map<DISPID, long> raised_;
 
     // Cursors.

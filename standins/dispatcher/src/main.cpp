@@ -34,6 +34,7 @@ const wchar_t kUsage[] =
     L"                             bad-last-entry\n"
     L"  /busy-lists:N              every entries list of a trip has at least N entries\n"
     L"  /exit-during-call:N        end the process abruptly during call N\n"
+    L"  /start-delay:MS            wait MS before serving (a restart's copy)\n"
     L"  /online:MS                 online-data event period (0: never; default 60000)\n"
     L"  /compute-ms:MS             time a computation takes (default 150)\n"
     L"  /idle-exit:S               exit if no client came within S seconds\n"
@@ -281,6 +282,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
 {
     bool reg = false, unreg = false;
+    int startDelayMs = 0;
     for (const std::wstring &a : Arguments()) {
         std::wstring v;
         if (Option(a, L"RegServer")) reg = true;
@@ -302,6 +304,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
         else if (Option(a, L"speed-limit", &v)) g_opt.speedLimitKmh = _wtof(v.c_str());
         else if (Option(a, L"max-speed", &v)) g_opt.glitchSpeedKmh = ToSpeed(v, g_opt.glitchSpeedKmh);
         else if (Option(a, L"busy-lists", &v)) g_opt.busyLists = ToInt(v);
+        else if (Option(a, L"start-delay", &v)) startDelayMs = ToInt(v);
         else {
             fwprintf(stderr, L"unknown option %ls\n%ls\n", a.c_str(), kUsage);
             return 2;
@@ -311,6 +314,8 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int)
     if (unreg) return Unregister();
     if (g_opt.idleExitSec < 0) g_opt.idleExitSec = g_opt.embedding ? 60 : -1;
 
+    // A restart's copy: the program is away for this long first.
+    if (startDelayMs > 0) Sleep(static_cast<DWORD>(startDelayMs));
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
     g_started = GetTickCount();
 

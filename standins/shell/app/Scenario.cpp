@@ -36,7 +36,8 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"read-map", L"play", L"stop", L"set-speed", L"skip-stops", L"seek",
                                     L"wait-slider", L"wait-stopped", L"read-pane", L"tick-stats", L"resources",
                                     L"wait-balloon", L"open-report", L"close-report", L"read-report",
-                                    L"report-click", L"export-trip", L"shot-part"};
+                                    L"report-click", L"export-trip", L"shot-part", L"open-groups",
+                                    L"restart-dispatcher", L"close-dispatcher", L"start-dispatcher"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
@@ -44,7 +45,8 @@ bool NeedsPanelData(const std::wstring &command) {
            command != L"measure-frames" &&
            command != L"report-panel" && command != L"open-settings" && command.compare(0, 9, L"settings-") != 0 &&
            command != L"read-settings" && command != L"category-list" && command != L"read-list" &&
-           command != L"read-map" && command != L"tick-stats" && command != L"resources";
+           command != L"read-map" && command != L"tick-stats" && command != L"resources" &&
+           command != L"open-groups" && command.find(L"-dispatcher") == std::wstring::npos;
 }
 
 // How many arguments a command takes, at least and at most.
@@ -59,8 +61,10 @@ std::pair<size_t, size_t> ArgumentCount(const std::wstring &command) {
         command == L"open-settings" || command == L"settings-ok" || command == L"settings-cancel" ||
         command == L"read-settings" || command == L"read-list" || command == L"read-map" || command == L"play" ||
         command == L"stop" || command == L"read-pane" || command == L"tick-stats" || command == L"open-report" ||
-        command == L"close-report" || command == L"read-report")
+        command == L"close-report" || command == L"read-report" || command == L"open-groups" ||
+        command == L"close-dispatcher" || command == L"start-dispatcher")
         return {0, 0};
+    if (command == L"restart-dispatcher") return {0, 1};
     return {1, 1};
 }
 
@@ -426,6 +430,22 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
         });
         return outcome;
     }
+    if (c == L"open-groups") {
+        // Opened and closed by its arrow, as a user looks into the list.
+        int count = 0;
+        Ui([&] {
+            HWND combo = panel().FieldRightOf(L"Группа:", WC_COMBOBOXW);
+            SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+            SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+            count = PanelDriver::ComboCount(combo);
+        });
+        detail = std::to_string(count) + " item(s)";
+        return Outcome::Ok;
+    }
+    if (c == L"restart-dispatcher")
+        return dispatcher_.Restart(step.args.empty() ? 0 : number(0), detail) ? Outcome::Ok : Outcome::Failed;
+    if (c == L"close-dispatcher") return dispatcher_.Close(detail) ? Outcome::Ok : Outcome::Failed;
+    if (c == L"start-dispatcher") return dispatcher_.Start(detail) ? Outcome::Ok : Outcome::Failed;
     if (c == L"set-period") {
         SYSTEMTIME from, to;
         if (!ParseDateTime(arg(0), arg(1), from) || !ParseDateTime(arg(2), arg(3), to)) {

@@ -6,6 +6,7 @@
 // is pending) or failed.
 #pragma once
 
+#include "DispatcherProgram.h"
 #include "Report.h"
 
 #include <windows.h>
@@ -82,6 +83,7 @@ private:
     int failed_ = 0;
     int shots_ = 0;
     std::string blockedBy_;
+    DispatcherProgram dispatcher_;  // the stand-in dispatcher, for the steps that end and start it
 };
 
 }  // namespace kxapp

@@ -219,7 +219,11 @@ TEST_F(PropertiesTest, FontIsCopiedAndAppliedToTheFormsControls)
 TEST_F(PropertiesTest, BadValuesAndNullPointersBecomeResults)
 {
     EXPECT_EQ(E_INVALIDARG, ax->put_AxBorderStyle(static_cast<TxActiveFormBorderStyle>(7)));
-    EXPECT_EQ(E_INVALIDARG, ax->put_PixelsPerInch(0));
+    // No display has pixels outside 24..960 an inch; the limits themselves are taken.
+    for (LONG ppi : {0L, 23L, 961L, 2147483647L})
+        EXPECT_EQ(E_INVALIDARG, ax->put_PixelsPerInch(ppi)) << ppi;
+    for (LONG ppi : {24L, 960L, 96L})
+        EXPECT_EQ(S_OK, ax->put_PixelsPerInch(ppi)) << ppi;
     EXPECT_EQ(E_INVALIDARG, ax->put_PrintScale(static_cast<TxPrintScale>(-1)));
     EXPECT_EQ(E_INVALIDARG, ax->put_PopupMode(static_cast<TxPopupMode>(3)));
     EXPECT_EQ(E_INVALIDARG, ax->put_SnapBuffer(-5));

@@ -56,6 +56,7 @@ public:
         log_->onlineData = std::move(c);
     }
     TKarvexAutomation *Automation() override { return nullptr; }
+    bool Up() override { return true; }
 
 private:
     std::shared_ptr<TFakeLinkLog> log_;

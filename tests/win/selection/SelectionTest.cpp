@@ -215,7 +215,9 @@ TEST_F(Selection, OnlineDataWithoutAVehicleRedrawsTheOverview)
     EXPECT_EQ(0, Rows());
 }
 
-TEST_F(Selection, ClosedDispatcherIsReleasedAndTheListDisabled)
+// A dispatcher program that closes is let go at once; the user's next
+// choice connects again, lists the groups anew and carries the choice out.
+TEST_F(Selection, ClosedDispatcherIsReleasedAndTheNextChoiceConnectsAgain)
 {
     Start();
     const LONG refsBefore = Refs();
@@ -228,10 +230,87 @@ TEST_F(Selection, ClosedDispatcherIsReleasedAndTheListDisabled)
     EXPECT_FALSE(IsWindowEnabled(form->Controls().ListView1));
     EXPECT_TRUE(messages.empty());
 
-    // Later choices say why nothing happens, and nothing breaks.
+    linkLog = std::make_shared<LinkLog>();
+    Choose(form->Controls().cmbGroupName, 1);
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_NE(nullptr, PanelState().Link.Client);
+    EXPECT_EQ(1, dispatcher->sinkCount()) << "the events bound again";
+    EXPECT_TRUE(IsWindowEnabled(form->Controls().ListView1));
+    EXPECT_EQ(2, selection::ComboCount(form->Controls().cmbGroupName));
+    EXPECT_EQ(1, Sel(form->Controls().cmbGroupName));
+    ASSERT_EQ(1, selection::ComboCount(form->Controls().cmbCarName));
+    EXPECT_EQ(L"Лада", Item(form->Controls().cmbCarName, 0));
+    ASSERT_EQ(1u, ComputeRequests().size()) << "the group's own request, once";
+    EXPECT_EQ(L"G2", ComputeRequests()[0].group);
+}
+
+// Started without the program: the empty group list, opened once the
+// program is there, connects and fills.
+TEST_F(Selection, AStartWithoutTheProgramHasItsWayBackThroughTheGroupList)
+{
+    const auto link = PanelSeams().CreateDispatcherLink;
+    PanelSeams().CreateDispatcherLink = [] { return std::unique_ptr<IDispatcherLink>(new AbsentLink); };
+    Start();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(L"Ошибка запуска ПО Карвекс", messages[0].text);
+    EXPECT_EQ(0, selection::ComboCount(form->Controls().cmbGroupName));
+
+    messages.clear();
+    OpenList(form->Controls().cmbGroupName);
+    ASSERT_EQ(1u, messages.size()) << "still not there";
+    EXPECT_EQ(AbsentLink::kText, messages[0].text);
+
+    messages.clear();
+    PanelSeams().CreateDispatcherLink = link;
+    OpenList(form->Controls().cmbGroupName);
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(2, selection::ComboCount(form->Controls().cmbGroupName));
+    EXPECT_EQ(1, dispatcher->sinkCount());
+    EXPECT_TRUE(ComputeRequests().empty()) << "nothing was chosen to ask for";
+}
+
+// A call the program refuses is its answer, not its absence: one message,
+// and the link stays as it was (nothing connected anew).
+TEST_F(Selection, ARefusedCallKeepsTheLink)
+{
+    Start();
+    const IDispatcherLink *link = PanelState().Link.Client.get();
+    FailCall(L"CarsCount", L"Сбой базы данных");
     Choose(form->Controls().cmbGroupName, 1);
     ASSERT_EQ(1u, messages.size());
-    EXPECT_EQ(L"Нет связи с ПО Карвекс", messages[0].text);
+    EXPECT_EQ(L"Сбой базы данных", messages[0].text);
+    EXPECT_EQ(link, PanelState().Link.Client.get());
+    EXPECT_FALSE(linkLog->destroyed);
+    EXPECT_EQ(1, CallsOf(L"GroupsCount")) << "the groups were not listed anew";
+}
+
+// A dispatcher program that does not come back: every action that needs it
+// says so once, and the panel stays as it was.
+TEST_F(Selection, AProgramThatStaysAwayIsToldOnceAnAction)
+{
+    StartWithTrips();
+    const int rows = Rows();
+    ASSERT_GT(rows, 0);
+    Raise(203);
+    PanelSeams().CreateDispatcherLink = [] { return std::unique_ptr<IDispatcherLink>(new AbsentLink); };
+    ForgetCalls();
+
+    const auto once = [&](const char *action, const std::function<void()> &act) {
+        SCOPED_TRACE(action);
+        messages.clear();
+        act();
+        ASSERT_EQ(1u, messages.size());
+        EXPECT_EQ(AbsentLink::kText, messages[0].text);
+        EXPECT_EQ(nullptr, PanelState().Link.Client);
+    };
+    once("group", [&] { Choose(form->Controls().cmbGroupName, 1); });
+    once("vehicle", [&] { Choose(form->Controls().cmbCarDevice, 1); });
+    once("group list opened", [&] { OpenList(form->Controls().cmbGroupName); });
+    once("category", [&] { Choose(form->Controls().cmbInfoPoints, 1); });
+    once("checkpoints", [&] { ClickTool(TKXActiveXForm::ToolButton1); });
+    EXPECT_EQ(callsSeen, dispatcher->calls()) << "nothing reached the closed program";
+    EXPECT_EQ(rows, Rows()) << "the trips listed stay";
+    EXPECT_GT(PanelState().Trip.TrackPointCount(), 1) << "the track stays";
 }
 
 }  // namespace

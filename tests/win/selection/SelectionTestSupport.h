@@ -47,10 +47,21 @@ public:
         client_.OnReceiveOnlineData = std::move(online);
     }
     TKarvexAutomation *Automation() override { return &client_; }
+    bool Up() override { return client_.Connected() && !client_.Lost(); }
 
 private:
     TKarvexAutomation client_;
     std::shared_ptr<LinkLog> log_;
+};
+
+// A dispatcher program that is not there: connecting fails.
+class AbsentLink : public IDispatcherLink {
+public:
+    static constexpr const wchar_t *kText = L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. Сервер RPC недоступен.";
+    void Start() override { throw EPanelError(kText, HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE)); }
+    void BindEvents(std::function<void()>, std::function<void()>, std::function<void()>) override {}
+    TKarvexAutomation *Automation() override { return nullptr; }
+    bool Up() override { return false; }
 };
 
 // A time of a day in February 2009, as a date-time.
@@ -204,12 +215,13 @@ protected:
         ASSERT_EQ(S_OK, Control()->ComputeServerChoice(Bstr(group).Get(), device, Bstr(L"06.02.2009 00:00:00").Get(),
                                                        Bstr(L"07.02.2009 00:00:00").Get()));
     }
-    // The dispatcher raises an event, from the message loop.
+    // The dispatcher raises an event, from the message loop, and the panel
+    // has handled it (its sink only queues it).
     void Raise(DISPID id)
     {
         const long before = dispatcher->raised(id);
         ASSERT_EQ(S_OK, Control()->FireEvent(id));
-        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(id) > before; })) << "event " << id;
+        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(id) > before && !EventsWaiting(); })) << "event " << id;
     }
     // The end of the computation under way, or, when none is, the end event
     // on its own.
@@ -218,8 +230,10 @@ protected:
         if (!dispatcher->computing())
             return Raise(205);
         const long before = dispatcher->raised(205);
-        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(205) > before; })) << "no end of computation";
+        ASSERT_TRUE(PumpUntil([&] { return dispatcher->raised(205) > before && !EventsWaiting(); }))
+            << "no end of computation";
     }
+    bool EventsWaiting() const { return form && form->DispatcherEventsWaiting(); }
     // The dispatcher's references (a pair of calls reads the count).
     LONG Refs()
     {
@@ -312,6 +326,17 @@ protected:
         change.dwFlags = GDT_VALID;
         change.st = st;
         SendMessageW(form->Handle(), WM_NOTIFY, change.nmhdr.idFrom, reinterpret_cast<LPARAM>(&change));
+    }
+    // The list of a combo opened, as a click on its arrow does.
+    void OpenList(HWND combo)
+    {
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_DROPDOWN),
+                     reinterpret_cast<LPARAM>(combo));
+    }
+    void ClickTool(UINT button)
+    {
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     }
     void ClickRow(int row)
     {

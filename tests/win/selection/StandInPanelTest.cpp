@@ -18,27 +18,28 @@ namespace {
 
 using namespace dispatcher_process;
 
-// The production link, with the time its end-of-computation handler takes.
+// The production link, noting when the end of a computation arrives: the
+// panel queues the event and handles it from its message loop.
 class TimedLink : public IDispatcherLink {
 public:
-    explicit TimedLink(double *lastEndMs) : inner_(CreateKarvexLink()), lastEndMs_(lastEndMs) {}
+    explicit TimedLink(Clock::time_point *endArrived) : inner_(CreateKarvexLink()), endArrived_(endArrived) {}
     void Start() override { inner_->Start(); }
     void BindEvents(std::function<void()> end, std::function<void()> close, std::function<void()> online) override
     {
-        std::function<void()> timed;
+        std::function<void()> noted;
         if (end)
-            timed = [end, out = lastEndMs_] {
-                const auto t0 = Clock::now();
+            noted = [end, at = endArrived_] {
+                *at = Clock::now();
                 end();
-                *out = MsSince(t0);
             };
-        inner_->BindEvents(std::move(timed), std::move(close), std::move(online));
+        inner_->BindEvents(std::move(noted), std::move(close), std::move(online));
     }
     TKarvexAutomation *Automation() override { return inner_->Automation(); }
+    bool Up() override { return inner_->Up(); }
 
 private:
     std::unique_ptr<IDispatcherLink> inner_;
-    double *lastEndMs_;
+    Clock::time_point *endArrived_;
 };
 
 class StandInPanel : public SelectionTest {
@@ -49,7 +50,7 @@ protected:
         SelectionTest::SetUp();
         ASSERT_TRUE(PumpUntil([] { return !Running(); }, 10000)) << "a dispatcher is still running";
         PanelSeams().CreateDispatcherLink = [this] {
-            return std::unique_ptr<IDispatcherLink>(new TimedLink(&endMs));
+            return std::unique_ptr<IDispatcherLink>(new TimedLink(&endArrived));
         };
     }
     // Lets the dispatcher go: freeing the client ends a dispatcher that has
@@ -68,11 +69,16 @@ protected:
         return -1;
     }
     // Waits for the end event that answers the panel's own request.
+    // Until the end of the computation has been handled; endMs is the time
+    // from its arrival to the end of its handling.
     bool Computed(int ms)
     {
-        return PumpUntil([] { return !PanelState().Selection.ComputeRequested; }, ms);
+        const bool done = PumpUntil([this] { return !PanelState().Selection.ComputeRequested && !EventsWaiting(); }, ms);
+        endMs = MsSince(endArrived);
+        return done;
     }
 
+    Clock::time_point endArrived = Clock::now();
     double endMs = 0;
 };
 
@@ -176,7 +182,7 @@ TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
     EXPECT_TRUE(own.Exited(8000));
 }
 
-TEST_F(StandInPanel, ThePlayerGoesOnWhenTheDispatcherDiesAndTheNextCallSaysSo)
+TEST_F(StandInPanel, ThePlayerGoesOnWhileTheDispatcherIsAwayAndTheNextClickBringsItBack)
 {
     OwnDispatcher own(L"");
     ASSERT_TRUE(own.ready());
@@ -207,13 +213,42 @@ TEST_F(StandInPanel, ThePlayerGoesOnWhenTheDispatcherDiesAndTheNextCallSaysSo)
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
     EXPECT_TRUE(messages.empty()) << messages[0].text;
 
-    // The next call to the dispatcher fails with a text in Russian.
+    // The next click finds the program gone, and it cannot be started
+    // again (not there): one message, in Russian.
+    const auto production = PanelSeams().CreateDispatcherLink;
+    PanelSeams().CreateDispatcherLink = [] { return std::unique_ptr<IDispatcherLink>(new AbsentLink); };
     ClickRow(0);
     ASSERT_EQ(1u, messages.size());
     const std::wstring &text = messages[0].text;
     EXPECT_EQ(0u, text.find(L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. ")) << kx::ToUtf8(text);
     EXPECT_GT(PanelState().Trip.TrackPointCount(), 1) << "the track stays";
     std::printf("the dispatcher gone: \"%s\"\n", kx::ToUtf8(text).c_str());
+    EXPECT_EQ(nullptr, PanelState().Link.Client) << "the dead link let go";
+
+    // The program is started again: the next click on the second trip
+    // connects, the same vehicle's trips are listed again with the playing
+    // trip still chosen, and then the click loads the trip clicked.
+    PanelSeams().CreateDispatcherLink = production;
+    OwnDispatcher again(L"");
+    ASSERT_TRUE(again.ready());
+    messages.clear();
+    const int points = PanelState().Trip.TrackPointCount();
+    ClickRow(1);
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_NE(nullptr, PanelState().Link.Client);
+    EXPECT_EQ(0, Sel(form->Controls().cmbGroupName));
+    EXPECT_EQ(0, Sel(form->Controls().cmbCarDevice));
+    const LRESULT playing = SliderPos();
+    tick(0.05);
+    EXPECT_GT(SliderPos(), playing) << "the replay goes on while the trips are asked for";
+    ASSERT_TRUE(Computed(10000));
+    ASSERT_TRUE(PumpUntil([&] { return !EventsWaiting(); }, 5000));
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_GE(Rows(), 2);
+    EXPECT_EQ(L"2", TripLabel()) << "the click ran once the trips were back";
+    EXPECT_NE(points, PanelState().Trip.TrackPointCount());
+    FreeClient();
+    EXPECT_TRUE(again.Exited(8000));
 }
 
 }  // namespace

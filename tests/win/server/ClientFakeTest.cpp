@@ -333,6 +333,58 @@ TEST_F(Client, FailuresCarryTheServersTextElseTheSystems)
     EXPECT_THROW(k.ComputeTrips(L"G1", 1, L"a", L"b", L"GSM", 1), KarvexError);
 }
 
+// The program gone (RPC's "server unavailable", "disconnected", an object no
+// longer connected) is told from a call the dispatcher refused: the first
+// loses the client for good (later calls fail at once, nothing connects on
+// its own), the second leaves it working.
+TEST_F(Client, AProgramGoneIsToldFromARefusedCall)
+{
+    for (const HRESULT refused : {static_cast<HRESULT>(0x80040201), E_FAIL, E_ACCESSDENIED, DISP_E_TYPEMISMATCH}) {
+        TKarvexAutomation k;
+        k.ConnectTo(&fake);
+        fake.fail = refused;
+        try {
+            k.GroupsCount();
+            FAIL();
+        } catch (const KarvexError &e) {
+            EXPECT_FALSE(e.LinkLost()) << std::hex << refused;
+        }
+        EXPECT_FALSE(k.Lost());
+        fake.fail = S_OK;
+        EXPECT_NO_THROW(k.GroupsCount()) << "a refused call does not drop the link";
+    }
+    for (const HRESULT gone : {HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE), RPC_E_DISCONNECTED, CO_E_OBJNOTCONNECTED,
+                               RPC_E_SERVER_DIED_DNE}) {
+        TKarvexAutomation k;
+        k.ConnectTo(&fake);
+        fake.fail = gone;
+        try {
+            k.GroupsCount();
+            FAIL();
+        } catch (const KarvexError &e) {
+            EXPECT_TRUE(e.LinkLost()) << std::hex << gone;
+            EXPECT_EQ(0u, e.Message().find(kKarvexLinkLost)) << e.what();
+        }
+        EXPECT_TRUE(k.Lost());
+        fake.fail = S_OK;
+        const size_t calls = fake.vtableCalls.size();
+        try {
+            k.CarsCount();
+            FAIL() << "a lost client answered";
+        } catch (const KarvexError &e) {
+            EXPECT_TRUE(e.LinkLost());
+            EXPECT_EQ(e.Message(), kKarvexLinkLost);
+        }
+        EXPECT_EQ(calls, fake.vtableCalls.size()) << "the lost client called the program";
+    }
+    // The close event: from then on nothing reaches the program.
+    TKarvexAutomation k;
+    k.ConnectTo(&fake);
+    fake.Fire(203);
+    EXPECT_TRUE(k.Lost());
+    EXPECT_THROW(k.GroupsCount(), KarvexError);
+}
+
 TEST_F(Client, FourOperationsGoByNameWithTheirErrorText)
 {
     TKarvexAutomation k;

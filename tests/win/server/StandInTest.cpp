@@ -292,6 +292,7 @@ TEST_F(StandIn, EventsReachTheirHandlersThroughTheMessageLoop)
     // Closing the dispatcher says so before it goes.
     c->Shutdown();
     ASSERT_TRUE(PumpUntil([&] { return closed == 1; }, 5000));
+    EXPECT_TRUE(k.Lost()) << "nothing is to reach a dispatcher that said it closes";
     EXPECT_TRUE(WaitExit(pid, 8000));
     EXPECT_THROW(k.GroupsCount(), KarvexError);
 }
@@ -308,6 +309,7 @@ TEST_F(StandIn, FailuresCarryTheServersOwnText)
         // Through the interface table Wine does not carry the error object
         // across processes; the system's text for the HRESULT is what is left.
         EXPECT_EQ(e.Hr(), static_cast<HRESULT>(0x80040201));
+        EXPECT_FALSE(e.LinkLost()) << "a refused call is not a lost dispatcher";
         if (e.Message() != L"Сбой связи с базой данных")
         {
             EXPECT_NE(e.Message().find(L"0x80040201"), std::wstring::npos) << e.what();
@@ -445,9 +447,17 @@ TEST_F(StandIn, AServerDyingMidSessionGivesAClearErrorAndNoHang)
             EXPECT_EQ(0u, e.Message().rfind(L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. ", 0))
                 << e.what();
             EXPECT_GT(e.Message().size(), 60u) << "the system's text is missing";
+            EXPECT_TRUE(e.LinkLost());
         }
         EXPECT_LT(MsSince(t0), 10000);
-        EXPECT_THROW(k.GroupsCount(), KarvexError);
+        EXPECT_TRUE(k.Lost());
+        // Lost for good: the next call fails at once and starts no dispatcher.
+        try {
+            k.GroupsCount();
+            FAIL() << "a lost client answered";
+        } catch (const KarvexError &e) {
+            EXPECT_TRUE(e.LinkLost());
+        }
         EXPECT_EQ(closed, 0) << "an abrupt end sends no event";
         const auto t1 = Clock::now();
         k.Disconnect();

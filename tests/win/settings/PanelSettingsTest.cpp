@@ -97,6 +97,36 @@ TEST_F(PanelSettings, SavedVehicleAndPeriodComeBackAndTheirTripsAreAskedFor)
     EXPECT_TRUE(PanelState().Selection.ComputeRequested) << "until the dispatcher's answer";
 }
 
+// The group's computation ends while the restore is still filling (as on a
+// busy machine): its end waits, and when it runs the restore's own request
+// is under way, so it is not taken for a computation the dispatcher's
+// operator started: the saved choice stays and its trips are listed.
+TEST_F(PanelSettings, AnEndOvertakenByTheRestoresRequestLeavesTheChoice)
+{
+    std::string doc = DefaultWith("GroupID", "1");
+    doc = Replaced(doc, "06.02.2007 00:00:00", "06.02.2009 00:00:00");
+    doc = Replaced(doc, "06.06.2009 00:00:00", "07.02.2009 00:00:00");
+    WriteBytes(path, doc);
+    // Ordered as soon as the panel has its dispatcher, before the restore.
+    const auto link = PanelSeams().CreateDispatcherLink;
+    PanelSeams().CreateDispatcherLink = [&] {
+        auto made = link();
+        Control()->FireDuringCall(Bstr(L"ComputeTrips").Get(), 2, 205);
+        return made;
+    };
+    Start();
+    ASSERT_TRUE(messages.empty()) << messages[0].text;
+    ASSERT_EQ(2u, ComputeRequests().size());
+    EndOfComputation();
+
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(0, CallsOf(L"ServerGroupKey")) << "taken for the operator's computation";
+    EXPECT_EQ(1, Sel(form->Controls().cmbGroupName));
+    EXPECT_EQ(0, Sel(form->Controls().cmbCarDevice));
+    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
+    EXPECT_LT(0, ListView_GetItemCount(form->Controls().ListView1)) << "the restored vehicle's trips";
+}
+
 TEST_F(PanelSettings, RestoreFailuresAreQuietAndTheRestStillArrives)
 {
     const struct {

@@ -1,0 +1,75 @@
+// The way back to the dispatcher program: a link whose program has gone is
+// let go when the work in hand ends, and the user's next action that needs
+// the program connects again as the start-up does, lists the groups and
+// chooses again what the panel showed. Nothing here runs on its own.
+#include "FormBoxes.h"
+
+#include "Karvex_TLB.h"
+#include "PanelState.h"
+
+#include <cwchar>
+
+bool TKXActiveXForm::LinkDown() const
+{
+    const TPanelState &data = PanelState();
+    return !data.Link.Client || !data.Link.Client->Up();
+}
+
+void TKXActiveXForm::LetGoOfLostLink()
+{
+    TPanelState &data = PanelState();
+    const TKarvexAutomation *client = data.Link.Client ? data.Link.Client->Automation() : nullptr;
+    if (!client || !client->Lost() || data.Link.EventsOwner != this)
+        return;
+    UnbindClientEvents();
+    data.Link.Client.reset();
+    // Whatever waited for the trips of that link waits in vain.
+    afterReconnect_ = nullptr;
+}
+
+void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
+{
+    if (!LinkDown()) {
+        try {
+            return then();
+        } catch (...) {
+            // The program went since the last call and this action is the
+            // first to find out: it is carried out again on a new link. A
+            // program that said it closes is left to close.
+            const TPanelState &data = PanelState();
+            const TKarvexAutomation *client = data.Link.Client ? data.Link.Client->Automation() : nullptr;
+            if (!client || !client->Lost() || client->Closed())
+                throw;
+        }
+    }
+    TPanelState &data = PanelState();
+    const TShownSelection shown = Selection(*this).Shown();
+    afterReconnect_ = nullptr;
+    if (data.Link.Client) {
+        UnbindClientEvents();
+        data.Link.Client.reset();
+    }
+    // As the start-up makes it; a program still not there fails here, once,
+    // with the news every lost call gives.
+    std::unique_ptr<IDispatcherLink> link = PanelSeams().CreateDispatcherLink();
+    try {
+        if (!link)
+            throw EPanelError(L"Клиент программы Карвекс не создан");
+        link->Start();
+    } catch (...) {
+        const std::wstring why = CurrentExceptionText();
+        if (why.compare(0, std::wcslen(kKarvexLinkLost), kKarvexLinkLost) == 0)
+            throw;
+        throw EPanelError(std::wstring(kKarvexLinkLost) + L" " + why, CO_E_OBJNOTCONNECTED);
+    }
+    data.Link.Client = std::move(link);
+    BindClientEvents();
+    EnableWindow(c_.ListView1, TRUE);
+
+    // The action that changes the selection chooses for itself; any other
+    // runs once the shown vehicle's trips are there again to work on.
+    if (Selection(*this).Rechoose(shown, use == TLinkUse::Ask))
+        afterReconnect_ = std::move(then);
+    else
+        then();
+}
