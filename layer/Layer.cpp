@@ -277,17 +277,16 @@ STDMETHODIMP TLayer::Title(BSTR *title)
     *title = nullptr;
     if (!current_) return S_FALSE;
     if (current_->Name() == kTrackLineName) {
-        // The mouse is over the track line: move the player to that place.
-        // The player's jump (LocateOnTrack) is the only reaction; the shell
-        // shows no title for the track.
-        if (OnTrackLineTitle) {
+        // The mouse rests on the track line: the player jumps to that place.
+        // That is the only reaction; the shell shows no title for the track.
+        if (JumpToTrackPoint) {
             ComPtr<IMapPoint> point = CursorMapPoint();
             if (point) {
                 double x = 0, y = 0;
                 point->GetX(&x);
                 point->GetY(&y);
                 try {
-                    OnTrackLineTitle(x, y);
+                    JumpToTrackPoint(x, y);
                 } catch (...) {
                     // A failed jump leaves the player where it was.
                 }

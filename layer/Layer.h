@@ -38,10 +38,11 @@ public:
     // a track without points) are skipped rather than read.
     void BuildShapes(int mode);
 
-    // Called when the shell asks for the title of a track line shape, with
-    // the map point under the mouse: the player jumps there. Whatever it
-    // throws stays on this side of the shell's call.
-    std::function<void(double x, double y)> OnTrackLineTitle;
+    // The player's jump to the track point under the mouse, called when the
+    // shell asks for the title of a track line shape (the mouse rests on the
+    // track). Bound by the panel attached last; whatever it throws stays on
+    // this side of the shell's call.
+    std::function<void(double x, double y)> JumpToTrackPoint;
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void **out) override;

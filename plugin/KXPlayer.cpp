@@ -13,21 +13,6 @@ const wchar_t kPluginXmlInfo[] =
     L"<grym_plugin_info><requirements><requirement_api>API-1.1</requirement_api>"
     L"</requirements></grym_plugin_info>";
 
-namespace {
-
-TKXActiveXForm *g_currentPanel = nullptr;
-
-// A panel the shell has released is gone: Terminate must not shut it down,
-// and the layer must not ask it anything.
-void ForgetDestroyedPanel(TKXActiveXForm *form)
-{
-    if (g_currentPanel == form) g_currentPanel = nullptr;
-}
-
-} // namespace
-
-TKXActiveXForm *TKXPlayer::CurrentPanel() { return g_currentPanel; }
-
 HRESULT TKXPlayer::Create(REFIID iid, void **out, bool counted)
 {
     if (!out) return E_POINTER;
@@ -213,20 +198,15 @@ STDMETHODIMP TKXPlayer::CreateControl(IUnknown **control)
     HRESULT hr = CreatePanelControl(IID_IUnknown, reinterpret_cast<void **>(created.Put()), &form,
                                     /*counted=*/false);
     if (FAILED(hr)) return hr;
-    SetPanelDestroyedHandler(ForgetDestroyedPanel);
-    g_currentPanel = form;
+    panel_.Set(form);
     AttachPanel(form, map_.Get(), factory_.Get(), layer_.Get());
-    if (layer_) {
-        // Through the current panel, which a destroyed form leaves empty.
-        layer_->OnTrackLineTitle = [](double x, double y) { PanelLocateOnTrack(g_currentPanel, x, y); };
-    }
     *control = created.Detach();
     return S_OK;
 }
 
 STDMETHODIMP TKXPlayer::Terminate()
 {
-    if (g_currentPanel) ShutDownPanel(g_currentPanel);
+    if (TKXActiveXForm *form = panel_.Get()) ShutDownPanel(form);
     if (layer_) layer_->Detach();
     baseView_.reset();
     factory_.Reset();

@@ -3,6 +3,7 @@
 
 #include "ComPtr.h"
 #include "ConnectionPoints.h"
+#include "PanelControl.h"
 
 #include <GrymCore.h>
 #include <KXProject.h>
@@ -74,10 +75,6 @@ public:
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
 
-    // The panel the shell last asked for (module-wide: the layer and the
-    // settings dialog reach the panel through it).
-    static TKXActiveXForm *CurrentPanel();
-
 private:
     explicit TKXPlayer(bool counted);
     ~TKXPlayer();
@@ -96,6 +93,9 @@ private:
     ComPtr<IGrymObjectFactory> factory_;
     ComPtr<IMap> map_;
     ComPtr<ICustomPageCollection> customPages_;
+    // The panel the shell asked for last: Terminate shuts it down, unless
+    // the shell has destroyed it already.
+    TCurrentPanel panel_;
 };
 
 // The requirement string the shell reads through XmlInfo.

@@ -112,36 +112,31 @@ HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool c
     return hr;
 }
 
+void TCurrentPanel::Set(TKXActiveXForm *form)
+{
+    form_ = form;
+    alive_ = form ? form->AliveToken() : nullptr;
+}
+
+TKXActiveXForm *TCurrentPanel::Get() const
+{
+    return alive_ && *alive_ ? form_ : nullptr;
+}
+
 void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, TLayer *layer)
 {
-    if (form)
-        form->Attach(map, factory, layer);
-}
-
-void PanelLocateOnTrack(TKXActiveXForm *form, double x, double y)
-{
-    if (form)
-        form->LocateOnTrack(x, y);
-}
-
-namespace {
-void (*g_panelDestroyedHandler)(TKXActiveXForm *) = nullptr;
-}
-
-void SetPanelDestroyedHandler(void (*handler)(TKXActiveXForm *form))
-{
-    g_panelDestroyedHandler = handler;
-}
-
-void NotifyPanelDestroyed(TKXActiveXForm *form)
-{
-    if (g_panelDestroyedHandler)
-        g_panelDestroyedHandler(form);
-}
-
-void TActiveFormControl::FormDestroyed(TKXActiveXForm *form)
-{
-    NotifyPanelDestroyed(form);
+    if (!form)
+        return;
+    form->Attach(map, factory, layer);
+    if (layer) {
+        // The panel attached last takes the jump; once destroyed, nobody does.
+        TCurrentPanel panel;
+        panel.Set(form);
+        layer->JumpToTrackPoint = [panel](double x, double y) {
+            if (TKXActiveXForm *live = panel.Get())
+                live->LocateOnTrack(x, y);
+        };
+    }
 }
 
 void ShutDownPanel(TKXActiveXForm *form)

@@ -49,7 +49,6 @@ public:
     void FocusEntered() override;
     void FocusLeft() override;
     void FormSizeChanged() override;
-    void FormDestroyed(TKXActiveXForm *form) override;
 
     // Events on the connected sink (none while frozen or unconnected).
     void FireEvent(DISPID id, VARIANTARG *args = nullptr, UINT count = 0);

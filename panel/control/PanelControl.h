@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "GrymCore.h"
 
 class TKXActiveXForm;
@@ -17,16 +19,20 @@ constexpr DWORD kPanelRegisteredMiscStatus = 0x12000;
 // keeps the module loaded (DllCanUnloadNow) while it lives.
 HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool counted = true);
 
-// Gives the form the shell's map and factory (counted copies) and the layer.
+// Gives the form the shell's map and factory (counted copies) and the layer,
+// and binds the layer's jump from the track line to this form's player.
 void AttachPanel(TKXActiveXForm *form, IMap *map, IGrymObjectFactory *factory, TLayer *layer);
 // The panel's shut-down sequence (the plug-in's Terminate).
 void ShutDownPanel(TKXActiveXForm *form);
 
-// What the layer asks of the panel: the player's jump to the track point
-// under the mouse.
-void PanelLocateOnTrack(TKXActiveXForm *form, double x, double y);
+// A panel held without a reference (the shell owns the control): empty once
+// its form has been destroyed, so that nobody calls a form that is gone.
+class TCurrentPanel {
+public:
+    void Set(TKXActiveXForm *form);
+    TKXActiveXForm *Get() const;
 
-// Called as a form is destroyed, so that whoever keeps a plain pointer to it
-// (the plug-in's current panel) forgets it. One handler for the module.
-void SetPanelDestroyedHandler(void (*handler)(TKXActiveXForm *form));
-void NotifyPanelDestroyed(TKXActiveXForm *form);
+private:
+    TKXActiveXForm *form_ = nullptr;
+    std::shared_ptr<const bool> alive_;
+};

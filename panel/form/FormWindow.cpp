@@ -127,10 +127,9 @@ TKXActiveXForm::~TKXActiveXForm()
 {
     // Destroying the form raises OnDestroy and nothing else: no settings are
     // written and the client stays. Only its events, bound to this form, go,
-    // and whoever points at the form is told.
+    // and whoever holds its token (TCurrentPanel) sees it gone.
     *alive_ = false;
     UnbindClientEvents();
-    owner_.FormDestroyed(this);
     loaded_ = false;
     report_.reset();
     if (hwnd_)

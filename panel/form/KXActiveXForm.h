@@ -54,8 +54,6 @@ public:
     virtual void FocusEntered() = 0;
     virtual void FocusLeft() = 0;
     virtual void FormSizeChanged() = 0;
-    // The form is going: whoever keeps a plain pointer to it forgets it.
-    virtual void FormDestroyed(TKXActiveXForm *form) = 0;
 
 protected:
     ~TFormOwner() = default;
@@ -143,6 +141,9 @@ public:
     // No link, one lost, or one that never connected.
     bool LinkDown() const;
     // True while dispatcher events or user's actions wait for the panel to be free.
+    // True for as long as the form lives: held by whoever must not call a
+    // destroyed form (the plug-in's current panel).
+    std::shared_ptr<const bool> AliveToken() const { return alive_; }
     bool DispatcherEventsWaiting() const { return !dispatcherEvents_.Empty() || !waitingActions_.empty(); }
 
     // Handlers of the controls.

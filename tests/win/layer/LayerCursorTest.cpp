@@ -183,7 +183,7 @@ TEST_F(LayerCursorTest, TrackLineTitleMovesThePlayerToThePointUnderTheMouse)
     layer->BuildShapes(TLayer::BuildTrack);
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     std::vector<kx::TMapPoint> jumps;
-    layer->OnTrackLineTitle = [&](double x, double y) { jumps.push_back({x, y}); };
+    layer->JumpToTrackPoint = [&](double x, double y) { jumps.push_back({x, y}); };
 
     ComPtr<IShapeCursor> cursor;
     ASSERT_EQ(S_OK, Source()->SelectInRect(Everything().Get(), cursor.Put()));
@@ -216,7 +216,7 @@ TEST_F(LayerCursorTest, TrackLineTitleSurvivesAMissingOrFailingPlayer)
     ASSERT_EQ(S_OK, Source()->SelectById(layer->Shapes().TrackLines[0]->Id(), cursor.Put()));
     EXPECT_EQ(std::make_pair(S_OK, std::wstring()), Title());
 
-    layer->OnTrackLineTitle = [](double, double) { throw std::runtime_error("no track"); };
+    layer->JumpToTrackPoint = [](double, double) { throw std::runtime_error("no track"); };
     EXPECT_EQ(std::make_pair(S_OK, std::wstring()), Title());
 }
 

@@ -98,7 +98,7 @@ TEST_F(LayerLifeTest, EveryShellReferenceComesBackAfterBuildsAndWalks)
     // shell does on hover, then a panel that empties a list mid-walk; the
     // fixture then detaches, releases and compares every count.
     PanelState().Settings.IconNum = 3;
-    layer->OnTrackLineTitle = [](double, double) {};
+    layer->JumpToTrackPoint = [](double, double) {};
     LoadTrack({Inside(0.2, 0.2), Inside(0.3, 0.4), Inside(0.6, 0.5)});
     PlaceMarker(Inside(0.5, 0.5));
     AddCheckpoint(Inside(0.4, 0.4), L"КП");

@@ -439,8 +439,10 @@ TEST_F(Player, TheTrackLineMovesThePlayerWithoutReanchoring)
     const TPanelState &data = PanelState();
     const TMapPoint p10 = data.Trip.TrackMapPoints()[10], p11 = data.Trip.TrackMapPoints()[11];
     const double anchor = data.Player.Clock.anchorTime, wall = data.Player.Clock.wallClock;
-    // Two fifths along the segment from point 10 (a minute long).
-    form->LocateOnTrack(p10.X + 0.4 * (p11.X - p10.X), p10.Y + 0.4 * (p11.Y - p10.Y));
+    // Two fifths along the segment from point 10 (a minute long), the mouse
+    // resting there: the layer's jump, bound when the panel was attached.
+    ASSERT_TRUE(layer->JumpToTrackPoint);
+    layer->JumpToTrackPoint(p10.X + 0.4 * (p11.X - p10.X), p10.Y + 0.4 * (p11.Y - p10.Y));
     EXPECT_NEAR(624, PlaySecond(), 1e-3);
     EXPECT_EQ(624, SliderPos());
     EXPECT_EQ(PlatformDateTime(kTripStart + 624 * kSec), Shown(form->Controls().lblDate));
@@ -454,6 +456,30 @@ TEST_F(Player, TheTrackLineMovesThePlayerWithoutReanchoring)
     form->LocateOnTrack(std::nan(""), 0);
     EXPECT_EQ(5340, SliderPos());
     EXPECT_TRUE(messages.empty());
+}
+
+// The panel attached last takes the jump; a destroyed one never does.
+TEST_F(Player, TheJumpGoesToTheLastPanelAndNeverToADestroyedOne)
+{
+    LoadTrip();
+    TCurrentPanel current;
+    current.Set(form);
+    EXPECT_EQ(form, current.Get());
+    const TMapPoint p10 = PanelState().Trip.TrackMapPoints()[10];
+
+    TKXActiveXForm *second = nullptr;
+    ComPtr<IUnknown> secondControl = MakeControl(&second);
+    AttachPanel(second, shell.MapInterface(), shell.FactoryInterface(), layer);
+    const LRESULT before = SliderPos();
+    layer->JumpToTrackPoint(p10.X, p10.Y);
+    EXPECT_EQ(before, SliderPos()) << "the first panel took the second's jump";
+
+    secondControl.Reset();
+    layer->JumpToTrackPoint(p10.X, p10.Y);  // nobody to call
+    control.Reset();
+    EXPECT_EQ(nullptr, current.Get());
+    form = nullptr;
+    layer->JumpToTrackPoint(p10.X, p10.Y);
 }
 
 TEST_F(Player, AnInfoPointRowMovesThePlayerToItsStart)
