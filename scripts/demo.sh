@@ -9,6 +9,7 @@
 #   scripts/demo.sh                  under Xvfb, screenshots only
 #   scripts/demo.sh --show           on the present display; the window stays
 #   scripts/demo.sh --scenario FILE  another scenario (see the demo's for the commands)
+#   scripts/demo.sh --dpi N          the display at N pixels per inch (96 when not given)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
@@ -16,12 +17,14 @@ show=0
 scenario=""
 inside=0
 shots=""
+dpi=96
 while [ $# -gt 0 ]; do
     case "$1" in
         --show) show=1 ;;
         --scenario) scenario="$(realpath "$2")"; shift ;;
+        --dpi) dpi="$2"; shift ;;
         --inside) inside=1; shots="$2"; shift ;;   # internal: already on a display
-        *) echo "usage: scripts/demo.sh [--show] [--scenario FILE]" >&2; exit 2 ;;
+        *) echo "usage: scripts/demo.sh [--show] [--scenario FILE] [--dpi N]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -31,6 +34,12 @@ export WINEPREFIX="$KX_DEMO_PREFIX"
 # Russian dates and numbers in the panel, as on the dispatcher's desk.
 export LOCPATH="$KX_DEPS/locale"
 export LANG=ru_RU.UTF-8
+case "$dpi" in
+    ''|*[!0-9]*) echo "demo: --dpi takes a number of pixels per inch" >&2; exit 2 ;;
+esac
+# The display scale is the prefix's, read when a program starts.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wineserver -w
 
 # One run of the shell with a scenario: the dispatcher, the shell, the wait.
 # Further arguments go to the dispatcher; its standard error (what it says
