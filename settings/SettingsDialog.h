@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "kx/infopoints.h"
+#include "kx/scaling.h"
 
 class TFormSettings {
 public:
@@ -111,6 +112,8 @@ private:
     HWND hwnd_ = nullptr;
     WNDPROC listProc_ = nullptr;  // the list box's own procedure
     HFONT font_ = nullptr, smallFont_ = nullptr;
+    // Design pixels to the owner's pixels per inch, taken when the dialog is made.
+    kx::TDisplayScale scale_;
     std::vector<TComponent> components_;  // every control, in creation order
     std::vector<TComponent> CheckBoxList;  // the check boxes, built at every show
     bool mouseInList_ = false;

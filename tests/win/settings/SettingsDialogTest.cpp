@@ -191,8 +191,8 @@ TEST_F(SettingsDialogTest, ControlsAtTheirPlacesWithTheirTexts)
         {d.GroupBox1, 8, 8, 408, 188, L"Отображ. информ. точек в списках"},
         {d.Label1, 20, 216, 0, 0, L"Выбор иконки ТС :"},
         {d.Label2, 20, 230, 0, 0, L"(Кликнуть мышкой для вывода списка)"},
-        {d.PaintBox1, 194, 204, 56, 56, L""},
-        {d.ComboBox1, 194, 259, 73, 153, L""},
+        {d.PaintBox1, 204, 204, 56, 56, L""},
+        {d.ComboBox1, 204, 259, 73, 153, L""},
         // "ОК" in Cyrillic letters.
         {d.btnOK, 107, 418, 75, 25, L"\u041E\u041A"},
         {d.btnCancel, 227, 418, 75, 25, L"Отмена"},
@@ -231,7 +231,7 @@ TEST_F(SettingsDialogTest, ControlsAtTheirPlacesWithTheirTexts)
         const RECT r = RectIn(d.GroupBox1, d.CheckBoxes[i]);
         EXPECT_EQ(boxes[i].left, r.left) << i + 1;
         EXPECT_EQ(boxes[i].top, r.top) << i + 1;
-        EXPECT_EQ(180, r.right - r.left);
+        EXPECT_EQ(i < 7 ? 204 : 180, r.right - r.left) << "the left column's captions are longer";
         EXPECT_EQ(17, r.bottom - r.top);
         EXPECT_EQ(std::wstring(boxes[i].caption), TextOf(d.CheckBoxes[i]));
         EXPECT_EQ(BS_AUTOCHECKBOX, GetWindowLongW(d.CheckBoxes[i], GWL_STYLE) & BS_TYPEMASK);
