@@ -37,7 +37,9 @@ export LANG=ru_RU.UTF-8
 case "$dpi" in
     ''|*[!0-9]*) echo "demo: --dpi takes a number of pixels per inch" >&2; exit 2 ;;
 esac
-# The display scale is the prefix's, read when a program starts.
+# The display scale is the prefix's, read when a program starts. The screen
+# is the same screen at that density: 1280 x 800 at 96, more pixels above.
+screen_w=$((1280 * dpi / 96)) screen_h=$((800 * dpi / 96))
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 wineserver -w
 
@@ -53,12 +55,12 @@ run_shell() {
     wine "$bin/KXDispatcher.exe" /hidden /online:0 /idle-exit:120 /log:"Z:$shots/dispatcher$suffix.log" "$@" \
         >/dev/null 2>"$shots/dispatcher$suffix-stderr.txt" &
     local dispatcher=$!
-    local stay=() size=(--size 1280x770)
+    local stay=() size=(--size "${screen_w}x$((screen_h - 30 * dpi / 96))")
     [ "$show" = 1 ] && stay=(--stay)
     # A virtual desktop: Wine then draws the window frames itself, with no
     # window manager on the display.
     local status=0
-    wine explorer /desktop=KXShell,1280x800 "$bin/KXShell.exe" --scenario "Z:$scenario_file" \
+    wine explorer /desktop="KXShell,${screen_w}x${screen_h}" "$bin/KXShell.exe" --scenario "Z:$scenario_file" \
         --shots "Z:$shots" --report "Z:$report" "${size[@]}" "${stay[@]}" >/dev/null 2>&1 &
     local shell=$!
     # The whole screen once, the way an outside tool sees it.
@@ -124,7 +126,8 @@ status=0
 if [ "$show" = 1 ] && [ -n "${DISPLAY:-}" ]; then
     run_on_display "$shots" || status=$?
 else
-    xvfb-run -a -s '-screen 0 1280x800x24' "$0" --inside "$shots" ${scenario:+--scenario "$scenario"} || status=$?
+    xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" "$0" --inside "$shots" --dpi "$dpi" \
+        ${scenario:+--scenario "$scenario"} || status=$?
 fi
 
 report="$shots/report.txt"
