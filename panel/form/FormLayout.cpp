@@ -3,7 +3,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "KXActiveXForm.h"
@@ -70,6 +72,25 @@ HIMAGELIST LoadStrip(const wchar_t *name)
     }
     DeleteObject(bmp);
     return list;
+}
+
+// The tool bar's and the menu's pictures are drawn at these sizes (the 16 of
+// 100 %, then for 125, 150 and 200 %); the one nearest the scaled 16 is shown.
+int PictureSize(const kx::TDisplayScale &scale)
+{
+    const int wanted = scale(16);
+    int best = 16;
+    for (int size : {20, 24, 32})
+        if (std::abs(size - wanted) < std::abs(best - wanted))
+            best = size;
+    return best;
+}
+
+// The strip of pictures at `size`, or the 100 % one when that size is missing.
+HIMAGELIST LoadStripAt(const std::wstring &name, int size)
+{
+    HIMAGELIST list = size == 16 ? nullptr : LoadStrip((name + L"_" + std::to_wstring(size)).c_str());
+    return list ? list : LoadStrip(name.c_str());
 }
 
 SYSTEMTIME DesignDate()
@@ -374,6 +395,7 @@ void TKXActiveXForm::ApplyScale()
         return;
     scale_ = next;
     MakeFonts();
+    LoadImageLists();
     LayOut();
 }
 
@@ -410,9 +432,23 @@ void TKXActiveXForm::LayOut()
 
 void TKXActiveXForm::LoadImageLists()
 {
-    c_.ImageList1 = LoadStrip(L"ImageList1");
-    c_.ImageList2 = LoadStrip(L"ImageList2");
-    c_.IconsList = LoadStrip(L"IconsList");
+    const int size = PictureSize(scale_);
+    HIMAGELIST oldTools = std::exchange(c_.ImageList1, LoadStripAt(L"ImageList1", size));
+    HIMAGELIST oldMenu = std::exchange(c_.ImageList2, LoadStripAt(L"ImageList2", size));
+    if (!c_.IconsList)
+        c_.IconsList = LoadStrip(L"IconsList");  // the dialog's 48-pixel vehicles
+    if (c_.ToolBar1) {
+        int cx = 16, cy = 16;
+        if (c_.ImageList1)
+            ImageList_GetIconSize(c_.ImageList1, &cx, &cy);
+        SendMessageW(c_.ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(c_.ImageList1));
+        SendMessageW(c_.ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
+        // The system's padding around the picture, as at 16.
+        SendMessageW(c_.ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(cx + 7, cy + 6));
+    }
+    for (HIMAGELIST old : {oldTools, oldMenu})
+        if (old)
+            ImageList_Destroy(old);
 }
 
 void TKXActiveXForm::CreateMenu()

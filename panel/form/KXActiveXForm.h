@@ -265,6 +265,7 @@ private:
 
     void CreateComponents();
     void CreateMenu();
+    // The pictures at the scale's size, handed to the tool bar; the menu draws from them.
     void LoadImageLists();
     void ApplyFont();
     void MakeFonts();

@@ -4,20 +4,10 @@
 
 #include <algorithm>
 
+#include "PanelDriver.h"
+
 namespace kxapp {
 namespace {
-
-std::wstring TextOf(HWND w) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(w, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring ClassOf(HWND w) {
-    wchar_t name[64] = {};
-    GetClassNameW(w, name, 64);
-    return name;
-}
 
 // The size of `text` drawn in the control's font; `width` > 0 wraps at it.
 SIZE Measure(HWND control, const std::wstring &text, UINT format, int width = 0) {
