@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "WindowDpi.h"
 #include "kx/error.h"
 #include "kx/player.h"
 #include "kx/text.h"
@@ -47,11 +48,9 @@ TFormReport::TFormReport(HWND owner, TReportActions actions, const std::optional
         wc.lpszClassName = kWindowClass;
         RegisterClassExW(&wc);
     }
-    HDC screen = GetDC(nullptr);
-    dpi_ = std::max(96, GetDeviceCaps(screen, LOGPIXELSY));
-    ReleaseDC(nullptr, screen);
+    scale_ = kx::TDisplayScale(std::max(kx::kDesignDpi, WindowDpi(owner)), kx::kDesignDpi, true);
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(8, dpi_, 72);
+    lf.lfHeight = scale_.FontHeight(8);
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
@@ -90,11 +89,6 @@ TFormReport::~TFormReport()
         DeleteObject(font_);
     if (--g_reportCount == 0)
         UnregisterClassW(kWindowClass, TSpeedChart::Module());
-}
-
-int TFormReport::Scaled(int pixels) const
-{
-    return MulDiv(pixels, dpi_, 96);
 }
 
 void TFormReport::CreateComponents()

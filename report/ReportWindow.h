@@ -27,6 +27,7 @@
 #include "TripExport.h"
 
 #include "kx/report.h"
+#include "kx/scaling.h"
 #include "kx/track.h"
 
 struct TReportActions {
@@ -92,7 +93,7 @@ private:
     void Layout();
     void FillTotals();
     void ShowHover(std::optional<kx::TDateTime> t, double kmh);
-    int Scaled(int pixels) const;
+    int Scaled(int pixels) const { return scale_(pixels); }
 
     HWND owner_;
     TReportActions actions_;
@@ -100,7 +101,7 @@ private:
     HWND totals_ = nullptr, note_ = nullptr, hover_ = nullptr, save_ = nullptr;
     std::unique_ptr<TSpeedChart> chart_;
     HFONT font_ = nullptr;
-    int dpi_ = 96;
+    kx::TDisplayScale scale_;  // design pixels to the owner's, at least the design size
     const kx::Track *track_ = nullptr;
     TTripDescription trip_;
     kx::TripProfile profile_;

@@ -9,6 +9,7 @@
 #   scripts/demo.sh                  under Xvfb, screenshots only
 #   scripts/demo.sh --show           on the present display; the window stays
 #   scripts/demo.sh --scenario FILE  another scenario (see the demo's for the commands)
+#   scripts/demo.sh --dpi N          the display at N pixels per inch (96 when not given)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
@@ -16,12 +17,14 @@ show=0
 scenario=""
 inside=0
 shots=""
+dpi=96
 while [ $# -gt 0 ]; do
     case "$1" in
         --show) show=1 ;;
         --scenario) scenario="$(realpath "$2")"; shift ;;
+        --dpi) dpi="$2"; shift ;;
         --inside) inside=1; shots="$2"; shift ;;   # internal: already on a display
-        *) echo "usage: scripts/demo.sh [--show] [--scenario FILE]" >&2; exit 2 ;;
+        *) echo "usage: scripts/demo.sh [--show] [--scenario FILE] [--dpi N]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -31,6 +34,14 @@ export WINEPREFIX="$KX_DEMO_PREFIX"
 # Russian dates and numbers in the panel, as on the dispatcher's desk.
 export LOCPATH="$KX_DEPS/locale"
 export LANG=ru_RU.UTF-8
+case "$dpi" in
+    ''|*[!0-9]*) echo "demo: --dpi takes a number of pixels per inch" >&2; exit 2 ;;
+esac
+# The display scale is the prefix's, read when a program starts. The screen
+# is the same screen at that density: 1280 x 800 at 96, more pixels above.
+screen_w=$((1280 * dpi / 96)) screen_h=$((800 * dpi / 96))
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wineserver -w
 
 # One run of the shell with a scenario: the dispatcher, the shell, the wait.
 # Further arguments go to the dispatcher; its standard error (what it says
@@ -44,12 +55,12 @@ run_shell() {
     wine "$bin/KXDispatcher.exe" /hidden /online:0 /idle-exit:120 /log:"Z:$shots/dispatcher$suffix.log" "$@" \
         >/dev/null 2>"$shots/dispatcher$suffix-stderr.txt" &
     local dispatcher=$!
-    local stay=() size=(--size 1280x770)
+    local stay=() size=(--size "${screen_w}x$((screen_h - 30 * dpi / 96))")
     [ "$show" = 1 ] && stay=(--stay)
     # A virtual desktop: Wine then draws the window frames itself, with no
     # window manager on the display.
     local status=0
-    wine explorer /desktop=KXShell,1280x800 "$bin/KXShell.exe" --scenario "Z:$scenario_file" \
+    wine explorer /desktop="KXShell,${screen_w}x${screen_h}" "$bin/KXShell.exe" --scenario "Z:$scenario_file" \
         --shots "Z:$shots" --report "Z:$report" "${size[@]}" "${stay[@]}" >/dev/null 2>&1 &
     local shell=$!
     # The whole screen once, the way an outside tool sees it.
@@ -115,7 +126,8 @@ status=0
 if [ "$show" = 1 ] && [ -n "${DISPLAY:-}" ]; then
     run_on_display "$shots" || status=$?
 else
-    xvfb-run -a -s '-screen 0 1280x800x24' "$0" --inside "$shots" ${scenario:+--scenario "$scenario"} || status=$?
+    xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" "$0" --inside "$shots" --dpi "$dpi" \
+        ${scenario:+--scenario "$scenario"} || status=$?
 fi
 
 report="$shots/report.txt"

@@ -5,20 +5,28 @@
 #include <stdexcept>
 #include <utility>
 
+#include "WindowDpi.h"
+
 namespace {
 
 constexpr int kClientWidth = 426;
 constexpr int kClientHeight = 448;
 constexpr int kPreviewSize = 56;
+// Right of the small caption beside it, with room to spare.
+constexpr int kPreviewLeft = 204;
 // No system menu, so no buttons on the frame. Children are not clipped: the
 // group box paints no inside of its own, the form's background shows there.
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 
-// Places inside GroupBox1 of the check boxes, left column then right column.
+// Places inside GroupBox1 of the check boxes, left column then right column,
+// and the columns' widths: the left one's longest caption needs 200.
 constexpr POINT kCheckBoxPlaces[TFormSettings::kCheckBoxCount] = {
     {12, 20},  {12, 43},  {12, 67},  {12, 91},  {12, 114}, {12, 138}, {12, 162},
     {219, 20}, {219, 43}, {219, 67}, {219, 91}, {219, 115}, {219, 139}};
+constexpr int kLeftColumnWidth = 204, kRightColumnWidth = 180;
+const wchar_t kIconCaption[] = L"Выбор иконки ТС :";
+const wchar_t kIconHint[] = L"(Кликнуть мышкой для вывода списка)";
 // Fixed in the form: they do not follow the category rows' names.
 const wchar_t *const kCheckBoxCaptions[TFormSettings::kCheckBoxCount] = {
     L"Контрольные точки",          L"Список остановок",          L"Периоды отсутствия сигнала",
@@ -77,9 +85,8 @@ TFormSettings::TFormSettings(HWND owner, std::vector<kx::TInfoPoints> &categorie
 {
     if (g_dialogCount++ == 0)
         RegisterDialogClass();
-    font_ = Tahoma(11);
-    smallFont_ = Tahoma(9);
-    RECT frame{0, 0, kClientWidth, kClientHeight};
+    scale_ = kx::TDisplayScale(WindowDpi(owner), kx::kDesignDpi, true);
+    RECT frame{0, 0, scale_(kClientWidth), scale_(kClientHeight)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     hwnd_ = CreateWindowExW(kExStyle, kWindowClass, L"Настройки", kStyle, 0, 0, frame.right - frame.left,
                             frame.bottom - frame.top, owner, nullptr, ThisModule(), this);
@@ -113,37 +120,82 @@ HWND TFormSettings::AddComponent(const std::wstring &name, bool checkBox, const 
 
 void TFormSettings::CreateComponents()
 {
-    const POINT box{8, 8};
+    font_ = Tahoma(scale_(11));
+    smallFont_ = Tahoma(scale_(9));
     GroupBox1 = AddComponent(L"GroupBox1", false, WC_BUTTONW, L"Отображ. информ. точек в списках",
-                             WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS, box.x, box.y, 408, 188, 100, font_);
+                             WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS, 0, 0, 0, 0, 100, font_);
     for (int i = 0; i < kCheckBoxCount; ++i)
         CheckBoxes[i] = AddComponent(L"CheckBox" + std::to_wstring(i + 1), true, WC_BUTTONW, kCheckBoxCaptions[i],
-                                     WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, box.x + kCheckBoxPlaces[i].x,
-                                     box.y + kCheckBoxPlaces[i].y, 180, 17, idCheckBox1 + i, font_);
+                                     WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0, idCheckBox1 + i, font_);
     // The frame lies below the boxes it frames and is clipped by them.
     SetWindowPos(GroupBox1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    const wchar_t *label1 = L"Выбор иконки ТС :";
-    const wchar_t *label2 = L"(Кликнуть мышкой для вывода списка)";
-    const SIZE size1 = TextSize(font_, label1), size2 = TextSize(smallFont_, label2);
-    Label1 = AddComponent(L"Label1", false, WC_STATICW, label1, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 20, 216,
-                          size1.cx, size1.cy, -1, font_);
-    Label2 = AddComponent(L"Label2", false, WC_STATICW, label2, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 20, 230,
-                          size2.cx, size2.cy, -1, smallFont_);
-    PaintBox1 = AddComponent(L"PaintBox1", false, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 194, 204,
-                             kPreviewSize, kPreviewSize, idPaintBox1, font_);
+    Label1 = AddComponent(L"Label1", false, WC_STATICW, kIconCaption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+                          -1, font_);
+    Label2 = AddComponent(L"Label2", false, WC_STATICW, kIconHint, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, -1,
+                          smallFont_);
+    PaintBox1 = AddComponent(L"PaintBox1", false, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0,
+                             idPaintBox1, font_);
     ComboBox1 = AddComponent(L"ComboBox1", false, WC_LISTBOXW, L"",
-                             WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 194,
-                             259, 73, 153, idComboBox1, font_);
+                             WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0,
+                             0, 0, 0, idComboBox1, font_);
     SetWindowLongW(ComboBox1, GWL_EXSTYLE, GetWindowLongW(ComboBox1, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
     SetWindowPos(ComboBox1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     listProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(ComboBox1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormSettings::ListProc)));
     // Plain push buttons: neither is the default or the cancel button.
-    btnOK = AddComponent(L"btnOK", false, WC_BUTTONW, L"ОК", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 107, 418, 75,
-                         25, idOK, font_);
-    btnCancel = AddComponent(L"btnCancel", false, WC_BUTTONW, L"Отмена", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 227,
-                             418, 75, 25, idCancel, font_);
+    btnOK = AddComponent(L"btnOK", false, WC_BUTTONW, L"ОК", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, idOK,
+                         font_);
+    btnCancel = AddComponent(L"btnCancel", false, WC_BUTTONW, L"Отмена", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                             0, 0, idCancel, font_);
+    PlaceComponents();
+}
+
+void TFormSettings::PlaceComponents()
+{
+    const kx::TDisplayScale &s = scale_;
+    // Edges, not sizes, are scaled: neighbours keep their order and gaps.
+    auto place = [&](HWND w, int left, int top, int width, int height) {
+        SetWindowPos(w, nullptr, s(left), s(top), s(left + width) - s(left), s(top + height) - s(top),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    const POINT box{8, 8};
+    place(GroupBox1, box.x, box.y, 408, 188);
+    for (int i = 0; i < kCheckBoxCount; ++i)
+        place(CheckBoxes[i], box.x + kCheckBoxPlaces[i].x, box.y + kCheckBoxPlaces[i].y,
+              i < 7 ? kLeftColumnWidth : kRightColumnWidth, 17);
+    // The captions are as large as their texts in their fonts.
+    const SIZE size1 = TextSize(font_, kIconCaption), size2 = TextSize(smallFont_, kIconHint);
+    SetWindowPos(Label1, nullptr, s(20), s(216), size1.cx, size1.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Label2, nullptr, s(20), s(230), size2.cx, size2.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    place(PaintBox1, kPreviewLeft, 204, kPreviewSize, kPreviewSize);
+    place(ComboBox1, kPreviewLeft, 259, 73, 153);
+    place(btnOK, 107, 418, 75, 25);
+    place(btnCancel, 227, 418, 75, 25);
+    const int items = static_cast<int>(SendMessageW(ComboBox1, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < items; ++i)
+        SendMessageW(ComboBox1, LB_SETITEMHEIGHT, i, s(kIconItemHeight));
+}
+
+void TFormSettings::ChangeDpi(int dpi, const RECT &suggested)
+{
+    const kx::TDisplayScale next(dpi, kx::kDesignDpi, true);
+    if (next == scale_)
+        return;
+    scale_ = next;
+    HFONT oldFont = std::exchange(font_, Tahoma(scale_(11))), oldSmall = std::exchange(smallFont_, Tahoma(scale_(9)));
+    for (const TComponent &c : components_)
+        SendMessageW(c.Window, WM_SETFONT, reinterpret_cast<WPARAM>(c.Window == Label2 ? smallFont_ : font_), FALSE);
+    for (HFONT font : {oldFont, oldSmall})
+        if (font)
+            DeleteObject(font);
+    // The suggested frame's corner, the client area at the new scale.
+    RECT frame{0, 0, scale_(kClientWidth), scale_(kClientHeight)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceComponents();
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 // ---- showing and closing ----------------------------------------------------
@@ -292,12 +344,14 @@ void TFormSettings::PaintBox1Paint(HDC dc)
 {
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
-    Rectangle(dc, 0, 0, kPreviewSize, kPreviewSize);
+    const int size = scale_(kPreviewSize);
+    Rectangle(dc, 0, 0, size, size);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
     const int icon = SelectedIcon();
-    if (icons_ && icon >= 0)
-        ImageList_Draw(icons_, icon, dc, 4, 4, ILD_TRANSPARENT);
+    int cx = 0, cy = 0;
+    if (icons_ && icon >= 0 && ImageList_GetIconSize(icons_, &cx, &cy))
+        ImageList_Draw(icons_, icon, dc, (size - cx) / 2, (size - cy) / 2, ILD_TRANSPARENT);
 }
 
 void TFormSettings::ComboBox2Change()
@@ -409,7 +463,7 @@ LRESULT TFormSettings::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_MEASUREITEM: {
         auto *mi = reinterpret_cast<MEASUREITEMSTRUCT *>(lp);
         if (mi->CtlID == static_cast<UINT>(idComboBox1))
-            mi->itemHeight = kIconItemHeight;
+            mi->itemHeight = static_cast<UINT>(scale_(kIconItemHeight));
         return TRUE;
     }
     case WM_DRAWITEM: {
@@ -427,6 +481,10 @@ LRESULT TFormSettings::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         }
         return TRUE;
     }
+    case WM_DPICHANGED:
+        if (lp)
+            ChangeDpi(HIWORD(wp), *reinterpret_cast<const RECT *>(lp));
+        return 0;
     case WM_MOUSEWHEEL:
         // The handlers never mark the wheel as handled.
         MouseWheel(wp);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "kx/infopoints.h"
+#include "kx/scaling.h"
 
 class TFormSettings {
 public:
@@ -95,6 +96,10 @@ private:
     };
 
     void CreateComponents();
+    // Places, fonts and the list's item height at scale_, from the design numbers.
+    void PlaceComponents();
+    // The window moved to a screen of `dpi` pixels per inch; `suggested` its new frame.
+    void ChangeDpi(int dpi, const RECT &suggested);
     HWND AddComponent(const std::wstring &name, bool checkBox, const wchar_t *windowClass, const wchar_t *text,
                       DWORD style, int left, int top, int width, int height, int id, HFONT font);
     LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -111,6 +116,9 @@ private:
     HWND hwnd_ = nullptr;
     WNDPROC listProc_ = nullptr;  // the list box's own procedure
     HFONT font_ = nullptr, smallFont_ = nullptr;
+    // Design pixels to the owner's pixels per inch when the dialog is made,
+    // then to the window's own when it moves to another screen.
+    kx::TDisplayScale scale_;
     std::vector<TComponent> components_;  // every control, in creation order
     std::vector<TComponent> CheckBoxList;  // the check boxes, built at every show
     bool mouseInList_ = false;

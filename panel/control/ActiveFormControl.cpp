@@ -153,8 +153,8 @@ TActiveFormControl::TActiveFormControl(bool counted)
       PropertyNotifyPoint(*this, IID_IPropertyNotifySink, TConnectionPoint::SinkKind::Exact, false),
       counted_(counted)
 {
-    extent_ = PixelsToHimetric({TKXActiveXForm::DesignWidth, TKXActiveXForm::DesignHeight});
     form_ = std::make_unique<TKXActiveXForm>(*this);
+    extent_ = PixelsToHimetric(form_->ScaledSize());
     BindFormEvents();
     if (form_->Events.OnCreate)
         form_->Events.OnCreate();
@@ -564,7 +564,7 @@ HRESULT TActiveFormControl::TranslateAccelerator(MSG *msg)
 void TActiveFormControl::InitNew()
 {
     form_->ResetProperties();
-    SetExtent(PixelsToHimetric({TKXActiveXForm::DesignWidth, TKXActiveXForm::DesignHeight}));
+    SetExtent(PixelsToHimetric(form_->ScaledSize()));
     dirty_ = false;
 }
 
@@ -677,7 +677,7 @@ void TActiveFormControl::LoadBag(IPropertyBag *bag, IErrorLog *log)
             throw EPanelError(L"Неверное значение свойства " + name, hr);
         return true;
     };
-    SIZEL extent = PixelsToHimetric({TKXActiveXForm::DesignWidth, TKXActiveXForm::DesignHeight});
+    SIZEL extent = PixelsToHimetric(form_->ScaledSize());
     VARIANT v;
     VariantInit(&v);
     if (read(L"_ExtentX", VT_I4, v))

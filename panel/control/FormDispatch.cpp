@@ -175,7 +175,7 @@ STDMETHODIMP TFormDispatchPart::get_PrintScale(TxPrintScale *value)
 }
 STDMETHODIMP TFormDispatchPart::put_PrintScale(TxPrintScale value) { KX_PUT(207, c_.Form().SetPrintScale(value)); }
 STDMETHODIMP TFormDispatchPart::get_Scaled(VARIANT_BOOL *value) { return Get(value, [&] { return Vb(c_.Form().Props.Scaled); }); }
-STDMETHODIMP TFormDispatchPart::put_Scaled(VARIANT_BOOL value) { KX_PUT(208, c_.Form().Props.Scaled = value != VARIANT_FALSE); }
+STDMETHODIMP TFormDispatchPart::put_Scaled(VARIANT_BOOL value) { KX_PUT(208, c_.Form().SetScaled(value != VARIANT_FALSE)); }
 STDMETHODIMP TFormDispatchPart::get_Active(VARIANT_BOOL *value) { return Get(value, [&] { return Vb(c_.UIActive); }); }
 STDMETHODIMP TFormDispatchPart::get_DropTarget(VARIANT_BOOL *value) { return Get(value, [&] { return Vb(c_.Form().Props.DropTarget); }); }
 STDMETHODIMP TFormDispatchPart::put_DropTarget(VARIANT_BOOL value) { KX_PUT(210, c_.Form().SetDropTarget(value != VARIANT_FALSE)); }

@@ -3,12 +3,15 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "KXActiveXForm.h"
 #include "Module.h"
 #include "SelectionSupport.h"
+#include "WindowDpi.h"
 #include "kx/infopoints.h"
 #include "kx/text.h"
 
@@ -31,10 +34,21 @@ const TToolHint kToolHints[] = {
     {TKXActiveXForm::btnReport, L"Отчёт по рейсу"},
 };
 
-HFONT MakeFont(const wchar_t *face, int points, int weight, BYTE charset = DEFAULT_CHARSET)
+// The trips list's columns at design size.
+const struct {
+    const wchar_t *caption;
+    int width;
+} kTripColumns[] = {{L"ID", 25}, {L"Начало", 80}, {L"Конец", 80}, {L"Прод-ть", 75}};
+
+// The separator in the tool bar that SpeedButton1 covers, and its design size.
+constexpr int kSpeedButtonGap = 3;
+constexpr int kSpeedButtonWidth = 14, kSpeedButtonMinHeight = 16;
+
+HFONT MakeFont(const kx::TDisplayScale &scale, const wchar_t *face, int points, int weight,
+               BYTE charset = DEFAULT_CHARSET)
 {
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(points, 96, 72);
+    lf.lfHeight = scale.FontHeight(points);
     lf.lfWeight = weight;
     lf.lfCharSet = charset;
     lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
@@ -58,6 +72,25 @@ HIMAGELIST LoadStrip(const wchar_t *name)
     }
     DeleteObject(bmp);
     return list;
+}
+
+// The tool bar's and the menu's pictures are drawn at these sizes (the 16 of
+// 100 %, then for 125, 150 and 200 %); the one nearest the scaled 16 is shown.
+int PictureSize(const kx::TDisplayScale &scale)
+{
+    const int wanted = scale(16);
+    int best = 16;
+    for (int size : {20, 24, 32})
+        if (std::abs(size - wanted) < std::abs(best - wanted))
+            best = size;
+    return best;
+}
+
+// The strip of pictures at `size`, or the 100 % one when that size is missing.
+HIMAGELIST LoadStripAt(const std::wstring &name, int size)
+{
+    HIMAGELIST list = size == 16 ? nullptr : LoadStrip((name + L"_" + std::to_wstring(size)).c_str());
+    return list ? list : LoadStrip(name.c_str());
 }
 
 SYSTEMTIME DesignDate()
@@ -136,11 +169,7 @@ void DrawSymbol(HDC dc, const RECT &rc, wchar_t ch, COLORREF color)
 
 void TKXActiveXForm::CreateComponents()
 {
-    boldTahoma9_ = MakeFont(L"Tahoma", 9, FW_BOLD);
-    tahoma8_ = MakeFont(L"Tahoma", 8, FW_NORMAL);
-    webdings15_ = MakeFont(L"Webdings", 15, FW_NORMAL, SYMBOL_CHARSET);
-    webdings14_ = MakeFont(L"Webdings", 14, FW_NORMAL, SYMBOL_CHARSET);
-    webdings9_ = MakeFont(L"Webdings", 9, FW_NORMAL, SYMBOL_CHARSET);
+    MakeFonts();
     LoadImageLists();
 
     int nextId = 1000;
@@ -152,11 +181,16 @@ void TKXActiveXForm::CreateComponents()
         if (!child)
             throw EPanelError(std::wstring(L"Не удалось создать элемент панели ") + cls,
                               HRESULT_FROM_WIN32(GetLastError()));
-        if (!font) {
-            font = formFont_;
+        HFONT TKXActiveXForm::*slot = &TKXActiveXForm::formFont_;
+        for (HFONT TKXActiveXForm::*own : {&TKXActiveXForm::boldTahoma9_, &TKXActiveXForm::tahoma8_,
+                                           &TKXActiveXForm::webdings15_, &TKXActiveXForm::webdings14_,
+                                           &TKXActiveXForm::webdings9_})
+            if (font && this->*own == font)
+                slot = own;
+        if (slot == &TKXActiveXForm::formFont_)
             formFontControls_.push_back(child);
-        }
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        placed_.push_back({child, {x, y, x + w, y + h}, slot});
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(this->*slot), FALSE);
         return child;
     };
     auto label = [&](const wchar_t *text, int x, int y, int w, HFONT font = nullptr) {
@@ -217,15 +251,11 @@ void TKXActiveXForm::CreateComponents()
                      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, 10, 296, 210,
                      148, nullptr, WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(c_.ListView1, LVS_EX_FULLROWSELECT);
-    const struct {
-        const wchar_t *caption;
-        int width;
-    } columns[] = {{L"ID", 25}, {L"Начало", 80}, {L"Конец", 80}, {L"Прод-ть", 75}};
     for (int i = 0; i < 4; ++i) {
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        col.pszText = const_cast<LPWSTR>(columns[i].caption);
-        col.cx = columns[i].width;
+        col.pszText = const_cast<LPWSTR>(kTripColumns[i].caption);
+        col.cx = kTripColumns[i].width;
         col.iSubItem = i;
         SendMessageW(c_.ListView1, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
     }
@@ -287,18 +317,14 @@ void TKXActiveXForm::CreateComponents()
         {28, ToolButton4, down, check, {}, 0, -1},
         {9, ToolButton1, down, check, {}, 0, -1},
         {10, ToolButton2, down, check, {}, 0, -1},
-        {14, 0, 0, BTNS_SEP, {}, 0, -1},  // room for SpeedButton1
+        {kSpeedButtonWidth, 0, 0, BTNS_SEP, {}, 0, -1},  // room for SpeedButton1
         {29, ToolButton3, down, check, {}, 0, -1},
         {30, btnSettings, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
         {31, btnReport, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
     };
     SendMessageW(c_.ToolBar1, TB_ADDBUTTONSW, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons));
-    RECT gap{};
-    SendMessageW(c_.ToolBar1, TB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&gap));
-    MapWindowPoints(c_.ToolBar1, hwnd_, reinterpret_cast<POINT *>(&gap), 2);
-    c_.SpeedButton1 = make(WC_BUTTONW, L"6", BS_OWNERDRAW | WS_CLIPSIBLINGS, gap.left, gap.top + 2, 14,
-                        std::max(16L, gap.bottom - gap.top - 4), webdings9_);
-    SetWindowPos(c_.SpeedButton1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Placed over the separator by LayOut.
+    c_.SpeedButton1 = make(WC_BUTTONW, L"6", BS_OWNERDRAW | WS_CLIPSIBLINGS, 0, 0, 0, 0, webdings9_);
 
     // 5. The info pane.
     c_.GroupBox5 = group(L"Информационная панель", 604, 84);
@@ -317,10 +343,10 @@ void TKXActiveXForm::CreateComponents()
         anchors_.push_back({grow, {}, true});
     for (HWND move : {c_.TimeBegin, c_.TimeEnd, c_.cmbSpeed, c_.UpDown1})
         anchors_.push_back({move, {}, false});
-    for (TAnchor &a : anchors_) {
-        GetWindowRect(a.control, &a.design);
-        MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT *>(&a.design), 2);
-    }
+    for (TAnchor &a : anchors_)
+        for (const TPlaced &p : placed_)
+            if (p.control == a.control)
+                a.design = p.design;
 
     // A group box only frames its controls, yet it was created before them
     // and so lies above them: a sibling that clips (the tool bar) would be
@@ -333,13 +359,96 @@ void TKXActiveXForm::CreateComponents()
     }
 
     CreateMenu();
+    LayOut();
+}
+
+void TKXActiveXForm::MakeFonts()
+{
+    const struct {
+        HFONT TKXActiveXForm::*font;
+        const wchar_t *face;
+        int points, weight;
+        BYTE charset;
+    } fonts[] = {
+        {&TKXActiveXForm::boldTahoma9_, L"Tahoma", 9, FW_BOLD, DEFAULT_CHARSET},
+        {&TKXActiveXForm::tahoma8_, L"Tahoma", 8, FW_NORMAL, DEFAULT_CHARSET},
+        {&TKXActiveXForm::webdings15_, L"Webdings", 15, FW_NORMAL, SYMBOL_CHARSET},
+        {&TKXActiveXForm::webdings14_, L"Webdings", 14, FW_NORMAL, SYMBOL_CHARSET},
+        {&TKXActiveXForm::webdings9_, L"Webdings", 9, FW_NORMAL, SYMBOL_CHARSET},
+    };
+    for (const auto &f : fonts) {
+        HFONT old = this->*f.font;
+        this->*f.font = MakeFont(scale_, f.face, f.points, f.weight, f.charset);
+        for (const TPlaced &p : placed_)
+            if (p.font == f.font)
+                SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(this->*f.font), FALSE);
+        if (old)
+            DeleteObject(old);
+    }
+    ApplyFont();
+}
+
+void TKXActiveXForm::ApplyScale()
+{
+    const kx::TDisplayScale next(WindowDpi(hwnd_), Props.PixelsPerInch, Props.Scaled);
+    if (next == scale_)
+        return;
+    scale_ = next;
+    MakeFonts();
+    LoadImageLists();
+    LayOut();
+}
+
+void TKXActiveXForm::LayOut()
+{
+    const kx::TDisplayScale &s = scale_;
+    // Laid out unscrolled; the scroll bars start again at the top.
+    scroll_ = {0, 0};
+    for (const TPlaced &p : placed_) {
+        const RECT &d = p.design;
+        // Edges, not sizes, are scaled: neighbours keep their order and gaps.
+        SetWindowPos(p.control, nullptr, s(d.left), s(d.top), s(d.right) - s(d.left), s(d.bottom) - s(d.top),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (int i = 0; i < 4; ++i)
+        SendMessageW(c_.ListView1, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(s(kTripColumns[i].width), 0));
+    // The up-down takes its place beside its buddy's new frame.
+    SendMessageW(c_.UpDown2, UDM_SETBUDDY, reinterpret_cast<WPARAM>(c_.txtCont), 0);
+
+    TBBUTTONINFOW separator{sizeof(separator)};
+    separator.dwMask = TBIF_BYINDEX | TBIF_SIZE;
+    separator.cx = static_cast<WORD>(s(kSpeedButtonWidth));
+    SendMessageW(c_.ToolBar1, TB_SETBUTTONINFOW, kSpeedButtonGap, reinterpret_cast<LPARAM>(&separator));
+    RECT gap{};
+    SendMessageW(c_.ToolBar1, TB_GETITEMRECT, kSpeedButtonGap, reinterpret_cast<LPARAM>(&gap));
+    MapWindowPoints(c_.ToolBar1, hwnd_, reinterpret_cast<POINT *>(&gap), 2);
+    SetWindowPos(c_.SpeedButton1, HWND_TOP, gap.left, gap.top + s(2), gap.right - gap.left,
+                 std::max<int>(s(kSpeedButtonMinHeight), gap.bottom - gap.top - s(4)), SWP_NOACTIVATE);
+
+    anchoredExtra_ = -1;
+    AnchorControls();
+    UpdateScrollBars();
 }
 
 void TKXActiveXForm::LoadImageLists()
 {
-    c_.ImageList1 = LoadStrip(L"ImageList1");
-    c_.ImageList2 = LoadStrip(L"ImageList2");
-    c_.IconsList = LoadStrip(L"IconsList");
+    const int size = PictureSize(scale_);
+    HIMAGELIST oldTools = std::exchange(c_.ImageList1, LoadStripAt(L"ImageList1", size));
+    HIMAGELIST oldMenu = std::exchange(c_.ImageList2, LoadStripAt(L"ImageList2", size));
+    if (!c_.IconsList)
+        c_.IconsList = LoadStrip(L"IconsList");  // the dialog's 48-pixel vehicles
+    if (c_.ToolBar1) {
+        int cx = 16, cy = 16;
+        if (c_.ImageList1)
+            ImageList_GetIconSize(c_.ImageList1, &cx, &cy);
+        SendMessageW(c_.ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(c_.ImageList1));
+        SendMessageW(c_.ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
+        // The system's padding around the picture, as at 16.
+        SendMessageW(c_.ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(cx + 7, cy + 6));
+    }
+    for (HIMAGELIST old : {oldTools, oldMenu})
+        if (old)
+            ImageList_Destroy(old);
 }
 
 void TKXActiveXForm::CreateMenu()

@@ -32,7 +32,8 @@ void TKXActiveXForm::SetAutoSize(bool on)
     if (!on)
         return;
     // Fit the window to its contents, frame included.
-    RECT rc{0, 0, DesignWidth, DesignHeight};
+    const SIZE size = ScaledSize();
+    RECT rc{0, 0, size.cx, size.cy};
     AdjustWindowRectEx(&rc, GetWindowLongW(hwnd_, GWL_STYLE), FALSE, GetWindowLongW(hwnd_, GWL_EXSTYLE));
     SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -134,8 +135,8 @@ void TKXActiveXForm::ApplyFont()
 {
     const TFontFacts f = ReadFont(font_.Get());
     LOGFONTW lf{};
-    // Size is in points (CY: 1/10000 units); the layout is at 96 pixels per inch.
-    lf.lfHeight = -static_cast<LONG>((f.size.int64 * 96 + 36 * 10000) / (72 * 10000));
+    // Size is in points (CY: 1/10000 units), shown at the layout's scale.
+    lf.lfHeight = scale_.FontHeightCy(f.size.int64);
     lf.lfWeight = f.weight ? f.weight : (f.bold ? FW_BOLD : FW_NORMAL);
     lf.lfItalic = f.italic ? TRUE : FALSE;
     lf.lfUnderline = f.underline ? TRUE : FALSE;
@@ -160,6 +161,13 @@ void TKXActiveXForm::SetPixelsPerInch(long ppi)
     if (ppi < kMinPixelsPerInch || ppi > kMaxPixelsPerInch)
         throw EPanelError(L"Недопустимое значение PixelsPerInch", E_INVALIDARG);
     Props.PixelsPerInch = ppi;
+    ApplyScale();
+}
+
+void TKXActiveXForm::SetScaled(bool scaled)
+{
+    Props.Scaled = scaled;
+    ApplyScale();
 }
 
 void TKXActiveXForm::SetPrintScale(long scale)
@@ -295,7 +303,7 @@ void TKXActiveXForm::LoadProperty(const std::wstring &name, const TPropertyValue
         else if (name == L"KeyPreview") Props.KeyPreview = b();
         else if (name == L"PixelsPerInch") SetPixelsPerInch(l());
         else if (name == L"PrintScale") SetPrintScale(l());
-        else if (name == L"Scaled") Props.Scaled = b();
+        else if (name == L"Scaled") SetScaled(b());
         else if (name == L"DropTarget") SetDropTarget(b());
         else if (name == L"HelpFile") Props.HelpFile = t();
         else if (name == L"PopupMode") SetPopupMode(l());
@@ -331,6 +339,7 @@ void TKXActiveXForm::ResetProperties()
     SetDropTarget(defaults.DropTarget);
     SetEnabled(true);
     Props = defaults;
+    ApplyScale();
 }
 
 // Kinds of the persisted properties, for readers of untyped stores.

@@ -14,6 +14,7 @@
 #include "ReportWindow.h"
 #include "Seams.h"
 #include "SelectionSupport.h"
+#include "WindowDpi.h"
 
 namespace {
 
@@ -86,14 +87,8 @@ TKXActiveXForm::TKXActiveXForm(TFormOwner &owner) : owner_(owner)
     if (g_formCount++ == 0)
         RegisterClasses();
 
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(8, 96, 72);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    wcscpy(lf.lfFaceName, L"Arial");
     FONTDESC fd{sizeof(fd), const_cast<LPOLESTR>(L"Arial"), {{80000, 0}}, FW_NORMAL, DEFAULT_CHARSET, FALSE, FALSE, FALSE};
     OleCreateFontIndirect(&fd, IID_IFont, reinterpret_cast<void **>(font_.Put()));
-    formFont_ = CreateFontIndirectW(&lf);
     brush_ = nullptr;
 
     hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"KXActiveXForm",
@@ -102,6 +97,11 @@ TKXActiveXForm::TKXActiveXForm(TFormOwner &owner) : owner_(owner)
     if (!hwnd_)
         throw EPanelError(L"Не удалось создать окно панели", HRESULT_FROM_WIN32(GetLastError()));
     UpdateBrush();
+    scale_ = kx::TDisplayScale(WindowDpi(hwnd_), Props.PixelsPerInch, Props.Scaled);
+    if (!scale_.Identity()) {
+        const SIZE size = ScaledSize();
+        SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     CreateComponents();
     timer1_.Init(hwnd_, kTimer1Id, 1000, false);
     timer2_.Init(hwnd_, kTimer2Id, 50, true);
@@ -178,15 +178,16 @@ void TKXActiveXForm::UpdateScrollBars()
     }
     SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL};
     si.nMin = 0;
-    si.nMax = DesignWidth - 1;
+    const SIZE size = ScaledSize();
+    si.nMax = size.cx - 1;
     si.nPage = rc.right;
     si.nPos = scroll_.x;
-    ShowScrollBar(hwnd_, SB_HORZ, rc.right < DesignWidth);
+    ShowScrollBar(hwnd_, SB_HORZ, rc.right < size.cx);
     SetScrollInfo(hwnd_, SB_HORZ, &si, TRUE);
-    si.nMax = DesignHeight - 1;
+    si.nMax = size.cy - 1;
     si.nPage = rc.bottom;
     si.nPos = scroll_.y;
-    ShowScrollBar(hwnd_, SB_VERT, rc.bottom < DesignHeight);
+    ShowScrollBar(hwnd_, SB_VERT, rc.bottom < size.cy);
     SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
 }
 
@@ -207,17 +208,18 @@ void TKXActiveXForm::AnchorControls()
 {
     RECT rc;
     GetClientRect(hwnd_, &rc);
-    int extra = std::max(0, static_cast<int>(rc.right) - DesignWidth);
+    int extra = std::max(0, static_cast<int>(rc.right - ScaledSize().cx));
     if (extra == anchoredExtra_)
         return;
     anchoredExtra_ = extra;
+    const kx::TDisplayScale &s = scale_;
     for (const TAnchor &a : anchors_) {
         // A scrolled form has moved every control up and left by the offset.
-        int left = a.design.left + (a.stretch ? 0 : extra) - scroll_.x;
-        int top = a.design.top - scroll_.y;
-        int width = a.design.right - a.design.left + (a.stretch ? extra : 0);
+        int left = s(a.design.left) + (a.stretch ? 0 : extra) - scroll_.x;
+        int top = s(a.design.top) - scroll_.y;
+        int width = s(a.design.right) - s(a.design.left) + (a.stretch ? extra : 0);
         // A drop-down list's height is that of its open list, not of the box shown.
-        int height = a.design.bottom - a.design.top;
+        int height = s(a.design.bottom) - s(a.design.top);
         RECT dropped{};
         wchar_t cls[16] = {};
         GetClassNameW(a.control, cls, 16);
@@ -472,6 +474,10 @@ LRESULT TKXActiveXForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp)
     }
     case WM_TIMER:
         HandleTimer(wp);
+        return 0;
+    case WM_DPICHANGED:
+    case WM_DPICHANGED_AFTERPARENT:
+        ApplyScale();
         return 0;
     case WM_SIZE:
         AnchorControls();

@@ -28,6 +28,7 @@
 #include "MenuItem.h"
 #include "Seams.h"
 #include "kx/dispatcher_events.h"
+#include "kx/scaling.h"
 
 class TFormReport;
 class TLayer;
@@ -233,6 +234,11 @@ public:
     IFont *Font() const { return font_.Get(); }
     void SetFont(IFont *font);  // copies the font's attributes
     void SetPixelsPerInch(long ppi);
+    void SetScaled(bool scaled);
+    // Design pixels to the window's, from its pixels per inch, PixelsPerInch and Scaled.
+    const kx::TDisplayScale &Scale() const { return scale_; }
+    // The design size of the form at the present scale.
+    SIZE ScaledSize() const { return {scale_(DesignWidth), scale_(DesignHeight)}; }
     void SetPrintScale(long scale);
     void SetPopupMode(long mode);
     void SetSnapBuffer(long pixels);
@@ -260,8 +266,14 @@ private:
 
     void CreateComponents();
     void CreateMenu();
+    // The pictures at the scale's size, handed to the tool bar; the menu draws from them.
     void LoadImageLists();
     void ApplyFont();
+    void MakeFonts();
+    // Takes the scale from the window's pixels per inch and the properties;
+    // when it changed, lays every component out anew from its design numbers.
+    void ApplyScale();
+    void LayOut();
     void UpdateBrush();
     void UpdateScrollBars();
     void Scroll(int bar, int code);
@@ -364,6 +376,15 @@ private:
     HFONT boldTahoma9_ = nullptr, tahoma8_ = nullptr, webdings15_ = nullptr, webdings14_ = nullptr,
           webdings9_ = nullptr;
     std::vector<HWND> formFontControls_;  // the children that take the form's font
+    kx::TDisplayScale scale_;
+    // Each component's rectangle at design size and its font: every scale
+    // is taken from these, never from the last one, so nothing drifts.
+    struct TPlaced {
+        HWND control;
+        RECT design;
+        HFONT TKXActiveXForm::*font;
+    };
+    std::vector<TPlaced> placed_;
     HBRUSH brush_ = nullptr;
     std::vector<TMenuItem> menuItems_;
     int trackBarPosition_ = 0;
@@ -371,12 +392,12 @@ private:
     bool leftButtonDown_ = false;
     POINT scroll_{0, 0};
     // Controls that follow the form's right edge when it is wider than
-    // designed: their design rectangles and whether they stretch or move.
+    // designed: their design rectangles (unscaled) and whether they stretch or move.
     struct TAnchor {
         HWND control;
         RECT design;
         bool stretch;
     };
     std::vector<TAnchor> anchors_;
-    int anchoredExtra_ = 0;
+    int anchoredExtra_ = 0;  // -1: lay out again
 };

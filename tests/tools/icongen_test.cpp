@@ -395,6 +395,28 @@ TEST_F(GeneratedFiles, StripsHaveTheImageCountsThePanelIndexes) {
     EXPECT_NE(header.find("#define KX_BMP_ICONSLIST_COUNT 168"), std::string::npos);
 }
 
+TEST_F(GeneratedFiles, ToolBarAndMenuPicturesComeInEveryDisplayScale) {
+    ASSERT_EQ(exitCode, 0);
+    const Bmp tool16 = bitmap("ImageList1"), menu16 = bitmap("ImageList2");
+    for (int size : {20, 24, 32}) {
+        const std::string suffix = "_" + std::to_string(size);
+        const Bmp tool = bitmap("ImageList1" + suffix), menu = bitmap("ImageList2" + suffix);
+        // The same images as at 16, the same order, each square at its size.
+        EXPECT_EQ(tool.h, size);
+        EXPECT_EQ(tool.w / size, tool16.w / 16) << size;
+        EXPECT_EQ(menu.h, size);
+        EXPECT_EQ(menu.w / size, menu16.w / 16) << size;
+        EXPECT_EQ(tool.at(0, 0), kMaskColour);
+        // Drawn at the size, not left empty: the settings button's gear (30)
+        // covers part of its square.
+        int drawn = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) drawn += !(tool.at(30 * size + x, y) == kMaskColour);
+        EXPECT_GT(drawn, size * size / 8) << size;
+        EXPECT_LT(drawn, size * size) << size;
+    }
+}
+
 TEST_F(GeneratedFiles, IconsListImageKIsVehicleIconK) {
     ASSERT_EQ(exitCode, 0);
     const Bmp list = bitmap("IconsList");

@@ -33,8 +33,8 @@ Image renderIcon(const IconEntry& e) {
 std::vector<Image> renderBitmap(const BitmapEntry& b) {
     std::vector<Image> images;
     for (int i = 0; i < b.count; ++i) {
-        if (b.name == "ImageList1") images.push_back(drawToolbarImage(i, b.imageWidth));
-        else if (b.name == "ImageList2") images.push_back(drawMenuImage(i, b.imageWidth));
+        if (b.name.rfind("ImageList1", 0) == 0) images.push_back(drawToolbarImage(i, b.imageWidth));
+        else if (b.name.rfind("ImageList2", 0) == 0) images.push_back(drawMenuImage(i, b.imageWidth));
         else if (b.name == "IconsList") images.push_back(drawVehicle(i));
         else if (b.name == "KXLogo") images.push_back(drawLogo(b.imageWidth, b.imageHeight));
         else throw std::logic_error("no pictures for bitmap " + b.name);
@@ -210,12 +210,21 @@ std::vector<IconEntry> iconCatalogue() {
 }
 
 std::vector<BitmapEntry> bitmapCatalogue() {
-    return {
+    std::vector<BitmapEntry> bitmaps{
         {"ImageList1", "ImageList1.bmp", 16, 16, kToolbarImageCount, kButtonFace, true},
         {"ImageList2", "ImageList2.bmp", 16, 16, 24, kButtonFace, true},
         {"IconsList", "IconsList.bmp", 48, 48, kIconsListCount, kListWhite, true},
         {"KXLogo", "KXLogo.bmp", kLogoWidth, kLogoHeight, 1, kBanner, false},
     };
+    // The tool bar's and the menu's pictures drawn anew for 125 %, 150 % and
+    // 200 % display scale, named by their size.
+    for (int size : kScaledImageSizes) {
+        const std::string suffix = "_" + std::to_string(size);
+        bitmaps.push_back({"ImageList1" + suffix, "ImageList1" + suffix + ".bmp", size, size, kToolbarImageCount,
+                           kButtonFace, true});
+        bitmaps.push_back({"ImageList2" + suffix, "ImageList2" + suffix + ".bmp", size, size, 24, kButtonFace, true});
+    }
+    return bitmaps;
 }
 
 std::vector<OutputFile> generateAll() {

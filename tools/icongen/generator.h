@@ -22,6 +22,9 @@ struct BitmapEntry {
     bool masked;       // transparent pixels carry kMaskColour
 };
 
+// Sizes of the tool bar's and menu's pictures beside the 16 of 100 %.
+constexpr int kScaledImageSizes[] = {20, 24, 32};
+
 std::vector<IconEntry> iconCatalogue();
 std::vector<BitmapEntry> bitmapCatalogue();
 

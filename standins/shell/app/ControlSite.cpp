@@ -8,7 +8,17 @@ namespace {
 
 constexpr LCID kRussian = 0x419;
 
-int HimetricToPixels(long himetric) { return MulDiv(himetric, 96, 2540); }
+// Himetric and pixels convert at the screen's pixels per inch, as the
+// control converts its own.
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int HimetricToPixels(long himetric) { return MulDiv(himetric, ScreenDpi(), 2540); }
+int PixelsToHimetric(long pixels) { return MulDiv(pixels, 2540, ScreenDpi()); }
 
 HRESULT AmbientFont(VARIANT *result) {
     FONTDESC desc{};
@@ -101,7 +111,11 @@ HRESULT ControlSite::Activate(IUnknown *control, const RECT &place) {
         if (FAILED(hr)) return hr;
     }
     object_->SetHostNames(L"KXShell", name_.c_str());
-    const SIZEL extent{MulDiv(place.right - place.left, 2540, 96), MulDiv(place.bottom - place.top, 2540, 96)};
+    // The size the control asks for, before the dock gives it its place.
+    SIZEL natural{};
+    if (SUCCEEDED(object_->GetExtent(DVASPECT_CONTENT, &natural)))
+        natural_ = SIZE{HimetricToPixels(natural.cx), HimetricToPixels(natural.cy)};
+    const SIZEL extent{PixelsToHimetric(place.right - place.left), PixelsToHimetric(place.bottom - place.top)};
     object_->SetExtent(DVASPECT_CONTENT, const_cast<SIZEL *>(&extent));
     hr = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, dock_, &place_);
     if (FAILED(hr)) return hr;
@@ -120,11 +134,7 @@ HWND ControlSite::ControlWindow() const {
     return window;
 }
 
-SIZE ControlSite::NaturalSize() const {
-    SIZEL extent{};
-    if (!object_ || FAILED(object_->GetExtent(DVASPECT_CONTENT, &extent))) return SIZE{0, 0};
-    return SIZE{HimetricToPixels(extent.cx), HimetricToPixels(extent.cy)};
-}
+SIZE ControlSite::NaturalSize() const { return natural_; }
 
 void ControlSite::Deactivate() {
     if (uiActive_ && inPlaceObject_) inPlaceObject_->UIDeactivate();
@@ -220,11 +230,11 @@ STDMETHODIMP ControlSite::GetExtendedControl(IDispatch **control) {
 STDMETHODIMP ControlSite::TransformCoords(POINTL *himetric, POINTF *container, DWORD flags) {
     if (!himetric || !container) return E_POINTER;
     if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
-        container->x = static_cast<float>(MulDiv(himetric->x, 96, 2540));
-        container->y = static_cast<float>(MulDiv(himetric->y, 96, 2540));
+        container->x = static_cast<float>(HimetricToPixels(himetric->x));
+        container->y = static_cast<float>(HimetricToPixels(himetric->y));
     } else {
-        himetric->x = MulDiv(static_cast<int>(container->x), 2540, 96);
-        himetric->y = MulDiv(static_cast<int>(container->y), 2540, 96);
+        himetric->x = PixelsToHimetric(static_cast<int>(container->x));
+        himetric->y = PixelsToHimetric(static_cast<int>(container->y));
     }
     return S_OK;
 }

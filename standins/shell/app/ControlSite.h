@@ -136,6 +136,7 @@ private:
     std::wstring name_;
     RECT place_{};
     ComPtr<IOleObject> object_;
+    SIZE natural_{0, 0};  // the control's extent when it was activated
     ComPtr<IOleInPlaceObject> inPlaceObject_;
     bool inPlace_ = false, uiActive_ = false;
 };

@@ -70,7 +70,7 @@ int PageDock::PreferredWidth() const {
     for (const DockedPage &docked : pages_)
         if (docked.site) width = std::max<int>(width, docked.site->NaturalSize().cx);
     // The panel's own scroll bar may come when the window is short.
-    return (width > 0 ? width : 240) + 2 * kMargin + GetSystemMetrics(SM_CXVSCROLL);
+    return std::max(width, 240) + 2 * kMargin + GetSystemMetrics(SM_CXVSCROLL);
 }
 
 void PageDock::Layout() {

@@ -11,7 +11,6 @@
 #include "kx/text.h"
 
 namespace kxapp {
-namespace {
 
 std::wstring ClassOf(HWND w) {
     wchar_t name[64] = {};
@@ -20,10 +19,12 @@ std::wstring ClassOf(HWND w) {
 }
 
 std::wstring TextOf(HWND w) {
-    wchar_t text[256] = {};
-    GetWindowTextW(w, text, 256);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(w, &text[0], static_cast<int>(text.size()))));
     return text;
 }
+
+namespace {
 
 RECT ScreenRect(HWND w) {
     RECT r{};

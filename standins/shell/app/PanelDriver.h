@@ -11,6 +11,10 @@
 
 namespace kxapp {
 
+// A window's class name and its whole text.
+std::wstring ClassOf(HWND w);
+std::wstring TextOf(HWND w);
+
 class PanelDriver {
 public:
     explicit PanelDriver(HWND panel) : panel_(panel) {}

@@ -1,5 +1,6 @@
 #include "Scenario.h"
 
+#include "LayoutCheck.h"
 #include "Options.h"
 #include "PanelDriver.h"
 #include "Screenshot.h"
@@ -37,7 +38,8 @@ const wchar_t *const kCommands[] = {L"wait-panel",   L"wait-groups", L"choose-gr
                                     L"wait-slider", L"wait-stopped", L"read-pane", L"tick-stats", L"resources",
                                     L"wait-balloon", L"open-report", L"close-report", L"read-report",
                                     L"report-click", L"export-trip", L"shot-part", L"open-groups",
-                                    L"restart-dispatcher", L"close-dispatcher", L"start-dispatcher"};
+                                    L"restart-dispatcher", L"close-dispatcher", L"start-dispatcher",
+                                    L"check-layout"};
 // Steps that need what the panel shows after the dispatcher answered.
 bool NeedsPanelData(const std::wstring &command) {
     return command != L"wait-panel" && command != L"wait-groups" && command != L"hover-shape" && command != L"zoom" &&
@@ -46,7 +48,8 @@ bool NeedsPanelData(const std::wstring &command) {
            command != L"report-panel" && command != L"open-settings" && command.compare(0, 9, L"settings-") != 0 &&
            command != L"read-settings" && command != L"category-list" && command != L"read-list" &&
            command != L"read-map" && command != L"tick-stats" && command != L"resources" &&
-           command != L"open-groups" && command.find(L"-dispatcher") == std::wstring::npos;
+           command != L"open-groups" && command.find(L"-dispatcher") == std::wstring::npos &&
+           command != L"check-layout";
 }
 
 // How many arguments a command takes, at least and at most.
@@ -62,7 +65,7 @@ std::pair<size_t, size_t> ArgumentCount(const std::wstring &command) {
         command == L"read-settings" || command == L"read-list" || command == L"read-map" || command == L"play" ||
         command == L"stop" || command == L"read-pane" || command == L"tick-stats" || command == L"open-report" ||
         command == L"close-report" || command == L"read-report" || command == L"open-groups" ||
-        command == L"close-dispatcher" || command == L"start-dispatcher")
+        command == L"close-dispatcher" || command == L"start-dispatcher" || command == L"check-layout")
         return {0, 0};
     if (command == L"restart-dispatcher") return {0, 1};
     return {1, 1};
@@ -756,6 +759,30 @@ ScenarioRunner::Outcome ScenarioRunner::Execute(const ScenarioStep &step, std::s
                 return;
             }
             ok = ShotPart(arg(0), area, nullptr, detail);
+        });
+        return ok ? Outcome::Ok : Outcome::Failed;
+    }
+    if (c == L"check-layout") {
+        bool ok = false;
+        Ui([&] {
+            auto check = [&](const char *of, HWND window) {
+                const LayoutFigures f = CheckLayout(window);
+                report_.Line("layout", "dpi=" + std::to_string(f.dpi) + " controls=" + std::to_string(f.controls) +
+                                           " clipped=" + std::to_string(f.clipped) +
+                                           " overlaps=" + std::to_string(f.overlaps) + " of=" + of);
+                for (const std::wstring &finding : f.findings)
+                    report_.Line("layout.finding", finding);
+                detail += (detail.empty() ? "" : ", ") + std::string(of) + " " + std::to_string(f.clipped) +
+                          " clipped " + std::to_string(f.overlaps) + " overlaps";
+            };
+            if (!panel().Present()) {
+                detail = "no docked panel window";
+                return;
+            }
+            ok = true;
+            check("panel", shell_.Dock().FirstControlWindow());
+            if (HWND dialog = SettingsDialogDriver::Find(uiThread_))
+                check("settings", dialog);
         });
         return ok ? Outcome::Ok : Outcome::Failed;
     }

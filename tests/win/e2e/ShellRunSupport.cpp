@@ -244,4 +244,23 @@ std::string OwnDispatcher::Log() const {
     return ReadFile(log_);
 }
 
+namespace {
+const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+const wchar_t kLogPixels[] = L"LogPixels";
+}  // namespace
+
+DisplayScale::DisplayScale(DWORD dpi) {
+    DWORD size = sizeof(before_), type = 0;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, RRF_RT_REG_DWORD, &type, &before_, &size) ==
+           ERROR_SUCCESS;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi, sizeof(dpi));
+}
+
+DisplayScale::~DisplayScale() {
+    if (had_)
+        RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &before_, sizeof(before_));
+    else
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels);
+}
+
 }  // namespace e2e

@@ -109,4 +109,19 @@ private:
     bool ready_ = false;
 };
 
+// The display's pixels per inch for the programs started while it lives
+// (LogPixels of the user's desktop settings, read as a program starts);
+// the value before comes back when it goes.
+class DisplayScale {
+public:
+    explicit DisplayScale(DWORD dpi);
+    ~DisplayScale();
+    DisplayScale(const DisplayScale &) = delete;
+    DisplayScale &operator=(const DisplayScale &) = delete;
+
+private:
+    bool had_ = false;
+    DWORD before_ = 0;
+};
+
 }  // namespace e2e

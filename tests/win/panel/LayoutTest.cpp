@@ -300,3 +300,76 @@ TEST_F(LayoutTest, TabMovesThroughTheControlsInOrder)
 }
 
 }  // namespace
+
+TEST_F(LayoutTest, TheLayoutScalesFromItsDesignNumbers)
+{
+    // At the tests' 96 pixels per inch, a form designed at 64 is shown half
+    // as large again: the same way a 144-DPI screen shows one designed at 96.
+    auto places = [&] {
+        std::vector<RECT> all;
+        for (HWND w = GetWindow(form->Handle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            RECT r;
+            GetWindowRect(w, &r);
+            MapWindowPoints(HWND_DESKTOP, form->Handle(), reinterpret_cast<POINT *>(&r), 2);
+            all.push_back(r);
+        }
+        return all;
+    };
+    auto rectOf = [&](HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(HWND_DESKTOP, form->Handle(), reinterpret_cast<POINT *>(&r), 2);
+        return r;
+    };
+    const std::vector<RECT> design = places();
+    ASSERT_GT(design.size(), 40u);
+
+    form->SetPixelsPerInch(64);
+    EXPECT_EQ(345, form->ScaledSize().cx);
+    EXPECT_EQ(1035, form->ScaledSize().cy);
+    RECT r = rectOf(form->Controls().GroupBox3);  // designed at 3, 58, 227, 250
+    EXPECT_EQ(5, r.left);
+    EXPECT_EQ(87, r.top);
+    EXPECT_EQ(341, r.right);
+    EXPECT_EQ(375, r.bottom);
+    r = rectOf(form->Controls().TimeBegin);  // 140, 196, 220, 217
+    EXPECT_EQ(210, r.left);
+    EXPECT_EQ(330, r.right);
+    // The form's font holds 8.25 points (its 11 pixels at 96): 16.5 pixels.
+    EXPECT_EQ(-17, FontOf(form->Controls().Label15).lfHeight);
+    EXPECT_EQ(-18, FontOf(form->Controls().Label2).lfHeight);
+    EXPECT_EQ(-30, FontOf(form->Controls().btnPlay).lfHeight);
+    EXPECT_EQ(120, ListView_GetColumnWidth(form->Controls().ListView1, 1));
+    // SpeedButton1 covers the tool bar's gap, grown with it.
+    RECT gap{};
+    SendMessageW(form->Controls().ToolBar1, TB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&gap));
+    MapWindowPoints(form->Controls().ToolBar1, form->Handle(), reinterpret_cast<POINT *>(&gap), 2);
+    r = rectOf(form->Controls().SpeedButton1);
+    EXPECT_EQ(21, gap.right - gap.left);
+    EXPECT_EQ(gap.left, r.left);
+    EXPECT_EQ(gap.right, r.right);
+    // The up-down stays inside its buddy's design frame.
+    const RECT edit = rectOf(form->Controls().txtCont), arrows = rectOf(form->Controls().UpDown2);
+    EXPECT_EQ(225, edit.left);
+    EXPECT_LE(arrows.right, 303);
+    EXPECT_GT(arrows.left, edit.left);
+
+    // Through other scales and back: the design places, not a pixel off.
+    form->SetPixelsPerInch(80);
+    form->SetPixelsPerInch(120);
+    form->SetPixelsPerInch(96);
+    std::vector<RECT> back = places();
+    ASSERT_EQ(design.size(), back.size());
+    for (size_t i = 0; i < design.size(); ++i)
+        EXPECT_TRUE(EqualRect(&design[i], &back[i])) << i;
+    EXPECT_EQ(-11, FontOf(form->Controls().Label15).lfHeight);
+    EXPECT_EQ(80, ListView_GetColumnWidth(form->Controls().ListView1, 1));
+
+    // Scaled false keeps the design sizes whatever the design resolution.
+    form->SetScaled(false);
+    form->SetPixelsPerInch(64);
+    back = places();
+    for (size_t i = 0; i < design.size(); ++i)
+        EXPECT_TRUE(EqualRect(&design[i], &back[i])) << i;
+    EXPECT_EQ(230, form->ScaledSize().cx);
+}

@@ -179,6 +179,51 @@ TEST_F(SettingsDialogTest, WindowFrameCaptionFontAndPlace)
     EXPECT_EQ(-9, FontOf(d.Label2).lfHeight);
 }
 
+TEST_F(SettingsDialogTest, MovedToAnotherScreenItIsLaidOutAtItsPixelsPerInch)
+{
+    TFormSettings &d = Open();
+    auto places = [&] {
+        std::vector<RECT> all;
+        for (HWND w = GetWindow(d.Handle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            all.push_back(RectIn(d.Handle(), w));
+        return all;
+    };
+    const std::vector<RECT> design = places();
+    RECT frame;
+    GetWindowRect(d.Handle(), &frame);
+
+    // What the system sends a window dragged onto a 150 % screen.
+    RECT suggested{frame.left + 10, frame.top + 20, frame.right, frame.bottom};
+    SendMessageW(d.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT client;
+    GetClientRect(d.Handle(), &client);
+    EXPECT_EQ(639, client.right);
+    EXPECT_EQ(672, client.bottom);
+    GetWindowRect(d.Handle(), &frame);
+    EXPECT_EQ(suggested.left, frame.left);
+    EXPECT_EQ(suggested.top, frame.top);
+    RECT r = RectIn(d.Handle(), d.CheckBoxes[4]);  // designed at 20, 122, 224, 139
+    EXPECT_EQ(30, r.left);
+    EXPECT_EQ(183, r.top);
+    EXPECT_EQ(336, r.right);
+    EXPECT_EQ(-17, FontOf(d.CheckBoxes[4]).lfHeight);
+    EXPECT_EQ(-14, FontOf(d.Label2).lfHeight);
+    r = RectIn(d.Handle(), d.PaintBox1);
+    EXPECT_EQ(84, r.right - r.left);
+    EXPECT_EQ(75, SendMessageW(d.ComboBox1, LB_GETITEMHEIGHT, 3, 0));
+    // The small caption still ends before the preview.
+    EXPECT_LE(RectIn(d.Handle(), d.Label2).right, RectIn(d.Handle(), d.PaintBox1).left);
+
+    // And back: the design places again.
+    SendMessageW(d.Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    const std::vector<RECT> back = places();
+    ASSERT_EQ(design.size(), back.size());
+    for (size_t i = 0; i < design.size(); ++i)
+        EXPECT_TRUE(EqualRect(&design[i], &back[i])) << i;
+    EXPECT_EQ(-11, FontOf(d.CheckBoxes[4]).lfHeight);
+    EXPECT_EQ(50, SendMessageW(d.ComboBox1, LB_GETITEMHEIGHT, 3, 0));
+}
+
 TEST_F(SettingsDialogTest, ControlsAtTheirPlacesWithTheirTexts)
 {
     TFormSettings &d = Open();
@@ -191,8 +236,8 @@ TEST_F(SettingsDialogTest, ControlsAtTheirPlacesWithTheirTexts)
         {d.GroupBox1, 8, 8, 408, 188, L"Отображ. информ. точек в списках"},
         {d.Label1, 20, 216, 0, 0, L"Выбор иконки ТС :"},
         {d.Label2, 20, 230, 0, 0, L"(Кликнуть мышкой для вывода списка)"},
-        {d.PaintBox1, 194, 204, 56, 56, L""},
-        {d.ComboBox1, 194, 259, 73, 153, L""},
+        {d.PaintBox1, 204, 204, 56, 56, L""},
+        {d.ComboBox1, 204, 259, 73, 153, L""},
         // "ОК" in Cyrillic letters.
         {d.btnOK, 107, 418, 75, 25, L"\u041E\u041A"},
         {d.btnCancel, 227, 418, 75, 25, L"Отмена"},
@@ -231,7 +276,7 @@ TEST_F(SettingsDialogTest, ControlsAtTheirPlacesWithTheirTexts)
         const RECT r = RectIn(d.GroupBox1, d.CheckBoxes[i]);
         EXPECT_EQ(boxes[i].left, r.left) << i + 1;
         EXPECT_EQ(boxes[i].top, r.top) << i + 1;
-        EXPECT_EQ(180, r.right - r.left);
+        EXPECT_EQ(i < 7 ? 204 : 180, r.right - r.left) << "the left column's captions are longer";
         EXPECT_EQ(17, r.bottom - r.top);
         EXPECT_EQ(std::wstring(boxes[i].caption), TextOf(d.CheckBoxes[i]));
         EXPECT_EQ(BS_AUTOCHECKBOX, GetWindowLongW(d.CheckBoxes[i], GWL_STYLE) & BS_TYPEMASK);

@@ -1,0 +1,48 @@
+// The shell at 100 % and 150 % display scale with the real plug-in: the
+// panel and the settings dialog, laid out for the display, cut no text and
+// lay no control over another, and the run ends cleanly.
+#include "ShellRunSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace e2e;
+
+class DisplayScaleTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(DisplayScaleTest, PanelAndDialogFitTheirTextsAndEndCleanly) {
+    const int dpi = GetParam();
+    DisplayScale scale(static_cast<DWORD>(dpi));
+    ScratchFolder folder;
+    OwnDispatcher dispatcher(folder.Path() + L"\\dispatcher.log");
+    ASSERT_TRUE(dispatcher.Ready()) << "the stand-in dispatcher did not start";
+
+    const ShellRun run = RunShell(folder.Path(), L"", ReadScenario(L"display-scale.txt"), 150000);
+    const std::string report = run.Text();
+    ASSERT_FALSE(run.timedOut) << report;
+    EXPECT_FALSE(run.Any("step", "| failed |")) << report;
+    EXPECT_TRUE(run.Any("step", "play | ok")) << "the trip was played:\n" << report;
+
+    const std::string prefix = "dpi=" + std::to_string(dpi) + " ";
+    const std::vector<std::string> layouts = run.All("layout");
+    ASSERT_EQ(3u, layouts.size()) << report;  // the panel; the panel and the open dialog
+    bool dialog = false;
+    for (const std::string &line : layouts) {
+        EXPECT_EQ(0u, line.find(prefix)) << line;
+        EXPECT_NE(std::string::npos, line.find(" clipped=0 overlaps=0 ")) << line << "\n" << report;
+        dialog = dialog || line.find("of=settings") != std::string::npos;
+    }
+    EXPECT_TRUE(dialog) << report;
+    EXPECT_TRUE(run.All("layout.finding").empty()) << report;
+
+    EXPECT_EQ("0", run.First("leaks")) << report;
+    EXPECT_EQ(0, run.exitCode) << report;
+    EXPECT_TRUE(dispatcher.Exited(15000)) << "the dispatcher still has a client";
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, DisplayScaleTest, ::testing::Values(96, 144));
+
+}  // namespace
