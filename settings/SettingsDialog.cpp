@@ -107,14 +107,14 @@ TFormSettings::~TFormSettings()
         UnregisterClassW(kWindowClass, ThisModule());
 }
 
-HWND TFormSettings::AddComponent(const std::wstring &name, bool checkBox, const wchar_t *windowClass,
+HWND TFormSettings::AddComponent(const wchar_t *windowClass,
                                  const wchar_t *text, DWORD style, int left, int top, int width, int height, int id,
                                  HFONT font)
 {
     HWND w = CreateWindowExW(0, windowClass, text, WS_CHILD | style, left, top, width, height, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
     SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    components_.push_back({name, w, checkBox});
+    components_.push_back(w);
     return w;
 }
 
@@ -122,21 +122,21 @@ void TFormSettings::CreateComponents()
 {
     font_ = Tahoma(scale_(11));
     smallFont_ = Tahoma(scale_(9));
-    GroupBox1 = AddComponent(L"GroupBox1", false, WC_BUTTONW, L"Отображ. информ. точек в списках",
+    GroupBox1 = AddComponent(WC_BUTTONW, L"Отображ. информ. точек в списках",
                              WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS, 0, 0, 0, 0, 100, font_);
     for (int i = 0; i < kCheckBoxCount; ++i)
-        CheckBoxes[i] = AddComponent(L"CheckBox" + std::to_wstring(i + 1), true, WC_BUTTONW, kCheckBoxCaptions[i],
+        CheckBoxes[i] = AddComponent(WC_BUTTONW, kCheckBoxCaptions[i],
                                      WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0, idCheckBox1 + i, font_);
     // The frame lies below the boxes it frames and is clipped by them.
     SetWindowPos(GroupBox1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    Label1 = AddComponent(L"Label1", false, WC_STATICW, kIconCaption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+    Label1 = AddComponent(WC_STATICW, kIconCaption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
                           -1, font_);
-    Label2 = AddComponent(L"Label2", false, WC_STATICW, kIconHint, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, -1,
+    Label2 = AddComponent(WC_STATICW, kIconHint, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, -1,
                           smallFont_);
-    PaintBox1 = AddComponent(L"PaintBox1", false, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0,
+    PaintBox1 = AddComponent(WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0,
                              idPaintBox1, font_);
-    ComboBox1 = AddComponent(L"ComboBox1", false, WC_LISTBOXW, L"",
+    ComboBox1 = AddComponent(WC_LISTBOXW, L"",
                              WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0,
                              0, 0, 0, idComboBox1, font_);
     SetWindowLongW(ComboBox1, GWL_EXSTYLE, GetWindowLongW(ComboBox1, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
@@ -144,9 +144,9 @@ void TFormSettings::CreateComponents()
     listProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(ComboBox1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormSettings::ListProc)));
     // Plain push buttons: neither is the default or the cancel button.
-    btnOK = AddComponent(L"btnOK", false, WC_BUTTONW, L"ОК", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, idOK,
+    btnOK = AddComponent(WC_BUTTONW, L"ОК", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, idOK,
                          font_);
-    btnCancel = AddComponent(L"btnCancel", false, WC_BUTTONW, L"Отмена", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+    btnCancel = AddComponent(WC_BUTTONW, L"Отмена", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
                              0, 0, idCancel, font_);
     PlaceComponents();
 }
@@ -184,8 +184,8 @@ void TFormSettings::ChangeDpi(int dpi, const RECT &suggested)
         return;
     scale_ = next;
     HFONT oldFont = std::exchange(font_, Tahoma(scale_(11))), oldSmall = std::exchange(smallFont_, Tahoma(scale_(9)));
-    for (const TComponent &c : components_)
-        SendMessageW(c.Window, WM_SETFONT, reinterpret_cast<WPARAM>(c.Window == Label2 ? smallFont_ : font_), FALSE);
+    for (HWND c : components_)
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(c == Label2 ? smallFont_ : font_), FALSE);
     for (HFONT font : {oldFont, oldSmall})
         if (font)
             DeleteObject(font);
@@ -290,36 +290,22 @@ void TFormSettings::FormShow()
     for (int i = 0; i < kIconItemCount; ++i)
         SendMessageW(ComboBox1, LB_ADDSTRING, 0, 0);
     SendMessageW(ComboBox1, LB_SETCURSEL, 0, 0);
-    CheckBoxList.clear();
-    for (const TComponent &c : components_)
-        if (c.CheckBox)
-            CheckBoxList.push_back(c);
     ShowCategoryChecks();
     // A number outside the list (from the settings file, or -1) selects nothing.
     SendMessageW(ComboBox1, LB_SETCURSEL, iconNum_ >= 0 && iconNum_ < kIconItemCount ? iconNum_ : -1, 0);
 }
 
-HWND TFormSettings::FindCheckBox(const std::wstring &name) const
-{
-    for (const TComponent &c : CheckBoxList)
-        if (c.Name == name)
-            return c.Window;
-    return nullptr;
-}
-
 void TFormSettings::ShowCategoryChecks()
 {
     // Rows past the thirteenth have no box and are left alone.
-    for (size_t i = 0; i < categories_.size(); ++i)
-        if (HWND box = FindCheckBox(L"CheckBox" + std::to_wstring(i + 1)))
-            Button_SetCheck(box, categories_[i].VisibleList ? BST_CHECKED : BST_UNCHECKED);
+    for (size_t i = 0; i < categories_.size() && i < CheckBoxes.size(); ++i)
+        Button_SetCheck(CheckBoxes[i], categories_[i].VisibleList ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void TFormSettings::btnOKClick()
 {
-    for (size_t i = 0; i < categories_.size(); ++i)
-        if (HWND box = FindCheckBox(L"CheckBox" + std::to_wstring(i + 1)))
-            categories_[i].VisibleList = Button_GetCheck(box) == BST_CHECKED;
+    for (size_t i = 0; i < categories_.size() && i < CheckBoxes.size(); ++i)
+        categories_[i].VisibleList = Button_GetCheck(CheckBoxes[i]) == BST_CHECKED;
     iconNum_ = SelectedIcon();
     Close(IDOK);
 }

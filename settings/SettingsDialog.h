@@ -61,7 +61,7 @@ public:
 
     // ---- components
     HWND GroupBox1 = nullptr;
-    std::array<HWND, kCheckBoxCount> CheckBoxes{};  // CheckBox1 to CheckBox13
+    std::array<HWND, kCheckBoxCount> CheckBoxes{};  // CheckBox1 to CheckBox13, one per category row
     HWND Label1 = nullptr, Label2 = nullptr;
     HWND PaintBox1 = nullptr;  // the preview
     HWND ComboBox1 = nullptr;  // the icon list (a list box)
@@ -80,8 +80,6 @@ public:
     void FormMouseWheelDown();
     void FormMouseWheelUp();
 
-    // The first check box of CheckBoxList whose name is exactly `name`.
-    HWND FindCheckBox(const std::wstring &name) const;
     void ShowCategoryChecks();
     int SelectedIcon() const;  // -1: none
 
@@ -89,19 +87,13 @@ public:
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 private:
-    struct TComponent {
-        std::wstring Name;
-        HWND Window;
-        bool CheckBox;
-    };
-
     void CreateComponents();
     // Places, fonts and the list's item height at scale_, from the design numbers.
     void PlaceComponents();
     // The window moved to a screen of `dpi` pixels per inch; `suggested` its new frame.
     void ChangeDpi(int dpi, const RECT &suggested);
-    HWND AddComponent(const std::wstring &name, bool checkBox, const wchar_t *windowClass, const wchar_t *text,
-                      DWORD style, int left, int top, int width, int height, int id, HFONT font);
+    HWND AddComponent(const wchar_t *windowClass, const wchar_t *text, DWORD style, int left, int top, int width,
+                      int height, int id, HFONT font);
     LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void MouseWheel(WPARAM wp);
     void Close(INT_PTR result);
@@ -119,8 +111,7 @@ private:
     // Design pixels to the owner's pixels per inch when the dialog is made,
     // then to the window's own when it moves to another screen.
     kx::TDisplayScale scale_;
-    std::vector<TComponent> components_;  // every control, in creation order
-    std::vector<TComponent> CheckBoxList;  // the check boxes, built at every show
+    std::vector<HWND> components_;  // every control, in creation order
     bool mouseInList_ = false;
     bool closed_ = false;
     INT_PTR modalResult_ = 0;
