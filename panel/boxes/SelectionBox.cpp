@@ -67,13 +67,21 @@ void TSelectionBox::cmbGroupNameChange()
     const int group = ComboIndex(c_.cmbGroupName);
     if (group < 0)
         return;
-    ComboClear(c_.cmbCarName);
-    ComboClear(c_.cmbCarNum);
-    ComboClear(c_.cmbCarDevice);
+    SelectVehicle(-1, true);
     if (!selection_.SyncingFromServer)
         RequestTrips();
     ShowLastPoints();
     FillVehicles(group);
+}
+
+void TSelectionBox::SelectVehicle(int index, bool clear)
+{
+    // The three combos stay index-aligned.
+    for (HWND combo : {c_.cmbCarName, c_.cmbCarNum, c_.cmbCarDevice}) {
+        if (clear)
+            ComboClear(combo);
+        ComboSelect(combo, index);
+    }
 }
 
 void TSelectionBox::FillVehicles(int group)
@@ -95,10 +103,7 @@ void TSelectionBox::FillVehicles(int group)
 
 void TSelectionBox::cmbChange(HWND sender)
 {
-    const int index = ComboIndex(sender);
-    ComboSelect(c_.cmbCarName, index);
-    ComboSelect(c_.cmbCarNum, index);
-    ComboSelect(c_.cmbCarDevice, index);
+    SelectVehicle(ComboIndex(sender));
     if (!selection_.ComputeRequested)
         RequestTrips();
 }
@@ -320,15 +325,11 @@ bool TSelectionBox::Rechoose(const TShownSelection &shown, bool askTrips)
     if (shown.group < 0 || shown.group >= ComboCount(c_.cmbGroupName))
         return false;
     ComboSelect(c_.cmbGroupName, shown.group);
-    ComboClear(c_.cmbCarName);
-    ComboClear(c_.cmbCarNum);
-    ComboClear(c_.cmbCarDevice);
+    SelectVehicle(-1, true);
     FillVehicles(shown.group);
     if (shown.vehicle < 0 || shown.vehicle >= ComboCount(c_.cmbCarDevice))
         return false;
-    ComboSelect(c_.cmbCarName, shown.vehicle);
-    ComboSelect(c_.cmbCarNum, shown.vehicle);
-    ComboSelect(c_.cmbCarDevice, shown.vehicle);
+    SelectVehicle(shown.vehicle);
     if (!askTrips)
         return false;
     AskForTrips(true);

@@ -83,6 +83,8 @@ public:
 private:
     // The key of the group chosen in the combo; the keys are aligned with it.
     std::wstring SelectedGroupKey(int index) const;
+    // The same row of the three vehicle combos chosen (-1: none), emptied first with clear.
+    void SelectVehicle(int index, bool clear = false);
     // The three vehicle combos filled with the group's vehicles.
     void FillVehicles(int group);
     void AskForTrips(bool keepShownTrip);

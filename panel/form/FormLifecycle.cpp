@@ -138,8 +138,7 @@ void TKXActiveXForm::RunWaitingWork()
         if (item->link != boundLink_ || !data.Link.Client || data.Link.EventsOwner != this)
             continue;
         const auto lost = [] {
-            const TPanelState &now = PanelState();
-            const TKarvexAutomation *client = now.Link.Client ? now.Link.Client->Automation() : nullptr;
+            const TKarvexAutomation *client = LinkClient();
             return client && client->Lost();
         };
         if (lost() && item->event != kx::DispatcherEvent::CloseServer)

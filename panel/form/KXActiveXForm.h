@@ -31,6 +31,7 @@
 #include "kx/scaling.h"
 
 class TFormReport;
+class TKarvexAutomation;
 class TLayer;
 class TPlayerBox;
 struct TSavedSelection;
@@ -141,6 +142,8 @@ public:
     };
     // No link, one lost, or one that never connected.
     bool LinkDown() const;
+    // The client of the link in hand, if it has one.
+    static const TKarvexAutomation *LinkClient();
     // True while dispatcher events or user's actions wait for the panel to be free.
     // True for as long as the form lives: held by whoever must not call a
     // destroyed form (the plug-in's current panel).

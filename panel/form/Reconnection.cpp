@@ -15,10 +15,16 @@ bool TKXActiveXForm::LinkDown() const
     return !data.Link.Client || !data.Link.Client->Up();
 }
 
+const TKarvexAutomation *TKXActiveXForm::LinkClient()
+{
+    const TPanelState &data = PanelState();
+    return data.Link.Client ? data.Link.Client->Automation() : nullptr;
+}
+
 void TKXActiveXForm::LetGoOfLostLink()
 {
     TPanelState &data = PanelState();
-    const TKarvexAutomation *client = data.Link.Client ? data.Link.Client->Automation() : nullptr;
+    const TKarvexAutomation *client = LinkClient();
     if (!client || !client->Lost() || data.Link.EventsOwner != this)
         return;
     UnbindClientEvents();
@@ -36,8 +42,7 @@ void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
             // The program went since the last call and this action is the
             // first to find out: it is carried out again on a new link. A
             // program that said it closes is left to close.
-            const TPanelState &data = PanelState();
-            const TKarvexAutomation *client = data.Link.Client ? data.Link.Client->Automation() : nullptr;
+            const TKarvexAutomation *client = LinkClient();
             if (!client || !client->Lost() || client->Closed())
                 throw;
         }

@@ -4,8 +4,12 @@
 #include <ole2.h>
 #include <oleauto.h>
 
+#include "Bstr.h"
+#include "ComPtr.h"
 #include "KXDispatcherControl.h"
 #include "Karvex.h"
+
+#include <functional>
 
 namespace {
 
@@ -23,36 +27,31 @@ private:
     bool ok_;
 };
 
-// The running program's control interface, or null (detail says why).
-IKXDispatcherControl *RunningControl(std::string &detail)
+// The running program's control interface, or empty (detail says why).
+ComPtr<IKXDispatcherControl> RunningControl(std::string &detail)
 {
-    IUnknown *running = nullptr;
-    if (FAILED(GetActiveObject(CLSID_KarvexAutomation, nullptr, &running)) || !running) {
+    ComPtr<IUnknown> running;
+    ComPtr<IKXDispatcherControl> control;
+    if (FAILED(GetActiveObject(CLSID_KarvexAutomation, nullptr, running.Put())) || !running)
         detail = "no dispatcher program is running";
-        return nullptr;
-    }
-    IKXDispatcherControl *control = nullptr;
-    if (FAILED(running->QueryInterface(IID_IKXDispatcherControl, reinterpret_cast<void **>(&control))))
+    else if (FAILED(running->QueryInterface(IID_IKXDispatcherControl, reinterpret_cast<void **>(control.Put()))))
         detail = "the running dispatcher has no control interface (is it the stand-in?)";
-    running->Release();
     return control;
 }
 
-HANDLE ProcessOf(IKXDispatcherControl *control)
+// Gives the running program an order that ends it and waits until it has gone.
+bool EndRunning(IKXDispatcherControl *control, const std::function<HRESULT()> &order, const char *refused,
+                std::string &detail)
 {
     LONG pid = 0;
-    if (FAILED(control->get_ProcessId(&pid)))
-        return nullptr;
-    return OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-}
-
-bool Gone(HANDLE process, std::string &detail)
-{
-    const bool gone = process && WaitForSingleObject(process, 15000) == WAIT_OBJECT_0;
+    HANDLE process = SUCCEEDED(control->get_ProcessId(&pid)) ? OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid))
+                                                             : nullptr;
+    const HRESULT hr = order();
+    const bool gone = SUCCEEDED(hr) && process && WaitForSingleObject(process, 15000) == WAIT_OBJECT_0;
     if (process)
         CloseHandle(process);
     if (!gone)
-        detail = "the dispatcher program did not end";
+        detail = FAILED(hr) ? refused : "the dispatcher program did not end";
     return gone;
 }
 
@@ -71,19 +70,9 @@ std::wstring RegisteredCommand()
 bool DispatcherProgram::Restart(int ms, std::string &detail)
 {
     ComScope com;
-    IKXDispatcherControl *control = RunningControl(detail);
-    if (!control)
-        return false;
-    HANDLE process = ProcessOf(control);
-    const HRESULT hr = control->RestartAfter(ms);
-    control->Release();
-    if (FAILED(hr)) {
-        if (process)
-            CloseHandle(process);
-        detail = "the dispatcher refused to restart";
-        return false;
-    }
-    if (!Gone(process, detail))
+    const ComPtr<IKXDispatcherControl> control = RunningControl(detail);
+    if (!control || !EndRunning(control.Get(), [&] { return control->RestartAfter(ms); },
+                                "the dispatcher refused to restart", detail))
         return false;
     detail = "ended; its copy serves in " + std::to_string(ms) + " ms";
     return true;
@@ -92,23 +81,13 @@ bool DispatcherProgram::Restart(int ms, std::string &detail)
 bool DispatcherProgram::Close(std::string &detail)
 {
     ComScope com;
-    IKXDispatcherControl *control = RunningControl(detail);
+    const ComPtr<IKXDispatcherControl> control = RunningControl(detail);
     if (!control)
         return false;
-    BSTR command = nullptr;
-    if (SUCCEEDED(control->get_CommandLine(&command)) && command)
-        commandLine_ = command;
-    SysFreeString(command);
-    HANDLE process = ProcessOf(control);
-    const HRESULT hr = control->Shutdown();
-    control->Release();
-    if (FAILED(hr)) {
-        if (process)
-            CloseHandle(process);
-        detail = "the dispatcher refused to close";
-        return false;
-    }
-    if (!Gone(process, detail))
+    Bstr command;
+    if (SUCCEEDED(control->get_CommandLine(command.Put())))
+        commandLine_ = command.Str();
+    if (!EndRunning(control.Get(), [&] { return control->Shutdown(); }, "the dispatcher refused to close", detail))
         return false;
     detail = "closed";
     return true;
