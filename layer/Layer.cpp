@@ -39,7 +39,8 @@ std::wstring WithoutLineBreaks(std::wstring text)
 
 } // namespace
 
-TLayer::TLayer(const TBaseView *view) : shapes_(view), view_(view)
+TLayer::TLayer(const TBaseView *view, std::shared_ptr<const TPanelState> state)
+    : shapes_(view), view_(view), state_(state ? std::move(state) : std::make_shared<const TPanelState>())
 {
     IMap *map = view_ ? view_->Map() : nullptr;
     if (map) map->Layers(layers_.Put());
@@ -431,7 +432,7 @@ void TLayer::MakeTrackLines()
     shapes_.Vehicles.clear();
     // Both lines hold the trip's one array of map points: a long track is
     // kept once, and stays whole for the lines while they exist.
-    const std::shared_ptr<const kx::TMapPointArray> track = PanelState().Trip.Track.sharedMapPoints();
+    const std::shared_ptr<const kx::TMapPointArray> track = state_->Trip.Track.sharedMapPoints();
     // A trip without points has no line: two vertex-less polylines would
     // only be handed to the shell on every draw.
     if (!track || track->empty()) return;
@@ -448,7 +449,7 @@ void TLayer::MakeTrackLines()
 void TLayer::MakeVehicleMarker()
 {
     shapes_.Vehicles.clear();
-    const TMapPointArrays &polygons = PanelState().Player.MarkerPolygons;
+    const TMapPointArrays &polygons = state_->Player.MarkerPolygons;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     // The panel's shut-down empties the polygons; a tick after it must not
     // read them.
@@ -469,7 +470,7 @@ void TLayer::MakeVehicleMarker()
 void TLayer::MakeInfoPointIcons()
 {
     shapes_.InfoPointIcons.clear();
-    const TPanelState &state = PanelState();
+    const TPanelState &state = *state_;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     // Row 0 holds the checkpoints, which have circles of their own (mode 4).
     for (int c = 1; c < state.Settings.InfoPointCategoryCount(); ++c) {
@@ -500,7 +501,7 @@ void TLayer::MakeInfoPointIcons()
 void TLayer::MakeCheckpoints()
 {
     shapes_.Checkpoints.clear();
-    const TPanelState &state = PanelState();
+    const TPanelState &state = *state_;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     const int count = std::min({state.Checkpoints.Count, static_cast<int>(state.Checkpoints.Circles.size()),
                                 static_cast<int>(state.Checkpoints.Texts.size())});
@@ -515,7 +516,7 @@ void TLayer::MakeCheckpoints()
 
 void TLayer::MakeLastPoint()
 {
-    const TPanelState &state = PanelState();
+    const TPanelState &state = *state_;
     const int k = state.LastPoints.Index;
     if (k < 0 || k >= static_cast<int>(state.LastPoints.Points.size()) ||
         k >= static_cast<int>(state.LastPoints.Texts.size()))

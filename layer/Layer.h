@@ -6,6 +6,9 @@
 #include "ShapeCollection.h"
 
 #include <functional>
+#include <memory>
+
+struct TPanelState;
 
 class TLayer final : public IShapeCursor,
                public IShapeSource,
@@ -14,8 +17,9 @@ class TLayer final : public IShapeCursor,
                public IDisplayInfo {
 public:
     // Joins the map's layer collection; when the shell refuses, the layer
-    // counts as not registered and never asks to be removed.
-    explicit TLayer(const TBaseView *view);
+    // counts as not registered and never asks to be removed. `state` is
+    // what BuildShapes draws from: the plug-in's, shared with its panels.
+    TLayer(const TBaseView *view, std::shared_ptr<const TPanelState> state);
 
     // Leaves the map (if registered) and drops the cached icon. The caller
     // holds a reference: the collection's release is then never the last.
@@ -25,7 +29,7 @@ public:
     TShapeCollection &Shapes() { return shapes_; }
 
     // Build modes: which category of shapes BuildShapes makes from the
-    // panel state. Other values do nothing.
+    // panel state it was given. Other values do nothing.
     enum BuildMode {
         BuildTrack = 1,         // the track line (empties TrackLines and Vehicles)
         BuildVehicleMarker = 2, // the moving marker's two polygons (empties Vehicles)
@@ -117,4 +121,5 @@ private:
     VARIANT_BOOL visible_ = VARIANT_TRUE;
     TShapeCollection shapes_;
     const TBaseView *view_;
+    std::shared_ptr<const TPanelState> state_;
 };

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "Karvex_TLB.h"
-#include "PanelState.h"
+#include "DispatcherConnection.h"
 #include "Seams.h"
 
 #include "kx/datetime.h"
@@ -20,8 +20,8 @@ namespace selection {
 
 TKarvexAutomation &Dispatcher()
 {
-    TPanelState &data = PanelState();
-    TKarvexAutomation *client = data.Link.Client ? data.Link.Client->Automation() : nullptr;
+    const TDispatcherConnection &link = DispatcherConnection();
+    TKarvexAutomation *client = link.Client ? link.Client->Automation() : nullptr;
     if (!client)
         throw EPanelError(L"Нет связи с ПО Карвекс", E_UNEXPECTED);
     return *client;
@@ -29,8 +29,8 @@ TKarvexAutomation &Dispatcher()
 
 bool HaveDispatcher()
 {
-    TPanelState &data = PanelState();
-    return data.Link.Client && data.Link.Client->Automation();
+    const TDispatcherConnection &link = DispatcherConnection();
+    return link.Client && link.Client->Automation();
 }
 
 int ComboCount(HWND combo)
@@ -303,11 +303,9 @@ void SelectEntriesList(TKarvexAutomation &server, const std::wstring &query)
         server.TripEntriesListKindName(kx::ToWide(q.kind));
 }
 
-std::wstring CategoryQuery(int row)
+std::wstring CategoryQuery(const std::vector<kx::TInfoPoints> &categories, int row)
 {
-    const TPanelState &data = PanelState();
-    const std::vector<kx::TInfoPoints> table =
-        data.Settings.InfoPointCategories.empty() ? kx::DefaultInfoPointCategories() : data.Settings.InfoPointCategories;
+    const std::vector<kx::TInfoPoints> table = categories.empty() ? kx::DefaultInfoPointCategories() : categories;
     if (row < 1 || row > static_cast<int>(table.size()))
         throw EPanelError(L"Нет категории информационных точек №" + std::to_wstring(row), E_INVALIDARG);
     return kx::ToWide(table[static_cast<size_t>(row) - 1].query);

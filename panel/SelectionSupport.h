@@ -78,7 +78,7 @@ void SelectEntriesList(TKarvexAutomation &server, const std::wstring &query);
 
 // The query of an info point category row (1-based), from the panel's table
 // or, before the settings filled it, the default table.
-std::wstring CategoryQuery(int row);
+std::wstring CategoryQuery(const std::vector<kx::TInfoPoints> &categories, int row);
 
 }  // namespace selection
 

@@ -5,6 +5,7 @@
 #include "Layer.h"
 #include "Module.h"
 #include "PanelControl.h"
+#include "PanelState.h"
 
 #include <new>
 #include <olectl.h>
@@ -17,15 +18,19 @@ HRESULT TKXPlayer::Create(REFIID iid, void **out, bool counted)
 {
     if (!out) return E_POINTER;
     *out = nullptr;
-    auto *player = new (std::nothrow) TKXPlayer(counted);
-    if (!player) return E_OUTOFMEMORY;
+    TKXPlayer *player = nullptr;
+    try {
+        player = new TKXPlayer(counted);
+    } catch (const std::bad_alloc &) {
+        return E_OUTOFMEMORY;
+    }
     player->AddRef();
     HRESULT hr = player->QueryInterface(iid, out);
     player->Release();
     return hr;
 }
 
-TKXPlayer::TKXPlayer(bool counted) : counted_(counted)
+TKXPlayer::TKXPlayer(bool counted) : counted_(counted), state_(std::make_shared<TPanelState>())
 {
     if (counted_) ModuleLock();
 }
@@ -175,7 +180,7 @@ STDMETHODIMP TKXPlayer::Initialize(ULONG_PTR, IBaseViewThread *view)
         frame_ = baseView_->Frame();
         map_ = baseView_->Map();
 
-        layer_ = ComPtr<TLayer>(new TLayer(baseView_.get()));
+        layer_ = ComPtr<TLayer>(new TLayer(baseView_.get(), state_));
 
         customPages_.Reset();
         if (frame_) frame_->CustomPages(customPages_.Put());
@@ -196,7 +201,7 @@ STDMETHODIMP TKXPlayer::CreateControl(IUnknown **control)
     TKXActiveXForm *form = nullptr;
     ComPtr<IUnknown> created;
     HRESULT hr = CreatePanelControl(IID_IUnknown, reinterpret_cast<void **>(created.Put()), &form,
-                                    /*counted=*/false);
+                                    /*counted=*/false, state_);
     if (FAILED(hr)) return hr;
     panel_.Set(form);
     AttachPanel(form, map_.Get(), factory_.Get(), layer_.Get());

@@ -13,6 +13,7 @@
 class TBaseView;
 class TLayer;
 class TKXActiveXForm;
+struct TPanelState;
 
 class TKXPlayer final : public IKXPlayer,
                   public IPanelPage,
@@ -93,6 +94,9 @@ private:
     ComPtr<IGrymObjectFactory> factory_;
     ComPtr<IMap> map_;
     ComPtr<ICustomPageCollection> customPages_;
+    // The panel state, made with the object and handed to the layer and to
+    // every panel this object makes; they hold it jointly with it.
+    std::shared_ptr<TPanelState> state_;
     // The panel the shell asked for last: Terminate shuts it down, unless
     // the shell has destroyed it already.
     TCurrentPanel panel_;

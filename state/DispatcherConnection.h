@@ -1,8 +1,15 @@
 // The panel's connection to the dispatcher program.
 //
+// Module-wide, and the one piece of the panel's data that is: made at first
+// use and never destroyed, because a COM client must not be freed at library
+// unload (the loader lock is held and the program may be gone), and because
+// the client outlives a form destroyed without the plug-in's Terminate.
+// Everything else the panel keeps is a TPanelState with an owner.
+//
 // Written by the form's start-up (the client is created and its events bound)
 // and shut-down (unbound and freed); the selection box lets the client go
-// when the program closes. Everyone else calls through `Client`.
+// when the program closes, the form's reconnection when it has gone. Everyone
+// else calls through `Client`.
 #pragma once
 
 #include <memory>
@@ -10,9 +17,8 @@
 #include "DispatcherLink.h"
 
 struct TDispatcherConnection {
-    // Freed only by shut-down: a form destroyed on its own leaves the
-    // connection alone, and the module-wide state that holds this is never
-    // destroyed, because freeing a COM client at library unload is unsafe.
     std::unique_ptr<IDispatcherLink> Client;
     const void *EventsOwner = nullptr;  // the form the client's events are bound to
 };
+
+TDispatcherConnection &DispatcherConnection();

@@ -1,12 +1,5 @@
 #include "PanelState.h"
 
-TPanelState &PanelState()
-{
-    // Never destroyed: see the header.
-    static TPanelState &state = *new TPanelState;
-    return state;
-}
-
 void TPanelState::ClearForShutdown()
 {
     // The track goes whole: its map points cannot outlive its numbers.

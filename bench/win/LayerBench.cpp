@@ -57,13 +57,14 @@ int main()
     {
         kxshell::StandInShell shell;
         TBaseView view(shell.BaseViewInterface());
-        TLayer *layer = new TLayer(&view);
+        auto state = std::make_shared<TPanelState>();
+        TLayer *layer = new TLayer(&view, state);
         layer->AddRef();
 
         const auto &b = shell.MapObject().BoundsValues();
         const double cx = (b.minX + b.maxX) / 2, cy = (b.minY + b.maxY) / 2;
         auto place = [&](int i) {
-            PanelState().Player.MarkerPolygons = kx::BuildMarker(cx + i % 100, cy, 0.01 * (i % 628), 40);
+            state->Player.MarkerPolygons = kx::BuildMarker(cx + i % 100, cy, 0.01 * (i % 628), 40);
         };
 
         const int rounds = 9, count = 2000;

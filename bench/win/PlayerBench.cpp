@@ -81,7 +81,7 @@ int main()
         const auto &b = shell.MapObject().BoundsValues();
         const double cx = (b.minX + b.maxX) / 2, cy = (b.minY + b.maxY) / 2;
 
-        TPanelState &data = PanelState();
+        TPanelState data;
         auto t0 = Clock::now();
         data.Trip.Track = MakeTrack(cx, cy);
         const double trackMs = MicrosecondsSince(t0) / 1000;
@@ -157,7 +157,6 @@ int main()
                     static_cast<double>(data.Trip.TrackIndex.MemoryBytes()) / kPoints, indexMs, trackMs);
         std::printf("  answers found: %zu of 220 (the scan's 20 compared)\n", same);
         DestroyWindow(parent);
-        data = TPanelState();
         shell.Shutdown();
     }
     CoUninitialize();

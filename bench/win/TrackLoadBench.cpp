@@ -93,7 +93,8 @@ int main(int argc, char **argv)
         // As the windowed shell runs: its call log is the tests'.
         shell.Registry().keepCallLog = false;
         TBaseView view(shell.BaseViewInterface());
-        TLayer *layer = new TLayer(&view);
+        auto state = std::make_shared<TPanelState>();
+        TLayer *layer = new TLayer(&view, state);
         layer->AddRef();
         if (!own.ready()) {
             std::fprintf(stderr, "track_load_bench: the stand-in dispatcher did not start\n");
@@ -123,15 +124,15 @@ int main(int argc, char **argv)
                 t0 = Clock::now();
                 kx::SegmentIndex index(track.mapPoints());
                 const double indexMs = MsSince(t0);
-                PanelState().Trip.Track = std::move(track);
-                PanelState().Trip.TrackIndex = std::move(index);
+                state->Trip.Track = std::move(track);
+                state->Trip.TrackIndex = std::move(index);
                 t0 = Clock::now();
                 layer->BuildShapes(TLayer::BuildTrack);
                 const double shapesMs = MsSince(t0);
                 const double bytes = static_cast<double>(g_liveBytes - heapBefore) / n;
 
                 // The whole track in a window of the demo's map size.
-                const kx::TMapPointArray &mapPoints = PanelState().Trip.TrackMapPoints();
+                const kx::TMapPointArray &mapPoints = state->Trip.TrackMapPoints();
                 kxshell::RectValues extent{mapPoints[0].X, mapPoints[0].Y, mapPoints[0].X, mapPoints[0].Y};
                 for (const kx::TMapPoint &p : mapPoints) {
                     extent.minX = std::min(extent.minX, p.X);
@@ -182,8 +183,7 @@ int main(int argc, char **argv)
                 std::fprintf(stderr, "track_load_bench: the long trip was not computed\n");
             }
         }
-        PanelState().Trip = TTripState();
-        layer->Detach();
+                layer->Detach();
         layer->Release();
         shell.Shutdown();
     }

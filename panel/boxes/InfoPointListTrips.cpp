@@ -17,6 +17,7 @@
 #include "Seams.h"
 #include "TripState.h"
 #include "SelectionSupport.h"
+#include "SettingsValues.h"
 
 #include "kx/datetime.h"
 #include "kx/error.h"
@@ -208,7 +209,7 @@ void TInfoPointListBox::TripsListBoxClick()
         SetText(c_.lblTripNum, ListSelectedRow(c_.ListView1) >= 0 ? std::to_wstring(trip_.CurrentTrip) : L"N/A");
 
         // The trip's stops, which the player skips.
-        SelectEntriesList(CategoryQuery(2));
+        SelectEntriesList(CategoryQuery(settings_.InfoPointCategories, 2));
         TKarvexAutomation &server = Dispatcher();
         const int n = server.TripEntriesCount();
         try {
@@ -257,7 +258,7 @@ void TInfoPointListBox::TripsListBoxClick()
         ShowMapPoints();
         LoadTrack(trip_.CurrentTrip);
         const LRESULT category = SendMessageW(c_.cmbInfoPoints, CB_GETITEMDATA, shown, 0);
-        SelectEntriesList(CategoryQuery(static_cast<int>(category)));
+        SelectEntriesList(CategoryQuery(settings_.InfoPointCategories, static_cast<int>(category)));
         seek();
     }
 }

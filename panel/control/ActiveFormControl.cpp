@@ -90,7 +90,8 @@ SIZE HimetricToPixels(SIZEL himetric)
     return {MulDiv(himetric.cx, ScreenDpi(LOGPIXELSX), 2540), MulDiv(himetric.cy, ScreenDpi(LOGPIXELSY), 2540)};
 }
 
-HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool counted)
+HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool counted,
+                           std::shared_ptr<TPanelState> state)
 {
     if (form)
         *form = nullptr;
@@ -99,7 +100,7 @@ HRESULT CreatePanelControl(REFIID iid, void **out, TKXActiveXForm **form, bool c
     *out = nullptr;
     TActiveFormControl *control = nullptr;
     HRESULT hr = ComGuard(IID_NULL, [&] {
-        control = new TActiveFormControl(counted);
+        control = new TActiveFormControl(counted, std::move(state));
         return S_OK;
     });
     if (FAILED(hr))
@@ -147,13 +148,13 @@ void ShutDownPanel(TKXActiveXForm *form)
 
 // ---- life -------------------------------------------------------------------
 
-TActiveFormControl::TActiveFormControl(bool counted)
+TActiveFormControl::TActiveFormControl(bool counted, std::shared_ptr<TPanelState> state)
     : EventsPoint(*this, __uuidof(IKXActiveXFormEvents), TConnectionPoint::SinkKind::Dispinterface, true,
                   [this] { EventSinkChanged(); }),
       PropertyNotifyPoint(*this, IID_IPropertyNotifySink, TConnectionPoint::SinkKind::Exact, false),
       counted_(counted)
 {
-    form_ = std::make_unique<TKXActiveXForm>(*this);
+    form_ = std::make_unique<TKXActiveXForm>(*this, std::move(state));
     extent_ = PixelsToHimetric(form_->ScaledSize());
     BindFormEvents();
     if (form_->Events.OnCreate)

@@ -16,7 +16,7 @@
 
 class TActiveFormControl final : public IUnknown, public TFormOwner {
 public:
-    explicit TActiveFormControl(bool counted);
+    TActiveFormControl(bool counted, std::shared_ptr<TPanelState> state);
     ~TActiveFormControl();
     TActiveFormControl(const TActiveFormControl &) = delete;
     TActiveFormControl &operator=(const TActiveFormControl &) = delete;

@@ -3,6 +3,7 @@
 // the map tool bar.
 #include "FormBoxes.h"
 
+#include "DispatcherConnection.h"
 #include "PanelState.h"
 #include "../boxes/PlayerBox.h"
 
@@ -30,8 +31,8 @@ TSelectionBox Selection(TKXActiveXForm &form)
         if (form.ToolButtonDown(TKXActiveXForm::ToolButton2))
             form.ShowInfoPoints();
     };
-    TPanelState &state = PanelState();
-    return TSelectionBox(controls, state.Selection, state.LastPoints, state.Link, std::move(actions), form.Layer,
+    TPanelState &state = form.State();
+    return TSelectionBox(controls, state.Selection, state.LastPoints, DispatcherConnection(), std::move(actions), form.Layer,
                          form.Map.Get(), form.Factory.Get());
 }
 
@@ -52,7 +53,7 @@ TInfoPointListBox InfoPointList(TKXActiveXForm &form)
     actions.MoveSlider = [&form](int position) { form.SetTrackBarPosition(position); };
     actions.ShowCheckpoints = [&form] { form.ShowCheckpoints(); };
     actions.ShowInfoPoints = [&form] { form.ShowInfoPoints(); };
-    TPanelState &state = PanelState();
+    TPanelState &state = form.State();
     return TInfoPointListBox(controls, state.Settings, state.Trip, std::move(actions), form.Layer, form.Map.Get(),
                              form.Factory.Get());
 }
@@ -67,7 +68,7 @@ TMapToolBar MapToolBar(TKXActiveXForm &form)
     controls.SpeedButton1 = form.Controls().SpeedButton1;
     controls.PopupMenu1 = form.Controls().PopupMenu1;
     controls.popup = [&form](POINT at) { form.PopupMenu1Popup(at); };
-    TPanelState &state = PanelState();
+    TPanelState &state = form.State();
     return TMapToolBar(controls, state.Checkpoints, state.InfoPoints, state.Settings, state.Trip, form.Layer,
                        form.Map.Get(), form.Factory.Get());
 }

@@ -4,6 +4,7 @@
 
 #include "../boxes/PlayerBox.h"
 #include "Karvex_TLB.h"
+#include "DispatcherConnection.h"
 #include "PanelState.h"
 #include "Seams.h"
 
@@ -21,20 +22,20 @@ void TKXActiveXForm::Timer2Timer()
 void TKXActiveXForm::ActiveFormCreateOnTimer()
 {
     TOwnWork work(*this);
-    TPanelState &data = PanelState();
+    TDispatcherConnection &link = DispatcherConnection();
 
     PanelStep(L"CreateClient");
     try {
-        std::unique_ptr<IDispatcherLink> link = PanelSeams().CreateDispatcherLink();
-        if (data.Link.Client) {
+        std::unique_ptr<IDispatcherLink> client = PanelSeams().CreateDispatcherLink();
+        if (link.Client) {
             // A second panel's start-up replaces the module's one client.
             UnbindClientEvents();
-            data.Link.Client.reset();
+            link.Client.reset();
         }
-        data.Link.Client = std::move(link);
-        if (!data.Link.Client)
+        link.Client = std::move(client);
+        if (!link.Client)
             throw EPanelError(L"Клиент программы Карвекс не создан");
-        data.Link.Client->Start();
+        link.Client->Start();
     } catch (...) {
         ShowMessage(nullptr, L"Ошибка запуска ПО Карвекс", L"Ошибка", MB_OK);
     }
@@ -43,7 +44,7 @@ void TKXActiveXForm::ActiveFormCreateOnTimer()
     BindClientEvents();
 
     PanelStep(L"IconNum");
-    data.Settings.IconNum = 0;
+    state_->Settings.IconNum = 0;
 
     try {
         PanelStep(L"FillTrips");
@@ -71,16 +72,16 @@ void TKXActiveXForm::ActiveFormDestroy()
     afterReconnect_ = nullptr;
     TOwnWork work(*this);
     RunHandler(nullptr, [&] {
-        TPanelState &data = PanelState();
+        TDispatcherConnection &link = DispatcherConnection();
         PanelStep(L"FreeClient");
-        if (data.Link.Client) {
-            data.Link.EventsOwner = nullptr;
-            data.Link.Client.reset();
+        if (link.Client) {
+            link.EventsOwner = nullptr;
+            link.Client.reset();
         }
         // The report lets go of the track before it goes; its place is kept.
         CloseReport();
         PanelStep(L"ClearData");
-        data.ClearForShutdown();
+        state_->ClearForShutdown();
         try {
             PanelStep(L"btnStopClick");
             // Whatever the list shows: a player left running would tick on
@@ -98,14 +99,14 @@ void TKXActiveXForm::ActiveFormDestroy()
 // the handler runs after whatever the panel is doing.
 void TKXActiveXForm::BindClientEvents()
 {
-    TPanelState &data = PanelState();
-    if (!data.Link.Client)
+    TDispatcherConnection &connection = DispatcherConnection();
+    if (!connection.Client)
         return;
     const std::uint32_t link = ++boundLink_;
-    data.Link.Client->BindEvents([this, link] { QueueDispatcherEvent(kx::DispatcherEvent::EndComputing, link); },
-                                 [this, link] { QueueDispatcherEvent(kx::DispatcherEvent::CloseServer, link); },
-                                 [this, link] { QueueDispatcherEvent(kx::DispatcherEvent::ReceiveOnlineData, link); });
-    data.Link.EventsOwner = this;
+    connection.Client->BindEvents([this, link] { QueueDispatcherEvent(kx::DispatcherEvent::EndComputing, link); },
+                                  [this, link] { QueueDispatcherEvent(kx::DispatcherEvent::CloseServer, link); },
+                                  [this, link] { QueueDispatcherEvent(kx::DispatcherEvent::ReceiveOnlineData, link); });
+    connection.EventsOwner = this;
 }
 
 void TKXActiveXForm::QueueDispatcherEvent(kx::DispatcherEvent event, std::uint32_t link)
@@ -132,10 +133,10 @@ void TKXActiveXForm::RunWaitingWork()
         std::optional<kx::QueuedDispatcherEvent> item = dispatcherEvents_.Pop();
         if (!item)
             break;
-        const TPanelState &data = PanelState();
+        const TDispatcherConnection &connection = DispatcherConnection();
         // A client closed, replaced or gone since: its later events have
         // nobody to ask.
-        if (item->link != boundLink_ || !data.Link.Client || data.Link.EventsOwner != this)
+        if (item->link != boundLink_ || !connection.Client || connection.EventsOwner != this)
             continue;
         const auto lost = [] {
             const TKarvexAutomation *client = LinkClient();
@@ -164,13 +165,13 @@ void TKXActiveXForm::RunWaitingWork()
             }
         });
         // The end that followed the online data, whatever became of its refresh.
-        if (*alive && item->thenEndComputing && PanelState().Link.Client)
+        if (*alive && item->thenEndComputing && DispatcherConnection().Client)
             run([&] { OnEndComputing(); });
         if (!*alive)
             return;  // gone while its message box was up
         --ownWork_;
         // The action that reconnected runs once its trips are listed again.
-        if (afterReconnect_ && !PanelState().Selection.ComputeRequested)
+        if (afterReconnect_ && !state_->Selection.ComputeRequested)
             waitingActions_.push_back(std::exchange(afterReconnect_, nullptr));
     }
     LetGoOfLostLink();
@@ -182,13 +183,13 @@ void TKXActiveXForm::RunWaitingWork()
 
 void TKXActiveXForm::UnbindClientEvents()
 {
-    TPanelState &data = PanelState();
-    if (data.Link.Client && data.Link.EventsOwner == this) {
+    TDispatcherConnection &link = DispatcherConnection();
+    if (link.Client && link.EventsOwner == this) {
         try {
-            data.Link.Client->BindEvents({}, {}, {});
+            link.Client->BindEvents({}, {}, {});
         } catch (...) {
         }
-        data.Link.EventsOwner = nullptr;
+        link.EventsOwner = nullptr;
     }
 }
 

@@ -20,7 +20,7 @@ using namespace selection;
 
 void ReadSettings(TKXActiveXForm &form, const TSettingsFile &file)
 {
-    TPanelState &data = PanelState();
+    TPanelState &data = form.State();
     data.Settings.SettingsRead = true;
     const TSettingsRead r = file.Read();
     if (r.absent)
@@ -35,7 +35,7 @@ void ReadSettings(TKXActiveXForm &form, const TSettingsFile &file)
     if (r.Reached(Step::LoadIT))
         form.SetToolButtonDown(TKXActiveXForm::ToolButton2, r.values.loadIT);
     if (r.Reached(Step::IconNum))
-        PanelState().Settings.IconNum = r.values.iconNum;
+        form.State().Settings.IconNum = r.values.iconNum;
     if (r.Reached(Step::Restore))
         form.RestoreSelection(r.restore);
     if (r.Reached(Step::Speed))
@@ -65,7 +65,7 @@ void ReadSettings(TKXActiveXForm &form, const TSettingsFile &file)
 
 void WriteSettings(TKXActiveXForm &form, const TSettingsFile &file)
 {
-    const TPanelState &data = PanelState();
+    const TPanelState &data = form.State();
     // A panel that never started holds its layout's defaults, not the user's
     // settings: writing them would wipe the file.
     if (!data.Settings.SettingsRead)
@@ -74,7 +74,7 @@ void WriteSettings(TKXActiveXForm &form, const TSettingsFile &file)
     v.loadKT = data.Settings.LoadKT;
     v.loadIT = form.ToolButtonDown(TKXActiveXForm::ToolButton2);
     v.groupId = ComboIndex(form.Controls().cmbGroupName);
-    v.iconNum = PanelState().Settings.IconNum;
+    v.iconNum = form.State().Settings.IconNum;
     v.carId = ComboIndex(form.Controls().cmbCarDevice);
     v.begin = kx::CombineDateTime(PickerValue(form.Controls().DateBegin), PickerValue(form.Controls().TimeBegin));
     v.end = kx::CombineDateTime(PickerValue(form.Controls().DateEnd), PickerValue(form.Controls().TimeEnd));

@@ -82,7 +82,8 @@ HWND PanelParkingWindow()
 
 // ---- construction -----------------------------------------------------------
 
-TKXActiveXForm::TKXActiveXForm(TFormOwner &owner) : owner_(owner)
+TKXActiveXForm::TKXActiveXForm(TFormOwner &owner, std::shared_ptr<TPanelState> state)
+    : owner_(owner), state_(state ? std::move(state) : std::make_shared<TPanelState>())
 {
     if (g_formCount++ == 0)
         RegisterClasses();
@@ -118,7 +119,7 @@ TKXActiveXForm::TKXActiveXForm(TFormOwner &owner) : owner_(owner)
     player.ListView1 = c_.ListView1;
     player.ToolBar1 = c_.ToolBar1;
     player.SkipStopsButton = ToolButton3;
-    Player = std::make_unique<TPlayerBox>(player, PanelState().Player, PanelState().Trip, timer1_, stopHoldTimer_,
+    Player = std::make_unique<TPlayerBox>(player, state_->Player, state_->Trip, timer1_, stopHoldTimer_,
                                           [this](int position) { SetTrackBarPosition(position); });
     loaded_ = true;
 }

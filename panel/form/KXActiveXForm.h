@@ -34,6 +34,7 @@ class TFormReport;
 class TKarvexAutomation;
 class TLayer;
 class TPlayerBox;
+struct TPanelState;
 struct TSavedSelection;
 
 enum class TUpDownDirection { None, Up, Down };
@@ -81,7 +82,9 @@ public:
     static constexpr UINT btnSettings = 1305;
     static constexpr UINT btnReport = 1306;
 
-    explicit TKXActiveXForm(TFormOwner &owner);
+    // `state` is the panel state the form's boxes write; the plug-in hands
+    // over its own, shared with its layer.
+    TKXActiveXForm(TFormOwner &owner, std::shared_ptr<TPanelState> state);
     ~TKXActiveXForm();
     TKXActiveXForm(const TKXActiveXForm &) = delete;
     TKXActiveXForm &operator=(const TKXActiveXForm &) = delete;
@@ -95,6 +98,7 @@ public:
 
     HWND Handle() const { return hwnd_; }
     TFormEvents Events;
+    TPanelState &State() const { return *state_; }
 
     // Fields of the panel.
     ComPtr<IMap> Map;
@@ -361,6 +365,7 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
     TFormOwner &owner_;
+    const std::shared_ptr<TPanelState> state_;
     TFormControls c_;
     std::unique_ptr<TFormReport> report_;
     TFormTimer timer1_, timer2_, stopHoldTimer_;

@@ -5,30 +5,30 @@
 #include "FormBoxes.h"
 
 #include "Karvex_TLB.h"
-#include "PanelState.h"
+#include "DispatcherConnection.h"
 
 #include <cwchar>
 
 bool TKXActiveXForm::LinkDown() const
 {
-    const TPanelState &data = PanelState();
-    return !data.Link.Client || !data.Link.Client->Up();
+    const TDispatcherConnection &link = DispatcherConnection();
+    return !link.Client || !link.Client->Up();
 }
 
 const TKarvexAutomation *TKXActiveXForm::LinkClient()
 {
-    const TPanelState &data = PanelState();
-    return data.Link.Client ? data.Link.Client->Automation() : nullptr;
+    const TDispatcherConnection &link = DispatcherConnection();
+    return link.Client ? link.Client->Automation() : nullptr;
 }
 
 void TKXActiveXForm::LetGoOfLostLink()
 {
-    TPanelState &data = PanelState();
+    TDispatcherConnection &link = DispatcherConnection();
     const TKarvexAutomation *client = LinkClient();
-    if (!client || !client->Lost() || data.Link.EventsOwner != this)
+    if (!client || !client->Lost() || link.EventsOwner != this)
         return;
     UnbindClientEvents();
-    data.Link.Client.reset();
+    link.Client.reset();
     // Whatever waited for the trips of that link waits in vain.
     afterReconnect_ = nullptr;
 }
@@ -47,12 +47,12 @@ void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
                 throw;
         }
     }
-    TPanelState &data = PanelState();
+    TDispatcherConnection &connection = DispatcherConnection();
     const TShownSelection shown = Selection(*this).Shown();
     afterReconnect_ = nullptr;
-    if (data.Link.Client) {
+    if (connection.Client) {
         UnbindClientEvents();
-        data.Link.Client.reset();
+        connection.Client.reset();
     }
     // As the start-up makes it; a program still not there fails here, once,
     // with the news every lost call gives.
@@ -67,7 +67,7 @@ void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
             throw;
         throw EPanelError(std::wstring(kKarvexLinkLost) + L" " + why, CO_E_OBJNOTCONNECTED);
     }
-    data.Link.Client = std::move(link);
+    connection.Client = std::move(link);
     BindClientEvents();
     EnableWindow(c_.ListView1, TRUE);
 

@@ -16,9 +16,8 @@ const wchar_t kSaveTitle[] = L"Сохранить рейс";
 
 // The player's time on the loaded track; a stopped player, whose time may
 // be another trip's, stands at the start.
-kx::TDateTime PlayerTimeOnTrack()
+kx::TDateTime PlayerTimeOnTrack(const TPanelState &state)
 {
-    const TPanelState &state = PanelState();
     const kx::Track &track = state.Trip.Track;
     const kx::TDateTime t = state.Player.PlayTime;
     if (track.empty() || t < track.startTime() || t > track.endTime())
@@ -34,7 +33,7 @@ void TKXActiveXForm::btnReportClick()
         TReportActions actions;
         actions.Seek = [this](kx::TDateTime t) {
             RunHandler(report_ ? report_->Handle() : hwnd_, [&] {
-                const kx::Track &track = PanelState().Trip.Track;
+                const kx::Track &track = state_->Trip.Track;
                 if (track.empty())
                     return;
                 SetTrackBarPosition(static_cast<int>(
@@ -50,11 +49,11 @@ void TKXActiveXForm::btnReportClick()
         };
         actions.DateText = [](kx::TDateTime t) { return selection::DisplayDateTime(t); };
         actions.DecimalSeparator = selection::UserDecimalSeparator();
-        actions.PlaceChanged = [](const RECT &r) {
-            PanelState().Settings.ReportPlace = kx::WindowPlace{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        actions.PlaceChanged = [state = state_](const RECT &r) {
+            state->Settings.ReportPlace = kx::WindowPlace{r.left, r.top, r.right - r.left, r.bottom - r.top};
         };
         std::optional<RECT> place;
-        if (const std::optional<kx::WindowPlace> &p = PanelState().Settings.ReportPlace)
+        if (const std::optional<kx::WindowPlace> &p = state_->Settings.ReportPlace)
             place = RECT{p->left, p->top, p->left + p->width, p->top + p->height};
         report_ = std::make_unique<TFormReport>(GetAncestor(hwnd_, GA_ROOT), std::move(actions), place);
     }
@@ -68,7 +67,7 @@ void TKXActiveXForm::RefreshReport() noexcept
     if (!report_ || !report_->Visible())
         return;
     try {
-        const TPanelState &state = PanelState();
+        const TPanelState &state = *state_;
         const bool speedingShown = ToolButtonDown(ToolButton2) && state.InfoPoints.Speeding.has_value();
         TTripDescription trip;
         trip.vehicleName = Text(c_.cmbCarName);
@@ -76,7 +75,7 @@ void TKXActiveXForm::RefreshReport() noexcept
         trip.tripNumber = state.Trip.CurrentTrip;
         report_->ShowTrip(&state.Trip.Track, state.Trip.TripStops,
                           speedingShown ? &*state.InfoPoints.Speeding : nullptr, trip);
-        report_->SetPlayerTime(PlayerTimeOnTrack());
+        report_->SetPlayerTime(PlayerTimeOnTrack(*state_));
     } catch (...) {
         // Out of memory for the profile: the report shows what it showed.
     }
@@ -85,7 +84,7 @@ void TKXActiveXForm::RefreshReport() noexcept
 void TKXActiveXForm::FollowPlayer() noexcept
 {
     if (report_ && report_->Visible())
-        report_->SetPlayerTime(PlayerTimeOnTrack());
+        report_->SetPlayerTime(PlayerTimeOnTrack(*state_));
 }
 
 void TKXActiveXForm::CloseReport() noexcept
@@ -95,7 +94,7 @@ void TKXActiveXForm::CloseReport() noexcept
     if (report_->Visible()) {
         RECT r{};
         if (GetWindowRect(report_->Handle(), &r))
-            PanelState().Settings.ReportPlace = kx::WindowPlace{r.left, r.top, r.right - r.left, r.bottom - r.top};
+            state_->Settings.ReportPlace = kx::WindowPlace{r.left, r.top, r.right - r.left, r.bottom - r.top};
     }
     report_.reset();
 }

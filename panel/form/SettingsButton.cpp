@@ -11,8 +11,8 @@ void TKXActiveXForm::btnSettingsClick()
 {
     // Modal to the shell's window, which holds the docked panel. Closed, the
     // dialog is hidden; its window goes when the panel has caught up.
-    TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), PanelState().Settings.InfoPointCategories,
-                         PanelState().Settings.IconNum, c_.IconsList);
+    TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), state_->Settings.InfoPointCategories,
+                         state_->Settings.IconNum, c_.IconsList);
     dialog.Show();
     RunModal(L"TFormSettings", [&] { return dialog.RunModalLoop(); });
     dialog.RethrowFailure();

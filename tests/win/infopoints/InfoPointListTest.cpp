@@ -10,13 +10,13 @@ namespace {
 TEST_F(InfoPointsTest, CategoriesOfferedRowsAndTripsFirst)
 {
     StartWith(L"");
-    const auto &table = PanelState().Settings.InfoPointCategories;
+    const auto &table = State().Settings.InfoPointCategories;
     ASSERT_EQ(1 + table.size(), static_cast<size_t>(selection::ComboCount(form->Controls().cmbInfoPoints)));
     EXPECT_EQ(L"Список рейсов", Item(form->Controls().cmbInfoPoints, 0));
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 
     // A row hidden from the list is left out; the others keep their row number.
-    PanelState().Settings.InfoPointCategories[2].VisibleList = false;
+    State().Settings.InfoPointCategories[2].VisibleList = false;
     form->FillInfoPointCategories();
     ASSERT_EQ(static_cast<int>(table.size()), selection::ComboCount(form->Controls().cmbInfoPoints));
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
@@ -35,13 +35,13 @@ TEST_F(InfoPointsTest, EveryCategoryListsTheDispatchersEntriesFiltered)
     const int trip = BusiestTrip();
     ASSERT_GE(trip, 1);
     ChooseTrip(trip);
-    ASSERT_EQ(trip, PanelState().Trip.CurrentTrip);
+    ASSERT_EQ(trip, State().Trip.CurrentTrip);
     const wchar_t *minima[] = {L"0", L"60", L"9999"};
     int listedAtAll = 0;
     for (const wchar_t *minimum : minima) {
         SetMinimum(minimum);
         for (int row = 1; row <= kx::kDefaultCategoryCount; ++row) {
-            const std::string query = PanelState().Settings.InfoPointCategories[static_cast<size_t>(row) - 1].query;
+            const std::string query = State().Settings.InfoPointCategories[static_cast<size_t>(row) - 1].query;
             ChooseCategory(row);
             ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
             const std::vector<RefEntry> all = Entries(trip, query);
@@ -103,7 +103,7 @@ TEST_F(InfoPointsTest, MinimumDurationBoxKeysEmptyingAndUpDown)
     SendMessageW(form->Controls().txtCont, WM_KEYUP, VK_UP, 0);
     EXPECT_EQ(L"9999", TKXActiveXForm::Text(form->Controls().txtCont));
     int longOnes = 0;
-    for (const RefEntry &e : Entries(PanelState().Trip.CurrentTrip, "parks"))
+    for (const RefEntry &e : Entries(State().Trip.CurrentTrip, "parks"))
         longOnes += e.Seconds() >= 9999;
     EXPECT_EQ(longOnes, Rows());
     EXPECT_TRUE(messages.empty());
@@ -122,7 +122,7 @@ TEST_F(InfoPointsTest, ClickingAnEntryMovesTheSliderToItsStart)
     ClickRow(row);
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
     const double begin = selection::ParseServerDateTime(stops[static_cast<size_t>(row)].begin);
-    EXPECT_EQ(kx::RoundHalfEven((begin - PanelState().Trip.Track.startTime()) * 86400), SliderPos());
+    EXPECT_EQ(kx::RoundHalfEven((begin - State().Trip.Track.startTime()) * 86400), SliderPos());
 }
 
 // Each fault gives one message, and the panel works again once it is gone.
@@ -167,14 +167,14 @@ TEST_F(InfoPointsTest, DispatcherDyingInTheMiddleOfAListIsStartedAgainForTheList
     ExitDuringCall(6);
     ChooseCategory(2);
     EXPECT_TRUE(own->Exited(8000));
-    ASSERT_TRUE(PumpUntil([&] { return !EventsWaiting() && !PanelState().Selection.ComputeRequested; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return !EventsWaiting() && !State().Selection.ComputeRequested; }, 20000));
     EXPECT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
-    ASSERT_NE(nullptr, PanelState().Link.Client);
-    EXPECT_TRUE(PanelState().Link.Client->Up());
+    ASSERT_NE(nullptr, DispatcherConnection().Client);
+    EXPECT_TRUE(DispatcherConnection().Client->Up());
     EXPECT_EQ(2, Sel(form->Controls().cmbInfoPoints));
     // The program COM started leaves with its last client.
-    PanelState().Link.EventsOwner = nullptr;
-    PanelState().Link.Client.reset();
+    DispatcherConnection().EventsOwner = nullptr;
+    DispatcherConnection().Client.reset();
     EXPECT_TRUE(PumpUntil([] { return !Running(); }, 10000));
 }
 

@@ -27,15 +27,15 @@ TEST_F(InfoPointsTest, CheckpointCirclesWithTheirBalloonTexts)
     ASSERT_GE(expected.size(), 1u);
     ClickToolButton(TKXActiveXForm::ToolButton1);  // up
     EXPECT_TRUE(Shapes().Checkpoints.empty());
-    EXPECT_FALSE(PanelState().Settings.LoadKT) << "the flag the settings file keeps follows the button";
+    EXPECT_FALSE(State().Settings.LoadKT) << "the flag the settings file keeps follows the button";
     ClickToolButton(TKXActiveXForm::ToolButton1);  // down
-    EXPECT_TRUE(PanelState().Settings.LoadKT);
+    EXPECT_TRUE(State().Settings.LoadKT);
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
-    ASSERT_EQ(static_cast<int>(expected.size()), PanelState().Checkpoints.Count);
+    ASSERT_EQ(static_cast<int>(expected.size()), State().Checkpoints.Count);
     ASSERT_EQ(expected.size(), Shapes().Checkpoints.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(Balloon(expected[i]), PanelState().Checkpoints.Texts[i]);
-        const TMapPointArray &circle = PanelState().Checkpoints.Circles[i];
+        EXPECT_EQ(Balloon(expected[i]), State().Checkpoints.Texts[i]);
+        const TMapPointArray &circle = State().Checkpoints.Circles[i];
         ASSERT_EQ(30u, circle.size());
         // The first point lies east of the centre by the radius.
         const kx::TMapPointArray geo = kx::CheckpointCircleGeo(expected[i].longitude, expected[i].latitude,
@@ -64,19 +64,19 @@ TEST_F(InfoPointsTest, CheckpointCirclesWithTheirBalloonTexts)
 TEST_F(InfoPointsTest, CheckpointTextsAreEscapedAndPolesGiveFiniteCircles)
 {
     StartWith(L"");
-    PanelState().Settings.LoadKT = true;  // checkpoints switched on
+    State().Settings.LoadKT = true;  // checkpoints switched on
     Malformed(L"markup-texts");
     form->ShowCheckpoints();
-    ASSERT_GE(PanelState().Checkpoints.Count, 1);
-    const std::wstring &text = PanelState().Checkpoints.Texts[0];
+    ASSERT_GE(State().Checkpoints.Count, 1);
+    const std::wstring &text = State().Checkpoints.Texts[0];
     EXPECT_NE(std::wstring::npos, text.find(L"Название: &lt;img src=x&gt;")) << kx::ToUtf8(text);
     EXPECT_NE(std::wstring::npos, text.find(L"Адрес: &lt;b&gt;")) << kx::ToUtf8(text);
     EXPECT_EQ(std::wstring::npos, text.find(L"<img"));
 
     Malformed(L"pole");
     form->ShowCheckpoints();
-    ASSERT_GE(PanelState().Checkpoints.Count, 1);
-    for (const TMapPointArray &circle : PanelState().Checkpoints.Circles)
+    ASSERT_GE(State().Checkpoints.Count, 1);
+    for (const TMapPointArray &circle : State().Checkpoints.Circles)
         EXPECT_TRUE(Finite(circle));
     EXPECT_TRUE(messages.empty());
 }
@@ -84,7 +84,7 @@ TEST_F(InfoPointsTest, CheckpointTextsAreEscapedAndPolesGiveFiniteCircles)
 TEST_F(InfoPointsTest, FailedCheckpointFetchKeepsOnlyWhatItRead)
 {
     StartWith(L"");
-    PanelState().Settings.LoadKT = true;  // checkpoints switched on
+    State().Settings.LoadKT = true;  // checkpoints switched on
     const size_t all = Checkpoints().size();
     ASSERT_GE(all, 3u);
     form->ShowCheckpoints();
@@ -94,7 +94,7 @@ TEST_F(InfoPointsTest, FailedCheckpointFetchKeepsOnlyWhatItRead)
     for (const wchar_t *kind : {L"nan", L"huge-texts", L"negative-counts"}) {
         Malformed(kind);
         form->ShowCheckpoints();
-        EXPECT_EQ(0, PanelState().Checkpoints.Count) << kx::ToUtf8(kind);
+        EXPECT_EQ(0, State().Checkpoints.Count) << kx::ToUtf8(kind);
         EXPECT_TRUE(Shapes().Checkpoints.empty());
     }
     Malformed(L"none");
@@ -106,9 +106,9 @@ TEST_F(InfoPointsTest, FailedCheckpointFetchKeepsOnlyWhatItRead)
     ExitDuringCall(8 + 6 * 2 + 1);
     form->ShowCheckpoints();
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(2, PanelState().Checkpoints.Count);
-    EXPECT_EQ(2u, PanelState().Checkpoints.Circles.size());
-    EXPECT_EQ(2u, PanelState().Checkpoints.Texts.size());
+    EXPECT_EQ(2, State().Checkpoints.Count);
+    EXPECT_EQ(2u, State().Checkpoints.Circles.size());
+    EXPECT_EQ(2u, State().Checkpoints.Texts.size());
     EXPECT_EQ(2u, Shapes().Checkpoints.size());
     EXPECT_TRUE(own->Exited(8000));
 }
@@ -119,12 +119,12 @@ TEST_F(InfoPointsTest, InfoPointIconsCarryTheirTexts)
     const int trip = BusiestTrip();
     ChooseTrip(trip);  // the info points button is down: the icons come too
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
-    const auto &table = PanelState().Settings.InfoPointCategories;
+    const auto &table = State().Settings.InfoPointCategories;
     size_t drawn = 0;
     for (size_t r = 1; r < table.size(); ++r) {
         const std::vector<RefEntry> entries = Entries(trip, table[r].query);
         SCOPED_TRACE(table[r].query);
-        ASSERT_EQ(static_cast<int>(entries.size()), PanelState().InfoPoints.Counts[r]);
+        ASSERT_EQ(static_cast<int>(entries.size()), State().InfoPoints.Counts[r]);
         for (size_t j = 0; j < entries.size(); ++j) {
             kx::EntryValues v;
             v.duration = kx::ToUtf8(entries[j].duration);
@@ -136,7 +136,7 @@ TEST_F(InfoPointsTest, InfoPointIconsCarryTheirTexts)
             const std::string text = kx::EntryMapText(kx::EntryValueFor(table[r].query), v);
             const kx::EntryValue value = kx::EntryValueFor(table[r].query);
             EXPECT_EQ(value == kx::EntryValue::Duration ? kx::ToWide(text) : Shown(text),
-                      PanelState().InfoPoints.Texts[r][j]);
+                      State().InfoPoints.Texts[r][j]);
             drawn += entries[j].longitude != -777 && entries[j].latitude != -777;
         }
     }
@@ -168,13 +168,13 @@ TEST_F(InfoPointsTest, EntriesWithoutPositionAreListedNotDrawn)
     form->ShowInfoPoints();
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
     int entries = 0;
-    for (int n : PanelState().InfoPoints.Counts)
+    for (int n : State().InfoPoints.Counts)
         entries += n;
     EXPECT_GT(entries, 0);
     EXPECT_TRUE(Shapes().InfoPointIcons.empty());
     SetMinimum(L"0");
     ChooseCategory(2);
-    EXPECT_EQ(PanelState().InfoPoints.Counts[1], Rows());
+    EXPECT_EQ(State().InfoPoints.Counts[1], Rows());
 }
 
 TEST_F(InfoPointsTest, HostileInfoPointsGiveOneMessageEach)
@@ -206,7 +206,7 @@ TEST_F(InfoPointsTest, PopupMenuShowsAndHidesACategory)
     form->ShowInfoPoints();
     const size_t all = Shapes().InfoPointIcons.size();
     size_t speedings = 0;
-    for (const TMapPointArray &p : PanelState().InfoPoints.Positions[4])
+    for (const TMapPointArray &p : State().InfoPoints.Positions[4])
         speedings += !p.empty();
     ASSERT_GT(speedings, 0u);
 
@@ -218,17 +218,17 @@ TEST_F(InfoPointsTest, PopupMenuShowsAndHidesACategory)
     EXPECT_EQ(L"PopupMenu1", modals[0]);
     EXPECT_FALSE(speeding->Checked);
     EXPECT_EQ(15, speeding->ImageIndex);
-    EXPECT_FALSE(PanelState().Settings.InfoPointCategories[4].VisibleIcon);
+    EXPECT_FALSE(State().Settings.InfoPointCategories[4].VisibleIcon);
     EXPECT_EQ(all - speedings, Shapes().InfoPointIcons.size());
 
     ClickMenu(L"mnu5");
     EXPECT_TRUE(speeding->Checked);
     EXPECT_EQ(3, speeding->ImageIndex);
-    EXPECT_TRUE(PanelState().Settings.InfoPointCategories[4].VisibleIcon);
+    EXPECT_TRUE(State().Settings.InfoPointCategories[4].VisibleIcon);
     EXPECT_EQ(all, Shapes().InfoPointIcons.size());
 
     // A table of five rows: the items past it change nothing.
-    PanelState().Settings.InfoPointCategories.resize(5);
+    State().Settings.InfoPointCategories.resize(5);
     TMenuItem *sensor = form->FindMenuItem(L"mnu9");
     ClickMenu(L"mnu9");
     EXPECT_TRUE(sensor->Checked);

@@ -60,7 +60,7 @@ TEST_F(InfoPointsTest, FiguresOfListAndMapFills)
     const Figure map = measure([&] { form->ShowInfoPoints(); });
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
     size_t entries = 0;
-    for (int count : PanelState().InfoPoints.Counts)
+    for (int count : State().InfoPoints.Counts)
         entries += static_cast<size_t>(count);
 
     std::printf("infopoints figures (stand-in dispatcher in its own process):\n");

@@ -54,12 +54,12 @@ TEST_F(LayerBuildTest, TrackLinesHoldTheTripsOneArrayOfPointsAndOutliveIt)
     layer->BuildShapes(TLayer::BuildTrack);
     const TShapeList &lines = layer->Shapes().TrackLines;
     ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(&PanelState().Trip.TrackMapPoints(), &lines[0]->Points());
-    EXPECT_EQ(&PanelState().Trip.TrackMapPoints(), &lines[1]->Points());
+    EXPECT_EQ(&State().Trip.TrackMapPoints(), &lines[0]->Points());
+    EXPECT_EQ(&State().Trip.TrackMapPoints(), &lines[1]->Points());
 
     // Another trip replaces the track before the lines are rebuilt: the
     // shell's next walk still reads the old points, whole.
-    PanelState().Trip.Track = kx::Track();
+    State().Trip.Track = kx::Track();
     const auto walk = WalkAll();
     ASSERT_TRUE(walk.Ok());
     ASSERT_EQ(2u, walk.shapes.size());
@@ -88,7 +88,7 @@ TEST_F(LayerBuildTest, TrackReplacesTheOldTrackAndRemovesTheVehicles)
 TEST_F(LayerBuildTest, MarkerIsTwoPolygonsWithTheirSymbols)
 {
     PlaceMarker(Inside(0.5, 0.5));
-    const TMapPointArrays polygons = PanelState().Player.MarkerPolygons;
+    const TMapPointArrays polygons = State().Player.MarkerPolygons;
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     const auto walk = WalkAll(/*askTitle=*/true);
     ASSERT_TRUE(walk.Ok());
@@ -145,10 +145,10 @@ TEST_F(LayerBuildTest, MarkerWithoutItsPolygonsIsNotDrawn)
     PlaceMarker(Inside(0.5, 0.5));
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     // The panel's shut-down empties the polygons; a late tick still builds.
-    PanelState().ClearForShutdown();
+    State().ClearForShutdown();
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
-    PanelState().Player.MarkerPolygons.assign(2, {});
+    State().Player.MarkerPolygons.assign(2, {});
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
 }
@@ -166,7 +166,7 @@ TEST_F(LayerBuildTest, CheckpointsAreHatchedCirclesNamedByTheirTexts)
     for (size_t i = 0; i < 2; ++i) {
         const auto &shape = walk.shapes[i];
         EXPECT_EQ(kxshell::kShapePolygon, shape.kind);
-        EXPECT_EQ(Flat(PanelState().Checkpoints.Circles[i]), shape.coordinates);
+        EXPECT_EQ(Flat(State().Checkpoints.Circles[i]), shape.coordinates);
         EXPECT_EQ(L"KT", shape.hint);
         EXPECT_TRUE(shape.hasLabel);
         EXPECT_EQ(0xAAAAAA, shape.textSymbol.colour);
@@ -179,10 +179,10 @@ TEST_F(LayerBuildTest, CheckpointsAreHatchedCirclesNamedByTheirTexts)
     }
 
     // A count beyond the arrays is not read past them; a rebuild replaces.
-    PanelState().Checkpoints.Count = 5;
+    State().Checkpoints.Count = 5;
     layer->BuildShapes(TLayer::BuildCheckpoints);
     EXPECT_EQ(2u, layer->Shapes().Checkpoints.size());
-    PanelState().Checkpoints.Count = 1;
+    State().Checkpoints.Count = 1;
     layer->BuildShapes(TLayer::BuildCheckpoints);
     EXPECT_EQ(1u, layer->Shapes().Checkpoints.size());
 }
@@ -191,7 +191,7 @@ TEST_F(LayerBuildTest, InfoPointsShowTheirCategoryIconAndADrainShowsIcX)
 {
     UseDefaultCategories();
     const int tank1 = 5;
-    ASSERT_EQ("IcZ", PanelState().Settings.InfoPointCategories[tank1].Icon);
+    ASSERT_EQ("IcZ", State().Settings.InfoPointCategories[tank1].Icon);
     AddInfoPoint(tank1, Inside(0.1, 0.2), L"+40.5 л");
     AddInfoPoint(tank1, Inside(0.3, 0.4), L"-12.0 л");
     AddInfoPoint(2, Inside(0.5, 0.6), L"00:15:00");
@@ -226,30 +226,30 @@ TEST_F(LayerBuildTest, InfoPointsSkipRowZeroHiddenCategoriesAndMissingEntries)
     UseDefaultCategories();
     AddInfoPoint(0, Inside(0.5, 0.5), L"checkpoint row");
     AddInfoPoint(3, Inside(0.5, 0.5), L"hidden");
-    PanelState().Settings.InfoPointCategories[3].VisibleIcon = false;
+    State().Settings.InfoPointCategories[3].VisibleIcon = false;
     AddInfoPoint(4, Inside(0.5, 0.5), L"shown");
     AddInfoPoint(12, Inside(0.5, 0.5), L"count missing");
-    PanelState().InfoPoints.Counts.resize(5);  // rows past 4 have no count
-    PanelState().InfoPoints.Counts[4] = 3;     // more than the list holds
+    State().InfoPoints.Counts.resize(5);  // rows past 4 have no count
+    State().InfoPoints.Counts[4] = 3;     // more than the list holds
     layer->BuildShapes(TLayer::BuildInfoPoints);
     ASSERT_EQ(1u, layer->Shapes().InfoPointIcons.size());
     EXPECT_EQ(L"shown", layer->Shapes().InfoPointIcons[0]->Text());
 
     // A rebuild with every icon hidden empties the list.
-    for (auto &category : PanelState().Settings.InfoPointCategories) category.VisibleIcon = false;
+    for (auto &category : State().Settings.InfoPointCategories) category.VisibleIcon = false;
     layer->BuildShapes(TLayer::BuildInfoPoints);
     EXPECT_TRUE(layer->Shapes().InfoPointIcons.empty());
 }
 
 TEST_F(LayerBuildTest, LastPointsAppendWithTheChosenVehicleIcon)
 {
-    PanelState().Settings.IconNum = 7;
+    State().Settings.IconNum = 7;
     PlaceMarker(Inside(0.5, 0.5));
     layer->BuildShapes(TLayer::BuildVehicleMarker);
     AddLastPoint(Inside(0.2, 0.2), L"<b>Газель</b><br />А123БВ<br />");
     AddLastPoint(Inside(0.7, 0.7), L"second");
     for (int k : {0, 1}) {
-        PanelState().LastPoints.Index = k;
+        State().LastPoints.Index = k;
         layer->BuildShapes(TLayer::BuildLastPoint);
     }
     const TShapeList &vehicles = layer->Shapes().Vehicles;
@@ -275,7 +275,7 @@ TEST_F(LayerBuildTest, LastPointWithoutAVehicleIconShowsTheDefaultCar)
     // confirmed without a chosen icon; 167 and 999: numbers without a
     // vehicle icon, from a settings file.
     for (int n : {0, -1, 167, 999}) {
-        PanelState().Settings.IconNum = n;
+        State().Settings.IconNum = n;
         layer->Shapes().Vehicles.clear();
         layer->BuildShapes(TLayer::BuildLastPoint);
         ASSERT_EQ(1u, layer->Shapes().Vehicles.size());
@@ -290,11 +290,11 @@ TEST_F(LayerBuildTest, LastPointWithoutAVehicleIconShowsTheDefaultCar)
 
     // An index past the group's vehicles (or a negative one) adds nothing.
     for (int k : {1, -1}) {
-        PanelState().LastPoints.Index = k;
+        State().LastPoints.Index = k;
         layer->BuildShapes(TLayer::BuildLastPoint);
     }
-    PanelState().LastPoints.Index = 0;
-    PanelState().LastPoints.Texts.clear();
+    State().LastPoints.Index = 0;
+    State().LastPoints.Texts.clear();
     layer->BuildShapes(TLayer::BuildLastPoint);
     EXPECT_EQ(1u, layer->Shapes().Vehicles.size());
 }

@@ -36,7 +36,7 @@ TEST_F(LayerLifeTest, RefusedLayerNeverAsksToBeRemoved)
 {
     shell.Layers().SetRefuseAdd(true, S_FALSE);
     Registry().ClearCalls();
-    TLayer *refused = new TLayer(view.get());
+    TLayer *refused = new TLayer(view.get(), state);
     refused->AddRef();
     EXPECT_EQ(1u, Registry().CountCalls("ILayerCollection.AddLayer"));
     EXPECT_FALSE(refused->Registered());
@@ -44,7 +44,7 @@ TEST_F(LayerLifeTest, RefusedLayerNeverAsksToBeRemoved)
     refused->Release();
 
     // Nor when it goes without a Detach.
-    refused = new TLayer(view.get());
+    refused = new TLayer(view.get(), state);
     refused->AddRef();
     refused->Release();
     EXPECT_EQ(0u, Registry().CountCalls("ILayerCollection.RemoveLayer"));
@@ -97,7 +97,7 @@ TEST_F(LayerLifeTest, EveryShellReferenceComesBackAfterBuildsAndWalks)
     // Everything the plug-in could have built, walked with titles as the
     // shell does on hover, then a panel that empties a list mid-walk; the
     // fixture then detaches, releases and compares every count.
-    PanelState().Settings.IconNum = 3;
+    State().Settings.IconNum = 3;
     layer->JumpToTrackPoint = [](double, double) {};
     LoadTrack({Inside(0.2, 0.2), Inside(0.3, 0.4), Inside(0.6, 0.5)});
     PlaceMarker(Inside(0.5, 0.5));

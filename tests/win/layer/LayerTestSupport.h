@@ -46,15 +46,17 @@ protected:
     kxshell::StandInShell shell;
     std::unique_ptr<TBaseView> view;
     TLayer *layer = nullptr;  // the plug-in's reference
+    // The state the layer draws from, as the plug-in would hand it over.
+    std::shared_ptr<TPanelState> state = std::make_shared<TPanelState>();
+    TPanelState &State() const { return *state; }
 
     void SetUp() override
     {
-        PanelState() = TPanelState();
         SetModuleWithoutIcons(false);
         doubleDeletes_ = DoubleDeletes();
         shell.TakeSnapshot();
         view = std::make_unique<TBaseView>(shell.BaseViewInterface());
-        layer = new TLayer(view.get());
+        layer = new TLayer(view.get(), state);
         layer->AddRef();
     }
 
@@ -67,7 +69,6 @@ protected:
         }
         view.reset();
         shell.Shutdown();
-        PanelState() = TPanelState();
         SetModuleWithoutIcons(false);
         for (const auto &leak : shell.Leaks()) ADD_FAILURE() << leak.Describe();
         EXPECT_EQ(doubleDeletes_, DoubleDeletes()) << "an object was destroyed twice";
@@ -118,12 +119,12 @@ protected:
         }
         kx::Track track = kx::Track::FromCrds(std::move(crds));
         for (size_t k = 0; k < points.size(); ++k) track.SetMapPoint(static_cast<int>(k), points[k]);
-        PanelState().Trip.Track = std::move(track);
+        State().Trip.Track = std::move(track);
     }
-    void PlaceMarker(const kx::TMapPoint &at) { PanelState().Player.MarkerPolygons = kx::BuildMarker(at.X, at.Y, 0.3, 40); }
+    void PlaceMarker(const kx::TMapPoint &at) { State().Player.MarkerPolygons = kx::BuildMarker(at.X, at.Y, 0.3, 40); }
     void AddCheckpoint(const kx::TMapPoint &centre, const std::wstring &text)
     {
-        TPanelState &s = PanelState();
+        TPanelState &s = State();
         s.Checkpoints.Circles.push_back({{centre.X - 50, centre.Y}, {centre.X, centre.Y + 50}, {centre.X + 50, centre.Y}});
         s.Checkpoints.Texts.push_back(text);
         s.Checkpoints.Count = static_cast<int>(s.Checkpoints.Circles.size());
@@ -131,7 +132,7 @@ protected:
     // The default thirteen categories, every one empty.
     void UseDefaultCategories()
     {
-        TPanelState &s = PanelState();
+        TPanelState &s = State();
         s.Settings.InfoPointCategories = kx::DefaultInfoPointCategories();
         const size_t n = s.Settings.InfoPointCategories.size();
         s.InfoPoints.Positions.assign(n, {});
@@ -140,14 +141,14 @@ protected:
     }
     void AddInfoPoint(int category, const kx::TMapPoint &at, const std::wstring &text)
     {
-        TPanelState &s = PanelState();
+        TPanelState &s = State();
         s.InfoPoints.Positions[category].push_back({at});
         s.InfoPoints.Texts[category].push_back(text);
         s.InfoPoints.Counts[category] = static_cast<int>(s.InfoPoints.Texts[category].size());
     }
     void AddLastPoint(const kx::TMapPoint &at, const std::wstring &text)
     {
-        TPanelState &s = PanelState();
+        TPanelState &s = State();
         s.LastPoints.Points.push_back({at});
         s.LastPoints.Texts.push_back(text);
     }

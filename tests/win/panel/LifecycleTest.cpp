@@ -32,7 +32,7 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     EXPECT_EQ(50u, form->Timer2().Interval());
     EXPECT_FALSE(form->Timer1().Enabled());
     EXPECT_EQ(1000u, form->Timer1().Interval());
-    PanelState().Settings.IconNum = 42;
+    State().Settings.IconNum = 42;
     EXPECT_TRUE(steps.empty()) << "nothing starts before the message loop runs";
 
     ASSERT_TRUE(PumpUntilStarted(form));
@@ -41,12 +41,12 @@ TEST_F(LifecycleTest, StartsOnceFromTimer2InOrder)
     EXPECT_EQ(1, link->starts);
     EXPECT_EQ(1, link->binds);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(0, PanelState().Settings.IconNum);
-    ASSERT_NE(nullptr, PanelState().Link.Client);
-    EXPECT_EQ(2u, PanelState().Player.MarkerPolygons.size());
-    EXPECT_TRUE(PanelState().Player.MarkerPolygons[0].empty());
+    EXPECT_EQ(0, State().Settings.IconNum);
+    ASSERT_NE(nullptr, DispatcherConnection().Client);
+    EXPECT_EQ(2u, State().Player.MarkerPolygons.size());
+    EXPECT_TRUE(State().Player.MarkerPolygons[0].empty());
     // The trips, then the categories of the default table.
-    EXPECT_EQ(1 + static_cast<LRESULT>(PanelState().Settings.InfoPointCategories.size()),
+    EXPECT_EQ(1 + static_cast<LRESULT>(State().Settings.InfoPointCategories.size()),
               SendMessageW(form->Controls().cmbInfoPoints, CB_GETCOUNT, 0, 0));
     EXPECT_EQ(L"Список рейсов", ComboText(form->Controls().cmbInfoPoints, 0));
     EXPECT_EQ(0, SendMessageW(form->Controls().cmbInfoPoints, CB_GETCURSEL, 0, 0));
@@ -68,7 +68,7 @@ TEST_F(LifecycleTest, FailedConnectionShowsTheMessageOnceAndGoesOn)
     EXPECT_EQ(UINT(MB_OK), messages[0].flags);
     EXPECT_EQ(nullptr, messages[0].owner);
     // The client stays, its events are bound and the later steps all ran.
-    EXPECT_NE(nullptr, PanelState().Link.Client);
+    EXPECT_NE(nullptr, DispatcherConnection().Client);
     EXPECT_EQ(1, link->binds);
     EXPECT_EQ(kStartUp, steps);
 }
@@ -83,7 +83,7 @@ TEST_F(LifecycleTest, ClientThatCannotBeMadeIsReportedTheSameWay)
     form->ActiveFormCreateOnTimer();
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"Ошибка запуска ПО Карвекс", messages[0].text);
-    EXPECT_EQ(nullptr, PanelState().Link.Client);
+    EXPECT_EQ(nullptr, DispatcherConnection().Client);
     EXPECT_EQ(kStartUp, steps) << "no client to bind, the rest runs";
 }
 
@@ -119,7 +119,7 @@ TEST_F(LifecycleTest, LaterErrorEndsStartUpAndIsShownWithItsText)
     EXPECT_EQ(form->Handle(), messages[0].owner);
     std::vector<std::wstring> upTo(kStartUp.begin(), kStartUp.begin() + 6);
     EXPECT_EQ(upTo, steps);
-    EXPECT_TRUE(PanelState().Player.MarkerPolygons.empty());
+    EXPECT_TRUE(State().Player.MarkerPolygons.empty());
     EXPECT_FALSE(form->Timer2().Enabled()) << "a failed start-up is not retried";
 }
 
@@ -141,7 +141,7 @@ TEST_F(LifecycleTest, ShutDownFreesClientClearsDataStopsAndSaves)
     TKXActiveXForm *form = nullptr;
     ComPtr<IUnknown> control = MakeControl(&form);
     ASSERT_TRUE(PumpUntilStarted(form));
-    TPanelState &data = PanelState();
+    TPanelState &data = State();
     data.Trip.Track = kx::Track::FromCrds({40000, 37.6, 55.7, 0, 0, 40000.001, 37.7, 55.8, 10, 20});
     data.Checkpoints.Circles = {{{5, 6}}};
     data.InfoPoints.Positions = {{{{7, 8}}}};
@@ -150,7 +150,7 @@ TEST_F(LifecycleTest, ShutDownFreesClientClearsDataStopsAndSaves)
     form->ActiveFormDestroy();
     EXPECT_EQ(kShutDown, steps);
     EXPECT_TRUE(link->destroyed);
-    EXPECT_EQ(nullptr, data.Link.Client);
+    EXPECT_EQ(nullptr, DispatcherConnection().Client);
     EXPECT_TRUE(data.Trip.TrackMapPoints().empty());
     EXPECT_TRUE(data.Checkpoints.Circles.empty());
     EXPECT_TRUE(data.InfoPoints.Positions.empty());
@@ -205,7 +205,7 @@ TEST_F(LifecycleTest, DestroyingTheFormAloneRaisesOnDestroyAndNothingElse)
     EXPECT_EQ(0u, sink.refs) << "the sink is released";
     EXPECT_TRUE(steps.empty()) << "no shut-down step, no settings written";
     EXPECT_FALSE(link->destroyed);
-    EXPECT_NE(nullptr, PanelState().Link.Client);
+    EXPECT_NE(nullptr, DispatcherConnection().Client);
     // The client stays, but no longer calls into the destroyed form.
     EXPECT_EQ(1, link->unbinds);
     EXPECT_FALSE(link->endComputing);

@@ -16,6 +16,7 @@
 #include "ActiveFormControl.h"
 #include "ComPtr.h"
 #include "KXActiveXForm.h"
+#include "DispatcherConnection.h"
 #include "PanelState.h"
 #include "PanelControl.h"
 #include "Seams.h"
@@ -90,9 +91,7 @@ protected:
     void TearDown() override
     {
         // The module-wide client outlives forms by design; tests start clean.
-        TPanelState &data = PanelState();
-        data.Link.Client.reset();
-        data = TPanelState();
+        DispatcherConnection() = TDispatcherConnection();
         ResetPanelSeams();
     }
 
@@ -121,11 +120,11 @@ protected:
         return PumpUntil([form] { return !form->Timer2().Enabled(); });
     }
 
-    // A control with its form; released by the ComPtr.
+    // A control with its form over the test's state; released by the ComPtr.
     ComPtr<IUnknown> MakeControl(TKXActiveXForm **form)
     {
         ComPtr<IUnknown> unk;
-        HRESULT hr = CreatePanelControl(IID_IUnknown, reinterpret_cast<void **>(unk.Put()), form);
+        HRESULT hr = CreatePanelControl(IID_IUnknown, reinterpret_cast<void **>(unk.Put()), form, true, state);
         EXPECT_EQ(S_OK, hr);
         return unk;
     }
@@ -135,6 +134,9 @@ protected:
     std::vector<std::wstring> steps;
     INT_PTR modalAnswer = 0;
     std::shared_ptr<TFakeLinkLog> link = std::make_shared<TFakeLinkLog>();
+    // The panel state, as the plug-in hands it to its layer and its panels.
+    std::shared_ptr<TPanelState> state = std::make_shared<TPanelState>();
+    TPanelState &State() const { return *state; }
 };
 
 // An IKXActiveXFormEvents sink recording the dispatch ids it is called with.

@@ -42,7 +42,7 @@ protected:
     {
         StartWithTrips();
         ClickRow(0);
-        ASSERT_EQ(91, PanelState().Trip.TrackPointCount());
+        ASSERT_EQ(91, State().Trip.TrackPointCount());
         SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::btnReport, BN_CLICKED),
                      reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
         ASSERT_NE(nullptr, form->Report());
@@ -107,7 +107,7 @@ TEST_F(ReportPanel, TheChartMovesThePlayerAsTheSliderDoesAndItsCursorFollows)
     ClickChart(0.5);
     // The slider, the pane and the player all went to the middle of the trip.
     EXPECT_NEAR(2700, static_cast<double>(SliderPos()), 15);
-    EXPECT_NEAR(2700, (PanelState().Player.PlayTime - kTripStart) / kSec, 15);
+    EXPECT_NEAR(2700, (State().Player.PlayTime - kTripStart) / kSec, 15);
     EXPECT_NE(L"", TKXActiveXForm::Text(form->Controls().lblDate));
     const RECT plot = Report().Chart().PlotRect();
     ASSERT_TRUE(Report().Chart().CursorX().has_value());
@@ -115,7 +115,7 @@ TEST_F(ReportPanel, TheChartMovesThePlayerAsTheSliderDoesAndItsCursorFollows)
 
     // A tick moves the cursor and repaints only the strips it left and entered.
     UpdateWindow(Report().Chart().Handle());
-    PanelState().Player.PlayTime = kTripStart + 600 * kSec;
+    State().Player.PlayTime = kTripStart + 600 * kSec;
     form->FollowPlayer();
     HRGN dirty = CreateRectRgn(0, 0, 0, 0);
     ASSERT_EQ(COMPLEXREGION, GetUpdateRgn(Report().Chart().Handle(), dirty, FALSE));
@@ -169,8 +169,8 @@ TEST_F(ReportPanel, ShutDownKeepsThePlaceAndLetsTheWindowGo)
     MoveWindow(Report().Handle(), 50, 60, 500, 400, TRUE);
     form->ActiveFormDestroy();
     EXPECT_EQ(nullptr, form->Report());
-    ASSERT_TRUE(PanelState().Settings.ReportPlace.has_value());
-    EXPECT_EQ((kx::WindowPlace{50, 60, 500, 400}), *PanelState().Settings.ReportPlace);
+    ASSERT_TRUE(State().Settings.ReportPlace.has_value());
+    EXPECT_EQ((kx::WindowPlace{50, 60, 500, 400}), *State().Settings.ReportPlace);
 }
 
 }  // namespace

@@ -62,14 +62,14 @@ TEST_F(DispatcherEvents, OnlineDataDuringAFillRunsAfterItAndTheFillIsWhole)
         fillDevices += serial > selects[1] && serial < selects[2];
     EXPECT_EQ(3, fillDevices) << "the event's handler ran inside the fill";
     EXPECT_FALSE(EventsWaiting()) << "the handler's end ran the queue";
-    EXPECT_TRUE(PanelState().Selection.SkipNextEndComputing);
+    EXPECT_TRUE(State().Selection.SkipNextEndComputing);
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
 
     // The group's computation ends: swallowed, as online data before it says.
     const int tripsReads = CallsOf(L"TripsCount");
     EndOfComputation();
     EXPECT_EQ(tripsReads, CallsOf(L"TripsCount"));
-    EXPECT_FALSE(PanelState().Selection.SkipNextEndComputing);
+    EXPECT_FALSE(State().Selection.SkipNextEndComputing);
 }
 
 // A burst of online data and the end of a computation raised inside one
@@ -90,9 +90,9 @@ TEST_F(DispatcherEvents, BurstInsideACallEndsAsOneByOne)
     ExpectWholeVehicleFill();
     EXPECT_EQ(3, dispatcher->raised(202));
     EXPECT_EQ(3u, Serials(L"SelectGroup").size()) << "overview, fill, one overview for the burst";
-    EXPECT_FALSE(PanelState().Selection.SkipNextEndComputing) << "the end event took the flag";
+    EXPECT_FALSE(State().Selection.SkipNextEndComputing) << "the end event took the flag";
     EXPECT_EQ(0, CallsOf(L"TripsCount")) << "the end event was swallowed";
-    EXPECT_TRUE(PanelState().Selection.ComputeRequested) << "the group's own computation is still awaited";
+    EXPECT_TRUE(State().Selection.ComputeRequested) << "the group's own computation is still awaited";
 }
 
 // The close raised inside a fill, online data behind it: the program has
@@ -111,7 +111,7 @@ TEST_F(DispatcherEvents, EventsBehindACloseDoNothing)
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(0u, messages[0].text.find(kKarvexLinkLost)) << messages[0].text;
     EXPECT_TRUE(linkLog->destroyed);
-    EXPECT_EQ(nullptr, PanelState().Link.Client);
+    EXPECT_EQ(nullptr, DispatcherConnection().Client);
     EXPECT_FALSE(IsWindowEnabled(form->Controls().ListView1));
     EXPECT_EQ(2u, Serials(L"SelectGroup").size()) << "no overview after the close";
     EXPECT_FALSE(EventsWaiting());
@@ -169,7 +169,7 @@ TEST_F(DispatcherEvents, ShutDownAndDestructionDropWaitingEvents)
         EXPECT_TRUE(messages.empty());
         control.Reset();
         form = nullptr;
-        PanelState().Link.Client.reset();
+        DispatcherConnection().Client.reset();
     }
 }
 

@@ -46,7 +46,7 @@ protected:
         StartWithTrips();
         ClickRow(0);
         ASSERT_TRUE(messages.empty()) << messages[0].text;
-        ASSERT_EQ(91, PanelState().Trip.TrackPointCount());
+        ASSERT_EQ(91, State().Trip.TrackPointCount());
     }
 
     // ---- the user's actions and the clock
@@ -95,8 +95,8 @@ protected:
 
     // ---- what the panel shows
     std::wstring Shown(HWND control) const { return TKXActiveXForm::Text(control); }
-    double PlaySecond() const { return (PanelState().Player.PlayTime - kTripStart) / kSec; }
-    double AnchorSecond() const { return (PanelState().Player.Clock.anchorTime - kTripStart) / kSec; }
+    double PlaySecond() const { return (State().Player.PlayTime - kTripStart) / kSec; }
+    double AnchorSecond() const { return (State().Player.Clock.anchorTime - kTripStart) / kSec; }
     bool Ticking() const { return form->Timer1().Enabled(); }
     size_t Balloons() { return MapObject().ShownBalloons().size(); }
 
@@ -111,7 +111,7 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
     EXPECT_TRUE(Ticking());
     EXPECT_EQ(1u, form->Timer1().Interval()) << "600x: a tick a simulated second";
     EXPECT_EQ(L";", Shown(form->Controls().btnPlay));
-    EXPECT_EQ(start, PanelState().Player.Clock.wallClock);
+    EXPECT_EQ(start, State().Player.Clock.wallClock);
     EXPECT_EQ(0, AnchorSecond()) << "the first play starts at the track's start";
 
     Wait(0.075);  // 45 seconds of the track
@@ -143,7 +143,7 @@ TEST_F(Player, PlayPauseAndStopMoveBetweenTheThreeStates)
     EXPECT_EQ(L"", Shown(form->Controls().lblDate));
     EXPECT_EQ(L"0 км/ч", Shown(form->Controls().lblSpeed));
     EXPECT_EQ(L"0 м", Shown(form->Controls().lblDistance));
-    EXPECT_EQ(0, PanelState().Player.CurrentPointIndex);
+    EXPECT_EQ(0, State().Player.CurrentPointIndex);
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
     EXPECT_EQ(0, AnchorSecond());
     EXPECT_NEAR(75, PlaySecond(), 1e-3);
@@ -197,7 +197,7 @@ TEST_F(Player, TicksLandOnThePointBeforeTheirTime)
         Wait(c.wallSeconds);
         Tick();
         EXPECT_EQ(c.slider, SliderPos());
-        EXPECT_EQ(c.point, PanelState().Player.CurrentPointIndex);
+        EXPECT_EQ(c.point, State().Player.CurrentPointIndex);
         EXPECT_EQ(c.distance, Shown(form->Controls().lblDistance));
     }
 }
@@ -205,7 +205,7 @@ TEST_F(Player, TicksLandOnThePointBeforeTheirTime)
 TEST_F(Player, SpeedBoxTextsAndIntervals)
 {
     LoadTrip();
-    EXPECT_EQ(600, PanelState().Player.Clock.speed);
+    EXPECT_EQ(600, State().Player.Clock.speed);
     const struct {
         const wchar_t *pasted, *shown;
         int speed;
@@ -222,7 +222,7 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     for (const auto &c : cases) {
         PasteSpeed(c.pasted);
         EXPECT_EQ(c.shown, Shown(form->Controls().cmbSpeed)) << c.pasted;
-        EXPECT_EQ(c.speed, PanelState().Player.Clock.speed) << c.pasted;
+        EXPECT_EQ(c.speed, State().Player.Clock.speed) << c.pasted;
         EXPECT_EQ(c.interval, form->Timer1().Interval()) << c.pasted;
     }
     EXPECT_TRUE(messages.empty());
@@ -230,7 +230,7 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     PasteSpeed(L"1.5");
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"скорость")) << messages[0].text;
-    EXPECT_EQ(9999, PanelState().Player.Clock.speed);
+    EXPECT_EQ(9999, State().Player.Clock.speed);
     EXPECT_EQ(1u, form->Timer1().Interval());
 
     // Typing: digits and a lowercase x only; the text follows each key.
@@ -238,14 +238,14 @@ TEST_F(Player, SpeedBoxTextsAndIntervals)
     SendMessageW(SpeedEdit(), EM_SETSEL, 0, -1);
     TypeSpeed(L"2X5-0");
     EXPECT_EQ(L"250x", Shown(form->Controls().cmbSpeed));
-    EXPECT_EQ(250, PanelState().Player.Clock.speed);
+    EXPECT_EQ(250, State().Player.Clock.speed);
 
     // The settings' entry: the same reading.
     form->Player->SetSpeedText(L"0x");
     EXPECT_EQ(L"1x", Shown(form->Controls().cmbSpeed));
-    EXPECT_EQ(1, PanelState().Player.Clock.speed);
+    EXPECT_EQ(1, State().Player.Clock.speed);
     EXPECT_THROW(form->Player->SetSpeedText(L"быстро"), EPanelError);
-    EXPECT_EQ(1, PanelState().Player.Clock.speed);
+    EXPECT_EQ(1, State().Player.Clock.speed);
 }
 
 TEST_F(Player, ArrowsStepTheSpeedList)
@@ -253,19 +253,19 @@ TEST_F(Player, ArrowsStepTheSpeedList)
     LoadTrip();
     SpinSpeed(-1);
     EXPECT_EQ(L"300x", Shown(form->Controls().cmbSpeed));
-    EXPECT_EQ(300, PanelState().Player.Clock.speed);
+    EXPECT_EQ(300, State().Player.Clock.speed);
     SpinSpeed(-1);
     EXPECT_EQ(L"100x", Shown(form->Controls().cmbSpeed));
     SpinSpeed(+1);
     EXPECT_EQ(L"300x", Shown(form->Controls().cmbSpeed));
-    EXPECT_EQ(300, PanelState().Player.Clock.speed);
+    EXPECT_EQ(300, State().Player.Clock.speed);
     EXPECT_EQ(3u, form->Timer1().Interval()) << "1000 / 300";
 }
 
 TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
 {
     LoadTrip();
-    ASSERT_EQ(2u, PanelState().Trip.TripStops.size());  // 08:10-08:20 and 09:00-09:05
+    ASSERT_EQ(2u, State().Trip.TripStops.size());  // 08:10-08:20 and 09:00-09:05
     Click(form->Controls().btnPlay);
     Wait(700.0 / 600);  // 08:11:40, inside the first stop
     Tick();
@@ -280,7 +280,7 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
     EXPECT_EQ(-20, shown.placement.offsetY);
     EXPECT_EQ(70, shown.placement.width);
     EXPECT_EQ(40, shown.placement.height);
-    const TMapPoint at = PanelState().Trip.TrackMapPoints()[PanelState().Player.CurrentPointIndex];
+    const TMapPoint at = State().Trip.TrackMapPoints()[State().Player.CurrentPointIndex];
     EXPECT_EQ(at.X, shown.placement.anchorX);
     EXPECT_EQ(at.Y, shown.placement.anchorY);
     // Held: no tick, still playing, the balloon stays until the hold ends.
@@ -296,7 +296,7 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
     EXPECT_TRUE(Ticking());
     EXPECT_FALSE(form->StopHoldTimer().Enabled());
     EXPECT_NEAR(1200, AnchorSecond(), 1e-3) << "on from the stop's end";
-    EXPECT_EQ(now, PanelState().Player.Clock.wallClock);
+    EXPECT_EQ(now, State().Player.Clock.wallClock);
     Wait(0.1);
     Tick();
     EXPECT_NEAR(1260, PlaySecond(), 1e-3);
@@ -404,7 +404,7 @@ TEST_F(Player, TheSliderMovesThePlayerAndKeepsItsState)
 TEST_F(Player, TheMarkerItsSizeAndTheViewFollowingIt)
 {
     LoadTrip();
-    const TPanelState &data = PanelState();
+    const TPanelState &data = State();
     const TMapPoint p5 = data.Trip.TrackMapPoints()[5], p6 = data.Trip.TrackMapPoints()[6];
     // A view 7000 units wide around point 5: a marker of 100.
     MapObject().SetVisible({p5.X - 3500, p5.Y - 2000, p5.X + 3500, p5.Y + 2000});
@@ -436,7 +436,7 @@ TEST_F(Player, TheMarkerItsSizeAndTheViewFollowingIt)
 TEST_F(Player, TheTrackLineMovesThePlayerWithoutReanchoring)
 {
     LoadTrip();
-    const TPanelState &data = PanelState();
+    const TPanelState &data = State();
     const TMapPoint p10 = data.Trip.TrackMapPoints()[10], p11 = data.Trip.TrackMapPoints()[11];
     const double anchor = data.Player.Clock.anchorTime, wall = data.Player.Clock.wallClock;
     // Two fifths along the segment from point 10 (a minute long), the mouse
@@ -465,7 +465,7 @@ TEST_F(Player, TheJumpGoesToTheLastPanelAndNeverToADestroyedOne)
     TCurrentPanel current;
     current.Set(form);
     EXPECT_EQ(form, current.Get());
-    const TMapPoint p10 = PanelState().Trip.TrackMapPoints()[10];
+    const TMapPoint p10 = State().Trip.TrackMapPoints()[10];
 
     TKXActiveXForm *second = nullptr;
     ComPtr<IUnknown> secondControl = MakeControl(&second);
@@ -489,7 +489,7 @@ TEST_F(Player, AnInfoPointRowMovesThePlayerToItsStart)
                                    reinterpret_cast<LPARAM>(L"Периоды превышения скорости"));
     SendMessageW(form->Controls().cmbInfoPoints, CB_SETITEMDATA, i, 5);
     SendMessageW(form->Controls().cmbInfoPoints, CB_SETCURSEL, i, 0);
-    form->SelectEntriesList(selection::CategoryQuery(5));
+    form->SelectEntriesList(selection::CategoryQuery(State().Settings.InfoPointCategories, 5));
     ClickRow(1);  // the second listed entry: 09:15:30
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(75 * 60 + 30, SliderPos());
@@ -503,10 +503,10 @@ TEST_F(Player, ShutDownStopsAndStopAfterItReadsNothing)
     Click(form->Controls().btnPlay);
     ShutDownPanel(form);
     EXPECT_FALSE(Ticking());
-    EXPECT_TRUE(PanelState().Trip.Track.empty());
+    EXPECT_TRUE(State().Trip.Track.empty());
     Click(form->Controls().btnStop);
     form->Player->Timer1Timer();
-    EXPECT_EQ(0, PanelState().Player.Clock.anchorTime);
+    EXPECT_EQ(0, State().Player.Clock.anchorTime);
     EXPECT_FALSE(Ticking());
     form->LocateOnTrack(0, 0);
     EXPECT_TRUE(messages.empty());

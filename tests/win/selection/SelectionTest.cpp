@@ -17,8 +17,8 @@ TEST_F(Selection, StartUpListsGroupsAlignedWithKeysAndAsksNothing)
     ASSERT_EQ(2, selection::ComboCount(form->Controls().cmbGroupName));
     EXPECT_EQ(L"Грузовые", Item(form->Controls().cmbGroupName, 0));
     EXPECT_EQ(L"Легковые", Item(form->Controls().cmbGroupName, 1));
-    ASSERT_TRUE(PanelState().Selection.GroupKeys.has_value());
-    EXPECT_EQ((std::vector<std::wstring>{L"G1", L"G2"}), *PanelState().Selection.GroupKeys);
+    ASSERT_TRUE(State().Selection.GroupKeys.has_value());
+    EXPECT_EQ((std::vector<std::wstring>{L"G1", L"G2"}), *State().Selection.GroupKeys);
     EXPECT_EQ(0, Sel(form->Controls().cmbGroupName));
     // Selecting item 0 runs no handler: no vehicles, no request.
     EXPECT_EQ(0, selection::ComboCount(form->Controls().cmbCarName));
@@ -35,7 +35,7 @@ TEST_F(Selection, DispatcherWithoutGroupsLeavesTheComboEmptyAndPeriodChangesQuie
     SetPicker(form->Controls().DateEnd, 2009, 2, 7);
     Raise(202);  // online data: no group to overview
     EXPECT_TRUE(ComputeRequests().empty());
-    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
+    EXPECT_FALSE(State().Selection.ComputeRequested);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -44,7 +44,7 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     Start();
     SetPicker(form->Controls().DateBegin, 2009, 2, 5);
     SetPicker(form->Controls().TimeBegin, 2000, 1, 1, 7, 5);
-    PanelState().Selection.ComputeRequested = false;  // the picker changes asked already
+    State().Selection.ComputeRequested = false;  // the picker changes asked already
     ForgetCalls();
     const int invalidates = MapObject().InvalidateCount();
 
@@ -58,7 +58,7 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     EXPECT_EQ(L"06.02.2009 00:00:00", r.end);
     EXPECT_EQ(L"GSM", r.channel);
     EXPECT_EQ(1, r.mode);
-    EXPECT_TRUE(PanelState().Selection.ComputeRequested);
+    EXPECT_TRUE(State().Selection.ComputeRequested);
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints)) << "the overview shows the trips list, empty";
     EXPECT_EQ(0, Rows());
 
@@ -70,7 +70,7 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
     EXPECT_EQ(-1, Sel(form->Controls().cmbCarDevice));
 
     // Last points: one per vehicle; the unknown one keeps (0, 0) and no shape.
-    const TPanelState &data = PanelState();
+    const TPanelState &data = State();
     ASSERT_EQ(3u, data.LastPoints.Points.size());
     const TMapPoint first = ToMap(37.61, 55.75);
     EXPECT_NEAR(first.X, data.LastPoints.Points[0][0].X, 1e-6);
@@ -96,7 +96,7 @@ TEST_F(Selection, VehicleWithANaNPositionIsListedAsUnknown)
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(3, selection::ComboCount(form->Controls().cmbCarName));
     EXPECT_EQ(1u, layer->Shapes().Vehicles.size()) << "only the vehicle with a known position";
-    EXPECT_TRUE(PanelState().LastPoints.Texts[0].empty());
+    EXPECT_TRUE(State().LastPoints.Texts[0].empty());
 }
 
 TEST_F(Selection, VehicleInAnyComboAlignsAllThreeAndAsksOnce)
@@ -138,7 +138,7 @@ TEST_F(Selection, FailedRequestShowsItsTextAndLeavesTheFlagFree)
     Choose(form->Controls().cmbGroupName, 1);
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"диспетчер занят", messages[0].text);
-    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
+    EXPECT_FALSE(State().Selection.ComputeRequested);
     // No computation runs, so the next change must be sent.
     SetPicker(form->Controls().DateBegin, 2009, 2, 1);
     EXPECT_EQ(1u, ComputeRequests().size());
@@ -160,8 +160,8 @@ TEST_F(Selection, DispatchersOwnComputationIsFollowedWithoutAskingAgain)
     EXPECT_EQ(0, Sel(form->Controls().cmbCarDevice));
     EXPECT_EQ(0, Sel(form->Controls().cmbCarName));
     EXPECT_TRUE(ComputeRequests().empty());
-    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
-    EXPECT_FALSE(PanelState().Selection.SyncingFromServer);
+    EXPECT_FALSE(State().Selection.ComputeRequested);
+    EXPECT_FALSE(State().Selection.SyncingFromServer);
     EXPECT_EQ(2, Rows());
 }
 
@@ -173,8 +173,8 @@ TEST_F(Selection, BadDeviceTextFromTheDispatcherDoesNotStopLaterRequests)
     EndOfComputation();
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"двадцать один")) << messages[0].text;
-    EXPECT_FALSE(PanelState().Selection.SyncingFromServer);
-    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
+    EXPECT_FALSE(State().Selection.SyncingFromServer);
+    EXPECT_FALSE(State().Selection.ComputeRequested);
     ForgetCalls();
     Choose(form->Controls().cmbGroupName, 0);
     EXPECT_EQ(1u, ComputeRequests().size()) << "a group change asks again";
@@ -191,10 +191,10 @@ TEST_F(Selection, OnlineDataSwallowsTheNextEndEventOnly)
 
     Raise(202);  // a vehicle is chosen: no overview
     EXPECT_EQ(vehicles, layer->Shapes().Vehicles.size());
-    EXPECT_TRUE(PanelState().Selection.SkipNextEndComputing);
+    EXPECT_TRUE(State().Selection.SkipNextEndComputing);
     EndOfComputation();
     EXPECT_EQ(tripsReads, CallsOf(L"TripsCount")) << "the list was not refreshed";
-    EXPECT_FALSE(PanelState().Selection.SkipNextEndComputing);
+    EXPECT_FALSE(State().Selection.SkipNextEndComputing);
     EndOfComputation();
     EXPECT_GT(CallsOf(L"TripsCount"), tripsReads);
 }
@@ -224,7 +224,7 @@ TEST_F(Selection, ClosedDispatcherIsReleasedAndTheNextChoiceConnectsAgain)
     ASSERT_EQ(1, dispatcher->sinkCount());
     Raise(203);
     EXPECT_TRUE(linkLog->destroyed);
-    EXPECT_EQ(nullptr, PanelState().Link.Client);
+    EXPECT_EQ(nullptr, DispatcherConnection().Client);
     EXPECT_EQ(0, dispatcher->sinkCount()) << "unsubscribed";
     EXPECT_LT(Refs(), refsBefore) << "the proxy is released";
     EXPECT_FALSE(IsWindowEnabled(form->Controls().ListView1));
@@ -233,7 +233,7 @@ TEST_F(Selection, ClosedDispatcherIsReleasedAndTheNextChoiceConnectsAgain)
     linkLog = std::make_shared<LinkLog>();
     Choose(form->Controls().cmbGroupName, 1);
     EXPECT_TRUE(messages.empty()) << messages[0].text;
-    ASSERT_NE(nullptr, PanelState().Link.Client);
+    ASSERT_NE(nullptr, DispatcherConnection().Client);
     EXPECT_EQ(1, dispatcher->sinkCount()) << "the events bound again";
     EXPECT_TRUE(IsWindowEnabled(form->Controls().ListView1));
     EXPECT_EQ(2, selection::ComboCount(form->Controls().cmbGroupName));
@@ -274,12 +274,12 @@ TEST_F(Selection, AStartWithoutTheProgramHasItsWayBackThroughTheGroupList)
 TEST_F(Selection, ARefusedCallKeepsTheLink)
 {
     Start();
-    const IDispatcherLink *link = PanelState().Link.Client.get();
+    const IDispatcherLink *link = DispatcherConnection().Client.get();
     FailCall(L"CarsCount", L"Сбой базы данных");
     Choose(form->Controls().cmbGroupName, 1);
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(L"Сбой базы данных", messages[0].text);
-    EXPECT_EQ(link, PanelState().Link.Client.get());
+    EXPECT_EQ(link, DispatcherConnection().Client.get());
     EXPECT_FALSE(linkLog->destroyed);
     EXPECT_EQ(1, CallsOf(L"GroupsCount")) << "the groups were not listed anew";
 }
@@ -301,7 +301,7 @@ TEST_F(Selection, AProgramThatStaysAwayIsToldOnceAnAction)
         act();
         ASSERT_EQ(1u, messages.size());
         EXPECT_EQ(AbsentLink::kText, messages[0].text);
-        EXPECT_EQ(nullptr, PanelState().Link.Client);
+        EXPECT_EQ(nullptr, DispatcherConnection().Client);
     };
     once("group", [&] { Choose(form->Controls().cmbGroupName, 1); });
     once("vehicle", [&] { Choose(form->Controls().cmbCarDevice, 1); });
@@ -310,7 +310,7 @@ TEST_F(Selection, AProgramThatStaysAwayIsToldOnceAnAction)
     once("checkpoints", [&] { ClickTool(TKXActiveXForm::ToolButton1); });
     EXPECT_EQ(callsSeen, dispatcher->calls()) << "nothing reached the closed program";
     EXPECT_EQ(rows, Rows()) << "the trips listed stay";
-    EXPECT_GT(PanelState().Trip.TrackPointCount(), 1) << "the track stays";
+    EXPECT_GT(State().Trip.TrackPointCount(), 1) << "the track stays";
 }
 
 }  // namespace

@@ -130,7 +130,6 @@ protected:
     void SetUp() override
     {
         PanelTest::SetUp();
-        PanelState() = TPanelState();
         ASSERT_EQ(S_OK, types.Load(KX_KARVEX_TLB_PATH, KX_CONTROL_TLB_PATH));
         options.onlineMs = 0;  // online data only when a test raises it
         options.computeMs = 1;
@@ -141,7 +140,7 @@ protected:
             return std::unique_ptr<IDispatcherLink>(new TestLink(dispatcher, linkLog));
         };
         view = std::make_unique<TBaseView>(shell.BaseViewInterface());
-        layer = new TLayer(view.get());
+        layer = new TLayer(view.get(), state);
         layer->AddRef();
     }
 

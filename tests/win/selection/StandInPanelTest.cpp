@@ -57,9 +57,9 @@ protected:
     // no other client.
     void FreeClient()
     {
-        TPanelState &data = PanelState();
-        data.Link.EventsOwner = nullptr;
-        data.Link.Client.reset();
+        TDispatcherConnection &link = DispatcherConnection();
+        link.EventsOwner = nullptr;
+        link.Client.reset();
     }
     int GroupNamed(const std::wstring &name)
     {
@@ -73,7 +73,7 @@ protected:
     // from its arrival to the end of its handling.
     bool Computed(int ms)
     {
-        const bool done = PumpUntil([this] { return !PanelState().Selection.ComputeRequested && !EventsWaiting(); }, ms);
+        const bool done = PumpUntil([this] { return !State().Selection.ComputeRequested && !EventsWaiting(); }, ms);
         endMs = MsSince(endArrived);
         return done;
     }
@@ -97,7 +97,7 @@ TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
     // The group: device 0, which the stand-in answers with no trips.
     Choose(form->Controls().cmbGroupName, 0);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_TRUE(PanelState().Selection.ComputeRequested);
+    EXPECT_TRUE(State().Selection.ComputeRequested);
     EXPECT_GE(selection::ComboCount(form->Controls().cmbCarDevice), 1);
     ASSERT_TRUE(Computed(10000)) << "no end of computation";
     EXPECT_EQ(L"N/A", TripLabel());
@@ -108,28 +108,28 @@ TEST_F(StandInPanel, GroupChangeComputesAndTheFirstTrackReachesTheLayer)
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ASSERT_GE(Rows(), 1);
     EXPECT_EQ(L"1", TripLabel());
-    EXPECT_GT(PanelState().Trip.TrackPointCount(), 1);
+    EXPECT_GT(State().Trip.TrackPointCount(), 1);
     EXPECT_FALSE(layer->Shapes().TrackLines.empty());
     EXPECT_FALSE(MapObject().ShowPointCalls().empty());
-    const kx::Track &track = PanelState().Trip.Track;
+    const kx::Track &track = State().Trip.Track;
     EXPECT_EQ(track.RangeSeconds(), SliderMax());
     EXPECT_NEAR(selection::ParseServerDateTime(Cell(0, 1)), track.startTime(), 1.0 / 86400);
 
     std::printf("trips %d, first track %d points, end event handled in %.0f ms\n", Rows(),
-                PanelState().Trip.TrackPointCount(), endMs);
+                State().Trip.TrackPointCount(), endMs);
 
     // The trips' stops, in the machine's date form, read back.
     size_t stops = 0;
     for (int row = 0; row < Rows(); ++row) {
         ClickRow(row);
         ASSERT_TRUE(messages.empty()) << messages[0].text;
-        const kx::Track &shown = PanelState().Trip.Track;
-        for (const kx::TStops &stop : PanelState().Trip.TripStops) {
+        const kx::Track &shown = State().Trip.Track;
+        for (const kx::TStops &stop : State().Trip.TripStops) {
             EXPECT_LE(shown.startTime() - 1e-6, stop.begin);
             EXPECT_LT(stop.begin, stop.end);
             EXPECT_LE(stop.end, shown.endTime() + 1e-6);
         }
-        stops += PanelState().Trip.TripStops.size();
+        stops += State().Trip.TripStops.size();
     }
     EXPECT_GT(stops, 0u);
 
@@ -154,7 +154,7 @@ TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
     Choose(form->Controls().cmbCarDevice, 0);
     ASSERT_TRUE(Computed(60000));
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    ASSERT_EQ(100000, PanelState().Trip.TrackPointCount());
+    ASSERT_EQ(100000, State().Trip.TrackPointCount());
 
     const TTrackLoadTimes times = LastTrackLoadTimes();
     const auto t0 = Clock::now();
@@ -173,7 +173,7 @@ TEST_F(StandInPanel, HundredThousandPointTrackFromEndEventToDrawing)
                 "segment index %.1f ms (%.2f bytes a point), shape build %.0f ms; the shell's walk of the drawn "
                 "shapes %.0f ms\n",
                 endMs, times.transferMs, times.conversionMs, times.indexMs,
-                static_cast<double>(PanelState().Trip.TrackIndex.MemoryBytes()) / times.points, times.shapesMs, drawMs);
+                static_cast<double>(State().Trip.TrackIndex.MemoryBytes()) / times.points, times.shapesMs, drawMs);
     std::printf("the whole load is %.2f times the transfer\n",
                 (times.transferMs + times.conversionMs + times.indexMs + times.shapesMs) / times.transferMs);
     EXPECT_EQ(100000, times.points);
@@ -221,9 +221,9 @@ TEST_F(StandInPanel, ThePlayerGoesOnWhileTheDispatcherIsAwayAndTheNextClickBring
     ASSERT_EQ(1u, messages.size());
     const std::wstring &text = messages[0].text;
     EXPECT_EQ(0u, text.find(L"Нет связи с ПО Карвекс: программа закрыта или не отвечает. ")) << kx::ToUtf8(text);
-    EXPECT_GT(PanelState().Trip.TrackPointCount(), 1) << "the track stays";
+    EXPECT_GT(State().Trip.TrackPointCount(), 1) << "the track stays";
     std::printf("the dispatcher gone: \"%s\"\n", kx::ToUtf8(text).c_str());
-    EXPECT_EQ(nullptr, PanelState().Link.Client) << "the dead link let go";
+    EXPECT_EQ(nullptr, DispatcherConnection().Client) << "the dead link let go";
 
     // The program is started again: the next click on the second trip
     // connects, the same vehicle's trips are listed again with the playing
@@ -232,10 +232,10 @@ TEST_F(StandInPanel, ThePlayerGoesOnWhileTheDispatcherIsAwayAndTheNextClickBring
     OwnDispatcher again(L"");
     ASSERT_TRUE(again.ready());
     messages.clear();
-    const int points = PanelState().Trip.TrackPointCount();
+    const int points = State().Trip.TrackPointCount();
     ClickRow(1);
     EXPECT_TRUE(messages.empty()) << messages[0].text;
-    ASSERT_NE(nullptr, PanelState().Link.Client);
+    ASSERT_NE(nullptr, DispatcherConnection().Client);
     EXPECT_EQ(0, Sel(form->Controls().cmbGroupName));
     EXPECT_EQ(0, Sel(form->Controls().cmbCarDevice));
     const LRESULT playing = SliderPos();
@@ -246,7 +246,7 @@ TEST_F(StandInPanel, ThePlayerGoesOnWhileTheDispatcherIsAwayAndTheNextClickBring
     EXPECT_TRUE(messages.empty()) << messages[0].text;
     ASSERT_GE(Rows(), 2);
     EXPECT_EQ(L"2", TripLabel()) << "the click ran once the trips were back";
-    EXPECT_NE(points, PanelState().Trip.TrackPointCount());
+    EXPECT_NE(points, State().Trip.TrackPointCount());
     FreeClient();
     EXPECT_TRUE(again.Exited(8000));
 }

@@ -17,7 +17,7 @@ protected:
         const LRESULT i = SendMessageW(form->Controls().cmbInfoPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         SendMessageW(form->Controls().cmbInfoPoints, CB_SETITEMDATA, i, row);
         SendMessageW(form->Controls().cmbInfoPoints, CB_SETCURSEL, i, 0);
-        form->SelectEntriesList(selection::CategoryQuery(row));
+        form->SelectEntriesList(selection::CategoryQuery(State().Settings.InfoPointCategories, row));
     }
     // A request of the panel's own, whose end event comes next.
     void Request() { SetPicker(form->Controls().DateEnd, 2009, 2, 7); }
@@ -38,11 +38,11 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
     EXPECT_EQ(0, selection::ListSelectedRow(form->Controls().ListView1));
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
     EXPECT_EQ(L"1", TripLabel());
-    EXPECT_EQ(1, PanelState().Trip.CurrentTrip);
+    EXPECT_EQ(1, State().Trip.CurrentTrip);
 
     // One array for the whole track; every point converted once, in both views.
     EXPECT_EQ(1, CallsOf(L"TrackCrdsArray"));
-    const TPanelState &data = PanelState();
+    const TPanelState &data = State();
     ASSERT_EQ(91, data.Trip.TrackPointCount());
     for (int k : {0, 1, 45, 90}) {
         const TMapPoint expected = ToMap(37.6 + k * 1e-4, 55.75 + k * 5e-5);
@@ -73,7 +73,7 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
 TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
 {
     StartWithTrips();
-    const std::vector<double> before = PanelState().Trip.Track.crds();
+    const std::vector<double> before = State().Trip.Track.crds();
     const size_t shows = MapObject().ShowPointCalls().size();
 
     ASSERT_EQ(S_OK, Control()->FailNextComputation());
@@ -81,7 +81,7 @@ TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
     EndOfComputation();
     EXPECT_EQ(0, Rows());
     EXPECT_EQ(L"1", TripLabel()) << "the label stays";
-    EXPECT_EQ(before, PanelState().Trip.Track.crds());
+    EXPECT_EQ(before, State().Trip.Track.crds());
     EXPECT_EQ(shows, MapObject().ShowPointCalls().size());
 
     FirstCarTrips().clear();
@@ -89,14 +89,14 @@ TEST_F(Trips, UnfinishedComputationOrNoTripsLeaveTheTrackAlone)
     EndOfComputation();
     EXPECT_EQ(0, Rows());
     EXPECT_EQ(L"N/A", TripLabel());
-    EXPECT_EQ(before, PanelState().Trip.Track.crds());
+    EXPECT_EQ(before, State().Trip.Track.crds());
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(Trips, TrackArraysThatCannotBeRightAreRefusedAndTheOldTrackStays)
 {
     StartWithTrips();
-    const std::vector<double> before = PanelState().Trip.Track.crds();
+    const std::vector<double> before = State().Trip.Track.crds();
     struct Case {
         const char *what;
         std::function<void()> serve;
@@ -117,9 +117,9 @@ TEST_F(Trips, TrackArraysThatCannotBeRightAreRefusedAndTheOldTrackStays)
         EndOfComputation();
         ASSERT_EQ(1u, messages.size());
         EXPECT_FALSE(messages[0].text.empty());
-        EXPECT_EQ(before, PanelState().Trip.Track.crds());
+        EXPECT_EQ(before, State().Trip.Track.crds());
         EXPECT_EQ(5400, SliderMax());
-        EXPECT_FALSE(PanelState().Selection.ComputeRequested);
+        EXPECT_FALSE(State().Selection.ComputeRequested);
     }
 }
 
@@ -132,7 +132,7 @@ TEST_F(Trips, RecordingWithRepeatedAndBackwardTimesLoads)
     track[3].time = track[2].time - 1.0 / 86400;  // point 3 a second before point 2
     StartWithTrips();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(static_cast<int>(track.size()), PanelState().Trip.TrackPointCount());
+    EXPECT_EQ(static_cast<int>(track.size()), State().Trip.TrackPointCount());
     EXPECT_EQ(5400, SliderMax());
     EXPECT_EQ(2u, layer->Shapes().TrackLines.size());
 }
@@ -142,10 +142,10 @@ TEST_F(Trips, SinglePointTrackCentresOnItsOnlyPoint)
     FirstCarTrips()[0].track = LineTrip(1, kTripStart, 60).track;
     StartWithTrips();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    ASSERT_EQ(1, PanelState().Trip.TrackPointCount());
+    ASSERT_EQ(1, State().Trip.TrackPointCount());
     EXPECT_EQ(0, SliderMax());
     const kxshell::ShowPointCall &show = MapObject().ShowPointCalls().back();
-    EXPECT_EQ(PanelState().Trip.TrackMapPoints()[0].X, show.x);
+    EXPECT_EQ(State().Trip.TrackMapPoints()[0].X, show.x);
 }
 
 TEST_F(Trips, TripWithoutPointsLeavesNothingToPlay)
@@ -154,10 +154,10 @@ TEST_F(Trips, TripWithoutPointsLeavesNothingToPlay)
     StartWithTrips();
     ClickRow(1);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(2, PanelState().Trip.CurrentTrip);
+    EXPECT_EQ(2, State().Trip.CurrentTrip);
     EXPECT_EQ(L"2", TripLabel());
     // Nothing of trip 1 can be played under trip 2's number; the slider stays.
-    EXPECT_EQ(0, PanelState().Trip.TrackPointCount());
+    EXPECT_EQ(0, State().Trip.TrackPointCount());
     EXPECT_EQ(5400, SliderMax());
 }
 
@@ -166,20 +166,20 @@ TEST_F(Trips, TripClickLoadsItsTrackAndStops)
     StartWithTrips();
     ClickRow(1);
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(2, PanelState().Trip.CurrentTrip);
+    EXPECT_EQ(2, State().Trip.CurrentTrip);
     EXPECT_EQ(L"2", TripLabel());
-    EXPECT_EQ(10, PanelState().Trip.TrackPointCount());
+    EXPECT_EQ(10, State().Trip.TrackPointCount());
     EXPECT_EQ(270, SliderMax());
     EXPECT_EQ(L"parks", Puts(L"TripEntriesListTypeName").back());
-    ASSERT_EQ(1u, PanelState().Trip.TripStops.size());
-    const kx::TStops &stop = PanelState().Trip.TripStops[0];
+    ASSERT_EQ(1u, State().Trip.TripStops.size());
+    const kx::TStops &stop = State().Trip.TripStops[0];
     EXPECT_DOUBLE_EQ(39850.0 + (10 * 60 + 1) / 1440.0, stop.begin);
     EXPECT_DOUBLE_EQ(39850.0 + (10 * 60 + 2) / 1440.0, stop.end);
     EXPECT_EQ("00:01:00", stop.text);
 
     ClickRow(0);
-    EXPECT_EQ(2u, PanelState().Trip.TripStops.size());
-    EXPECT_EQ(91, PanelState().Trip.TrackPointCount());
+    EXPECT_EQ(2u, State().Trip.TripStops.size());
+    EXPECT_EQ(91, State().Trip.TrackPointCount());
 }
 
 TEST_F(Trips, UnreadableStopDateIsReportedAndKeepsTheStopsReadSoFar)
@@ -189,9 +189,9 @@ TEST_F(Trips, UnreadableStopDateIsReportedAndKeepsTheStopsReadSoFar)
     ClickRow(0);
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].text.find(L"32.13.2009")) << messages[0].text;
-    ASSERT_EQ(2u, PanelState().Trip.TripStops.size());
-    EXPECT_GT(PanelState().Trip.TripStops[0].end, 0);
-    EXPECT_EQ(0, PanelState().Trip.TripStops[1].begin);
+    ASSERT_EQ(2u, State().Trip.TripStops.size());
+    EXPECT_GT(State().Trip.TripStops[0].end, 0);
+    EXPECT_EQ(0, State().Trip.TripStops[1].begin);
 }
 
 TEST_F(Trips, InfoPointClickMovesTheSliderToTheFilteredEntry)

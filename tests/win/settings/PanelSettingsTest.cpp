@@ -53,13 +53,13 @@ TEST_F(PanelSettings, FirstStartCreatesTheDefaultsAndShowsThem)
     EXPECT_FALSE(Down(TKXActiveXForm::ToolButton1));
     EXPECT_FALSE(Down(TKXActiveXForm::ToolButton2));
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
-    EXPECT_FALSE(PanelState().Settings.LoadKT);
+    EXPECT_FALSE(State().Settings.LoadKT);
     EXPECT_EQ(L"60x", SpeedText());
-    EXPECT_EQ(60, PanelState().Player.Clock.speed);
+    EXPECT_EQ(60, State().Player.Clock.speed);
     EXPECT_EQ(L"60", ContText());
-    EXPECT_EQ(0, PanelState().Settings.IconNum);
-    EXPECT_EQ(13, PanelState().Settings.InfoPointCategoryCount());
-    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().Settings.InfoPointCategories);
+    EXPECT_EQ(0, State().Settings.IconNum);
+    EXPECT_EQ(13, State().Settings.InfoPointCategoryCount());
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), State().Settings.InfoPointCategories);
 
     // The eighth group's overview, then its first vehicle's trips.
     EXPECT_EQ(7, Sel(form->Controls().cmbGroupName));
@@ -94,7 +94,7 @@ TEST_F(PanelSettings, SavedVehicleAndPeriodComeBackAndTheirTripsAreAskedFor)
     EXPECT_EQ(15, r.device);
     EXPECT_EQ(L"05.02.2009 07:15:30", r.begin);
     EXPECT_EQ(L"06.02.2009 22:45:00", r.end);
-    EXPECT_TRUE(PanelState().Selection.ComputeRequested) << "until the dispatcher's answer";
+    EXPECT_TRUE(State().Selection.ComputeRequested) << "until the dispatcher's answer";
 }
 
 // The group's computation ends while the restore is still filling (as on a
@@ -123,7 +123,7 @@ TEST_F(PanelSettings, AnEndOvertakenByTheRestoresRequestLeavesTheChoice)
     EXPECT_EQ(0, CallsOf(L"ServerGroupKey")) << "taken for the operator's computation";
     EXPECT_EQ(1, Sel(form->Controls().cmbGroupName));
     EXPECT_EQ(0, Sel(form->Controls().cmbCarDevice));
-    EXPECT_FALSE(PanelState().Selection.ComputeRequested);
+    EXPECT_FALSE(State().Selection.ComputeRequested);
     EXPECT_LT(0, ListView_GetItemCount(form->Controls().ListView1)) << "the restored vehicle's trips";
 }
 
@@ -142,7 +142,7 @@ TEST_F(PanelSettings, RestoreFailuresAreQuietAndTheRestStillArrives)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         ForgetCalls();
-        PanelState() = TPanelState();
+        State() = TPanelState();
         WriteBytes(path, c.doc);
         Start();
         EXPECT_TRUE(messages.empty());
@@ -150,9 +150,9 @@ TEST_F(PanelSettings, RestoreFailuresAreQuietAndTheRestStillArrives)
         EXPECT_EQ(c.car, Sel(form->Controls().cmbCarDevice));
         EXPECT_EQ(static_cast<size_t>(c.requests), ComputeRequests().size());
         EXPECT_EQ(L"30x", SpeedText()) << "reading goes on after the block";
-        EXPECT_EQ(13, PanelState().Settings.InfoPointCategoryCount());
+        EXPECT_EQ(13, State().Settings.InfoPointCategoryCount());
         control.Reset();
-        PanelState().Link.Client.reset();
+        DispatcherConnection().Client.reset();
     }
 }
 
@@ -165,14 +165,14 @@ TEST_F(PanelSettings, SpeedTextBecomesThePlayersSpeed)
     } cases[] = {{"25X", 25, L"25x"}, {"x600", 600, L"600x"}, {"0x", 1, L"1x"}, {"-5", 1, L"1x"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.stored);
-        PanelState() = TPanelState();
+        State() = TPanelState();
         WriteBytes(path, DefaultWith("Speed", c.stored));
         Start();
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(c.speed, PanelState().Player.Clock.speed);
+        EXPECT_EQ(c.speed, State().Player.Clock.speed);
         EXPECT_EQ(c.shown, SpeedText());
         control.Reset();
-        PanelState().Link.Client.reset();
+        DispatcherConnection().Client.reset();
     }
 }
 
@@ -191,13 +191,13 @@ TEST_F(PanelSettings, ABadValueIsOneMessageAndLaterValuesKeepTheirOldState)
     EXPECT_EQ(static_cast<UINT>(MB_OK), messages[0].flags);
     // Before the speed: applied.
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton2));
-    EXPECT_EQ(12, PanelState().Settings.IconNum);
-    EXPECT_TRUE(PanelState().Settings.LoadKT);
+    EXPECT_EQ(12, State().Settings.IconNum);
+    EXPECT_TRUE(State().Settings.LoadKT);
     // From the speed on: as the layout left them.
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
     EXPECT_TRUE(Down(TKXActiveXForm::ToolButton1));
     EXPECT_EQ(L"6", ContText());
-    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().Settings.InfoPointCategories) << "the table the panel starts with";
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), State().Settings.InfoPointCategories) << "the table the panel starts with";
     EXPECT_EQ(doc, ReadBytes(path));
 
     // Shut-down writes what the panel holds but keeps the file's categories,
@@ -231,7 +231,7 @@ TEST_F(PanelSettings, CategoriesSetTheMenuMarksAndImages)
         const UINT state = GetMenuState(form->Controls().PopupMenu1, item->Command, MF_BYCOMMAND);
         EXPECT_EQ(e.checked, (state & MF_CHECKED) != 0) << e.item;
     }
-    EXPECT_FALSE(PanelState().Settings.InfoPointCategories[2].VisibleIcon);
+    EXPECT_FALSE(State().Settings.InfoPointCategories[2].VisibleIcon);
 }
 
 TEST_F(PanelSettings, ShutDownWritesWhatThePanelShowsEvenAfterTheFileWasDeleted)
@@ -244,8 +244,8 @@ TEST_F(PanelSettings, ShutDownWritesWhatThePanelShowsEvenAfterTheFileWasDeleted)
     SetWindowTextW(form->Controls().cmbSpeed, L"300x");
     SetWindowTextW(form->Controls().txtCont, L"90");
     SendMessageW(form->Controls().ToolBar1, TB_CHECKBUTTON, TKXActiveXForm::ToolButton3, FALSE);
-    PanelState().Settings.InfoPointCategories[0].VisibleList = false;
-    PanelState().Settings.IconNum = 7;
+    State().Settings.InfoPointCategories[0].VisibleList = false;
+    State().Settings.IconNum = 7;
     DeleteFileW(path.c_str());
     ShutDown();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
@@ -288,7 +288,7 @@ TEST_F(PanelSettings, AFileThatIsNotXmlIsReportedAtStartAndEndAndKeptAsItIs)
         EXPECT_NE(std::wstring::npos, m.text.find(L"KXSettings.xml")) << m.text;
         EXPECT_EQ(L"", m.caption);
     }
-    EXPECT_EQ(kx::DefaultInfoPointCategories(), PanelState().Settings.InfoPointCategories) << "the table the panel starts with";
+    EXPECT_EQ(kx::DefaultInfoPointCategories(), State().Settings.InfoPointCategories) << "the table the panel starts with";
     EXPECT_EQ(broken, ReadBytes(path));
 }
 

@@ -142,7 +142,7 @@ TEST_F(SettingsRobustness, MutatedFilesNeverCrashHangOrLoseTheOriginal)
         } catch (const kx::Error &) {
             wellFormed = false;
         }
-        PanelState() = TPanelState();
+        State() = TPanelState();
 
         messages.clear();
         form->ProcessSettings(0);

@@ -39,7 +39,7 @@ protected:
     void Start()
     {
         SelectionTest::Start();
-        PanelState().Settings.InfoPointCategories = kx::DefaultInfoPointCategories();
+        State().Settings.InfoPointCategories = kx::DefaultInfoPointCategories();
     }
     void ClickSettings()
     {
@@ -131,8 +131,8 @@ TEST_F(SettingsButton, OkStoresChoicesAndTheOverviewShowsTheNewIcon)
     EXPECT_EQ(std::vector<std::wstring>{L"TFormSettings"}, modals);
     ExpectDialogGone();
 
-    EXPECT_EQ(12, PanelState().Settings.IconNum);
-    const auto &rows = PanelState().Settings.InfoPointCategories;
+    EXPECT_EQ(12, State().Settings.IconNum);
+    const auto &rows = State().Settings.InfoPointCategories;
     ASSERT_EQ(13u, rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(i != 2 && i != 4, rows[i].VisibleList) << i + 1;
@@ -147,8 +147,8 @@ TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
 {
     Start();
     Choose(form->Controls().cmbGroupName, 0);
-    PanelState().Settings.IconNum = 7;
-    const auto before = PanelState().Settings.InfoPointCategories;
+    State().Settings.IconNum = 7;
+    const auto before = State().Settings.InfoPointCategories;
     ForgetWhatIsShown();
     work = [](HWND dialog) {
         Uncheck(dialog, 1);
@@ -158,8 +158,8 @@ TEST_F(SettingsButton, CancelChangesNothingYetThePanelRefreshes)
     ClickSettings();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     ExpectDialogGone();
-    EXPECT_EQ(7, PanelState().Settings.IconNum);
-    EXPECT_EQ(before, PanelState().Settings.InfoPointCategories);
+    EXPECT_EQ(7, State().Settings.IconNum);
+    EXPECT_EQ(before, State().Settings.InfoPointCategories);
     EXPECT_EQ((std::vector<int>{7, 7}), IconsDrawn());
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
 }
@@ -168,10 +168,10 @@ TEST_F(SettingsButton, OkWithoutAnIconStoresMinusOneAndVehiclesStayVisible)
 {
     Start();
     Choose(form->Controls().cmbGroupName, 0);
-    PanelState().Settings.IconNum = 400;  // from a settings file: nothing to select
+    State().Settings.IconNum = 400;  // from a settings file: nothing to select
     work = [](HWND dialog) { Press(dialog, TFormSettings::idOK); };
     ClickSettings();
-    EXPECT_EQ(-1, PanelState().Settings.IconNum);
+    EXPECT_EQ(-1, State().Settings.IconNum);
     ASSERT_EQ(2u, layer->Shapes().Vehicles.size());
     EXPECT_TRUE(VehiclesVisible());
 }
@@ -189,7 +189,7 @@ TEST_F(SettingsButton, OverviewIsRedrawnOnlyForAGroupWithoutAVehicle)
     };
     ClickSettings();
     ASSERT_TRUE(messages.empty()) << messages[0].text;
-    EXPECT_EQ(2, PanelState().Settings.IconNum);
+    EXPECT_EQ(2, State().Settings.IconNum);
     EXPECT_TRUE(IconsDrawn().empty());
     EXPECT_TRUE(layer->Shapes().Vehicles.empty());
     EXPECT_EQ(0, Sel(form->Controls().cmbInfoPoints));
@@ -212,15 +212,15 @@ TEST_F(SettingsButton, ADialogLeftOpenByTheModalRunAppliesNothing)
 {
     Start();
     Choose(form->Controls().cmbGroupName, 0);
-    PanelState().Settings.IconNum = 5;
+    State().Settings.IconNum = 5;
     work = [](HWND dialog) {
         Uncheck(dialog, 2);
         ChooseIcon(dialog, 9);
     };  // and no button
     ClickSettings();
     ExpectDialogGone();
-    EXPECT_EQ(5, PanelState().Settings.IconNum);
-    EXPECT_TRUE(PanelState().Settings.InfoPointCategories[1].VisibleList);
+    EXPECT_EQ(5, State().Settings.IconNum);
+    EXPECT_TRUE(State().Settings.InfoPointCategories[1].VisibleList);
 }
 
 }  // namespace
