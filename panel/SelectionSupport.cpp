@@ -1,4 +1,4 @@
-// The helpers of SelectionSupport.h: the dispatcher client, the combo, list
+// The helpers of SelectionSupport.h: the combo, list
 // and picker controls, the user's and the server's date texts.
 #include "SelectionSupport.h"
 
@@ -7,7 +7,6 @@
 #include <new>
 
 #include "Karvex_TLB.h"
-#include "DispatcherConnection.h"
 #include "Seams.h"
 
 #include "kx/datetime.h"
@@ -17,21 +16,6 @@
 #include "kx/text.h"
 
 namespace selection {
-
-TKarvexAutomation &Dispatcher()
-{
-    const TDispatcherConnection &link = DispatcherConnection();
-    TKarvexAutomation *client = link.Client ? link.Client->Automation() : nullptr;
-    if (!client)
-        throw EPanelError(L"Нет связи с ПО Карвекс", E_UNEXPECTED);
-    return *client;
-}
-
-bool HaveDispatcher()
-{
-    const TDispatcherConnection &link = DispatcherConnection();
-    return link.Client && link.Client->Automation();
-}
 
 int ComboCount(HWND combo)
 {

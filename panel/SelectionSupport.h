@@ -1,5 +1,4 @@
-// Small helpers shared by the selection and trip handlers: the dispatcher
-// client, text conversions, the combo, list and picker controls, and the
+// Small helpers shared by the selection and trip handlers: text conversions, the combo, list and picker controls, and the
 // server's date texts.
 #pragma once
 
@@ -15,11 +14,6 @@
 class TKarvexAutomation;
 
 namespace selection {
-
-// The connected dispatcher client; a clear error when the panel has none
-// (never started, or the dispatcher closed).
-TKarvexAutomation &Dispatcher();
-bool HaveDispatcher();
 
 int ComboCount(HWND combo);
 int ComboIndex(HWND combo);  // -1: nothing selected

@@ -9,16 +9,25 @@
 // Written by the form's start-up (the client is created and its events bound)
 // and shut-down (unbound and freed); the selection box lets the client go
 // when the program closes, the form's reconnection when it has gone. Everyone
-// else calls through `Client`.
+// else calls through `Client`; the boxes are handed the connection and ask
+// it for the dispatcher (`Server`).
 #pragma once
 
 #include <memory>
 
 #include "DispatcherLink.h"
 
+class TKarvexAutomation;
+
 struct TDispatcherConnection {
     std::unique_ptr<IDispatcherLink> Client;
     const void *EventsOwner = nullptr;  // the form the client's events are bound to
+
+    // Whether there is a connected client to ask.
+    bool HasServer() const;
+    // The connected client; a clear error when there is none (never
+    // started, or the dispatcher closed).
+    TKarvexAutomation &Server() const;
 };
 
 TDispatcherConnection &DispatcherConnection();

@@ -1,5 +1,6 @@
 #include "InfoPointListBox.h"
 
+#include "DispatcherConnection.h"
 #include "Karvex_TLB.h"
 #include "SettingsValues.h"
 #include "TripState.h"
@@ -20,11 +21,17 @@ constexpr int kValueColumn = 3;
 }  // namespace
 
 TInfoPointListBox::TInfoPointListBox(const TInfoPointListControls &controls, const TSettingsValues &settings,
-                                     TTripState &trip, TInfoPointListActions actions, TLayer *layer, IMap *map,
-                                     IGrymObjectFactory *factory)
-    : c_(controls), settings_(settings), trip_(trip), actions_(std::move(actions)), layer_(layer), map_(map),
-      factory_(factory)
+                                     TTripState &trip, const TDispatcherConnection &link,
+                                     TInfoPointListActions actions)
+    : c_(controls), settings_(settings), trip_(trip), link_(link), actions_(std::move(actions))
 {
+}
+
+void TInfoPointListBox::Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer)
+{
+    map_ = map;
+    factory_ = factory;
+    layer_ = layer;
 }
 
 void TInfoPointListBox::FillInfoPointCategories()
@@ -56,9 +63,9 @@ void TInfoPointListBox::cmbInfoPointsChange()
 {
     const int row = ShownCategory();
     // Without a client (its creation failed) there are no trips to list.
-    if (row < 0 || !HaveDispatcher())
+    if (row < 0 || !link_.HasServer())
         return;
-    if (Dispatcher().TripsCount() < 1)
+    if (link_.Server().TripsCount() < 1)
         return;
     if (row == 0) {
         FillTrips();
@@ -85,7 +92,7 @@ void TInfoPointListBox::ListEntries(int row)
     const kx::EntryValue value = kx::EntryValueFor(category.query);
     const long long minimum = MinimumSeconds();
 
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
     server.TripIndex(trip_.CurrentTrip);
     ListClear(c_.ListView1);
     selection::SelectEntriesList(server, kx::ToWide(category.query));

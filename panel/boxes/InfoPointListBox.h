@@ -6,13 +6,14 @@
 // With the trips listed, a click chooses a trip: its track is loaded, drawn
 // and handed to the player, and its stops kept for skipping; with a
 // category listed, a click moves the player to the entry's start. The track
-// button of the tool bar (ToolButton4) shows or hides the trip's track.
+// button of the tool bar (TMapTool::Track) shows or hides the trip's track.
 //
-// The form makes one for each handler call: it holds no state of its own.
-// It is the one writer of the trip's part of the panel state (track, its
-// index, stops, current trip) and reads the category table of the settings
-// values. The controls are the form's; the player, the slider and the map's
-// objects are reached through the actions it is given.
+// Ownership: the form makes one with itself and frees it with itself; of
+// its own it keeps nothing. It is the one writer of the trip's part of the
+// panel state (track, its index, stops, current trip), which the layer draws
+// as the track line (its mode BuildTrack), and reads the category table of
+// the settings values. The controls are the form's; the player, the slider
+// and the map's points are reached through the actions it is given.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +23,7 @@
 
 #include "GrymCore.h"
 
+struct TDispatcherConnection;
 struct TSettingsValues;
 struct TTripState;
 class TLayer;
@@ -32,9 +34,6 @@ struct TInfoPointListControls {
     HWND txtCont = nullptr;
     HWND lblTripNum = nullptr;
     HWND ToolBar1 = nullptr;
-    UINT TrackButton = 0;       // ToolButton4: the track is drawn while it is down
-    UINT CheckpointButton = 0;  // ToolButton1
-    UINT InfoPointButton = 0;   // ToolButton2
 };
 
 struct TInfoPointListActions {
@@ -43,14 +42,17 @@ struct TInfoPointListActions {
     // change event; a move is clamped and raises one when it changes.
     std::function<void(int, int)> SetSliderRange;
     std::function<void(int)> MoveSlider;
-    std::function<void()> ShowCheckpoints;
-    std::function<void()> ShowInfoPoints;
+    // The map points of the trip loaded: the checkpoints when none are
+    // drawn, and the info points, each while its button is down.
+    std::function<void()> ShowMapPoints;
 };
 
 class TInfoPointListBox {
 public:
     TInfoPointListBox(const TInfoPointListControls &controls, const TSettingsValues &settings, TTripState &trip,
-                      TInfoPointListActions actions, TLayer *layer, IMap *map, IGrymObjectFactory *factory);
+                      const TDispatcherConnection &link, TInfoPointListActions actions);
+    // The map, the factory and the layer as the plug-in attached the panel.
+    void Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer);
 
     // ---- the trips
     // Lists the trips of the last computation, selecting the current one
@@ -67,6 +69,8 @@ public:
     void LoadTrack(int trip);
     void TripsListBoxClick();
     void ToolButton4Click();
+    // The track line off the map (the group overview shows none).
+    void HideTrack();
     void SelectEntriesList(const std::wstring &query);
 
     // ---- the categories
@@ -93,15 +97,13 @@ private:
     // The computed trips as rows; false when none are listed.
     bool ListTripRows();
     void ListEntries(int row);
-    // The checkpoints (when none are drawn) and the info points, for the
-    // buttons that are down.
-    void ShowMapPoints();
 
     TInfoPointListControls c_;
     const TSettingsValues &settings_;
     TTripState &trip_;
+    const TDispatcherConnection &link_;
     TInfoPointListActions actions_;
-    TLayer *layer_;
-    IMap *map_;
-    IGrymObjectFactory *factory_;
+    TLayer *layer_ = nullptr;
+    IMap *map_ = nullptr;
+    IGrymObjectFactory *factory_ = nullptr;
 };

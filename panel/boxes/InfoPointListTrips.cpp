@@ -11,10 +11,12 @@
 #include <climits>
 #include <new>
 
+#include "DispatcherConnection.h"
 #include "GeoToMap.h"
 #include "Karvex_TLB.h"
 #include "Layer.h"
 #include "Seams.h"
+#include "ToolBarButtons.h"
 #include "TripState.h"
 #include "SelectionSupport.h"
 #include "SettingsValues.h"
@@ -62,7 +64,7 @@ bool TInfoPointListBox::ListTripRows()
 {
     ListClear(c_.ListView1);
     ComboSelect(c_.cmbInfoPoints, 0);
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
     if (server.ComputeStatus() != 0)
         return false;
     const int n = server.TripsCount();
@@ -118,9 +120,9 @@ void TInfoPointListBox::LoadTrack(int trip)
     using Clock = std::chrono::steady_clock;
     auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
 
-    if (!HaveDispatcher())
+    if (!link_.HasServer())
         return;
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
     server.TripIndex(trip);
     const int count = server.TrackPointsCount();
     // A trip without points has nothing to play: the count drops to 0 so that
@@ -138,7 +140,7 @@ void TInfoPointListBox::LoadTrack(int trip)
     std::vector<double> crds = server.TrackCrdsArray(count);
     kx::Track track = Checked([&] { return kx::Track::FromCrds(std::move(crds)); });
     times.transferMs = ms(Clock::now() - t0);
-    SetToolButtonDown(c_.ToolBar1, c_.TrackButton, true);
+    SetToolButtonDown(c_.ToolBar1, TMapTool::Track, true);
 
     t0 = Clock::now();
     const TGeoToMap toMap(map_, factory_);
@@ -182,17 +184,9 @@ void TInfoPointListBox::LoadTrack(int trip)
     }
 }
 
-void TInfoPointListBox::ShowMapPoints()
-{
-    if (layer_ && layer_->Shapes().Checkpoints.empty() && ToolButtonDown(c_.ToolBar1, c_.CheckpointButton))
-        actions_.ShowCheckpoints();
-    if (ToolButtonDown(c_.ToolBar1, c_.InfoPointButton))
-        actions_.ShowInfoPoints();
-}
-
 void TInfoPointListBox::SelectEntriesList(const std::wstring &query)
 {
-    selection::SelectEntriesList(Dispatcher(), query);
+    selection::SelectEntriesList(link_.Server(), query);
 }
 
 void TInfoPointListBox::TripsListBoxClick()
@@ -204,13 +198,13 @@ void TInfoPointListBox::TripsListBoxClick()
 
     if (shown == 0) {
         trip_.CurrentTrip = row + 1;
-        ShowMapPoints();
+        actions_.ShowMapPoints();
         LoadTrack(trip_.CurrentTrip);
         SetText(c_.lblTripNum, ListSelectedRow(c_.ListView1) >= 0 ? std::to_wstring(trip_.CurrentTrip) : L"N/A");
 
         // The trip's stops, which the player skips.
         SelectEntriesList(CategoryQuery(settings_.InfoPointCategories, 2));
-        TKarvexAutomation &server = Dispatcher();
+        TKarvexAutomation &server = link_.Server();
         const int n = server.TripEntriesCount();
         try {
             trip_.TripStops.assign(static_cast<size_t>(n), kx::TStops());
@@ -230,7 +224,7 @@ void TInfoPointListBox::TripsListBoxClick()
 
     // An info point row: move the player to the entry's start.
     auto seek = [&] {
-        TKarvexAutomation &server = Dispatcher();
+        TKarvexAutomation &server = link_.Server();
         // Only entries passing the duration filter are listed, in server order.
         const int n = server.TripEntriesCount();
         std::vector<std::string> durations;
@@ -255,7 +249,7 @@ void TInfoPointListBox::TripsListBoxClick()
     } catch (...) {
         // One retry, with the trip, its map points and the category's list
         // fetched afresh; its failure reaches the user.
-        ShowMapPoints();
+        actions_.ShowMapPoints();
         LoadTrack(trip_.CurrentTrip);
         const LRESULT category = SendMessageW(c_.cmbInfoPoints, CB_GETITEMDATA, shown, 0);
         SelectEntriesList(CategoryQuery(settings_.InfoPointCategories, static_cast<int>(category)));
@@ -267,10 +261,16 @@ void TInfoPointListBox::ToolButton4Click()
 {
     if (ListRows(c_.ListView1) == 0)
         return;
-    if (ToolButtonDown(c_.ToolBar1, c_.TrackButton))
+    if (ToolButtonDown(c_.ToolBar1, TMapTool::Track))
         LoadTrack(trip_.CurrentTrip);
-    else if (layer_)
-        layer_->Shapes().TrackLines.clear();
+    else
+        HideTrack();
     if (map_)
         map_->Invalidate(VARIANT_TRUE);
+}
+
+void TInfoPointListBox::HideTrack()
+{
+    if (layer_)
+        layer_->Shapes().TrackLines.clear();
 }

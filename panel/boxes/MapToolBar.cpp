@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "DispatcherConnection.h"
 #include "GeoToMap.h"
 #include "Karvex_TLB.h"
 #include "Layer.h"
@@ -11,6 +12,7 @@
 #include "SettingsValues.h"
 #include "TripState.h"
 #include "Seams.h"
+#include "ToolBarButtons.h"
 #include "SelectionSupport.h"
 
 #include "kx/error.h"
@@ -43,10 +45,34 @@ TMapPoint ToMap(const TGeoToMap &toMap, double longitude, double latitude)
 
 TMapToolBar::TMapToolBar(const TMapToolBarControls &controls, TCheckpoints &checkpoints,
                          TInfoPointsOnMap &infoPoints, TSettingsValues &settings, const TTripState &trip,
-                         TLayer *layer, IMap *map, IGrymObjectFactory *factory)
+                         const TDispatcherConnection &link)
     : c_(controls), checkpoints_(checkpoints), infoPoints_(infoPoints), settings_(settings), trip_(trip),
-      layer_(layer), map_(map), factory_(factory)
+      link_(link)
 {
+}
+
+void TMapToolBar::Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer)
+{
+    map_ = map;
+    factory_ = factory;
+    layer_ = layer;
+}
+
+void TMapToolBar::ShowPressed(bool keepCheckpoints)
+{
+    const bool checkpointsDrawn = layer_ && !layer_->Shapes().Checkpoints.empty();
+    if (ToolButtonDown(c_.ToolBar1, TMapTool::Checkpoints) && !(keepCheckpoints && checkpointsDrawn))
+        ShowCheckpoints();
+    if (ToolButtonDown(c_.ToolBar1, TMapTool::InfoPoints))
+        ShowInfoPoints();
+}
+
+void TMapToolBar::HideMapPoints()
+{
+    if (!layer_)
+        return;
+    layer_->Shapes().Checkpoints.clear();
+    layer_->Shapes().InfoPointIcons.clear();
 }
 
 void TMapToolBar::Redraw() const
@@ -58,9 +84,9 @@ void TMapToolBar::Redraw() const
 void TMapToolBar::ShowCheckpoints()
 {
     // Without the shell's map there is nothing to draw on.
-    if (!HaveDispatcher() || !map_)
+    if (!link_.HasServer() || !map_)
         return;
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
     if (server.ComputeStatus() == 1)
         return;
     if (!settings_.LoadKT) {
@@ -106,10 +132,10 @@ void TMapToolBar::ShowCheckpoints()
 
 void TMapToolBar::ShowInfoPoints()
 {
-    if (!HaveDispatcher() || !map_)
+    if (!link_.HasServer() || !map_)
         return;
-    TKarvexAutomation &server = Dispatcher();
-    if (server.ComputeStatus() == 1 || !ToolButtonDown(c_.ToolBar1, c_.ToolButton2))
+    TKarvexAutomation &server = link_.Server();
+    if (server.ComputeStatus() == 1 || !ToolButtonDown(c_.ToolBar1, TMapTool::InfoPoints))
         return;
     if (layer_)
         layer_->Shapes().InfoPointIcons.clear();
@@ -179,7 +205,7 @@ void TMapToolBar::ShowInfoPoints()
 void TMapToolBar::ToolButton1Click()
 {
     // The flag the settings file keeps follows the button.
-    settings_.LoadKT = ToolButtonDown(c_.ToolBar1, c_.ToolButton1);
+    settings_.LoadKT = ToolButtonDown(c_.ToolBar1, TMapTool::Checkpoints);
     if (settings_.LoadKT)
         ShowCheckpoints();
     else if (layer_)
@@ -192,7 +218,7 @@ void TMapToolBar::ToolButton2Click()
     // The button has toggled all the same; the map waits for a list.
     if (ListRows(c_.ListView1) == 0)
         return;
-    if (ToolButtonDown(c_.ToolBar1, c_.ToolButton2))
+    if (ToolButtonDown(c_.ToolBar1, TMapTool::InfoPoints))
         ShowInfoPoints();
     else if (layer_)
         layer_->Shapes().InfoPointIcons.clear();

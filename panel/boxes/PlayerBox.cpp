@@ -12,6 +12,7 @@
 #include "PlayerState.h"
 #include "TripState.h"
 #include "Seams.h"
+#include "ToolBarButtons.h"
 #include "SelectionSupport.h"
 
 #include "kx/error.h"
@@ -91,7 +92,7 @@ bool TPlayerBox::EntrySelected() const
 
 bool TPlayerBox::SkipStops() const
 {
-    return selection::ToolButtonDown(c_.ToolBar1, c_.SkipStopsButton);
+    return selection::ToolButtonDown(c_.ToolBar1, TMapTool::SkipStops);
 }
 
 int TPlayerBox::SliderPosition() const

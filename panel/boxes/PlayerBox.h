@@ -32,8 +32,7 @@ struct TPlayerControls {
     HWND btnPlay = nullptr, btnStop = nullptr, cmbSpeed = nullptr, UpDown1 = nullptr, TrackBar = nullptr;
     HWND lblDate = nullptr, lblSpeed = nullptr, lblDistance = nullptr;
     HWND ListView1 = nullptr;  // the player acts only while one of its entries is selected
-    HWND ToolBar1 = nullptr;
-    UINT SkipStopsButton = 0;  // ToolButton3 in ToolBar1: skip stops while it is down
+    HWND ToolBar1 = nullptr;  // stops are skipped while its TMapTool::SkipStops is down
 };
 
 class TPlayerBox {

@@ -27,11 +27,16 @@
 using namespace selection;
 
 TSelectionBox::TSelectionBox(const TSelectionControls &controls, TSelectionState &selection,
-                             TLastPoints &lastPoints, TDispatcherConnection &link, TSelectionActions actions,
-                             TLayer *layer, IMap *map, IGrymObjectFactory *factory)
-    : c_(controls), selection_(selection), lastPoints_(lastPoints), link_(link), actions_(std::move(actions)),
-      layer_(layer), map_(map), factory_(factory)
+                             TLastPoints &lastPoints, TDispatcherConnection &link, TSelectionActions actions)
+    : c_(controls), selection_(selection), lastPoints_(lastPoints), link_(link), actions_(std::move(actions))
 {
+}
+
+void TSelectionBox::Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer)
+{
+    map_ = map;
+    factory_ = factory;
+    layer_ = layer;
 }
 
 std::wstring TSelectionBox::SelectedGroupKey(int index) const
@@ -48,9 +53,9 @@ void TSelectionBox::FillGroups()
     ComboClear(c_.cmbGroupName);
     // Without a client (its creation failed) there is nobody to ask; a client
     // that failed to connect tries again here and reports its own error.
-    if (!HaveDispatcher())
+    if (!link_.HasServer())
         return;
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
     const int n = server.GroupsCount();
     for (int i = 1; i <= n; ++i) {
         server.GroupIndex(i);
@@ -88,7 +93,7 @@ void TSelectionBox::SelectVehicle(int index, bool clear)
 
 void TSelectionBox::FillVehicles(int group)
 {
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
     server.SelectGroup(SelectedGroupKey(group));
     const int n = server.CarsCount();
     for (int i = 1; i <= n; ++i) {
@@ -130,7 +135,7 @@ void TSelectionBox::AskForTrips(bool keepShownTrip)
     const std::wstring key = SelectedGroupKey(group);
     const double begin = kx::CombineDateTime(PickerValue(c_.DateBegin), PickerValue(c_.TimeBegin));
     const double end = kx::CombineDateTime(PickerValue(c_.DateEnd), PickerValue(c_.TimeEnd));
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
     std::int32_t device = 0;
     try {
         device = kx::DeviceFromComboText(kx::ToUtf8(WindowText(c_.cmbCarDevice)));
@@ -168,7 +173,7 @@ void TSelectionBox::ShowLastPoints()
     const int group = ComboIndex(c_.cmbGroupName);
     if (group < 0)
         return;
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
     server.SelectGroup(SelectedGroupKey(group));
     const int n = server.CarsCount();
     try {
@@ -178,13 +183,12 @@ void TSelectionBox::ShowLastPoints()
         throw EPanelError(L"ПО Карвекс сообщило о " + std::to_wstring(n) + L" ТС в группе: столько не разместить",
                           E_OUTOFMEMORY);
     }
-    if (layer_) {
-        TShapeCollection &shapes = layer_->Shapes();
-        shapes.TrackLines.clear();
-        shapes.Checkpoints.clear();
-        shapes.Vehicles.clear();
-        shapes.InfoPointIcons.clear();
-    }
+    actions_.HideTrack();
+    actions_.HideMapPoints();
+    // The vehicles' list holds the last points (and the marker, which the
+    // player's stop has cleared).
+    if (layer_)
+        layer_->Shapes().Vehicles.clear();
     const TGeoToMap toMap(map_, factory_);
     for (int i = 1; i <= n; ++i) {
         server.CarIndex(i);
@@ -216,7 +220,7 @@ void TSelectionBox::ShowLastPoints()
 void TSelectionBox::SyncSelectionFromServer()
 {
     selection_.SyncingFromServer = true;
-    TKarvexAutomation &server = Dispatcher();
+    TKarvexAutomation &server = link_.Server();
 
     server.SelectGroup(server.ServerGroupKey());
     server.PropertyName(L"Group_Name");
@@ -252,12 +256,12 @@ void TSelectionBox::OnEndComputing()
         return;
     }
     // Events come from a client; one without operations has nothing to list.
-    if (!HaveDispatcher())
+    if (!link_.HasServer())
         return;
     // Run after the work in hand, an end can belong to a computation that a
     // request made meanwhile has replaced (the restore asks twice): while the
     // dispatcher computes again, that request's own end is still to come.
-    if (Dispatcher().ComputeStatus() == 1)
+    if (link_.Server().ComputeStatus() == 1)
         return;
     try {
         if (!selection_.ComputeRequested)

@@ -3,13 +3,15 @@
 // from them: the computation request, the group overview with the vehicles'
 // last known points, and following the dispatcher's own choice.
 //
-// The form makes one for each call: it holds no state of its own. It is the
-// one writer of the selection's part of the panel state (group keys and the
-// flags that keep the panel and the dispatcher in step) and of the last
-// points; it lets the client go when the dispatcher closes. The controls,
-// the map and the layer stay the form's; listing trips, stopping the player
-// and refreshing the map's objects are the other boxes', reached through
-// the actions it is given.
+// Ownership: the form makes one with itself and frees it with itself; of
+// its own it keeps nothing. It is the one writer of the selection's part of
+// the panel state (group keys and the flags that keep the panel and the
+// dispatcher in step) and of the last points, which the layer draws as
+// vehicles (its mode BuildLastPoint); it lets the client go when the
+// dispatcher closes. The controls, the map and the layer stay the form's;
+// listing trips, stopping the player, hiding the track and the map points
+// and refreshing them are the other boxes', reached through the actions it
+// is given.
 #pragma once
 
 #include <windows.h>
@@ -42,13 +44,16 @@ struct TSelectionActions {
     std::function<void()> RelistTrips;        // the same trips again, the loaded one kept
     std::function<void()> StopPlayer;
     std::function<void()> RefreshMapObjects;  // checkpoints and info points whose buttons are down
+    std::function<void()> HideTrack;          // the group overview shows no trip's track
+    std::function<void()> HideMapPoints;      // nor any trip's checkpoints and info points
 };
 
 class TSelectionBox {
 public:
     TSelectionBox(const TSelectionControls &controls, TSelectionState &selection, TLastPoints &lastPoints,
-                  TDispatcherConnection &link, TSelectionActions actions, TLayer *layer, IMap *map,
-                  IGrymObjectFactory *factory);
+                  TDispatcherConnection &link, TSelectionActions actions);
+    // The map, the factory and the layer as the plug-in attached the panel.
+    void Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer);
 
     // ---- handlers of the box's controls
     void FillGroups();
@@ -94,7 +99,7 @@ private:
     TLastPoints &lastPoints_;
     TDispatcherConnection &link_;
     TSelectionActions actions_;
-    TLayer *layer_;
-    IMap *map_;
-    IGrymObjectFactory *factory_;
+    TLayer *layer_ = nullptr;
+    IMap *map_ = nullptr;
+    IGrymObjectFactory *factory_ = nullptr;
 };

@@ -1,14 +1,10 @@
-// The form's group boxes, each made for one call from the form's controls
-// and the panel state it may write (FormHandlers.cpp). For the form's own
-// files only.
+// The form's four group boxes, which the form makes with itself and frees
+// with itself (FormHandlers.cpp). For the form's own files only.
 #pragma once
 
 #include "KXActiveXForm.h"
 
 #include "../boxes/InfoPointListBox.h"
 #include "../boxes/MapToolBar.h"
+#include "../boxes/PlayerBox.h"
 #include "../boxes/SelectionBox.h"
-
-TSelectionBox Selection(TKXActiveXForm &form);
-TInfoPointListBox InfoPointList(TKXActiveXForm &form);
-TMapToolBar MapToolBar(TKXActiveXForm &form);

@@ -1,77 +1,11 @@
-// The form's handlers of the group boxes, each delegating to its box
-// (panel/boxes): the selection, the trip and info point list, the player,
-// the map tool bar.
+// The form's group boxes, made with the form, and the form's handlers of
+// their controls, each delegating to one box (panel/boxes): the selection,
+// the trip and info point list, the player, the map tool bar. The boxes
+// reach each other only through the actions bound here.
 #include "FormBoxes.h"
 
 #include "DispatcherConnection.h"
 #include "PanelState.h"
-#include "../boxes/PlayerBox.h"
-
-TSelectionBox Selection(TKXActiveXForm &form)
-{
-    TSelectionControls controls;
-    controls.cmbGroupName = form.Controls().cmbGroupName;
-    controls.cmbCarName = form.Controls().cmbCarName;
-    controls.cmbCarNum = form.Controls().cmbCarNum;
-    controls.cmbCarDevice = form.Controls().cmbCarDevice;
-    controls.DateBegin = form.Controls().DateBegin;
-    controls.TimeBegin = form.Controls().TimeBegin;
-    controls.DateEnd = form.Controls().DateEnd;
-    controls.TimeEnd = form.Controls().TimeEnd;
-    controls.cmbInfoPoints = form.Controls().cmbInfoPoints;
-    controls.ListView1 = form.Controls().ListView1;
-    controls.lblTripNum = form.Controls().lblTripNum;
-    TSelectionActions actions;
-    actions.ListComputedTrips = [&form] { form.ListComputedTrips(); };
-    actions.RelistTrips = [&form] { InfoPointList(form).RelistTrips(); };
-    actions.StopPlayer = [&form] { form.StopPlayer(); };
-    actions.RefreshMapObjects = [&form] {
-        if (form.ToolButtonDown(TKXActiveXForm::ToolButton1))
-            form.ShowCheckpoints();
-        if (form.ToolButtonDown(TKXActiveXForm::ToolButton2))
-            form.ShowInfoPoints();
-    };
-    TPanelState &state = form.State();
-    return TSelectionBox(controls, state.Selection, state.LastPoints, DispatcherConnection(), std::move(actions), form.Layer,
-                         form.Map.Get(), form.Factory.Get());
-}
-
-TInfoPointListBox InfoPointList(TKXActiveXForm &form)
-{
-    TInfoPointListControls controls;
-    controls.cmbInfoPoints = form.Controls().cmbInfoPoints;
-    controls.ListView1 = form.Controls().ListView1;
-    controls.txtCont = form.Controls().txtCont;
-    controls.lblTripNum = form.Controls().lblTripNum;
-    controls.ToolBar1 = form.Controls().ToolBar1;
-    controls.TrackButton = TKXActiveXForm::ToolButton4;
-    controls.CheckpointButton = TKXActiveXForm::ToolButton1;
-    controls.InfoPointButton = TKXActiveXForm::ToolButton2;
-    TInfoPointListActions actions;
-    actions.StopPlayer = [&form] { form.StopPlayer(); };
-    actions.SetSliderRange = [&form](int minimum, int maximum) { form.SetTrackBarRange(minimum, maximum); };
-    actions.MoveSlider = [&form](int position) { form.SetTrackBarPosition(position); };
-    actions.ShowCheckpoints = [&form] { form.ShowCheckpoints(); };
-    actions.ShowInfoPoints = [&form] { form.ShowInfoPoints(); };
-    TPanelState &state = form.State();
-    return TInfoPointListBox(controls, state.Settings, state.Trip, std::move(actions), form.Layer, form.Map.Get(),
-                             form.Factory.Get());
-}
-
-TMapToolBar MapToolBar(TKXActiveXForm &form)
-{
-    TMapToolBarControls controls;
-    controls.ToolBar1 = form.Controls().ToolBar1;
-    controls.ToolButton1 = TKXActiveXForm::ToolButton1;
-    controls.ToolButton2 = TKXActiveXForm::ToolButton2;
-    controls.ListView1 = form.Controls().ListView1;
-    controls.SpeedButton1 = form.Controls().SpeedButton1;
-    controls.PopupMenu1 = form.Controls().PopupMenu1;
-    controls.popup = [&form](POINT at) { form.PopupMenu1Popup(at); };
-    TPanelState &state = form.State();
-    return TMapToolBar(controls, state.Checkpoints, state.InfoPoints, state.Settings, state.Trip, form.Layer,
-                       form.Map.Get(), form.Factory.Get());
-}
 
 namespace {
 
@@ -92,46 +26,115 @@ private:
 
 }  // namespace
 
+void TKXActiveXForm::MakeBoxes()
+{
+    TPanelState &state = *state_;
+    TDispatcherConnection &link = DispatcherConnection();
+
+    TSelectionControls selection;
+    selection.cmbGroupName = c_.cmbGroupName;
+    selection.cmbCarName = c_.cmbCarName;
+    selection.cmbCarNum = c_.cmbCarNum;
+    selection.cmbCarDevice = c_.cmbCarDevice;
+    selection.DateBegin = c_.DateBegin;
+    selection.TimeBegin = c_.TimeBegin;
+    selection.DateEnd = c_.DateEnd;
+    selection.TimeEnd = c_.TimeEnd;
+    selection.cmbInfoPoints = c_.cmbInfoPoints;
+    selection.ListView1 = c_.ListView1;
+    selection.lblTripNum = c_.lblTripNum;
+    TSelectionActions selectionActions;
+    selectionActions.ListComputedTrips = [this] { ListComputedTrips(); };
+    selectionActions.RelistTrips = [this] { infoPointList_->RelistTrips(); };
+    selectionActions.StopPlayer = [this] { StopPlayer(); };
+    selectionActions.RefreshMapObjects = [this] {
+        TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
+        mapToolBar_->ShowPressed();
+    };
+    selectionActions.HideTrack = [this] { infoPointList_->HideTrack(); };
+    selectionActions.HideMapPoints = [this] { mapToolBar_->HideMapPoints(); };
+    selectionBox_ = std::make_unique<TSelectionBox>(selection, state.Selection, state.LastPoints, link,
+                                                    std::move(selectionActions));
+
+    TInfoPointListControls list;
+    list.cmbInfoPoints = c_.cmbInfoPoints;
+    list.ListView1 = c_.ListView1;
+    list.txtCont = c_.txtCont;
+    list.lblTripNum = c_.lblTripNum;
+    list.ToolBar1 = c_.ToolBar1;
+    TInfoPointListActions listActions;
+    listActions.StopPlayer = [this] { StopPlayer(); };
+    listActions.SetSliderRange = [this](int minimum, int maximum) { SetTrackBarRange(minimum, maximum); };
+    listActions.MoveSlider = [this](int position) { SetTrackBarPosition(position); };
+    listActions.ShowMapPoints = [this] { mapToolBar_->ShowPressed(/*keepCheckpoints=*/true); };
+    infoPointList_ = std::make_unique<TInfoPointListBox>(list, state.Settings, state.Trip, link,
+                                                         std::move(listActions));
+
+    TMapToolBarControls tools;
+    tools.ToolBar1 = c_.ToolBar1;
+    tools.ListView1 = c_.ListView1;
+    tools.SpeedButton1 = c_.SpeedButton1;
+    tools.PopupMenu1 = c_.PopupMenu1;
+    tools.popup = [this](POINT at) { PopupMenu1Popup(at); };
+    mapToolBar_ = std::make_unique<TMapToolBar>(tools, state.Checkpoints, state.InfoPoints, state.Settings,
+                                                state.Trip, link);
+
+    TPlayerControls player;
+    player.btnPlay = c_.btnPlay;
+    player.btnStop = c_.btnStop;
+    player.cmbSpeed = c_.cmbSpeed;
+    player.UpDown1 = c_.UpDown1;
+    player.TrackBar = c_.TrackBar;
+    player.lblDate = c_.lblDate;
+    player.lblSpeed = c_.lblSpeed;
+    player.lblDistance = c_.lblDistance;
+    player.ListView1 = c_.ListView1;
+    player.ToolBar1 = c_.ToolBar1;
+    Player = std::make_unique<TPlayerBox>(player, state.Player, state.Trip, timer1_, stopHoldTimer_,
+                                          [this](int position) { SetTrackBarPosition(position); });
+}
+
+
 // Vehicle and period selection, and the dispatcher's events.
-void TKXActiveXForm::FillGroups() { Selection(*this).FillGroups(); }
-void TKXActiveXForm::cmbGroupNameChange() { Selection(*this).cmbGroupNameChange(); }
-void TKXActiveXForm::cmbChange(HWND sender) { Selection(*this).cmbChange(sender); }
-void TKXActiveXForm::DateTimeChange(HWND sender) { Selection(*this).DateTimeChange(sender); }
-void TKXActiveXForm::RequestTrips() { Selection(*this).RequestTrips(); }
-void TKXActiveXForm::ShowLastPoints() { Selection(*this).ShowLastPoints(); }
-void TKXActiveXForm::SyncSelectionFromServer() { Selection(*this).SyncSelectionFromServer(); }
-void TKXActiveXForm::RestoreSelection(const TSavedSelection &saved) { Selection(*this).RestoreSelection(saved); }
-void TKXActiveXForm::OnEndComputing() { Selection(*this).OnEndComputing(); }
-void TKXActiveXForm::OnReceiveOnlineData() { Selection(*this).OnReceiveOnlineData(); }
-void TKXActiveXForm::OnCloseKarvex() { Selection(*this).OnCloseKarvex(); }
+void TKXActiveXForm::FillGroups() { selectionBox_->FillGroups(); }
+void TKXActiveXForm::cmbGroupNameChange() { selectionBox_->cmbGroupNameChange(); }
+void TKXActiveXForm::cmbChange(HWND sender) { selectionBox_->cmbChange(sender); }
+void TKXActiveXForm::DateTimeChange(HWND sender) { selectionBox_->DateTimeChange(sender); }
+void TKXActiveXForm::RequestTrips() { selectionBox_->RequestTrips(); }
+void TKXActiveXForm::ShowLastPoints() { selectionBox_->ShowLastPoints(); }
+void TKXActiveXForm::SyncSelectionFromServer() { selectionBox_->SyncSelectionFromServer(); }
+void TKXActiveXForm::RestoreSelection(const TSavedSelection &saved) { selectionBox_->RestoreSelection(saved); }
+void TKXActiveXForm::OnEndComputing() { selectionBox_->OnEndComputing(); }
+void TKXActiveXForm::OnReceiveOnlineData() { selectionBox_->OnReceiveOnlineData(); }
+void TKXActiveXForm::OnCloseKarvex() { selectionBox_->OnCloseKarvex(); }
 
 // Trips and info point lists.
 void TKXActiveXForm::FillTrips()
 {
     TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
-    InfoPointList(*this).FillTrips();
+    infoPointList_->FillTrips();
 }
 void TKXActiveXForm::ListComputedTrips()
 {
     TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
-    InfoPointList(*this).ListComputedTrips();
+    infoPointList_->ListComputedTrips();
 }
 void TKXActiveXForm::LoadTrack(int trip)
 {
     TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
-    InfoPointList(*this).LoadTrack(trip);
+    infoPointList_->LoadTrack(trip);
 }
 void TKXActiveXForm::TripsListBoxClick()
 {
     TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
-    InfoPointList(*this).TripsListBoxClick();
+    infoPointList_->TripsListBoxClick();
 }
-void TKXActiveXForm::ToolButton4Click() { InfoPointList(*this).ToolButton4Click(); }
-void TKXActiveXForm::SelectEntriesList(const std::wstring &query) { InfoPointList(*this).SelectEntriesList(query); }
-void TKXActiveXForm::FillInfoPointCategories() { InfoPointList(*this).FillInfoPointCategories(); }
-void TKXActiveXForm::cmbInfoPointsChange() { InfoPointList(*this).cmbInfoPointsChange(); }
-void TKXActiveXForm::txtContChange() { InfoPointList(*this).txtContChange(); }
-void TKXActiveXForm::txtContKeyPress(wchar_t &key) { InfoPointList(*this).txtContKeyPress(key); }
+void TKXActiveXForm::ToolButton4Click() { infoPointList_->ToolButton4Click(); }
+void TKXActiveXForm::SelectEntriesList(const std::wstring &query) { infoPointList_->SelectEntriesList(query); }
+void TKXActiveXForm::FillInfoPointCategories() { infoPointList_->FillInfoPointCategories(); }
+void TKXActiveXForm::cmbInfoPointsChange() { infoPointList_->cmbInfoPointsChange(); }
+void TKXActiveXForm::txtContChange() { infoPointList_->txtContChange(); }
+void TKXActiveXForm::txtContKeyPress(wchar_t &key) { infoPointList_->txtContKeyPress(key); }
 
 // The player (boxes/PlayerBox).
 void TKXActiveXForm::SpeedTrackBarChange() { Player->SpeedTrackBarChange(); }
@@ -166,19 +169,19 @@ void TKXActiveXForm::LocateOnTrack(double x, double y)
 void TKXActiveXForm::StopPlayer() { Player->Stop(); }
 
 // Checkpoints and info points on the map.
-void TKXActiveXForm::ShowCheckpoints() { MapToolBar(*this).ShowCheckpoints(); }
+void TKXActiveXForm::ShowCheckpoints() { mapToolBar_->ShowCheckpoints(); }
 void TKXActiveXForm::ShowInfoPoints()
 {
     TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
-    MapToolBar(*this).ShowInfoPoints();
+    mapToolBar_->ShowInfoPoints();
 }
-void TKXActiveXForm::ToolButton1Click() { MapToolBar(*this).ToolButton1Click(); }
+void TKXActiveXForm::ToolButton1Click() { mapToolBar_->ToolButton1Click(); }
 void TKXActiveXForm::ToolButton2Click()
 {
     TAtHandlerEnd refresh(*this, &TKXActiveXForm::RefreshReport);
-    MapToolBar(*this).ToolButton2Click();
+    mapToolBar_->ToolButton2Click();
 }
-void TKXActiveXForm::SpeedButton1Click() { MapToolBar(*this).SpeedButton1Click(); }
-void TKXActiveXForm::mnuClick(TMenuItem &item) { MapToolBar(*this).mnuClick(item); }
+void TKXActiveXForm::SpeedButton1Click() { mapToolBar_->SpeedButton1Click(); }
+void TKXActiveXForm::mnuClick(TMenuItem &item) { mapToolBar_->mnuClick(item); }
 
 

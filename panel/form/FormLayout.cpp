@@ -26,12 +26,12 @@ struct TToolHint {
     const wchar_t *hint;
 };
 const TToolHint kToolHints[] = {
-    {TKXActiveXForm::ToolButton4, L"Трэк"},
-    {TKXActiveXForm::ToolButton1, L"Контрольные точки"},
-    {TKXActiveXForm::ToolButton2, L"Информационные точки"},
-    {TKXActiveXForm::ToolButton3, L"Пропуск остановок"},
-    {TKXActiveXForm::btnSettings, L"Настройки"},
-    {TKXActiveXForm::btnReport, L"Отчёт по рейсу"},
+    {TMapTool::Track, L"Трэк"},
+    {TMapTool::Checkpoints, L"Контрольные точки"},
+    {TMapTool::InfoPoints, L"Информационные точки"},
+    {TMapTool::SkipStops, L"Пропуск остановок"},
+    {TMapTool::Settings, L"Настройки"},
+    {TMapTool::Report, L"Отчёт по рейсу"},
 };
 
 // The trips list's columns at design size.
@@ -314,13 +314,13 @@ void TKXActiveXForm::CreateComponents()
     SendMessageW(c_.ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize, imageHeight));
     const BYTE check = BTNS_CHECK, down = TBSTATE_ENABLED | TBSTATE_CHECKED;
     TBBUTTON buttons[] = {
-        {28, ToolButton4, down, check, {}, 0, -1},
-        {9, ToolButton1, down, check, {}, 0, -1},
-        {10, ToolButton2, down, check, {}, 0, -1},
+        {28, TMapTool::Track, down, check, {}, 0, -1},
+        {9, TMapTool::Checkpoints, down, check, {}, 0, -1},
+        {10, TMapTool::InfoPoints, down, check, {}, 0, -1},
         {kSpeedButtonWidth, 0, 0, BTNS_SEP, {}, 0, -1},  // room for SpeedButton1
-        {29, ToolButton3, down, check, {}, 0, -1},
-        {30, btnSettings, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
-        {31, btnReport, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
+        {29, TMapTool::SkipStops, down, check, {}, 0, -1},
+        {30, TMapTool::Settings, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
+        {31, TMapTool::Report, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1},
     };
     SendMessageW(c_.ToolBar1, TB_ADDBUTTONSW, sizeof(buttons) / sizeof(buttons[0]), reinterpret_cast<LPARAM>(buttons));
     // Placed over the separator by LayOut.
@@ -568,12 +568,12 @@ LRESULT TKXActiveXForm::HandleCommand(WORD id, WORD code, HWND sender)
 {
     if (sender == c_.ToolBar1) {
         switch (id) {
-        case ToolButton4: HandleAction([this] { ToolButton4Click(); }, TLinkUse::None); break;
-        case ToolButton1: HandleAction([this] { ToolButton1Click(); }, TLinkUse::Ask); break;
-        case ToolButton2: HandleAction([this] { ToolButton2Click(); }, TLinkUse::Ask); break;
-        case btnSettings: HandleAction([this] { btnSettingsClick(); }, TLinkUse::None); break;
-        case btnReport: HandleAction([this] { btnReportClick(); }, TLinkUse::None); break;
-        default: break;  // ToolButton3 has no handler: its state is read
+        case TMapTool::Track: HandleAction([this] { ToolButton4Click(); }, TLinkUse::None); break;
+        case TMapTool::Checkpoints: HandleAction([this] { ToolButton1Click(); }, TLinkUse::Ask); break;
+        case TMapTool::InfoPoints: HandleAction([this] { ToolButton2Click(); }, TLinkUse::Ask); break;
+        case TMapTool::Settings: HandleAction([this] { btnSettingsClick(); }, TLinkUse::None); break;
+        case TMapTool::Report: HandleAction([this] { btnReportClick(); }, TLinkUse::None); break;
+        default: break;  // TMapTool::SkipStops (ToolButton3) has no handler: its state is read
         }
         return 0;
     }

@@ -33,7 +33,7 @@ void ReadSettings(TKXActiveXForm &form, const TSettingsFile &file)
     if (r.Reached(Step::LoadKT))
         data.Settings.LoadKT = r.values.loadKT;
     if (r.Reached(Step::LoadIT))
-        form.SetToolButtonDown(TKXActiveXForm::ToolButton2, r.values.loadIT);
+        form.SetToolButtonDown(TMapTool::InfoPoints, r.values.loadIT);
     if (r.Reached(Step::IconNum))
         form.State().Settings.IconNum = r.values.iconNum;
     if (r.Reached(Step::Restore))
@@ -41,10 +41,10 @@ void ReadSettings(TKXActiveXForm &form, const TSettingsFile &file)
     if (r.Reached(Step::Speed))
         form.Player->SetSpeedText(kx::ToWide(r.values.speed));  // 0 and below play at 1x
     if (r.Reached(Step::Stops))
-        form.SetToolButtonDown(TKXActiveXForm::ToolButton3, r.values.stops);
+        form.SetToolButtonDown(TMapTool::SkipStops, r.values.stops);
     if (r.Reached(Step::Cont)) {
         SetText(form.Controls().txtCont, kx::ToWide(r.values.cont));
-        form.SetToolButtonDown(TKXActiveXForm::ToolButton1, data.Settings.LoadKT);
+        form.SetToolButtonDown(TMapTool::Checkpoints, data.Settings.LoadKT);
     }
     if (r.TableCounted()) {
         data.Settings.InfoPointCategories = r.values.categories;
@@ -72,14 +72,14 @@ void WriteSettings(TKXActiveXForm &form, const TSettingsFile &file)
         return;
     kx::SettingsValues v;
     v.loadKT = data.Settings.LoadKT;
-    v.loadIT = form.ToolButtonDown(TKXActiveXForm::ToolButton2);
+    v.loadIT = form.ToolButtonDown(TMapTool::InfoPoints);
     v.groupId = ComboIndex(form.Controls().cmbGroupName);
     v.iconNum = form.State().Settings.IconNum;
     v.carId = ComboIndex(form.Controls().cmbCarDevice);
     v.begin = kx::CombineDateTime(PickerValue(form.Controls().DateBegin), PickerValue(form.Controls().TimeBegin));
     v.end = kx::CombineDateTime(PickerValue(form.Controls().DateEnd), PickerValue(form.Controls().TimeEnd));
     v.speed = kx::ToUtf8(TKXActiveXForm::Text(form.Controls().cmbSpeed));
-    v.stops = form.ToolButtonDown(TKXActiveXForm::ToolButton3);
+    v.stops = form.ToolButtonDown(TMapTool::SkipStops);
     v.cont = kx::ToUtf8(TKXActiveXForm::Text(form.Controls().txtCont));
     v.categories = data.Settings.InfoPointCategories;
     v.reportPlace = data.Settings.ReportPlace;

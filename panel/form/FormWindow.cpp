@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "../boxes/PlayerBox.h"
+#include "FormBoxes.h"
 #include "PanelState.h"
 #include "Module.h"
 #include "ReportWindow.h"
@@ -107,20 +107,7 @@ TKXActiveXForm::TKXActiveXForm(TFormOwner &owner, std::shared_ptr<TPanelState> s
     timer1_.Init(hwnd_, kTimer1Id, 1000, false);
     timer2_.Init(hwnd_, kTimer2Id, 50, true);
     stopHoldTimer_.Init(hwnd_, kStopHoldTimerId, kStopHoldMs, false);
-    TPlayerControls player;
-    player.btnPlay = c_.btnPlay;
-    player.btnStop = c_.btnStop;
-    player.cmbSpeed = c_.cmbSpeed;
-    player.UpDown1 = c_.UpDown1;
-    player.TrackBar = c_.TrackBar;
-    player.lblDate = c_.lblDate;
-    player.lblSpeed = c_.lblSpeed;
-    player.lblDistance = c_.lblDistance;
-    player.ListView1 = c_.ListView1;
-    player.ToolBar1 = c_.ToolBar1;
-    player.SkipStopsButton = ToolButton3;
-    Player = std::make_unique<TPlayerBox>(player, state_->Player, state_->Trip, timer1_, stopHoldTimer_,
-                                          [this](int position) { SetTrackBarPosition(position); });
+    MakeBoxes();
     loaded_ = true;
 }
 
@@ -156,6 +143,9 @@ void TKXActiveXForm::Attach(IMap *map, IGrymObjectFactory *factory, TLayer *laye
     Map = map;
     Factory = factory;
     Layer = layer;
+    selectionBox_->Attach(map, factory, layer);
+    infoPointList_->Attach(map, factory, layer);
+    mapToolBar_->Attach(map, factory, layer);
     Player->Attach(map, factory, layer);
 }
 

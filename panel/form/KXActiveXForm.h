@@ -27,13 +27,17 @@
 #include "KXProject.h"
 #include "MenuItem.h"
 #include "Seams.h"
+#include "ToolBarButtons.h"
 #include "kx/dispatcher_events.h"
 #include "kx/scaling.h"
 
 class TFormReport;
+class TInfoPointListBox;
 class TKarvexAutomation;
 class TLayer;
+class TMapToolBar;
 class TPlayerBox;
+class TSelectionBox;
 struct TPanelState;
 struct TSavedSelection;
 
@@ -73,14 +77,6 @@ class TKXActiveXForm {
 public:
     static constexpr int DesignWidth = 230;
     static constexpr int DesignHeight = 690;
-
-    // Tool bar buttons of ToolBar1 (command ids).
-    static constexpr UINT ToolButton4 = 1301;  // track
-    static constexpr UINT ToolButton1 = 1302;  // checkpoints
-    static constexpr UINT ToolButton2 = 1303;  // info points
-    static constexpr UINT ToolButton3 = 1304;  // skip stops
-    static constexpr UINT btnSettings = 1305;
-    static constexpr UINT btnReport = 1306;
 
     // `state` is the panel state the form's boxes write; the plug-in hands
     // over its own, shared with its layer.
@@ -225,7 +221,8 @@ public:
     const TFormTimer &Timer2() const { return timer2_; }
     const TFormTimer &StopHoldTimer() const { return stopHoldTimer_; }
 
-    // The player's box, over the controls above; created and freed with the form.
+    // The player's box, over the controls above; created and freed with the
+    // form, as the other three boxes are.
     std::unique_ptr<TPlayerBox> Player;
 
     // Properties of IKXActiveXForm.
@@ -272,6 +269,9 @@ private:
     friend LRESULT CALLBACK ChildSubclassProc(HWND, UINT, WPARAM, LPARAM);
 
     void CreateComponents();
+    // The four group boxes over the components, each handed the state part
+    // it writes and the actions that reach the others (FormHandlers.cpp).
+    void MakeBoxes();
     void CreateMenu();
     // The pictures at the scale's size, handed to the tool bar; the menu draws from them.
     void LoadImageLists();
@@ -367,6 +367,9 @@ private:
     TFormOwner &owner_;
     const std::shared_ptr<TPanelState> state_;
     TFormControls c_;
+    std::unique_ptr<TSelectionBox> selectionBox_;
+    std::unique_ptr<TInfoPointListBox> infoPointList_;
+    std::unique_ptr<TMapToolBar> mapToolBar_;
     std::unique_ptr<TFormReport> report_;
     TFormTimer timer1_, timer2_, stopHoldTimer_;
     HWND hwnd_ = nullptr;

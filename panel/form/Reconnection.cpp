@@ -48,7 +48,7 @@ void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
         }
     }
     TDispatcherConnection &connection = DispatcherConnection();
-    const TShownSelection shown = Selection(*this).Shown();
+    const TShownSelection shown = selectionBox_->Shown();
     afterReconnect_ = nullptr;
     if (connection.Client) {
         UnbindClientEvents();
@@ -73,7 +73,7 @@ void TKXActiveXForm::WithDispatcher(TLinkUse use, std::function<void()> then)
 
     // The action that changes the selection chooses for itself; any other
     // runs once the shown vehicle's trips are there again to work on.
-    if (Selection(*this).Rechoose(shown, use == TLinkUse::Ask))
+    if (selectionBox_->Rechoose(shown, use == TLinkUse::Ask))
         afterReconnect_ = std::move(then);
     else
         then();

@@ -68,7 +68,7 @@ void TKXActiveXForm::RefreshReport() noexcept
         return;
     try {
         const TPanelState &state = *state_;
-        const bool speedingShown = ToolButtonDown(ToolButton2) && state.InfoPoints.Speeding.has_value();
+        const bool speedingShown = ToolButtonDown(TMapTool::InfoPoints) && state.InfoPoints.Speeding.has_value();
         TTripDescription trip;
         trip.vehicleName = Text(c_.cmbCarName);
         trip.vehicleNumber = Text(c_.cmbCarNum);

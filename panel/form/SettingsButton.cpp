@@ -22,9 +22,9 @@ void TKXActiveXForm::btnSettingsClick()
         if (selection::ComboIndex(c_.cmbGroupName) >= 0 && selection::ComboIndex(c_.cmbCarDevice) < 0)
             ShowLastPoints();
         FillInfoPointCategories();
-        if (ToolButtonDown(ToolButton1))
+        if (ToolButtonDown(TMapTool::Checkpoints))
             ShowCheckpoints();
-        if (ToolButtonDown(ToolButton2))
+        if (ToolButtonDown(TMapTool::InfoPoints))
             ShowInfoPoints();
     });
 }

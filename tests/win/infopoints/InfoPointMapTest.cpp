@@ -25,10 +25,10 @@ TEST_F(InfoPointsTest, CheckpointCirclesWithTheirBalloonTexts)
     StartWith(L"");
     const std::vector<RefCheckpoint> expected = Checkpoints();
     ASSERT_GE(expected.size(), 1u);
-    ClickToolButton(TKXActiveXForm::ToolButton1);  // up
+    ClickToolButton(TMapTool::Checkpoints);  // up
     EXPECT_TRUE(Shapes().Checkpoints.empty());
     EXPECT_FALSE(State().Settings.LoadKT) << "the flag the settings file keeps follows the button";
-    ClickToolButton(TKXActiveXForm::ToolButton1);  // down
+    ClickToolButton(TMapTool::Checkpoints);  // down
     EXPECT_TRUE(State().Settings.LoadKT);
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
     ASSERT_EQ(static_cast<int>(expected.size()), State().Checkpoints.Count);
@@ -54,7 +54,7 @@ TEST_F(InfoPointsTest, CheckpointCirclesWithTheirBalloonTexts)
         }
     EXPECT_EQ(expected.size(), polygons);
 
-    ClickToolButton(TKXActiveXForm::ToolButton1);  // up: the circles go
+    ClickToolButton(TMapTool::Checkpoints);  // up: the circles go
     EXPECT_TRUE(Shapes().Checkpoints.empty());
     // A later rebuild (after the settings dialog) draws none while it is up.
     form->ShowCheckpoints();
@@ -149,15 +149,15 @@ TEST_F(InfoPointsTest, InfoPointIconsCarryTheirTexts)
     }
 
     // Released, the icons go; pressed, they come back.
-    ClickToolButton(TKXActiveXForm::ToolButton2);
+    ClickToolButton(TMapTool::InfoPoints);
     EXPECT_TRUE(Shapes().InfoPointIcons.empty());
-    ClickToolButton(TKXActiveXForm::ToolButton2);
+    ClickToolButton(TMapTool::InfoPoints);
     EXPECT_EQ(drawn, Shapes().InfoPointIcons.size());
 
     // With the list empty the button toggles and the map stays as it was.
     selection::ListClear(form->Controls().ListView1);
-    ClickToolButton(TKXActiveXForm::ToolButton2);
-    EXPECT_FALSE(form->ToolButtonDown(TKXActiveXForm::ToolButton2));
+    ClickToolButton(TMapTool::InfoPoints);
+    EXPECT_FALSE(form->ToolButtonDown(TMapTool::InfoPoints));
     EXPECT_EQ(drawn, Shapes().InfoPointIcons.size());
 }
 
@@ -184,8 +184,8 @@ TEST_F(InfoPointsTest, HostileInfoPointsGiveOneMessageEach)
         SCOPED_TRACE(kx::ToUtf8(kind));
         messages.clear();
         Malformed(kind);
-        ClickToolButton(TKXActiveXForm::ToolButton2);
-        ClickToolButton(TKXActiveXForm::ToolButton2);
+        ClickToolButton(TMapTool::InfoPoints);
+        ClickToolButton(TMapTool::InfoPoints);
         if (std::wstring(kind) == L"bad-dates")
             EXPECT_TRUE(messages.empty());  // the duration text is shown as it is
         else

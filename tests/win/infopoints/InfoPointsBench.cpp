@@ -22,7 +22,7 @@ TEST_F(InfoPointsTest, FiguresOfListAndMapFills)
     ChooseTrip(1);
     SetMinimum(L"0");
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
-    TKarvexAutomation &server = selection::Dispatcher();
+    TKarvexAutomation &server = DispatcherConnection().Server();
 
     // One call: the mix a fill makes (index, text, number), over a list.
     server.TripIndex(1);

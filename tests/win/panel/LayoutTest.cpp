@@ -157,12 +157,12 @@ TEST_F(LayoutTest, PlayerControls)
         int image;
         bool down;
         const wchar_t *hint;
-    } buttons[] = {{TKXActiveXForm::ToolButton4, 28, true, L"Трэк"},
-                   {TKXActiveXForm::ToolButton1, 9, true, L"Контрольные точки"},
-                   {TKXActiveXForm::ToolButton2, 10, true, L"Информационные точки"},
-                   {TKXActiveXForm::ToolButton3, 29, true, L"Пропуск остановок"},
-                   {TKXActiveXForm::btnSettings, 30, false, L"Настройки"},
-                   {TKXActiveXForm::btnReport, 31, false, L"Отчёт по рейсу"}};
+    } buttons[] = {{TMapTool::Track, 28, true, L"Трэк"},
+                   {TMapTool::Checkpoints, 9, true, L"Контрольные точки"},
+                   {TMapTool::InfoPoints, 10, true, L"Информационные точки"},
+                   {TMapTool::SkipStops, 29, true, L"Пропуск остановок"},
+                   {TMapTool::Settings, 30, false, L"Настройки"},
+                   {TMapTool::Report, 31, false, L"Отчёт по рейсу"}};
     for (const auto &b : buttons) {
         EXPECT_EQ(b.image, form->ToolButtonImage(b.button));
         EXPECT_EQ(b.down, form->ToolButtonDown(b.button));
@@ -176,8 +176,8 @@ TEST_F(LayoutTest, PlayerControls)
         ASSERT_NE(nullptr, info.lpszText);
         EXPECT_STREQ(b.hint, info.lpszText);
     }
-    form->SetToolButtonDown(TKXActiveXForm::ToolButton3, false);
-    EXPECT_FALSE(form->ToolButtonDown(TKXActiveXForm::ToolButton3));
+    form->SetToolButtonDown(TMapTool::SkipStops, false);
+    EXPECT_FALSE(form->ToolButtonDown(TMapTool::SkipStops));
     // SpeedButton1 sits on the tool bar, between the info points button and the skip button.
     RECT speed, bar;
     GetWindowRect(form->Controls().SpeedButton1, &speed);

@@ -43,7 +43,7 @@ protected:
         StartWithTrips();
         ClickRow(0);
         ASSERT_EQ(91, State().Trip.TrackPointCount());
-        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::btnReport, BN_CLICKED),
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TMapTool::Report, BN_CLICKED),
                      reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
         ASSERT_NE(nullptr, form->Report());
     }
@@ -72,8 +72,8 @@ protected:
 TEST_F(ReportPanel, TheButtonBesideTheSettingsOpensAWindowThatFollowsTheTrip)
 {
     OpenReport();
-    EXPECT_EQ(L"Отчёт по рейсу", form->ToolButtonHint(TKXActiveXForm::btnReport));
-    EXPECT_EQ(31, form->ToolButtonImage(TKXActiveXForm::btnReport));
+    EXPECT_EQ(L"Отчёт по рейсу", form->ToolButtonHint(TMapTool::Report));
+    EXPECT_EQ(31, form->ToolButtonImage(TMapTool::Report));
     EXPECT_TRUE(Report().Visible());
     EXPECT_EQ(GetAncestor(form->Handle(), GA_ROOT), GetWindow(Report().Handle(), GW_OWNER)) << "modeless, owned";
     // 91 points a minute apart at 30 km/h, 7 m each; two stops of 10 and 5 minutes.
@@ -83,8 +83,8 @@ TEST_F(ReportPanel, TheButtonBesideTheSettingsOpensAWindowThatFollowsTheTrip)
     EXPECT_EQ(3, Report().Profile().totals().speedingPeriods);
     EXPECT_TRUE(Report().Profile().totals().speedingKnown);
     // The info points' button up: the speeding is not known.
-    SendMessageW(form->Controls().ToolBar1, TB_CHECKBUTTON, TKXActiveXForm::ToolButton2, FALSE);
-    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton2, BN_CLICKED),
+    SendMessageW(form->Controls().ToolBar1, TB_CHECKBUTTON, TMapTool::InfoPoints, FALSE);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TMapTool::InfoPoints, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     EXPECT_FALSE(Report().Profile().totals().speedingKnown);
 
@@ -96,7 +96,7 @@ TEST_F(ReportPanel, TheButtonBesideTheSettingsOpensAWindowThatFollowsTheTrip)
     EXPECT_FALSE(Report().Visible());
     ClickRow(0);
     EXPECT_EQ(10, Report().Profile().count()) << "a hidden report does no work";
-    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::btnReport, BN_CLICKED),
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TMapTool::Report, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     EXPECT_EQ(91, Report().Profile().count());
 }

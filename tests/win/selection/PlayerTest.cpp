@@ -303,7 +303,7 @@ TEST_F(Player, ASkippedStopIsAnnouncedAndHeldWithoutBlocking)
 
     // With the button up the stop is played through.
     form->StopPlayer();
-    form->SetToolButtonDown(TKXActiveXForm::ToolButton3, false);
+    form->SetToolButtonDown(TMapTool::SkipStops, false);
     Click(form->Controls().btnPlay);
     Wait(700.0 / 600);
     Tick();
@@ -351,7 +351,7 @@ TEST_F(Player, WhatEndsTheHoldAtAStop)
 TEST_F(Player, TheTickThatReachesTheEndStopsThereAndShowsNothingMore)
 {
     LoadTrip();
-    form->SetToolButtonDown(TKXActiveXForm::ToolButton3, false);
+    form->SetToolButtonDown(TMapTool::SkipStops, false);
     Click(form->Controls().btnPlay);
     Wait(5000.0 / 600);
     Tick();

@@ -307,7 +307,7 @@ TEST_F(Selection, AProgramThatStaysAwayIsToldOnceAnAction)
     once("vehicle", [&] { Choose(form->Controls().cmbCarDevice, 1); });
     once("group list opened", [&] { OpenList(form->Controls().cmbGroupName); });
     once("category", [&] { Choose(form->Controls().cmbInfoPoints, 1); });
-    once("checkpoints", [&] { ClickTool(TKXActiveXForm::ToolButton1); });
+    once("checkpoints", [&] { ClickTool(TMapTool::Checkpoints); });
     EXPECT_EQ(callsSeen, dispatcher->calls()) << "nothing reached the closed program";
     EXPECT_EQ(rows, Rows()) << "the trips listed stay";
     EXPECT_GT(State().Trip.TrackPointCount(), 1) << "the track stays";

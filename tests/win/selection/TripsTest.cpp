@@ -56,7 +56,7 @@ TEST_F(Trips, EndEventListsTheTripsAndLoadsTheFirstTrack)
     // 90 minutes: 0 to 5400 seconds.
     EXPECT_EQ(0, SliderMin());
     EXPECT_EQ(5400, SliderMax());
-    EXPECT_TRUE(form->ToolButtonDown(TKXActiveXForm::ToolButton4));
+    EXPECT_TRUE(form->ToolButtonDown(TMapTool::Track));
     EXPECT_FALSE(layer->Shapes().TrackLines.empty());
     EXPECT_TRUE(layer->Shapes().Vehicles.empty()) << "the overview's points go";
 
@@ -237,14 +237,14 @@ TEST_F(Trips, TrackButtonHidesAndRestoresTheLine)
 {
     StartWithTrips();
     const int invalidates = MapObject().InvalidateCount();
-    form->SetToolButtonDown(TKXActiveXForm::ToolButton4, false);
-    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton4, BN_CLICKED),
+    form->SetToolButtonDown(TMapTool::Track, false);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TMapTool::Track, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     EXPECT_TRUE(layer->Shapes().TrackLines.empty());
     EXPECT_GT(MapObject().InvalidateCount(), invalidates);
     ForgetCalls();
-    form->SetToolButtonDown(TKXActiveXForm::ToolButton4, true);
-    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::ToolButton4, BN_CLICKED),
+    form->SetToolButtonDown(TMapTool::Track, true);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TMapTool::Track, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     EXPECT_FALSE(layer->Shapes().TrackLines.empty());
     EXPECT_EQ(1, CallsOf(L"TrackCrdsArray"));

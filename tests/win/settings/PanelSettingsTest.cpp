@@ -50,9 +50,9 @@ TEST_F(PanelSettings, FirstStartCreatesTheDefaultsAndShowsThem)
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(kx::DefaultSettingsDocument(), ReadBytes(path));
 
-    EXPECT_FALSE(Down(TKXActiveXForm::ToolButton1));
-    EXPECT_FALSE(Down(TKXActiveXForm::ToolButton2));
-    EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
+    EXPECT_FALSE(Down(TMapTool::Checkpoints));
+    EXPECT_FALSE(Down(TMapTool::InfoPoints));
+    EXPECT_TRUE(Down(TMapTool::SkipStops));
     EXPECT_FALSE(State().Settings.LoadKT);
     EXPECT_EQ(L"60x", SpeedText());
     EXPECT_EQ(60, State().Player.Clock.speed);
@@ -190,12 +190,12 @@ TEST_F(PanelSettings, ABadValueIsOneMessageAndLaterValuesKeepTheirOldState)
     EXPECT_EQ(L"", messages[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK), messages[0].flags);
     // Before the speed: applied.
-    EXPECT_TRUE(Down(TKXActiveXForm::ToolButton2));
+    EXPECT_TRUE(Down(TMapTool::InfoPoints));
     EXPECT_EQ(12, State().Settings.IconNum);
     EXPECT_TRUE(State().Settings.LoadKT);
     // From the speed on: as the layout left them.
-    EXPECT_TRUE(Down(TKXActiveXForm::ToolButton3));
-    EXPECT_TRUE(Down(TKXActiveXForm::ToolButton1));
+    EXPECT_TRUE(Down(TMapTool::SkipStops));
+    EXPECT_TRUE(Down(TMapTool::Checkpoints));
     EXPECT_EQ(L"6", ContText());
     EXPECT_EQ(kx::DefaultInfoPointCategories(), State().Settings.InfoPointCategories) << "the table the panel starts with";
     EXPECT_EQ(doc, ReadBytes(path));
@@ -243,7 +243,7 @@ TEST_F(PanelSettings, ShutDownWritesWhatThePanelShowsEvenAfterTheFileWasDeleted)
     SetPicker(form->Controls().TimeBegin, 2009, 2, 4, 6, 30);
     SetWindowTextW(form->Controls().cmbSpeed, L"300x");
     SetWindowTextW(form->Controls().txtCont, L"90");
-    SendMessageW(form->Controls().ToolBar1, TB_CHECKBUTTON, TKXActiveXForm::ToolButton3, FALSE);
+    SendMessageW(form->Controls().ToolBar1, TB_CHECKBUTTON, TMapTool::SkipStops, FALSE);
     State().Settings.InfoPointCategories[0].VisibleList = false;
     State().Settings.IconNum = 7;
     DeleteFileW(path.c_str());

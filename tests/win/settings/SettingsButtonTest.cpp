@@ -43,7 +43,7 @@ protected:
     }
     void ClickSettings()
     {
-        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TKXActiveXForm::btnSettings, BN_CLICKED),
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(TMapTool::Settings, BN_CLICKED),
                      reinterpret_cast<LPARAM>(form->Controls().ToolBar1));
     }
     // What a user does in the dialog: clear boxes, choose an icon, press a button.
