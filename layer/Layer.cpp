@@ -472,27 +472,20 @@ void TLayer::MakeInfoPointIcons()
     shapes_.InfoPointIcons.clear();
     const TPanelState &state = *state_;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
-    // Row 0 holds the checkpoints, which have circles of their own (mode 4).
-    for (int c = 1; c < state.Settings.InfoPointCategoryCount(); ++c) {
+    // Index 0 is row 1, the checkpoints, which have circles of their own (mode 4).
+    const size_t categories = std::min(state.Settings.InfoPointCategories.size(), state.InfoPoints.Categories.size());
+    for (size_t c = 1; c < categories; ++c) {
         const kx::TInfoPoints &category = state.Settings.InfoPointCategories[c];
         if (!category.VisibleIcon) continue;
-        if (c >= static_cast<int>(state.InfoPoints.Counts.size()) ||
-            c >= static_cast<int>(state.InfoPoints.Positions.size()) ||
-            c >= static_cast<int>(state.InfoPoints.Texts.size()))
-            continue;
-        const TMapPointArrays &positions = state.InfoPoints.Positions[c];
-        const std::vector<std::wstring> &texts = state.InfoPoints.Texts[c];
-        const int count = std::min({state.InfoPoints.Counts[c], static_cast<int>(positions.size()),
-                                    static_cast<int>(texts.size())});
-        for (int i = 0; i < count; ++i) {
+        for (const TPlaceOnMap &entry : state.InfoPoints.Categories[c]) {
             // An entry without a position is listed, not drawn.
-            if (positions[i].empty()) continue;
-            const std::wstring &text = texts[i];
+            if (entry.Points.empty()) continue;
+            const std::wstring &text = entry.Text;
             // A drain shows the drain icon instead of the refuel one.
             const std::wstring key = kx::ToWide(kx::IconKeyFor(category.Icon, kx::ToUtf8(text)));
             ComPtr<IRaster> raster = LoadIconRaster(key.c_str(), L"IC");
             ComPtr<ISymbol> symbol = RasterSymbol(factory, raster.Get());
-            AddShape(shapes_.InfoPointIcons, TShape::KindIcon, positions[i], text, text,
+            AddShape(shapes_.InfoPointIcons, TShape::KindIcon, entry.Points, text, text,
                      std::nullopt, kRed, symbol.Get());
         }
     }
@@ -503,14 +496,12 @@ void TLayer::MakeCheckpoints()
     shapes_.Checkpoints.clear();
     const TPanelState &state = *state_;
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
-    const int count = std::min({state.Checkpoints.Count, static_cast<int>(state.Checkpoints.Circles.size()),
-                                static_cast<int>(state.Checkpoints.Texts.size())});
-    for (int i = 0; i < count; ++i) {
+    for (const TPlaceOnMap &checkpoint : state.Checkpoints.Circles) {
         // A red outline round a black cross-hatch on a clear background.
         ComPtr<ISymbol> outline = LineSymbol(factory, kSolid, 0.5, kRed);
         ComPtr<ISymbol> circle = PolygonSymbol(factory, kCrossHatch, kBlack, kInvisible, outline.Get());
-        AddShape(shapes_.Checkpoints, TShape::KindPolygon, state.Checkpoints.Circles[i],
-                 state.Checkpoints.Texts[i], L"KT", kOrigin, kLabelGrey, circle.Get());
+        AddShape(shapes_.Checkpoints, TShape::KindPolygon, checkpoint.Points, checkpoint.Text, L"KT", kOrigin,
+                 kLabelGrey, circle.Get());
     }
 }
 
@@ -518,9 +509,9 @@ void TLayer::MakeLastPoint()
 {
     const TPanelState &state = *state_;
     const int k = state.LastPoints.Index;
-    if (k < 0 || k >= static_cast<int>(state.LastPoints.Points.size()) ||
-        k >= static_cast<int>(state.LastPoints.Texts.size()))
+    if (k < 0 || k >= static_cast<int>(state.LastPoints.Vehicles.size()))
         return;
+    const TPlaceOnMap &vehicle = state.LastPoints.Vehicles[static_cast<size_t>(k)];
     IGrymObjectFactory *factory = view_ ? view_->Factory() : nullptr;
     const int iconNumber = state.Settings.IconNum;
     // Vehicle icons are numbered from 1. Any other number (0, the default
@@ -533,7 +524,6 @@ void TLayer::MakeLastPoint()
         raster = LoadIconRaster(L"ICCAR", L"IC");
     // Without even that resource the shape still gets a (rasterless) symbol.
     ComPtr<ISymbol> symbol = RasterSymbol(factory, raster.Get());
-    const std::wstring &text = state.LastPoints.Texts[k];
-    AddShape(shapes_.Vehicles, TShape::KindIcon, state.LastPoints.Points[k], text, WithoutLineBreaks(text),
+    AddShape(shapes_.Vehicles, TShape::KindIcon, vehicle.Points, vehicle.Text, WithoutLineBreaks(vehicle.Text),
              std::nullopt, kRed, symbol.Get());
 }

@@ -16,22 +16,28 @@
 
 #include "kx/report.h"
 
+// One thing on the map: its shape's points and its balloon text.
+struct TPlaceOnMap {
+    TMapPointArray Points;
+    std::wstring Text;
+};
+
 struct TLastPoints {
-    TMapPointArrays Points;          // one one-point array per vehicle
-    std::vector<std::wstring> Texts;  // balloon text per vehicle
-    int Index = 0;                   // the vehicle the layer adds next
+    // Per vehicle of the group, in the dispatcher's order: its one point,
+    // or (0, 0) with no text while its position is unknown.
+    std::vector<TPlaceOnMap> Vehicles;
+    int Index = 0;  // the vehicle the layer adds next, an index into Vehicles
 };
 
 struct TCheckpoints {
-    int Count = 0;
-    TMapPointArrays Circles;
-    std::vector<std::wstring> Texts;
+    std::vector<TPlaceOnMap> Circles;  // each checkpoint's circle as its outline
 };
 
 struct TInfoPointsOnMap {
-    TMapPointArrayss Positions;  // per category row, per entry
-    std::vector<std::vector<std::wstring>> Texts;
-    std::vector<int> Counts;
+    // Per category, at the index of its row in the category table (index 0
+    // is row 1, the checkpoints, drawn as circles instead); per entry, its
+    // one point, or none when the entry has no position.
+    std::vector<std::vector<TPlaceOnMap>> Categories;
     // The speeding periods of the trip, when their category was fetched with
     // the others (the trip's report counts and charts them).
     std::optional<std::vector<kx::TimePeriod>> Speeding;

@@ -6,6 +6,6 @@ void TPanelState::ClearForShutdown()
     Trip.Track = kx::Track();
     Trip.TrackIndex = kx::SegmentIndex();
     Checkpoints.Circles.clear();
-    InfoPoints.Positions.clear();
+    InfoPoints.Categories.clear();
     Player.MarkerPolygons.clear();
 }

@@ -96,8 +96,7 @@ void TMapToolBar::ShowCheckpoints()
         Redraw();
         return;
     }
-    TMapPointArrays circles;
-    std::vector<std::wstring> texts;
+    std::vector<TPlaceOnMap> circles;
     try {
         const TGeoToMap toMap = Converter(map_, factory_);
         server.SelectGroup(server.ServerGroupKey());
@@ -114,17 +113,14 @@ void TMapToolBar::ShowCheckpoints()
             TMapPointArray circle = kx::CheckpointCircleGeo(longitude, latitude, radius);
             for (TMapPoint &p : circle)
                 p = ToMap(toMap, p.X, p.Y);
-            texts.push_back(kx::ToWide(kx::CheckpointBalloonText(kx::ToUtf8(name), kx::ToUtf8(address))));
-            circles.push_back(std::move(circle));
+            circles.push_back({std::move(circle),
+                               kx::ToWide(kx::CheckpointBalloonText(kx::ToUtf8(name), kx::ToUtf8(address)))});
         }
     } catch (...) {
         // The dispatcher's checkpoints are an extra on the map: a failure
         // leaves those read before it, and nothing says so.
-        texts.resize(circles.size());
     }
-    checkpoints_.Count = static_cast<int>(circles.size());
     checkpoints_.Circles = std::move(circles);
-    checkpoints_.Texts = std::move(texts);
     if (layer_)
         layer_->BuildShapes(TLayer::BuildCheckpoints);
     Redraw();
@@ -140,9 +136,7 @@ void TMapToolBar::ShowInfoPoints()
     if (layer_)
         layer_->Shapes().InfoPointIcons.clear();
     const size_t rows = settings_.InfoPointCategories.size();
-    infoPoints_.Positions.resize(rows);
-    infoPoints_.Texts.resize(rows);
-    infoPoints_.Counts.resize(rows);
+    infoPoints_.Categories.resize(rows);
     // Without a chosen trip there are no entries to show.
     const bool haveTrip = trip_.CurrentTrip >= 1;
     if (haveTrip)
@@ -150,13 +144,12 @@ void TMapToolBar::ShowInfoPoints()
     const TGeoToMap toMap = Converter(map_, factory_);
     infoPoints_.Speeding.reset();
 
-    // Row 1 holds the checkpoints, drawn as circles instead.
-    for (size_t r = 1; r < rows; ++r) {
-        const kx::TInfoPoints &category = settings_.InfoPointCategories[r];
+    // Index 0 is row 1, the checkpoints, drawn as circles instead.
+    for (size_t c = 1; c < rows; ++c) {
+        const kx::TInfoPoints &category = settings_.InfoPointCategories[c];
         if (!category.VisibleIcon)
             continue;
-        TMapPointArrays positions;
-        std::vector<std::wstring> texts;
+        std::vector<TPlaceOnMap> entries;
         // The speeding periods' times too, for the trip's report.
         const bool speeding = haveTrip && category.query == kx::kSpeedingQuery;
         std::vector<kx::TimePeriod> periods;
@@ -177,8 +170,8 @@ void TMapToolBar::ShowInfoPoints()
                     position.push_back(ToMap(toMap, geo->X, geo->Y));
                 const std::wstring duration =
                     value == kx::EntryValue::Duration ? server.TripEntryDuration() : std::wstring();
-                texts.push_back(EntryValueText(value, ReadEntryValues(server, value, duration), true));
-                positions.push_back(std::move(position));
+                entries.push_back(
+                    {std::move(position), EntryValueText(value, ReadEntryValues(server, value, duration), true)});
                 if (speeding && periodsRead) {
                     // A period without real dates leaves the speeding
                     // uncounted, not the icons undrawn.
@@ -193,9 +186,7 @@ void TMapToolBar::ShowInfoPoints()
         }
         if (speeding && periodsRead)
             infoPoints_.Speeding = std::move(periods);
-        infoPoints_.Counts[r] = static_cast<int>(positions.size());
-        infoPoints_.Positions[r] = std::move(positions);
-        infoPoints_.Texts[r] = std::move(texts);
+        infoPoints_.Categories[c] = std::move(entries);
     }
     if (layer_)
         layer_->BuildShapes(TLayer::BuildInfoPoints);

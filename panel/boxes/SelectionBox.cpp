@@ -177,8 +177,7 @@ void TSelectionBox::ShowLastPoints()
     server.SelectGroup(SelectedGroupKey(group));
     const int n = server.CarsCount();
     try {
-        lastPoints_.Points.assign(static_cast<size_t>(n), TMapPointArray(1));
-        lastPoints_.Texts.assign(static_cast<size_t>(n), std::wstring());
+        lastPoints_.Vehicles.assign(static_cast<size_t>(n), TPlaceOnMap{TMapPointArray(1), std::wstring()});
     } catch (const std::bad_alloc &) {
         throw EPanelError(L"ПО Карвекс сообщило о " + std::to_wstring(n) + L" ТС в группе: столько не разместить",
                           E_OUTOFMEMORY);
@@ -206,10 +205,10 @@ void TSelectionBox::ShowLastPoints()
         const std::wstring number = server.CarNumber();
         const int device = server.CarDevice();
         const std::wstring lastTime = server.CarLastTime();
-        lastPoints_.Points[static_cast<size_t>(i) - 1][0] = *point;
+        TPlaceOnMap &vehicle = lastPoints_.Vehicles[static_cast<size_t>(i) - 1];
+        vehicle.Points[0] = *point;
         // Names and numbers are the dispatcher's texts: escaped for the balloon.
-        lastPoints_.Texts[static_cast<size_t>(i) - 1] =
-            kx::ToWide(kx::LastPointBalloonText(kx::ToUtf8(name), kx::ToUtf8(number), device, kx::ToUtf8(lastTime)));
+        vehicle.Text = kx::ToWide(kx::LastPointBalloonText(kx::ToUtf8(name), kx::ToUtf8(number), device, kx::ToUtf8(lastTime)));
         if (layer_)
             layer_->BuildShapes(TLayer::BuildLastPoint);
     }

@@ -31,11 +31,11 @@ TEST_F(InfoPointsTest, CheckpointCirclesWithTheirBalloonTexts)
     ClickToolButton(TMapTool::Checkpoints);  // down
     EXPECT_TRUE(State().Settings.LoadKT);
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
-    ASSERT_EQ(static_cast<int>(expected.size()), State().Checkpoints.Count);
+    ASSERT_EQ(expected.size(), State().Checkpoints.Circles.size());
     ASSERT_EQ(expected.size(), Shapes().Checkpoints.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(Balloon(expected[i]), State().Checkpoints.Texts[i]);
-        const TMapPointArray &circle = State().Checkpoints.Circles[i];
+        EXPECT_EQ(Balloon(expected[i]), State().Checkpoints.Circles[i].Text);
+        const TMapPointArray &circle = State().Checkpoints.Circles[i].Points;
         ASSERT_EQ(30u, circle.size());
         // The first point lies east of the centre by the radius.
         const kx::TMapPointArray geo = kx::CheckpointCircleGeo(expected[i].longitude, expected[i].latitude,
@@ -67,17 +67,17 @@ TEST_F(InfoPointsTest, CheckpointTextsAreEscapedAndPolesGiveFiniteCircles)
     State().Settings.LoadKT = true;  // checkpoints switched on
     Malformed(L"markup-texts");
     form->ShowCheckpoints();
-    ASSERT_GE(State().Checkpoints.Count, 1);
-    const std::wstring &text = State().Checkpoints.Texts[0];
+    ASSERT_GE(State().Checkpoints.Circles.size(), 1u);
+    const std::wstring &text = State().Checkpoints.Circles[0].Text;
     EXPECT_NE(std::wstring::npos, text.find(L"Название: &lt;img src=x&gt;")) << kx::ToUtf8(text);
     EXPECT_NE(std::wstring::npos, text.find(L"Адрес: &lt;b&gt;")) << kx::ToUtf8(text);
     EXPECT_EQ(std::wstring::npos, text.find(L"<img"));
 
     Malformed(L"pole");
     form->ShowCheckpoints();
-    ASSERT_GE(State().Checkpoints.Count, 1);
-    for (const TMapPointArray &circle : State().Checkpoints.Circles)
-        EXPECT_TRUE(Finite(circle));
+    ASSERT_GE(State().Checkpoints.Circles.size(), 1u);
+    for (const TPlaceOnMap &circle : State().Checkpoints.Circles)
+        EXPECT_TRUE(Finite(circle.Points));
     EXPECT_TRUE(messages.empty());
 }
 
@@ -94,7 +94,7 @@ TEST_F(InfoPointsTest, FailedCheckpointFetchKeepsOnlyWhatItRead)
     for (const wchar_t *kind : {L"nan", L"huge-texts", L"negative-counts"}) {
         Malformed(kind);
         form->ShowCheckpoints();
-        EXPECT_EQ(0, State().Checkpoints.Count) << kx::ToUtf8(kind);
+        EXPECT_TRUE(State().Checkpoints.Circles.empty()) << kx::ToUtf8(kind);
         EXPECT_TRUE(Shapes().Checkpoints.empty());
     }
     Malformed(L"none");
@@ -106,9 +106,7 @@ TEST_F(InfoPointsTest, FailedCheckpointFetchKeepsOnlyWhatItRead)
     ExitDuringCall(8 + 6 * 2 + 1);
     form->ShowCheckpoints();
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(2, State().Checkpoints.Count);
     EXPECT_EQ(2u, State().Checkpoints.Circles.size());
-    EXPECT_EQ(2u, State().Checkpoints.Texts.size());
     EXPECT_EQ(2u, Shapes().Checkpoints.size());
     EXPECT_TRUE(own->Exited(8000));
 }
@@ -124,7 +122,7 @@ TEST_F(InfoPointsTest, InfoPointIconsCarryTheirTexts)
     for (size_t r = 1; r < table.size(); ++r) {
         const std::vector<RefEntry> entries = Entries(trip, table[r].query);
         SCOPED_TRACE(table[r].query);
-        ASSERT_EQ(static_cast<int>(entries.size()), State().InfoPoints.Counts[r]);
+        ASSERT_EQ(entries.size(), State().InfoPoints.Categories[r].size());
         for (size_t j = 0; j < entries.size(); ++j) {
             kx::EntryValues v;
             v.duration = kx::ToUtf8(entries[j].duration);
@@ -136,7 +134,7 @@ TEST_F(InfoPointsTest, InfoPointIconsCarryTheirTexts)
             const std::string text = kx::EntryMapText(kx::EntryValueFor(table[r].query), v);
             const kx::EntryValue value = kx::EntryValueFor(table[r].query);
             EXPECT_EQ(value == kx::EntryValue::Duration ? kx::ToWide(text) : Shown(text),
-                      State().InfoPoints.Texts[r][j]);
+                      State().InfoPoints.Categories[r][j].Text);
             drawn += entries[j].longitude != -777 && entries[j].latitude != -777;
         }
     }
@@ -168,13 +166,13 @@ TEST_F(InfoPointsTest, EntriesWithoutPositionAreListedNotDrawn)
     form->ShowInfoPoints();
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
     int entries = 0;
-    for (int n : State().InfoPoints.Counts)
-        entries += n;
+    for (const std::vector<TPlaceOnMap> &category : State().InfoPoints.Categories)
+        entries += static_cast<int>(category.size());
     EXPECT_GT(entries, 0);
     EXPECT_TRUE(Shapes().InfoPointIcons.empty());
     SetMinimum(L"0");
     ChooseCategory(2);
-    EXPECT_EQ(State().InfoPoints.Counts[1], Rows());
+    EXPECT_EQ(static_cast<int>(State().InfoPoints.Categories[1].size()), Rows());
 }
 
 TEST_F(InfoPointsTest, HostileInfoPointsGiveOneMessageEach)
@@ -206,8 +204,8 @@ TEST_F(InfoPointsTest, PopupMenuShowsAndHidesACategory)
     form->ShowInfoPoints();
     const size_t all = Shapes().InfoPointIcons.size();
     size_t speedings = 0;
-    for (const TMapPointArray &p : State().InfoPoints.Positions[4])
-        speedings += !p.empty();
+    for (const TPlaceOnMap &p : State().InfoPoints.Categories[4])
+        speedings += !p.Points.empty();
     ASSERT_GT(speedings, 0u);
 
     // The button opens the menu; the item chosen there is clicked.

@@ -60,8 +60,8 @@ TEST_F(InfoPointsTest, FiguresOfListAndMapFills)
     const Figure map = measure([&] { form->ShowInfoPoints(); });
     ASSERT_TRUE(messages.empty()) << kx::ToUtf8(messages[0].text);
     size_t entries = 0;
-    for (int count : State().InfoPoints.Counts)
-        entries += static_cast<size_t>(count);
+    for (const std::vector<TPlaceOnMap> &category : State().InfoPoints.Categories)
+        entries += category.size();
 
     std::printf("infopoints figures (stand-in dispatcher in its own process):\n");
     std::printf("  one call:                 %.3f ms\n", call);

@@ -166,7 +166,7 @@ TEST_F(LayerBuildTest, CheckpointsAreHatchedCirclesNamedByTheirTexts)
     for (size_t i = 0; i < 2; ++i) {
         const auto &shape = walk.shapes[i];
         EXPECT_EQ(kxshell::kShapePolygon, shape.kind);
-        EXPECT_EQ(Flat(State().Checkpoints.Circles[i]), shape.coordinates);
+        EXPECT_EQ(Flat(State().Checkpoints.Circles[i].Points), shape.coordinates);
         EXPECT_EQ(L"KT", shape.hint);
         EXPECT_TRUE(shape.hasLabel);
         EXPECT_EQ(0xAAAAAA, shape.textSymbol.colour);
@@ -178,11 +178,10 @@ TEST_F(LayerBuildTest, CheckpointsAreHatchedCirclesNamedByTheirTexts)
         EXPECT_EQ(0xFF, shape.symbol.outline->colour);
     }
 
-    // A count beyond the arrays is not read past them; a rebuild replaces.
-    State().Checkpoints.Count = 5;
+    // A rebuild replaces, never appends.
     layer->BuildShapes(TLayer::BuildCheckpoints);
     EXPECT_EQ(2u, layer->Shapes().Checkpoints.size());
-    State().Checkpoints.Count = 1;
+    State().Checkpoints.Circles.pop_back();
     layer->BuildShapes(TLayer::BuildCheckpoints);
     EXPECT_EQ(1u, layer->Shapes().Checkpoints.size());
 }
@@ -228,9 +227,8 @@ TEST_F(LayerBuildTest, InfoPointsSkipRowZeroHiddenCategoriesAndMissingEntries)
     AddInfoPoint(3, Inside(0.5, 0.5), L"hidden");
     State().Settings.InfoPointCategories[3].VisibleIcon = false;
     AddInfoPoint(4, Inside(0.5, 0.5), L"shown");
-    AddInfoPoint(12, Inside(0.5, 0.5), L"count missing");
-    State().InfoPoints.Counts.resize(5);  // rows past 4 have no count
-    State().InfoPoints.Counts[4] = 3;     // more than the list holds
+    AddInfoPoint(12, Inside(0.5, 0.5), L"not fetched");
+    State().InfoPoints.Categories.resize(5);  // the table has rows the fetch has not
     layer->BuildShapes(TLayer::BuildInfoPoints);
     ASSERT_EQ(1u, layer->Shapes().InfoPointIcons.size());
     EXPECT_EQ(L"shown", layer->Shapes().InfoPointIcons[0]->Text());
@@ -294,7 +292,7 @@ TEST_F(LayerBuildTest, LastPointWithoutAVehicleIconShowsTheDefaultCar)
         layer->BuildShapes(TLayer::BuildLastPoint);
     }
     State().LastPoints.Index = 0;
-    State().LastPoints.Texts.clear();
+    State().LastPoints.Vehicles.clear();
     layer->BuildShapes(TLayer::BuildLastPoint);
     EXPECT_EQ(1u, layer->Shapes().Vehicles.size());
 }

@@ -125,9 +125,8 @@ protected:
     void AddCheckpoint(const kx::TMapPoint &centre, const std::wstring &text)
     {
         TPanelState &s = State();
-        s.Checkpoints.Circles.push_back({{centre.X - 50, centre.Y}, {centre.X, centre.Y + 50}, {centre.X + 50, centre.Y}});
-        s.Checkpoints.Texts.push_back(text);
-        s.Checkpoints.Count = static_cast<int>(s.Checkpoints.Circles.size());
+        s.Checkpoints.Circles.push_back(
+            {{{centre.X - 50, centre.Y}, {centre.X, centre.Y + 50}, {centre.X + 50, centre.Y}}, text});
     }
     // The default thirteen categories, every one empty.
     void UseDefaultCategories()
@@ -135,22 +134,17 @@ protected:
         TPanelState &s = State();
         s.Settings.InfoPointCategories = kx::DefaultInfoPointCategories();
         const size_t n = s.Settings.InfoPointCategories.size();
-        s.InfoPoints.Positions.assign(n, {});
-        s.InfoPoints.Texts.assign(n, {});
-        s.InfoPoints.Counts.assign(n, 0);
+        s.InfoPoints.Categories.assign(n, {});
     }
     void AddInfoPoint(int category, const kx::TMapPoint &at, const std::wstring &text)
     {
         TPanelState &s = State();
-        s.InfoPoints.Positions[category].push_back({at});
-        s.InfoPoints.Texts[category].push_back(text);
-        s.InfoPoints.Counts[category] = static_cast<int>(s.InfoPoints.Texts[category].size());
+        s.InfoPoints.Categories[category].push_back({{at}, text});
     }
     void AddLastPoint(const kx::TMapPoint &at, const std::wstring &text)
     {
         TPanelState &s = State();
-        s.LastPoints.Points.push_back({at});
-        s.LastPoints.Texts.push_back(text);
+        s.LastPoints.Vehicles.push_back({{at}, text});
     }
 
 private:

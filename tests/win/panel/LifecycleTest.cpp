@@ -143,8 +143,8 @@ TEST_F(LifecycleTest, ShutDownFreesClientClearsDataStopsAndSaves)
     ASSERT_TRUE(PumpUntilStarted(form));
     TPanelState &data = State();
     data.Trip.Track = kx::Track::FromCrds({40000, 37.6, 55.7, 0, 0, 40000.001, 37.7, 55.8, 10, 20});
-    data.Checkpoints.Circles = {{{5, 6}}};
-    data.InfoPoints.Positions = {{{{7, 8}}}};
+    data.Checkpoints.Circles = {{{{5, 6}}, L"КП"}};
+    data.InfoPoints.Categories = {{{{{7, 8}}, L"ИТ"}}};
     steps.clear();
 
     form->ActiveFormDestroy();
@@ -153,7 +153,7 @@ TEST_F(LifecycleTest, ShutDownFreesClientClearsDataStopsAndSaves)
     EXPECT_EQ(nullptr, DispatcherConnection().Client);
     EXPECT_TRUE(data.Trip.TrackMapPoints().empty());
     EXPECT_TRUE(data.Checkpoints.Circles.empty());
-    EXPECT_TRUE(data.InfoPoints.Positions.empty());
+    EXPECT_TRUE(data.InfoPoints.Categories.empty());
     EXPECT_TRUE(data.Player.MarkerPolygons.empty());
     EXPECT_TRUE(messages.empty());
 }

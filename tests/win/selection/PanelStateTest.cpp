@@ -34,17 +34,17 @@ TEST(PanelState, ShutDownClearsTheMapDataItLists)
 {
     TPanelState state;
     state.Trip.Track = kx::Track::FromCrds({39848.0, 37.6, 55.7, 0, 0, 39848.001, 37.7, 55.8, 50, 30});
-    state.Checkpoints.Circles = {{{1, 2}}};
-    state.InfoPoints.Positions = {{{{3, 4}}}};
+    state.Checkpoints.Circles = {{{{1, 2}}, L"КП"}};
+    state.InfoPoints.Categories = {{{{{3, 4}}, L"ИТ"}}};
     state.Player.MarkerPolygons.assign(2, {});
-    state.LastPoints.Points = {{{5, 6}}};
+    state.LastPoints.Vehicles = {{{{5, 6}}, L"ТС"}};
     state.ClearForShutdown();
     EXPECT_TRUE(state.Trip.TrackMapPoints().empty());
     EXPECT_EQ(0, state.Trip.TrackPointCount());
     EXPECT_TRUE(state.Checkpoints.Circles.empty());
-    EXPECT_TRUE(state.InfoPoints.Positions.empty());
+    EXPECT_TRUE(state.InfoPoints.Categories.empty());
     EXPECT_TRUE(state.Player.MarkerPolygons.empty());
-    EXPECT_EQ(1u, state.LastPoints.Points.size()) << "the group overview is not shut-down data";
+    EXPECT_EQ(1u, state.LastPoints.Vehicles.size()) << "the group overview is not shut-down data";
 }
 
 } // namespace

@@ -71,17 +71,17 @@ TEST_F(Selection, GroupChangeAsksForDeviceZeroAndShowsTheKnownLastPoints)
 
     // Last points: one per vehicle; the unknown one keeps (0, 0) and no shape.
     const TPanelState &data = State();
-    ASSERT_EQ(3u, data.LastPoints.Points.size());
+    ASSERT_EQ(3u, data.LastPoints.Vehicles.size());
     const TMapPoint first = ToMap(37.61, 55.75);
-    EXPECT_NEAR(first.X, data.LastPoints.Points[0][0].X, 1e-6);
-    EXPECT_NEAR(first.Y, data.LastPoints.Points[0][0].Y, 1e-6);
-    EXPECT_EQ((TMapPoint{0, 0}), data.LastPoints.Points[1][0]);
+    EXPECT_NEAR(first.X, data.LastPoints.Vehicles[0].Points[0].X, 1e-6);
+    EXPECT_NEAR(first.Y, data.LastPoints.Vehicles[0].Points[0].Y, 1e-6);
+    EXPECT_EQ((TMapPoint{0, 0}), data.LastPoints.Vehicles[1].Points[0]);
     EXPECT_EQ(2u, layer->Shapes().Vehicles.size());
     EXPECT_EQ(2, data.LastPoints.Index);
     // The dispatcher's texts are escaped: a name cannot add markup.
     EXPECT_EQ(L"ГАЗель &lt;b&gt; А123&amp;ВС<br />(№ КХ: 7,<br />Последняя точка: " + FebText(6, 10) + L")",
-              data.LastPoints.Texts[0]);
-    EXPECT_TRUE(data.LastPoints.Texts[1].empty());
+              data.LastPoints.Vehicles[0].Text);
+    EXPECT_TRUE(data.LastPoints.Vehicles[1].Text.empty());
     EXPECT_EQ(L"N/A", TripLabel());
     EXPECT_GT(MapObject().InvalidateCount(), invalidates);
 }
@@ -96,7 +96,7 @@ TEST_F(Selection, VehicleWithANaNPositionIsListedAsUnknown)
     ASSERT_TRUE(messages.empty()) << messages[0].text;
     EXPECT_EQ(3, selection::ComboCount(form->Controls().cmbCarName));
     EXPECT_EQ(1u, layer->Shapes().Vehicles.size()) << "only the vehicle with a known position";
-    EXPECT_TRUE(State().LastPoints.Texts[0].empty());
+    EXPECT_TRUE(State().LastPoints.Vehicles[0].Text.empty());
 }
 
 TEST_F(Selection, VehicleInAnyComboAlignsAllThreeAndAsksOnce)
