@@ -11,7 +11,7 @@ if(NOT KX_WIDL_ARCH)
 endif()
 set(KX_WINE_IDL_DIR ${CMAKE_SOURCE_DIR}/.deps/wine-include CACHE PATH "standard OLE IDL files")
 set(KX_WINE_TLB_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "where stdole2.tlb lies")
-set(KX_IDL_INCLUDE_DIRS ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/server ${CMAKE_SOURCE_DIR}/plugin)
+set(KX_IDL_INCLUDE_DIRS ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/server ${CMAKE_SOURCE_DIR}/panel)
 
 # Compiles IDL with widl into <name>.h, <name>_i.c and, when the IDL holds a
 # library, <name>.tlb, all in the current binary dir. Sets <var>_HEADER,

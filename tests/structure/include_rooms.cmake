@@ -1,8 +1,12 @@
 # Checks that includes run one way between the plug-in's rooms:
 #   plugin -> panel (control -> form -> boxes -> panel's own helpers)
 #          -> report -> state, layer, settings -> server, host -> com -> core
-# A quoted include is looked up among the rooms' own headers; generated and
-# system headers are not ours and are skipped. Run:
+# A quoted include is looked up among the rooms' own headers and the headers
+# generated in their build folders (X.h from X.idl or X.h.in): a generated
+# header belongs to the room whose source makes it, and one made by a stand-in
+# program belongs to no room, so no room may include it. Such a header is
+# checked in angle brackets too; other headers are the system's and skipped.
+# Run:
 #   cmake -DSOURCE=<tree> [-DRESULTS=<folder for a JUnit report>] -P include_rooms.cmake
 if(NOT SOURCE)
     message(FATAL_ERROR "usage: cmake -DSOURCE=<source tree> -P include_rooms.cmake")
@@ -60,13 +64,32 @@ foreach(file IN LISTS files)
     endif()
 endforeach()
 
+# The headers widl and configure_file write into a build folder.
+set(makers "")
+foreach(place IN LISTS rooms ITEMS standins)
+    file(GLOB_RECURSE found RELATIVE ${SOURCE} ${SOURCE}/${place}/*.idl ${SOURCE}/${place}/*.h.in)
+    list(APPEND makers ${found})
+endforeach()
+list(REMOVE_DUPLICATES makers)
+foreach(maker IN LISTS makers)
+    get_filename_component(dir ${maker} DIRECTORY)
+    get_filename_component(name ${maker} NAME)
+    string(REGEX REPLACE "(\\.idl|\\.h\\.in)$" ".h" name "${name}")
+    room_of(${dir} room)
+    if(room STREQUAL "")
+        set(room ${dir})
+    endif()
+    set(home_${name} ${room})
+    set(made_${name} TRUE)
+endforeach()
+
 set(faults 0)
 foreach(file IN LISTS files)
     get_filename_component(dir ${file} DIRECTORY)
     room_of(${dir} room)
-    file(STRINGS ${SOURCE}/${file} lines REGEX "^#include \"")
+    file(STRINGS ${SOURCE}/${file} lines REGEX "^#include [\"<]")
     foreach(line IN LISTS lines)
-        string(REGEX REPLACE "^#include \"([^\"]+)\".*$" "\\1" included "${line}")
+        string(REGEX REPLACE "^#include [\"<]([^\">]+)[\">].*$" "\\1" included "${line}")
         string(REGEX REPLACE "^(\\.\\./)+" "" included "${included}")
         get_filename_component(leaf ${included} NAME)
         if(included MATCHES "^kx/")
@@ -75,15 +98,28 @@ foreach(file IN LISTS files)
         if(NOT DEFINED home_${leaf})
             continue()
         endif()
+        if(line MATCHES "^#include <" AND NOT made_${leaf})
+            continue()
+        endif()
         set(target ${home_${leaf}})
         if(target STREQUAL room)
             continue()
         endif()
         list(FIND allowed_${room} ${target} at)
-        if(at LESS 0)
-            message("${file}: includes ${included} from ${target}/, above ${room}/")
-            math(EXPR faults "${faults} + 1")
+        if(at GREATER_EQUAL 0)
+            continue()
         endif()
+        set(where "from ${target}/")
+        if(made_${leaf})
+            set(where "generated in the build folder of ${target}/")
+        endif()
+        list(FIND rooms ${target} at)
+        if(at LESS 0)
+            message("${file}: includes ${included} ${where}, outside the plug-in's rooms")
+        else()
+            message("${file}: includes ${included} ${where}, above ${room}/")
+        endif()
+        math(EXPR faults "${faults} + 1")
     endforeach()
 endforeach()
 
