@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <tuple>
 
@@ -41,6 +43,26 @@ TEST_P(DisplayScaleTest, PanelAndDialogFitTheirTextsAndEndCleanly) {
     }
     EXPECT_TRUE(dialog) << report;
     EXPECT_TRUE(run.All("layout.finding").empty()) << report;
+
+    // The banner's logo drawn for the scale, not the 100 % one left small:
+    // its artwork spans about two thirds of the panel's width at any scale.
+    Picture panel;
+    ASSERT_TRUE(panel.Load(folder.Path() + L"\\shots\\panel-scaled.bmp")) << report;
+    int left = panel.width, right = -1;
+    // Inside the panel's border.
+    for (int y = 3; y < 56 * dpi / 96 - 3 && y < panel.height; ++y)
+        for (int x = 3; x < panel.width - 3; ++x) {
+            const uint32_t c = panel.At(x, y);
+            const int off = std::abs(static_cast<int>(c >> 16) - 223) + std::abs(static_cast<int>((c >> 8) & 0xFF) - 237) +
+                            std::abs(static_cast<int>(c & 0xFF) - 229);
+            if (off > 60) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    const double share = static_cast<double>(right - left + 1) / panel.width;
+    EXPECT_GT(share, 0.55) << "logo from " << left << " to " << right << " of " << panel.width;
+    EXPECT_LT(share, 0.85) << "logo from " << left << " to " << right << " of " << panel.width;
 
     EXPECT_EQ("0", run.First("leaks")) << report;
     EXPECT_EQ(0, run.exitCode) << report;
