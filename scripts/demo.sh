@@ -10,6 +10,7 @@
 #   scripts/demo.sh --show           on the present display; the window stays
 #   scripts/demo.sh --scenario FILE  another scenario (see the demo's for the commands)
 #   scripts/demo.sh --dpi N          the display at N pixels per inch (96 when not given)
+#   scripts/demo.sh --visual-styles  the shell as a host with the common controls 6 manifest
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
@@ -18,13 +19,15 @@ scenario=""
 inside=0
 shots=""
 dpi=96
+styles=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --show) show=1 ;;
         --scenario) scenario="$(realpath "$2")"; shift ;;
         --dpi) dpi="$2"; shift ;;
+        --visual-styles) styles=(--visual-styles) ;;
         --inside) inside=1; shots="$2"; shift ;;   # internal: already on a display
-        *) echo "usage: scripts/demo.sh [--show] [--scenario FILE] [--dpi N]" >&2; exit 2 ;;
+        *) echo "usage: scripts/demo.sh [--show] [--scenario FILE] [--dpi N] [--visual-styles]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -61,7 +64,7 @@ run_shell() {
     # window manager on the display.
     local status=0
     wine explorer /desktop="KXShell,${screen_w}x${screen_h}" "$bin/KXShell.exe" --scenario "Z:$scenario_file" \
-        --shots "Z:$shots" --report "Z:$report" "${size[@]}" "${stay[@]}" >/dev/null 2>&1 &
+        --shots "Z:$shots" --report "Z:$report" "${size[@]}" "${stay[@]}" ${styles[@]+"${styles[@]}"} >/dev/null 2>&1 &
     local shell=$!
     # The whole screen once, the way an outside tool sees it.
     for _ in $(seq 1 600); do
@@ -105,7 +108,9 @@ run_on_display() {
     rm -f "$bin/Plugins/KXSettings.xml" "$bin/Plugins/KXSettings.xml.bak"
     mkdir -p "$shots/guide"
     run_shell "$shots/guide" "$bin/scenarios/guide.txt" "$shots/report-guide.txt" settings-dialog || status=$?
-    # The pictures the scenario named (not its numbered whole-window shots).
+    # The pictures the scenario named (not its numbered whole-window shots),
+    # into the guide only at its own look: 96 DPI, no visual styles.
+    [ "$dpi" = 96 ] && [ ${#styles[@]} = 0 ] || return $status
     sed -n 's/^part: \([^ ]*\) .*/\1/p' "$shots/report-guide.txt" | while read -r name; do
         cp "$shots/guide/$name.png" "$KX_ROOT/docs/guide/"
     done
@@ -127,7 +132,7 @@ if [ "$show" = 1 ] && [ -n "${DISPLAY:-}" ]; then
     run_on_display "$shots" || status=$?
 else
     xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" "$0" --inside "$shots" --dpi "$dpi" \
-        ${scenario:+--scenario "$scenario"} || status=$?
+        ${styles[@]+"${styles[@]}"} ${scenario:+--scenario "$scenario"} || status=$?
 fi
 
 report="$shots/report.txt"

@@ -80,12 +80,15 @@ SIZE TextSize(HFONT font, const wchar_t *text)
 
 }  // namespace
 
-TFormSettings::TFormSettings(HWND owner, std::vector<kx::TInfoPoints> &categories, int &iconNum, HIMAGELIST icons)
-    : categories_(categories), iconNum_(iconNum), icons_(icons), owner_(owner)
+TFormSettings::TFormSettings(HWND owner, std::vector<kx::TInfoPoints> &categories, int &iconNum,
+                             TIconLoader loadIcons)
+    : categories_(categories), iconNum_(iconNum), loadIcons_(std::move(loadIcons)), owner_(owner)
 {
     if (g_dialogCount++ == 0)
         RegisterDialogClass();
     scale_ = kx::TDisplayScale(WindowDpi(owner), kx::kDesignDpi, true);
+    if (loadIcons_)
+        icons_ = loadIcons_(scale_);
     RECT frame{0, 0, scale_(kClientWidth), scale_(kClientHeight)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     hwnd_ = CreateWindowExW(kExStyle, kWindowClass, L"Настройки", kStyle, 0, 0, frame.right - frame.left,
@@ -102,6 +105,8 @@ TFormSettings::~TFormSettings()
     for (HFONT font : {font_, smallFont_})
         if (font)
             DeleteObject(font);
+    if (icons_)
+        ImageList_Destroy(icons_);
     // Nothing may keep a class whose procedure lives here across an unload.
     if (--g_dialogCount == 0)
         UnregisterClassW(kWindowClass, ThisModule());
@@ -189,6 +194,9 @@ void TFormSettings::ChangeDpi(int dpi, const RECT &suggested)
     for (HFONT font : {oldFont, oldSmall})
         if (font)
             DeleteObject(font);
+    if (loadIcons_)
+        if (HIMAGELIST old = std::exchange(icons_, loadIcons_(scale_)))
+            ImageList_Destroy(old);
     // The suggested frame's corner, the client area at the new scale.
     RECT frame{0, 0, scale_(kClientWidth), scale_(kClientHeight)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);

@@ -6,7 +6,9 @@
 // Who owns what: the caller creates one dialog per use and destroys it after
 // it closes. The category table and the icon number belong to the caller;
 // the dialog holds references to them and writes them only in btnOKClick.
-// The image list belongs to the caller too; the dialog only draws from it.
+// The vehicle pictures come from the caller's loader, asked for the
+// dialog's scale when the window is made and again when its DPI changes;
+// the dialog owns each list it is given.
 // The dialog owns its window and controls, and its failure, if a handler
 // failed, until ShowModal or RethrowFailure hands it on.
 #pragma once
@@ -16,6 +18,7 @@
 
 #include <array>
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,9 +36,13 @@ public:
     // that Enter and Escape do not close the dialog.
     enum : int { idCheckBox1 = 101, idPaintBox1 = 201, idComboBox1 = 202, idOK = 301, idCancel = 302 };
 
+    // The vehicle pictures (IconsList images 0 to 167, square) drawn for a
+    // scale; null when there are none.
+    using TIconLoader = std::function<HIMAGELIST(const kx::TDisplayScale &)>;
+
     // Creates the window, hidden, with its controls. `owner` is the window
     // the dialog is modal to (may be null).
-    TFormSettings(HWND owner, std::vector<kx::TInfoPoints> &categories, int &iconNum, HIMAGELIST icons);
+    TFormSettings(HWND owner, std::vector<kx::TInfoPoints> &categories, int &iconNum, TIconLoader loadIcons);
     ~TFormSettings();
     TFormSettings(const TFormSettings &) = delete;
     TFormSettings &operator=(const TFormSettings &) = delete;
@@ -102,7 +109,8 @@ private:
 
     std::vector<kx::TInfoPoints> &categories_;
     int &iconNum_;
-    HIMAGELIST icons_;
+    TIconLoader loadIcons_;
+    HIMAGELIST icons_ = nullptr;  // at scale_
     HWND owner_;
     bool ownerDisabled_ = false;  // by Show, until Close
     HWND hwnd_ = nullptr;

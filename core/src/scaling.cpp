@@ -1,5 +1,8 @@
 #include "kx/scaling.h"
 
+#include <cstdlib>
+#include <initializer_list>
+
 namespace kx {
 
 long long ScaleRounded(long long n, long long num, long long den)
@@ -38,6 +41,18 @@ int TDisplayScale::FontHeight(int points) const
 int TDisplayScale::FontHeightCy(long long cyPoints) const
 {
     return -static_cast<int>(ScaleRounded(cyPoints, kDesignDpi * num_, 72 * 10000LL * den_));
+}
+
+int NearestPictureSize(int designSize, const TDisplayScale &scale)
+{
+    const int wanted = scale(designSize);
+    int best = designSize;
+    for (int percent : {125, 150, 200}) {
+        const int size = static_cast<int>(ScaleRounded(designSize, percent, 100));
+        if (std::abs(size - wanted) < std::abs(best - wanted))
+            best = size;
+    }
+    return best;
 }
 
 }  // namespace kx

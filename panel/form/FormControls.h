@@ -26,6 +26,6 @@ struct TFormControls {
          ToolBar1 = nullptr, SpeedButton1 = nullptr;
     HWND GroupBox5 = nullptr, Label10 = nullptr, lblDate = nullptr, Label11 = nullptr,
          lblSpeed = nullptr, Label7 = nullptr, lblDistance = nullptr;
-    HIMAGELIST ImageList1 = nullptr, ImageList2 = nullptr, IconsList = nullptr;
+    HIMAGELIST ImageList1 = nullptr, ImageList2 = nullptr;
     HMENU PopupMenu1 = nullptr;
 };

@@ -10,6 +10,7 @@
 
 #include "KXActiveXForm.h"
 #include "Module.h"
+#include "Pictures.h"
 #include "SelectionSupport.h"
 #include "WindowDpi.h"
 #include "kx/infopoints.h"
@@ -18,7 +19,6 @@
 namespace {
 
 constexpr COLORREF kBannerColor = RGB(223, 237, 229);  // 15068639
-constexpr COLORREF kImageMask = RGB(255, 0, 255);     // transparent pixels of the image strips
 constexpr UINT kFirstMenuCommand = 1400;                // + the item's number (2 to 13)
 
 struct TToolHint {
@@ -53,44 +53,6 @@ HFONT MakeFont(const kx::TDisplayScale &scale, const wchar_t *face, int points, 
     lf.lfCharSet = charset;
     lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
     return CreateFontIndirectW(&lf);
-}
-
-// Image strips are generated at build time: a row of square images, magenta
-// where transparent. A missing strip leaves its list empty.
-HIMAGELIST LoadStrip(const wchar_t *name)
-{
-    auto bmp = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bmp)
-        return nullptr;
-    BITMAP bm{};
-    GetObjectW(bmp, sizeof(bm), &bm);
-    HIMAGELIST list = nullptr;
-    if (bm.bmHeight > 0 && bm.bmWidth >= bm.bmHeight) {
-        list = ImageList_Create(bm.bmHeight, bm.bmHeight, ILC_COLOR24 | ILC_MASK, bm.bmWidth / bm.bmHeight, 4);
-        if (list)
-            ImageList_AddMasked(list, bmp, kImageMask);
-    }
-    DeleteObject(bmp);
-    return list;
-}
-
-// The tool bar's and the menu's pictures are drawn at these sizes (the 16 of
-// 100 %, then for 125, 150 and 200 %); the one nearest the scaled 16 is shown.
-int PictureSize(const kx::TDisplayScale &scale)
-{
-    const int wanted = scale(16);
-    int best = 16;
-    for (int size : {20, 24, 32})
-        if (std::abs(size - wanted) < std::abs(best - wanted))
-            best = size;
-    return best;
-}
-
-// The strip of pictures at `size`, or the 100 % one when that size is missing.
-HIMAGELIST LoadStripAt(const std::wstring &name, int size)
-{
-    HIMAGELIST list = size == 16 ? nullptr : LoadStrip((name + L"_" + std::to_wstring(size)).c_str());
-    return list ? list : LoadStrip(name.c_str());
 }
 
 SYSTEMTIME DesignDate()
@@ -219,7 +181,6 @@ void TKXActiveXForm::CreateComponents()
 
     // 1. The banner.
     c_.Label1 = make(WC_STATICW, L"", SS_OWNERDRAW, 0, 0, DesignWidth, 56);
-    c_.Image1 = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), L"KXLogo", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 
     // 2. Vehicle and period.
     c_.GroupBox3 = group(L"Выбор периода и ТС", 58, 192);
@@ -432,11 +393,13 @@ void TKXActiveXForm::LayOut()
 
 void TKXActiveXForm::LoadImageLists()
 {
-    const int size = PictureSize(scale_);
-    HIMAGELIST oldTools = std::exchange(c_.ImageList1, LoadStripAt(L"ImageList1", size));
-    HIMAGELIST oldMenu = std::exchange(c_.ImageList2, LoadStripAt(L"ImageList2", size));
-    if (!c_.IconsList)
-        c_.IconsList = LoadStrip(L"IconsList");  // the dialog's 48-pixel vehicles
+    HIMAGELIST oldTools = std::exchange(c_.ImageList1, LoadPictureStrip(ModuleInstance(), L"ImageList1", 16, scale_));
+    HIMAGELIST oldMenu = std::exchange(c_.ImageList2, LoadPictureStrip(ModuleInstance(), L"ImageList2", 16, scale_));
+    HBITMAP oldLogo = std::exchange(c_.Image1, LoadPicture(ModuleInstance(), L"KXLogo", 40, scale_));
+    if (oldLogo)
+        DeleteObject(oldLogo);
+    if (c_.Label1)
+        InvalidateRect(c_.Label1, nullptr, TRUE);
     if (c_.ToolBar1) {
         int cx = 16, cy = 16;
         if (c_.ImageList1)

@@ -124,7 +124,7 @@ TKXActiveXForm::~TKXActiveXForm()
         DestroyWindow(hwnd_);
     if (c_.PopupMenu1)
         DestroyMenu(c_.PopupMenu1);
-    for (HIMAGELIST list : {c_.ImageList1, c_.ImageList2, c_.IconsList})
+    for (HIMAGELIST list : {c_.ImageList1, c_.ImageList2})
         if (list)
             ImageList_Destroy(list);
     if (c_.Image1)

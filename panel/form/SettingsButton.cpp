@@ -3,7 +3,9 @@
 // have changed.
 #include "KXActiveXForm.h"
 
+#include "Module.h"
 #include "PanelState.h"
+#include "Pictures.h"
 #include "SelectionSupport.h"
 #include "SettingsDialog.h"
 
@@ -12,7 +14,9 @@ void TKXActiveXForm::btnSettingsClick()
     // Modal to the shell's window, which holds the docked panel. Closed, the
     // dialog is hidden; its window goes when the panel has caught up.
     TFormSettings dialog(GetAncestor(hwnd_, GA_ROOT), state_->Settings.InfoPointCategories,
-                         state_->Settings.IconNum, c_.IconsList);
+                         state_->Settings.IconNum, [](const kx::TDisplayScale &scale) {
+                             return LoadPictureStrip(ModuleInstance(), L"IconsList", 48, scale);
+                         });
     dialog.Show();
     RunModal(L"TFormSettings", [&] { return dialog.RunModalLoop(); });
     dialog.RethrowFailure();

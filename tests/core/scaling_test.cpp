@@ -69,3 +69,21 @@ TEST(DisplayScale, UnscaledAndDesignResolutions) {
     EXPECT_EQ(TDisplayScale(144, 96, true), TDisplayScale(288, 192, true));
     EXPECT_NE(TDisplayScale(144, 96, true), TDisplayScale(144, 96, false));
 }
+
+TEST(DisplayScale, PicturesAreShownAtTheNearestDrawnSize) {
+    struct Case {
+        int dpi, toolBar, vehicle, logoHeight;
+    };
+    // Drawn: 16/20/24/32, 48/60/72/96, 40/50/60/80.
+    for (const Case &c : {Case{96, 16, 48, 40}, Case{108, 16, 48, 40}, Case{120, 20, 60, 50}, Case{144, 24, 72, 60},
+                          Case{168, 24, 72, 60}, Case{192, 32, 96, 80}, Case{288, 32, 96, 80}, Case{72, 16, 48, 40}}) {
+        const TDisplayScale s(c.dpi, 96, true);
+        EXPECT_EQ(NearestPictureSize(16, s), c.toolBar) << c.dpi;
+        EXPECT_EQ(NearestPictureSize(48, s), c.vehicle) << c.dpi;
+        EXPECT_EQ(NearestPictureSize(40, s), c.logoHeight) << c.dpi;
+    }
+    // A form not scaled keeps its design pictures at any display.
+    EXPECT_EQ(NearestPictureSize(48, TDisplayScale(192, 96, false)), 48);
+    // Designed at 120 pixels per inch and shown at 96: smaller than design, the design size.
+    EXPECT_EQ(NearestPictureSize(16, TDisplayScale(96, 120, true)), 16);
+}

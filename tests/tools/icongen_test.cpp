@@ -395,26 +395,44 @@ TEST_F(GeneratedFiles, StripsHaveTheImageCountsThePanelIndexes) {
     EXPECT_NE(header.find("#define KX_BMP_ICONSLIST_COUNT 168"), std::string::npos);
 }
 
-TEST_F(GeneratedFiles, ToolBarAndMenuPicturesComeInEveryDisplayScale) {
+TEST_F(GeneratedFiles, PicturesComeInEveryDisplayScale) {
     ASSERT_EQ(exitCode, 0);
-    const Bmp tool16 = bitmap("ImageList1"), menu16 = bitmap("ImageList2");
-    for (int size : {20, 24, 32}) {
-        const std::string suffix = "_" + std::to_string(size);
-        const Bmp tool = bitmap("ImageList1" + suffix), menu = bitmap("ImageList2" + suffix);
-        // The same images as at 16, the same order, each square at its size.
-        EXPECT_EQ(tool.h, size);
-        EXPECT_EQ(tool.w / size, tool16.w / 16) << size;
-        EXPECT_EQ(menu.h, size);
-        EXPECT_EQ(menu.w / size, menu16.w / 16) << size;
-        EXPECT_EQ(tool.at(0, 0), kMaskColour);
-        // Drawn at the size, not left empty: the settings button's gear (30)
-        // covers part of its square.
+    struct Designed {
+        const char* name;
+        int width, height;
+    };
+    // The 100 % pictures and their sizes at 125, 150 and 200 %.
+    const Designed designed[] = {{"ImageList1", 16, 16}, {"ImageList2", 16, 16}, {"IconsList", 48, 48}, {"KXLogo", 230, 40}};
+    const int heights[][3] = {{20, 24, 32}, {20, 24, 32}, {60, 72, 96}, {50, 60, 80}};
+    const int widths[][3] = {{20, 24, 32}, {20, 24, 32}, {60, 72, 96}, {288, 345, 460}};
+    for (size_t d = 0; d < std::size(designed); ++d) {
+        const Bmp base = bitmap(designed[d].name);
+        const int count = base.w / designed[d].width;
+        for (int i = 0; i < 3; ++i) {
+            const std::string name = std::string(designed[d].name) + "_" + std::to_string(heights[d][i]);
+            ASSERT_EQ(bitmaps.count(name), 1u) << name;
+            const Bmp scaled = bitmap(name);
+            // The same images as at 100 %, in the same order, each at its size.
+            EXPECT_EQ(scaled.h, heights[d][i]) << name;
+            EXPECT_EQ(scaled.w, widths[d][i] * count) << name;
+        }
+    }
+    // Drawn at the size from the artwork, not left small in a corner: the
+    // settings button's gear (tool bar image 30) and a vehicle cover about
+    // the same share of their squares at every size.
+    auto drawnShare = [&](const std::string& name, int image, int size) {
+        const Bmp b = bitmap(name);
         int drawn = 0;
         for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) drawn += !(tool.at(30 * size + x, y) == kMaskColour);
-        EXPECT_GT(drawn, size * size / 8) << size;
-        EXPECT_LT(drawn, size * size) << size;
-    }
+            for (int x = 0; x < size; ++x) drawn += !(b.at(image * size + x, y) == kMaskColour);
+        return static_cast<double>(drawn) / (size * size);
+    };
+    const double gear = drawnShare("ImageList1", 30, 16), vehicle = drawnShare("IconsList", 5, 48);
+    EXPECT_GT(gear, 0.125);
+    EXPECT_GT(vehicle, 0.125);
+    for (int size : {20, 24, 32}) EXPECT_NEAR(drawnShare("ImageList1_" + std::to_string(size), 30, size), gear, 0.12) << size;
+    for (int size : {60, 72, 96})
+        EXPECT_NEAR(drawnShare("IconsList_" + std::to_string(size), 5, size), vehicle, 0.06) << size;
 }
 
 TEST_F(GeneratedFiles, IconsListImageKIsVehicleIconK) {

@@ -23,8 +23,8 @@ Image drawToolbarImage(int index, int size);
 constexpr int kToolbarImageCount = 32;
 
 // Vehicle pictures: 1..166 the vehicle icons, 0 the default car,
-// 167 the "no picture" placeholder.
-Image drawVehicle(int index);
+// 167 the "no picture" placeholder; `size` pixels square (designed at 48).
+Image drawVehicle(int index, int size);
 std::string vehicleDescription(int index);  // e.g. "tanker, orange" (for the preview log)
 
 // The panel's banner logo on its light green background.

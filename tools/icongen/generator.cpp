@@ -25,8 +25,8 @@ constexpr int kLogoWidth = 230, kLogoHeight = 40;
 
 Image renderIcon(const IconEntry& e) {
     if (e.name == "IcKX") return drawLayerIcon(e.size);
-    if (e.name == "ICCAR") return drawVehicle(0);
-    if (e.name.rfind("TSIcon_", 0) == 0) return drawVehicle(std::stoi(e.name.substr(7)));
+    if (e.name == "ICCAR") return drawVehicle(0, e.size);
+    if (e.name.rfind("TSIcon_", 0) == 0) return drawVehicle(std::stoi(e.name.substr(7)), e.size);
     return drawCategoryIcon(e.name, e.size);
 }
 
@@ -35,8 +35,8 @@ std::vector<Image> renderBitmap(const BitmapEntry& b) {
     for (int i = 0; i < b.count; ++i) {
         if (b.name.rfind("ImageList1", 0) == 0) images.push_back(drawToolbarImage(i, b.imageWidth));
         else if (b.name.rfind("ImageList2", 0) == 0) images.push_back(drawMenuImage(i, b.imageWidth));
-        else if (b.name == "IconsList") images.push_back(drawVehicle(i));
-        else if (b.name == "KXLogo") images.push_back(drawLogo(b.imageWidth, b.imageHeight));
+        else if (b.name.rfind("IconsList", 0) == 0) images.push_back(drawVehicle(i, b.imageWidth));
+        else if (b.name.rfind("KXLogo", 0) == 0) images.push_back(drawLogo(b.imageWidth, b.imageHeight));
         else throw std::logic_error("no pictures for bitmap " + b.name);
     }
     return images;
@@ -216,14 +216,16 @@ std::vector<BitmapEntry> bitmapCatalogue() {
         {"IconsList", "IconsList.bmp", 48, 48, kIconsListCount, kListWhite, true},
         {"KXLogo", "KXLogo.bmp", kLogoWidth, kLogoHeight, 1, kBanner, false},
     };
-    // The tool bar's and the menu's pictures drawn anew for 125 %, 150 % and
-    // 200 % display scale, named by their size.
-    for (int size : kScaledImageSizes) {
-        const std::string suffix = "_" + std::to_string(size);
-        bitmaps.push_back({"ImageList1" + suffix, "ImageList1" + suffix + ".bmp", size, size, kToolbarImageCount,
-                           kButtonFace, true});
-        bitmaps.push_back({"ImageList2" + suffix, "ImageList2" + suffix + ".bmp", size, size, 24, kButtonFace, true});
-    }
+    // The panel's and the dialog's pictures drawn anew for 125 %, 150 % and
+    // 200 % display scale, from the same artwork, named by their height.
+    const size_t designed = bitmaps.size();
+    for (int percent : kDisplayScales)
+        for (size_t i = 0; i < designed; ++i) {
+            const BitmapEntry& b = bitmaps[i];
+            const int w = scaledSize(b.imageWidth, percent), h = scaledSize(b.imageHeight, percent);
+            const std::string name = b.name + "_" + std::to_string(h);
+            bitmaps.push_back({name, name + ".bmp", w, h, b.count, b.matte, b.masked});
+        }
     return bitmaps;
 }
 

@@ -22,8 +22,12 @@ struct BitmapEntry {
     bool masked;       // transparent pixels carry kMaskColour
 };
 
-// Sizes of the tool bar's and menu's pictures beside the 16 of 100 %.
-constexpr int kScaledImageSizes[] = {20, 24, 32};
+// The display scales (in per cent) the panel's and the dialog's pictures
+// are drawn for beside 100 %, and a picture's size at one of them: its
+// design size (at 100 %) scaled and rounded to the nearest pixel. The
+// plug-in picks among the same sizes (kx::NearestPictureSize).
+constexpr int kDisplayScales[] = {125, 150, 200};
+constexpr int scaledSize(int designSize, int percent) { return (designSize * percent + 50) / 100; }
 
 std::vector<IconEntry> iconCatalogue();
 std::vector<BitmapEntry> bitmapCatalogue();

@@ -437,9 +437,9 @@ void placeholder(const Ctx& c) {
 
 }  // namespace
 
-Image drawVehicle(int index) {
+Image drawVehicle(int index, int size) {
     if (index < 0 || index > 167) throw std::invalid_argument("vehicle index out of range");
-    Image img(48, 48);
+    Image img(size, size);
     const Ctx c = ctxFor(img, 48);
     if (index == 167) {
         placeholder(c);

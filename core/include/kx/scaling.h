@@ -33,6 +33,12 @@ private:
     long long num_ = 1, den_ = 1;
 };
 
+// The pictures (tool bar, menu, logo, vehicles) are drawn at their design
+// size for 100 % and again for 125, 150 and 200 %, each size rounded to the
+// pixel; the one of these nearest `scale(designSize)` is shown (the smaller
+// on a tie), never a stretched one.
+int NearestPictureSize(int designSize, const TDisplayScale &scale);
+
 // n * num / den rounded half away from zero, without overflow for pixel sizes.
 long long ScaleRounded(long long n, long long num, long long den);
 

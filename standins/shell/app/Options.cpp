@@ -31,6 +31,7 @@ std::wstring Options::Usage() {
            L"  --maximized          start maximised\n"
            L"  --stay               keep the window open after the scenario\n"
            L"  --bmp                screenshots also as BMP\n"
+           L"  --visual-styles      with the common controls 6 manifest (themed controls)\n"
            L"  --centre LON,LAT     map centre (default: the stand-in city's)\n"
            L"  --view-width METRES  width of the first view (default 15000)\n";
 }
@@ -80,6 +81,8 @@ bool Options::Parse(int argc, wchar_t **argv, std::wstring &error) {
             stay = true;
         } else if (arg == L"--bmp") {
             bmp = true;
+        } else if (arg == L"--visual-styles") {
+            visualStyles = true;
         } else {
             error = L"unknown argument " + arg;
             return false;

@@ -15,6 +15,7 @@ struct Options {
     bool maximized = false;
     bool stay = false;         // keep the window open after the scenario
     bool bmp = false;          // screenshots also as BMP (for tests)
+    bool visualStyles = false; // run as a host whose manifest asks for the themed common controls
     double centreLon = 37.6173, centreLat = 55.7530;  // the stand-in city's centre
     double viewWidthMetres = 15000;
 

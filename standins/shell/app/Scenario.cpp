@@ -1123,6 +1123,7 @@ bool ScenarioRunner::ShotPart(const std::wstring &name, const RECT &area, HWND p
     CreateDirectoryW(options_.shotsDir.c_str(), nullptr);
     const std::wstring file = options_.shotsDir + L"\\" + name + L".png";
     const HRESULT png = picture.width ? WritePng(picture, file) : E_INVALIDARG;
+    if (options_.bmp && picture.width) WriteBmp(picture, options_.shotsDir + L"\\" + name + L".bmp");
     report_.Line("part", Utf8Of(name) + " | file=" + Utf8Of(file) + (SUCCEEDED(png) ? "" : " NOT WRITTEN " + HexOf(png)) +
                              " | part=" + RectText(area) + " | size=" + std::to_string(picture.width) + "x" +
                              std::to_string(picture.height));

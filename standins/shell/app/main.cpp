@@ -7,6 +7,7 @@
 #include "Report.h"
 #include "Scenario.h"
 #include "ShellWindow.h"
+#include "VisualStyles.h"
 
 #include <commctrl.h>
 #include <ole2.h>
@@ -26,6 +27,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         fwprintf(stderr, L"%ls\n%ls", error.c_str(), Options::Usage().c_str());
         return 2;
     }
+    VisualStyles styles(options.visualStyles);
+    if (!styles.Ready()) {
+        fwprintf(stderr, L"cannot activate the common controls 6 manifest\n");
+        return 1;
+    }
     std::vector<ScenarioStep> steps;
     if (!options.scenario.empty() && !LoadScenario(options.scenario, steps, error)) {
         fwprintf(stderr, L"scenario: %ls\n", error.c_str());
@@ -38,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     Report report;
     if (!options.reportPath.empty() && !report.Open(options.reportPath))
         fwprintf(stderr, L"cannot write the report %ls\n", options.reportPath.c_str());
+    report.Line("common-controls", std::to_string(CommonControlsVersion()));
     int exitCode = 1;
     {
         ShellWindow shell(options, report);

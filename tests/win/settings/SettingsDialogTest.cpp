@@ -75,7 +75,6 @@ class SettingsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        icons = ColouredIcons();
         owner = CreateWindowExW(0, L"Static", L"shell", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
                                 nullptr, nullptr);
         categories = kx::DefaultInfoPointCategories();
@@ -84,14 +83,17 @@ protected:
     {
         dialog.reset();
         DestroyWindow(owner);
-        ImageList_Destroy(icons);
     }
 
     // Shown and painted, as the modal loop's first turn paints it.
     TFormSettings &Open()
     {
         dialog.reset();
-        dialog = std::make_unique<TFormSettings>(owner, categories, iconNum, icons);
+        dialog = std::make_unique<TFormSettings>(owner, categories, iconNum,
+                                                 [this](const kx::TDisplayScale &scale) {
+                                                     iconsAsked.push_back(scale.Dpi());
+                                                     return ColouredIcons();
+                                                 });
         dialog->Show();
         RedrawWindow(dialog->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         return *dialog;
@@ -140,8 +142,8 @@ protected:
         dialog->ProcessPendingMessages();
     }
 
-    HIMAGELIST icons = nullptr;
     HWND owner = nullptr;
+    std::vector<int> iconsAsked;  // the DPI of each list the dialog asked for
     std::vector<kx::TInfoPoints> categories;
     int iconNum = 0;
     std::unique_ptr<TFormSettings> dialog;
@@ -211,6 +213,8 @@ TEST_F(SettingsDialogTest, MovedToAnotherScreenItIsLaidOutAtItsPixelsPerInch)
     r = RectIn(d.Handle(), d.PaintBox1);
     EXPECT_EQ(84, r.right - r.left);
     EXPECT_EQ(75, SendMessageW(d.ComboBox1, LB_GETITEMHEIGHT, 3, 0));
+    // The vehicle pictures drawn for the new scale, in place of the old.
+    EXPECT_EQ((std::vector<int>{96, 144}), iconsAsked);
     // The small caption still ends before the preview.
     EXPECT_LE(RectIn(d.Handle(), d.Label2).right, RectIn(d.Handle(), d.PaintBox1).left);
 
@@ -222,6 +226,7 @@ TEST_F(SettingsDialogTest, MovedToAnotherScreenItIsLaidOutAtItsPixelsPerInch)
         EXPECT_TRUE(EqualRect(&design[i], &back[i])) << i;
     EXPECT_EQ(-11, FontOf(d.CheckBoxes[4]).lfHeight);
     EXPECT_EQ(50, SendMessageW(d.ComboBox1, LB_GETITEMHEIGHT, 3, 0));
+    EXPECT_EQ((std::vector<int>{96, 144, 96}), iconsAsked);
 }
 
 TEST_F(SettingsDialogTest, ControlsAtTheirPlacesWithTheirTexts)
