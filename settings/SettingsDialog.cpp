@@ -141,13 +141,13 @@ void TFormSettings::CreateComponents()
                           smallFont_);
     PaintBox1 = AddComponent(WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0,
                              idPaintBox1, font_);
-    ComboBox1 = AddComponent(WC_LISTBOXW, L"",
-                             WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0,
-                             0, 0, 0, idComboBox1, font_);
-    SetWindowLongW(ComboBox1, GWL_EXSTYLE, GetWindowLongW(ComboBox1, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
-    SetWindowPos(ComboBox1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    IconList = AddComponent(WC_LISTBOXW, L"",
+                            WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0,
+                            0, 0, 0, idIconList, font_);
+    SetWindowLongW(IconList, GWL_EXSTYLE, GetWindowLongW(IconList, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+    SetWindowPos(IconList, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     listProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(ComboBox1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormSettings::ListProc)));
+        SetWindowLongPtrW(IconList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormSettings::ListProc)));
     // Plain push buttons: neither is the default or the cancel button.
     btnOK = AddComponent(WC_BUTTONW, L"ОК", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, idOK,
                          font_);
@@ -174,12 +174,12 @@ void TFormSettings::PlaceComponents()
     SetWindowPos(Label1, nullptr, s(20), s(216), size1.cx, size1.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(Label2, nullptr, s(20), s(230), size2.cx, size2.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     place(PaintBox1, kPreviewLeft, 204, kPreviewSize, kPreviewSize);
-    place(ComboBox1, kPreviewLeft, 259, 73, 153);
+    place(IconList, kPreviewLeft, 259, 73, 153);
     place(btnOK, 107, 418, 75, 25);
     place(btnCancel, 227, 418, 75, 25);
-    const int items = static_cast<int>(SendMessageW(ComboBox1, LB_GETCOUNT, 0, 0));
+    const int items = static_cast<int>(SendMessageW(IconList, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < items; ++i)
-        SendMessageW(ComboBox1, LB_SETITEMHEIGHT, i, s(kIconItemHeight));
+        SendMessageW(IconList, LB_SETITEMHEIGHT, i, s(kIconItemHeight));
 }
 
 void TFormSettings::ChangeDpi(int dpi, const RECT &suggested)
@@ -294,13 +294,13 @@ void TFormSettings::EnableOwner()
 void TFormSettings::FormShow()
 {
     // Items are measured as they are added (kIconItemHeight each).
-    SendMessageW(ComboBox1, LB_RESETCONTENT, 0, 0);
+    SendMessageW(IconList, LB_RESETCONTENT, 0, 0);
     for (int i = 0; i < kIconItemCount; ++i)
-        SendMessageW(ComboBox1, LB_ADDSTRING, 0, 0);
-    SendMessageW(ComboBox1, LB_SETCURSEL, 0, 0);
+        SendMessageW(IconList, LB_ADDSTRING, 0, 0);
+    SendMessageW(IconList, LB_SETCURSEL, 0, 0);
     ShowCategoryChecks();
     // A number outside the list (from the settings file, or -1) selects nothing.
-    SendMessageW(ComboBox1, LB_SETCURSEL, iconNum_ >= 0 && iconNum_ < kIconItemCount ? iconNum_ : -1, 0);
+    SendMessageW(IconList, LB_SETCURSEL, iconNum_ >= 0 && iconNum_ < kIconItemCount ? iconNum_ : -1, 0);
 }
 
 void TFormSettings::ShowCategoryChecks()
@@ -325,13 +325,13 @@ void TFormSettings::btnCancelClick()
 
 int TFormSettings::SelectedIcon() const
 {
-    const LRESULT index = SendMessageW(ComboBox1, LB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(IconList, LB_GETCURSEL, 0, 0);
     return index == LB_ERR ? -1 : static_cast<int>(index);
 }
 
 void TFormSettings::PaintBox1Click()
 {
-    ShowWindow(ComboBox1, SW_SHOW);
+    ShowWindow(IconList, SW_SHOW);
 }
 
 void TFormSettings::PaintBox1Paint(HDC dc)
@@ -350,7 +350,7 @@ void TFormSettings::PaintBox1Paint(HDC dc)
 
 void TFormSettings::ComboBox2Change()
 {
-    ShowWindow(ComboBox1, SW_HIDE);
+    ShowWindow(IconList, SW_HIDE);
     // A hidden list is under no pointer.
     ComboBox1MouseLeave();
     InvalidateRect(PaintBox1, nullptr, TRUE);
@@ -379,11 +379,11 @@ void TFormSettings::ComboBox1MouseLeave()
 
 void TFormSettings::FormMouseWheelDown()
 {
-    const int last = static_cast<int>(SendMessageW(ComboBox1, LB_GETCOUNT, 0, 0)) - 1;
+    const int last = static_cast<int>(SendMessageW(IconList, LB_GETCOUNT, 0, 0)) - 1;
     const int selected = SelectedIcon();
     if (selected >= last)
         return;
-    SendMessageW(ComboBox1, LB_SETCURSEL, selected + 1, 0);
+    SendMessageW(IconList, LB_SETCURSEL, selected + 1, 0);
     // Over the open list the preview waits for a click in the list.
     if (!mouseInList_)
         ComboBox2Change();
@@ -394,7 +394,7 @@ void TFormSettings::FormMouseWheelUp()
     const int selected = SelectedIcon();
     if (selected < 1)
         return;
-    SendMessageW(ComboBox1, LB_SETCURSEL, selected - 1, 0);
+    SendMessageW(IconList, LB_SETCURSEL, selected - 1, 0);
     if (!mouseInList_)
         ComboBox2Change();
 }
@@ -450,13 +450,13 @@ LRESULT TFormSettings::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             btnCancelClick();
         else if (id == idPaintBox1 && code == STN_CLICKED)
             PaintBox1Click();
-        else if (id == idComboBox1 && code == LBN_SELCHANGE)
+        else if (id == idIconList && code == LBN_SELCHANGE)
             ComboBox2Change();
         return 0;  // IDOK and IDCANCEL from Enter and Escape end here
     }
     case WM_MEASUREITEM: {
         auto *mi = reinterpret_cast<MEASUREITEMSTRUCT *>(lp);
-        if (mi->CtlID == static_cast<UINT>(idComboBox1))
+        if (mi->CtlID == static_cast<UINT>(idIconList))
             mi->itemHeight = static_cast<UINT>(scale_(kIconItemHeight));
         return TRUE;
     }
@@ -464,7 +464,7 @@ LRESULT TFormSettings::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         auto *di = reinterpret_cast<DRAWITEMSTRUCT *>(lp);
         if (di->hwndItem == PaintBox1) {
             PaintBox1Paint(di->hDC);
-        } else if (di->hwndItem == ComboBox1 && di->itemID != static_cast<UINT>(-1)) {
+        } else if (di->hwndItem == IconList && di->itemID != static_cast<UINT>(-1)) {
             // The list's own part: the selection's highlight under the
             // handler's drawing, the focus frame over it.
             const bool selected = (di->itemState & ODS_SELECTED) != 0;

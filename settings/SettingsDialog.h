@@ -34,7 +34,7 @@ public:
 
     // Control ids; the buttons are deliberately not IDOK and IDCANCEL, so
     // that Enter and Escape do not close the dialog.
-    enum : int { idCheckBox1 = 101, idPaintBox1 = 201, idComboBox1 = 202, idOK = 301, idCancel = 302 };
+    enum : int { idCheckBox1 = 101, idPaintBox1 = 201, idIconList = 202, idOK = 301, idCancel = 302 };
 
     // The vehicle pictures (IconsList images 0 to 167, square) drawn for a
     // scale; null when there are none.
@@ -71,7 +71,7 @@ public:
     std::array<HWND, kCheckBoxCount> CheckBoxes{};  // CheckBox1 to CheckBox13, one per category row
     HWND Label1 = nullptr, Label2 = nullptr;
     HWND PaintBox1 = nullptr;  // the preview
-    HWND ComboBox1 = nullptr;  // the icon list (a list box)
+    HWND IconList = nullptr;  // ComboBox1 on the form: the vehicle icons, an owner-drawn list box
     HWND btnOK = nullptr, btnCancel = nullptr;
 
     // ---- event handlers
@@ -80,6 +80,8 @@ public:
     void btnCancelClick();
     void PaintBox1Click();
     void PaintBox1Paint(HDC dc);
+    // The icon list's click, item drawing, mouse entering and leaving; the
+    // first two keep the names the form gave them.
     void ComboBox2Change();
     void ComboBox2DrawItem(HDC dc, int index, const RECT &rect);
     void ComboBox1MouseEnter();

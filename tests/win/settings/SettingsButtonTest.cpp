@@ -56,7 +56,7 @@ protected:
     static void ChooseIcon(HWND dialog, int item)
     {
         SendMessageW(GetDlgItem(dialog, TFormSettings::idPaintBox1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        HWND list = GetDlgItem(dialog, TFormSettings::idComboBox1);
+        HWND list = GetDlgItem(dialog, TFormSettings::idIconList);
         EXPECT_TRUE(IsWindowVisible(list));
         SendMessageW(list, LB_SETTOPINDEX, item, 0);
         RECT r{};

@@ -110,23 +110,23 @@ protected:
     // Scrolls the open list to `item` and clicks it, as a user does.
     void ClickListItem(int item)
     {
-        SendMessageW(dialog->ComboBox1, LB_SETTOPINDEX, item, 0);
+        SendMessageW(dialog->IconList, LB_SETTOPINDEX, item, 0);
         RECT r{};
-        SendMessageW(dialog->ComboBox1, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&r));
-        MouseClick(dialog->ComboBox1, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        SendMessageW(dialog->IconList, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+        MouseClick(dialog->IconList, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     }
     // The pointer comes over the list (or leaves it), then the wheel turns
     // with the focus on the first check box, as it is after opening.
     void PointerInList(bool in)
     {
         if (in)
-            SendMessageW(dialog->ComboBox1, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+            SendMessageW(dialog->IconList, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
         else
-            SendMessageW(dialog->ComboBox1, WM_MOUSELEAVE, 0, 0);
+            SendMessageW(dialog->IconList, WM_MOUSELEAVE, 0, 0);
     }
     void Wheel(bool down) { SendMessageW(dialog->CheckBoxes[0], WM_MOUSEWHEEL, MAKEWPARAM(0, down ? -120 : 120), 0); }
-    int Selected() const { return static_cast<int>(SendMessageW(dialog->ComboBox1, LB_GETCURSEL, 0, 0)); }
-    void Select(int item) { SendMessageW(dialog->ComboBox1, LB_SETCURSEL, item, 0); }
+    int Selected() const { return static_cast<int>(SendMessageW(dialog->IconList, LB_GETCURSEL, 0, 0)); }
+    void Select(int item) { SendMessageW(dialog->IconList, LB_SETCURSEL, item, 0); }
     bool PreviewPending() const
     {
         RECT r;
@@ -212,7 +212,7 @@ TEST_F(SettingsDialogTest, MovedToAnotherScreenItIsLaidOutAtItsPixelsPerInch)
     EXPECT_EQ(-14, FontOf(d.Label2).lfHeight);
     r = RectIn(d.Handle(), d.PaintBox1);
     EXPECT_EQ(84, r.right - r.left);
-    EXPECT_EQ(75, SendMessageW(d.ComboBox1, LB_GETITEMHEIGHT, 3, 0));
+    EXPECT_EQ(75, SendMessageW(d.IconList, LB_GETITEMHEIGHT, 3, 0));
     // The vehicle pictures drawn for the new scale, in place of the old.
     EXPECT_EQ((std::vector<int>{96, 144}), iconsAsked);
     // The small caption still ends before the preview.
@@ -225,7 +225,7 @@ TEST_F(SettingsDialogTest, MovedToAnotherScreenItIsLaidOutAtItsPixelsPerInch)
     for (size_t i = 0; i < design.size(); ++i)
         EXPECT_TRUE(EqualRect(&design[i], &back[i])) << i;
     EXPECT_EQ(-11, FontOf(d.CheckBoxes[4]).lfHeight);
-    EXPECT_EQ(50, SendMessageW(d.ComboBox1, LB_GETITEMHEIGHT, 3, 0));
+    EXPECT_EQ(50, SendMessageW(d.IconList, LB_GETITEMHEIGHT, 3, 0));
     EXPECT_EQ((std::vector<int>{96, 144, 96}), iconsAsked);
 }
 
@@ -242,7 +242,7 @@ TEST_F(SettingsDialogTest, ControlsAtTheirPlacesWithTheirTexts)
         {d.Label1, 20, 216, 0, 0, L"Выбор иконки ТС :"},
         {d.Label2, 20, 230, 0, 0, L"(Кликнуть мышкой для вывода списка)"},
         {d.PaintBox1, 204, 204, 56, 56, L""},
-        {d.ComboBox1, 204, 259, 73, 153, L""},
+        {d.IconList, 204, 259, 73, 153, L""},
         // "ОК" in Cyrillic letters.
         {d.btnOK, 107, 418, 75, 25, L"\u041E\u041A"},
         {d.btnCancel, 227, 418, 75, 25, L"Отмена"},
@@ -295,11 +295,11 @@ TEST_F(SettingsDialogTest, ControlsAtTheirPlacesWithTheirTexts)
     }
 
     // The icon list: hidden, owner-drawn, 166 items of 50 pixels.
-    EXPECT_FALSE(IsWindowVisible(d.ComboBox1));
-    EXPECT_TRUE(GetWindowLongW(d.ComboBox1, GWL_STYLE) & LBS_OWNERDRAWVARIABLE);
-    ASSERT_EQ(166, SendMessageW(d.ComboBox1, LB_GETCOUNT, 0, 0));
+    EXPECT_FALSE(IsWindowVisible(d.IconList));
+    EXPECT_TRUE(GetWindowLongW(d.IconList, GWL_STYLE) & LBS_OWNERDRAWVARIABLE);
+    ASSERT_EQ(166, SendMessageW(d.IconList, LB_GETCOUNT, 0, 0));
     for (int item : {0, 165})
-        EXPECT_EQ(50, SendMessageW(d.ComboBox1, LB_GETITEMHEIGHT, item, 0));
+        EXPECT_EQ(50, SendMessageW(d.IconList, LB_GETITEMHEIGHT, item, 0));
 }
 
 TEST_F(SettingsDialogTest, ChecksFollowTheRowsThatHaveABox)
@@ -408,21 +408,21 @@ TEST_F(SettingsDialogTest, IconPickerOpensOnAClickAndClosesOnAChoice)
     EXPECT_EQ(ImageColour(12), PreviewCentre());
 
     ClickPreview();
-    EXPECT_TRUE(IsWindowVisible(d.ComboBox1));
+    EXPECT_TRUE(IsWindowVisible(d.IconList));
     // The open list draws each item's picture inside a white frame.
     RECT r{};
-    SendMessageW(d.ComboBox1, LB_GETITEMRECT, 12, reinterpret_cast<LPARAM>(&r));
-    EXPECT_EQ(ImageColour(12), PixelOf(d.ComboBox1, r.left + 25, r.top + 25));
+    SendMessageW(d.IconList, LB_GETITEMRECT, 12, reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(ImageColour(12), PixelOf(d.IconList, r.left + 25, r.top + 25));
 
     ClickListItem(0);
-    EXPECT_FALSE(IsWindowVisible(d.ComboBox1));
+    EXPECT_FALSE(IsWindowVisible(d.IconList));
     EXPECT_EQ(0, Selected());
     EXPECT_EQ(ImageColour(0), PreviewCentre());
 
     // Clicking the item already chosen closes the list too.
     ClickPreview();
     ClickListItem(0);
-    EXPECT_FALSE(IsWindowVisible(d.ComboBox1));
+    EXPECT_FALSE(IsWindowVisible(d.IconList));
 }
 
 TEST_F(SettingsDialogTest, ListItemDrawingFramesThePictureOverWhatIsThere)
@@ -480,7 +480,7 @@ TEST_F(SettingsDialogTest, WheelMovesTheSelectionAndRepaintsOnlyOutsideTheList)
         const std::string name = std::string(c.inList ? "in" : "outside") + (c.down ? " down from " : " up from ") +
                                  std::to_string(c.from);
         EXPECT_EQ(c.to, Selected()) << name;
-        EXPECT_EQ(c.listOpenAfter, IsWindowVisible(d.ComboBox1) != FALSE) << name;
+        EXPECT_EQ(c.listOpenAfter, IsWindowVisible(d.IconList) != FALSE) << name;
         EXPECT_EQ(c.repainted, PreviewPending()) << name;
     }
 }
@@ -494,8 +494,8 @@ TEST_F(SettingsDialogTest, WheelOverTheListLeavesThePreviewUntilTheListIsClicked
     Wheel(true);
     Wheel(true);
     // The list itself gets the wheel when it has the focus.
-    SetFocus(d.ComboBox1);
-    SendMessageW(d.ComboBox1, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    SetFocus(d.IconList);
+    SendMessageW(d.IconList, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
     EXPECT_EQ(23, Selected());
     EXPECT_EQ(ImageColour(20), PreviewCentre());
     Click(d.btnOK);
