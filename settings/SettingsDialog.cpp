@@ -170,9 +170,12 @@ void TFormSettings::PlaceComponents()
         place(CheckBoxes[i], box.x + kCheckBoxPlaces[i].x, box.y + kCheckBoxPlaces[i].y,
               i < 7 ? kLeftColumnWidth : kRightColumnWidth, 17);
     // The captions are as large as their texts in their fonts.
+    // A label exactly as wide as its measured text may lose its last
+    // character to the static control's own rounding: a little slack, well
+    // short of the preview.
     const SIZE size1 = TextSize(font_, kIconCaption), size2 = TextSize(smallFont_, kIconHint);
-    SetWindowPos(Label1, nullptr, s(20), s(216), size1.cx, size1.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(Label2, nullptr, s(20), s(230), size2.cx, size2.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Label1, nullptr, s(20), s(216), size1.cx + s(4), size1.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Label2, nullptr, s(20), s(230), size2.cx + s(4), size2.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     place(PaintBox1, kPreviewLeft, 204, kPreviewSize, kPreviewSize);
     place(IconList, kPreviewLeft, 259, 73, 153);
     place(btnOK, 107, 418, 75, 25);
