@@ -158,6 +158,26 @@ TEST_F(LifecycleTest, ShutDownFreesClientClearsDataStopsAndSaves)
     EXPECT_TRUE(messages.empty());
 }
 
+// Panels made with one state (the plug-in's) write that state; a panel
+// made on its own writes its own, and its shut-down empties nothing else.
+TEST_F(LifecycleTest, PanelsShareTheStateTheyAreGivenAndAPanelOnItsOwnKeepsItsOwn)
+{
+    TKXActiveXForm *first = nullptr, *second = nullptr, *alone = nullptr;
+    ComPtr<IUnknown> firstControl = MakeControl(&first);
+    ComPtr<IUnknown> secondControl = MakeControl(&second);
+    ComPtr<IUnknown> aloneControl;
+    ASSERT_EQ(S_OK, CreatePanelControl(IID_IUnknown, reinterpret_cast<void **>(aloneControl.Put()), &alone));
+    EXPECT_EQ(&State(), &first->State());
+    EXPECT_EQ(&State(), &second->State());
+    EXPECT_NE(&State(), &alone->State());
+
+    State().Checkpoints.Circles = {{{{5, 6}}, L"КП"}};
+    alone->ActiveFormDestroy();
+    EXPECT_EQ(1u, State().Checkpoints.Circles.size()) << "a panel on its own emptied the plug-in's state";
+    first->ActiveFormDestroy();
+    EXPECT_TRUE(second->State().Checkpoints.Circles.empty());
+}
+
 TEST_F(LifecycleTest, ShutDownBeforeStartUpSkipsOnlyTheClient)
 {
     TKXActiveXForm *form = nullptr;
