@@ -140,9 +140,8 @@ TKXActiveXForm::~TKXActiveXForm()
 
 void TKXActiveXForm::Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer)
 {
-    Map = map;
-    Factory = factory;
-    Layer = layer;
+    map_ = map;
+    factory_ = factory;
     selectionBox_->Attach(map, factory, layer);
     infoPointList_->Attach(map, factory, layer);
     mapToolBar_->Attach(map, factory, layer);

@@ -85,7 +85,8 @@ public:
     TKXActiveXForm(const TKXActiveXForm &) = delete;
     TKXActiveXForm &operator=(const TKXActiveXForm &) = delete;
 
-    // The plug-in's hand-over: counted copies of the map and the factory.
+    // The plug-in's hand-over: counted copies of the map and the factory are
+    // kept; the four boxes are attached to them and to the layer.
     void Attach(IMap *map, IGrymObjectFactory *factory, TLayer *layer);
     // Shut-down, run by the plug-in's Terminate. Never throws.
     void ActiveFormDestroy();
@@ -95,11 +96,6 @@ public:
     HWND Handle() const { return hwnd_; }
     TFormEvents Events;
     TPanelState &State() const { return *state_; }
-
-    // Fields of the panel.
-    ComPtr<IMap> Map;
-    ComPtr<IGrymObjectFactory> Factory;
-    TLayer *Layer = nullptr;
 
     // Start-up (Timer2) and its steps.
     void Timer2Timer();
@@ -370,6 +366,9 @@ private:
     std::unique_ptr<TSelectionBox> selectionBox_;
     std::unique_ptr<TInfoPointListBox> infoPointList_;
     std::unique_ptr<TMapToolBar> mapToolBar_;
+    // The counted copies Attach keeps while the boxes use the plain pointers.
+    ComPtr<IMap> map_;
+    ComPtr<IGrymObjectFactory> factory_;
     std::unique_ptr<TFormReport> report_;
     TFormTimer timer1_, timer2_, stopHoldTimer_;
     HWND hwnd_ = nullptr;
