@@ -125,8 +125,7 @@ HWND TFormSettings::AddComponent(const wchar_t *windowClass,
 
 void TFormSettings::CreateComponents()
 {
-    font_ = Tahoma(scale_(11));
-    smallFont_ = Tahoma(scale_(9));
+    MakeFonts();
     GroupBox1 = AddComponent(WC_BUTTONW, L"Отображ. информ. точек в списках",
                              WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS, 0, 0, 0, 0, 100, font_);
     for (int i = 0; i < kCheckBoxCount; ++i)
@@ -169,10 +168,9 @@ void TFormSettings::PlaceComponents()
     for (int i = 0; i < kCheckBoxCount; ++i)
         place(CheckBoxes[i], box.x + kCheckBoxPlaces[i].x, box.y + kCheckBoxPlaces[i].y,
               i < 7 ? kLeftColumnWidth : kRightColumnWidth, 17);
-    // The captions are as large as their texts in their fonts.
-    // A label exactly as wide as its measured text may lose its last
-    // character to the static control's own rounding: a little slack, well
-    // short of the preview.
+    // The captions are as large as their texts in their fonts, and a little
+    // more: a label exactly as wide as its measured text may lose its last
+    // character to the static control's own rounding.
     const SIZE size1 = TextSize(font_, kIconCaption), size2 = TextSize(smallFont_, kIconHint);
     SetWindowPos(Label1, nullptr, s(20), s(216), size1.cx + s(4), size1.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(Label2, nullptr, s(20), s(230), size2.cx + s(4), size2.cy, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -185,18 +183,23 @@ void TFormSettings::PlaceComponents()
         SendMessageW(IconList, LB_SETITEMHEIGHT, i, s(kIconItemHeight));
 }
 
-void TFormSettings::ChangeDpi(int dpi, const RECT &suggested)
+void TFormSettings::MakeFonts()
 {
-    const kx::TDisplayScale next(dpi, kx::kDesignDpi, true);
-    if (next == scale_)
-        return;
-    scale_ = next;
     HFONT oldFont = std::exchange(font_, Tahoma(scale_(11))), oldSmall = std::exchange(smallFont_, Tahoma(scale_(9)));
     for (HWND c : components_)
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(c == Label2 ? smallFont_ : font_), FALSE);
     for (HFONT font : {oldFont, oldSmall})
         if (font)
             DeleteObject(font);
+}
+
+void TFormSettings::ChangeDpi(int dpi, const RECT &suggested)
+{
+    const kx::TDisplayScale next(dpi, kx::kDesignDpi, true);
+    if (next == scale_)
+        return;
+    scale_ = next;
+    MakeFonts();
     if (loadIcons_)
         if (HIMAGELIST old = std::exchange(icons_, loadIcons_(scale_)))
             ImageList_Destroy(old);

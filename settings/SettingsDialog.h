@@ -97,7 +97,9 @@ public:
 
 private:
     void CreateComponents();
-    // Places, fonts and the list's item height at scale_, from the design numbers.
+    // The two fonts at scale_, handed to the components made so far.
+    void MakeFonts();
+    // Places and the list's item height at scale_, from the design numbers.
     void PlaceComponents();
     // The window moved to a screen of `dpi` pixels per inch; `suggested` its new frame.
     void ChangeDpi(int dpi, const RECT &suggested);

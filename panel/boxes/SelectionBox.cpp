@@ -9,10 +9,10 @@
 #include <new>
 #include <utility>
 
+#include "DispatcherConnection.h"
 #include "GeoToMap.h"
 #include "Karvex_TLB.h"
 #include "Layer.h"
-#include "DispatcherConnection.h"
 #include "MapObjects.h"
 #include "SelectionState.h"
 #include "Seams.h"
